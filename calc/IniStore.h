@@ -1,0 +1,94 @@
+#pragma once
+// The in-memory INI store shared by the tariff file and the settings file.
+//
+// Reading keeps every byte of the file as it was read: names and values are
+// Shift-JIS byte strings, and callers pass names already encoded (see
+// Sjis.h). Reading lines is separate from what values mean: the store only
+// splits lines into sections and entries; IniValues.h gives the typed reads.
+//
+// Line rules: a line ends at CR, LF or CR LF and is trimmed of bytes 0-32
+// at both ends; empty lines and lines starting with ";" are dropped; "[name]"
+// starts a section; inside a section a line with "=" is an entry split at the
+// first "=" (both sides trimmed); lines before the first section are dropped.
+// Names match without regard to ASCII letter case. A later section of the
+// same name hides the earlier one; within a section a later key wins.
+#include <cstdint>
+#include <deque>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace hakomaru {
+
+// A save that could not be completed; the old file is left as it was.
+// The message is "ファイル %s を作成できません" with the file name.
+class SaveError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+class IniStore {
+public:
+    IniStore() = default;
+    // Takes the bytes of a whole file.
+    explicit IniStore(std::string bytes);
+    IniStore(const IniStore&) = delete;
+    IniStore& operator=(const IniStore&) = delete;
+    IniStore(IniStore&&) = default;
+    IniStore& operator=(IniStore&&) = default;
+
+    // Reads the whole file. A missing, unreadable or non-regular file (a
+    // folder, a FIFO) reads as an empty file: every lookup gives its default.
+    static IniStore open(const std::filesystem::path& path);
+
+    // The raw value of an entry, or nothing when the section or key is
+    // missing. The view lives as long as the store is not written to.
+    std::optional<std::string_view> find(std::string_view section, std::string_view key) const;
+
+    // Replaces the line of an existing key in place with key "=" value, or
+    // appends that line at the end of its section; a missing section is
+    // appended at the end of the file.
+    void write(std::string_view section, std::string_view key, std::string_view value);
+
+    // The whole file as saving writes it: each section as "[" name "]", its
+    // lines in order, then an empty line; lines end with CR LF.
+    std::string toBytes() const;
+
+    // Writes toBytes() to a temporary file in the same folder, flushes it to
+    // disk and renames it over `path`, so a crash, a full disk or a second
+    // writer never leaves a truncated file. Throws SaveError on failure.
+    void save(const std::filesystem::path& path) const;
+
+    // True when both names match, ASCII letters compared without regard to
+    // case; the trail bytes of double-byte characters are compared exactly.
+    static bool namesMatch(std::string_view a, std::string_view b);
+
+private:
+    struct Line {
+        std::string_view text;  // the trimmed line as it will be saved
+        std::string_view key;   // trimmed text before the first "="
+        std::string_view value; // trimmed text after it
+        bool isEntry = false;
+    };
+    struct Section {
+        std::string_view name;
+        size_t first = 0; // index of its first line in lines_
+        size_t count = 0;
+    };
+
+    void parse();
+    const Section* findSection(std::string_view name) const;
+    std::string_view keep(std::string text);
+
+    // Held behind a pointer so that the views stay valid when the store moves.
+    std::unique_ptr<const std::string> bytes_;
+    std::deque<std::string> written_; // text of written lines; deque keeps them in place
+    std::vector<Line> lines_;
+    std::vector<Section> sections_;
+};
+
+} // namespace hakomaru

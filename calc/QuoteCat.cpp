@@ -1,0 +1,63 @@
+#include "QuoteCat.h"
+
+#include "Catalogues.h"
+#include "ConversionError.h"
+#include "DetailText.h"
+#include "EncodedName.h"
+#include "FixedWidthField.h"
+#include "IniValues.h"
+
+namespace hakomaru {
+
+bool CatNotHandled(int weightRow, int sizeRow) { return weightRow == 13 || sizeRow == 7; }
+
+TParcelQuote QuoteCat(const IniStore& tariff, const TCatRequest& r) {
+    TParcelQuote quote;
+    if (CatNotHandled(r.WeightRow, r.SizeRow)) {
+        quote.NotHandled = true;
+        return quote;
+    }
+    // 160 cm is priced as 150 cm.
+    const int sizeClass = CatSizeClass(r.WeightRow, r.SizeRow == 6 ? 5 : r.SizeRow);
+    const std::string feeRow = readString(tariff, sjisName(CatRegionOf(r.FromRow)),
+                                          sjisName(CatRegionOf(r.ToRow)));
+    // The stored fee is for collection; handing in at a shop saves 100 yen.
+    const std::int32_t base =
+        subYen(fieldNumber(feeRow, 4 * (static_cast<size_t>(sizeClass) + 1), 4), 100);
+
+    const std::int32_t count = r.Fukusu ? toWholeNumber(r.FukusuText) : 1;
+    std::int32_t total = base;
+    DetailText detail;
+    detail.piece("送料", grouped(r.Fukusu ? mulYen(count, base) : base), true);
+
+    auto add = [&](std::string_view lead, std::int32_t fee, bool groupedFee) {
+        total = addYen(total, fee);
+        detail.piece(lead, groupedFee ? grouped(fee) : plain(fee), true);
+    };
+    const std::string classKey = sjisName("料金") + std::to_string(sizeClass + 1);
+
+    if (r.Home)
+        add(" + 引取", readInteger(tariff, sjisName("自宅から"), sjisName("料金"), 100), false);
+    if (r.Time)
+        add(" + タイムサービス", readInteger(tariff, sjisName("タイムサービス"), classKey, 300),
+            true);
+    if (r.Cool)
+        add(" + クール", readInteger(tariff, sjisName("クール"), classKey, 210), false);
+    if (r.Daihiki) {
+        const std::string key = sjisName("料金") + std::to_string(CatCodClass(r.DaihikiText));
+        add(" + 代金引換", readInteger(tariff, sjisName("代金引換"), key, 300), true);
+    }
+    if (r.Fukusu && count > 1) {
+        // Every option is paid per parcel; the discount is per parcel too.
+        const std::int32_t discount =
+            mulYen(count, readInteger(tariff, sjisName("複数口"), sjisName("料金"), 100));
+        total = subYen(mulYen(count, total), discount);
+        detail.piece(" - 複数口割引", grouped(discount), true);
+    }
+
+    quote.Total = total;
+    quote.Detail = detail.take();
+    return quote;
+}
+
+} // namespace hakomaru

@@ -1,0 +1,90 @@
+#include "Sjis.h"
+
+#include <cerrno>
+#include <iconv.h>
+#include <mutex>
+#include <stdexcept>
+
+namespace hakomaru {
+namespace {
+
+// One converter per direction, reset before each use. iconv descriptors
+// are not thread-safe, hence the lock; the program itself has one thread.
+class Converter {
+public:
+    Converter(const char* to, const char* from) : cd_(iconv_open(to, from)) {
+        if (cd_ == reinterpret_cast<iconv_t>(-1))
+            throw std::runtime_error(std::string("iconv cannot convert from ") + from + " to " +
+                                     to);
+    }
+    ~Converter() { iconv_close(cd_); }
+    Converter(const Converter&) = delete;
+    Converter& operator=(const Converter&) = delete;
+
+    // Converts `in`; on a byte sequence that cannot be converted calls
+    // onBad(out), which may append a replacement and returns false to stop.
+    template <typename OnBad> std::string run(std::string_view in, OnBad onBad) {
+        std::lock_guard lock(mutex_);
+        iconv(cd_, nullptr, nullptr, nullptr, nullptr);
+        std::string out;
+        out.resize(in.size() * 2 + 16);
+        char* src = const_cast<char*>(in.data());
+        size_t srcLeft = in.size();
+        size_t used = 0;
+        while (srcLeft > 0) {
+            char* dst = out.data() + used;
+            size_t dstLeft = out.size() - used;
+            size_t rc = iconv(cd_, &src, &srcLeft, &dst, &dstLeft);
+            used = out.size() - dstLeft;
+            if (rc != static_cast<size_t>(-1))
+                break;
+            if (errno == E2BIG) {
+                out.resize(out.size() * 2);
+                continue;
+            }
+            // EILSEQ or EINVAL: one byte cannot start a character here.
+            out.resize(used);
+            if (!onBad(out, errno == EINVAL))
+                return out;
+            used = out.size();
+            out.resize(used + srcLeft * 2 + 16);
+            ++src;
+            --srcLeft;
+            iconv(cd_, nullptr, nullptr, nullptr, nullptr);
+        }
+        out.resize(used);
+        return out;
+    }
+
+private:
+    iconv_t cd_;
+    std::mutex mutex_;
+};
+
+Converter& encoder() {
+    static Converter c("CP932", "UTF-8");
+    return c;
+}
+
+Converter& decoder() {
+    static Converter c("UTF-8", "CP932");
+    return c;
+}
+
+} // namespace
+
+std::string toSjis(std::string_view utf8) {
+    return encoder().run(utf8, [&](std::string&, bool) -> bool {
+        throw std::invalid_argument("text cannot be written in code page 932: " +
+                                    std::string(utf8));
+    });
+}
+
+std::string fromSjis(std::string_view sjis) {
+    return decoder().run(sjis, [](std::string& out, bool) {
+        out += "\uFFFD";
+        return true;
+    });
+}
+
+} // namespace hakomaru

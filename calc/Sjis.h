@@ -1,0 +1,32 @@
+#pragma once
+// Code page 932 (Shift-JIS) conversions.
+//
+// Both INI files are Shift-JIS bytes and are kept as such: names are encoded
+// once from the UTF-8 literals of the code, values stay raw bytes until they
+// are shown to a person. Conversion goes through glibc iconv "CP932", which
+// keeps 0x5C and 0x7E as ASCII and knows the NEC and IBM extensions.
+#include <string>
+#include <string_view>
+
+namespace hakomaru {
+
+// UTF-8 to code page 932. Characters that code page 932 cannot hold throw
+// std::invalid_argument: this is only ever used on the program's own texts
+// and on names a user typed, never on file content.
+std::string toSjis(std::string_view utf8);
+
+// Code page 932 to UTF-8, byte for byte as Windows decodes it (0x5C stays a
+// backslash). An invalid or truncated byte sequence becomes U+FFFD, so any
+// file content can be decoded.
+std::string fromSjis(std::string_view sjis);
+
+// True when `byte` opens a double-byte character of code page 932.
+constexpr bool isSjisLeadByte(unsigned char byte) {
+    return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
+}
+
+// The yen sign as shown to a person: the program's own texts write it as
+// the byte 0x5C, which fonts for code page 932 draw as "¥".
+inline constexpr std::string_view kYen = "\u00A5";
+
+} // namespace hakomaru
