@@ -1,0 +1,43 @@
+#pragma once
+// Platform services the windows use, behind one thin interface so that tests
+// can replace them: no test ever shows a modal box, opens a browser or
+// touches the real clipboard. The program uses the Qt implementation.
+#include <QColor>
+#include <QString>
+#include <optional>
+
+class QWidget;
+
+namespace hakomaru {
+
+class PlatformServices {
+public:
+    virtual ~PlatformServices() = default;
+
+    // The standard error box: caption the application title, stop icon, OK.
+    // `message` is shown as errorBoxText(message).
+    virtual void showError(QWidget* parent, const QString& message) = 0;
+    // A plain message box: caption the application title, no icon, OK.
+    virtual void showMessage(QWidget* parent, const QString& message) = 0;
+    // Opens a document path or a web address with the user's default
+    // application. The result is ignored, as a missing page goes unnoticed.
+    virtual void shellOpen(const QString& pathOrAddress) = 0;
+    // Replaces the clipboard content with plain text.
+    virtual void setClipboardText(const QString& text) = 0;
+    // The colour chooser; nothing when the user cancels.
+    virtual std::optional<QColor> chooseColor(QWidget* parent, const QColor& initial) = 0;
+    // The program file's own version string ("1.0.0.0"), empty when unknown.
+    virtual QString fileVersion() = 0;
+};
+
+// The services in use; the Qt implementation unless a test installed its own.
+PlatformServices& platform();
+// Installs `services` (not owned) for the rest of the run, or the Qt
+// implementation again when null. Returns the previous one.
+PlatformServices* setPlatform(PlatformServices* services);
+
+// The error box text: the message with a full stop appended when its last
+// character sorts after ".", so a sentence never ends without one.
+QString errorBoxText(const QString& message);
+
+} // namespace hakomaru
