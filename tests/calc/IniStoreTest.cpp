@@ -1,0 +1,124 @@
+#include "IniStore.h"
+#include "IniValues.h"
+#include "TariffText.h"
+
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+
+using namespace hakomaru;
+using hakomaru::test::tariffFrom;
+
+namespace {
+
+std::optional<std::string> lookup(const IniStore& ini, std::string_view section,
+                                  std::string_view key) {
+    auto value = ini.find(toSjis(section), toSjis(key));
+    return value ? std::optional<std::string>(fromSjis(*value)) : std::nullopt;
+}
+
+} // namespace
+
+TEST(IniStore, ReadingRules) {
+    struct Case {
+        const char* name;
+        std::string file; // UTF-8, encoded to code page 932 before reading
+        std::string_view section, key;
+        std::optional<std::string> value;
+    };
+    const Case cases[] = {
+        {"plain entry", "[A]\nk=v\n", "A", "k", "v"},
+        {"CR line ends", "[A]\rk=v\rj=w", "A", "j", "w"},
+        {"CR LF line ends", "[A]\r\nk=v\r\n", "A", "k", "v"},
+        {"mixed line ends", "[A]\r\n\rk=v\n\r\nj=w", "A", "j", "w"},
+        {"no final line end", "[A]\nk=v", "A", "k", "v"},
+        {"blanks around =", "[A]\n  k  =  v  \n", "A", "k", "v"},
+        {"control bytes trimmed", "[A]\n\t\x01k=v\x1f\t\n", "A", "k", "v"},
+        {"full-width blank kept", "[A]\nk=　v\n", "A", "k", "　v"},
+        {"first = splits", "[A]\nk=a=b\n", "A", "k", "a=b"},
+        {"empty value", "[A]\nk=\n", "A", "k", ""},
+        {"comment line", "[A]\n;k=v\n", "A", "k", std::nullopt},
+        {"comment after blanks", "[A]\n   ;k=v\n", "A", "k", std::nullopt},
+        {"line without =", "[A]\nk\n", "A", "k", std::nullopt},
+        {"before any section", "k=v\n[A]\n", "A", "k", std::nullopt},
+        {"section name trimmed", "[  A  ]\nk=v\n", "A", "k", "v"},
+        {"blanks around header", "  [A]  \nk=v\n", "A", "k", "v"},
+        {"header without ]", "[A]\n[B\nk=v\n", "A", "k", "v"},
+        {"case-insensitive names", "[abc]\nKey=v\n", "ABC", "kEY", "v"},
+        {"later section hides earlier", "[A]\nk=1\nj=2\n[B]\n[A]\nk=3\n", "A", "j", std::nullopt},
+        {"later section found", "[A]\nk=1\n[a]\nk=3\n", "A", "k", "3"},
+        {"later key wins", "[A]\nk=1\nK=2\n", "A", "k", "2"},
+        {"missing section", "[A]\nk=v\n", "B", "k", std::nullopt},
+        {"Japanese names", "[着払]\n料金 = 25\n", "着払", "料金", "25"},
+        {"value keeps inner blanks", "[A]\nk= a  b \n", "A", "k", "a  b"},
+        {"NUL bytes are blanks", std::string("[A]\nk=v\0\n", 9), "A", "k", "v"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(lookup(tariffFrom(c.file), c.section, c.key), c.value) << c.name;
+    }
+}
+
+TEST(IniStore, CaseFoldingNeverTouchesTrailBytes) {
+    // ヂ is 83 61 and ア is 83 41: their trail bytes look like 'a' and 'A',
+    // so folding them would make two different names match.
+    const std::string lower = toSjis("ヂ");
+    const std::string upper = toSjis("ア");
+    ASSERT_EQ(lower, "\x83\x61");
+    ASSERT_EQ(upper, "\x83\x41");
+    IniStore ini("[S]\r\n" + lower + "=1\r\n");
+    EXPECT_TRUE(ini.find("S", lower));
+    EXPECT_FALSE(ini.find("S", upper));
+    EXPECT_FALSE(IniStore::namesMatch(lower, upper));
+    // A single-byte letter after a double-byte character is folded.
+    EXPECT_TRUE(IniStore::namesMatch("\x91\xE6" "a", "\x91\xE6" "A"));
+    // Half-width katakana bytes are single characters and never letters.
+    EXPECT_FALSE(IniStore::namesMatch("\xC1", "\xE1"));
+    EXPECT_FALSE(IniStore::namesMatch("ab", "abc"));
+}
+
+TEST(IniStore, TypedReads) {
+    const IniStore ini = tariffFrom("[着払]\n"
+                                    "a = 25\n"
+                                    "b=0x19\n"
+                                    "c=25円\n"
+                                    "d=\n"
+                                    "e=0x\n"
+                                    "f=-7\n"
+                                    "g=2\n"
+                                    "h=0\n"
+                                    "i=99999999999\n"
+                                    "j=$1A\n");
+    const std::string s = toSjis("着払");
+    struct Case {
+        std::string_view key;
+        std::int32_t value;
+    };
+    const Case cases[] = {{"a", 25},  {"b", 25}, {"c", 20},  {"d", 20},  {"e", 20}, {"f", -7},
+                          {"g", 2},   {"h", 0},  {"i", 20},  {"j", 26},  {"zz", 20}};
+    for (const auto& c : cases)
+        EXPECT_EQ(readInteger(ini, s, c.key, 20), c.value) << c.key;
+    EXPECT_TRUE(readBool(ini, s, "g", false));
+    EXPECT_FALSE(readBool(ini, s, "h", true));
+    EXPECT_TRUE(readBool(ini, s, "d", true));
+    EXPECT_EQ(readString(ini, s, "a"), "25");
+    EXPECT_EQ(readString(ini, s, "zz", "x"), "x");
+}
+
+TEST(IniStore, OpensWhateverLiesAtThePath) {
+    const auto dir = std::filesystem::temp_directory_path() / "hakomaru_inistore_test";
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir / "folder.ini");
+    {
+        std::ofstream(dir / "file.ini", std::ios::binary) << "[A]\r\nk=v\r\n";
+    }
+    EXPECT_EQ(IniStore::open(dir / "file.ini").find("A", "k"), "v");
+    EXPECT_EQ(IniStore::open(dir / "missing.ini").find("A", "k"), std::nullopt);
+    EXPECT_EQ(IniStore::open(dir / "folder.ini").find("A", "k"), std::nullopt);
+    std::filesystem::remove_all(dir);
+}
+
+TEST(IniStore, KeepsTheStoreValidWhenMoved) {
+    IniStore a("[A]\r\nk=v\r\n"); // short enough for the small-string buffer
+    IniStore b = std::move(a);
+    EXPECT_EQ(b.find("A", "k"), "v");
+}

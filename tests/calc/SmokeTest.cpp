@@ -1,5 +1,0 @@
-#include "Catalogues.h"
-
-#include <gtest/gtest.h>
-
-TEST(Smoke, Catalogues) { EXPECT_EQ(hakomaru::PrefectureRows(true).size(), 55u); }
