@@ -79,6 +79,14 @@ std::string readRegularFile(const std::filesystem::path& path) {
     return bytes;
 }
 
+bool isWritable(const std::filesystem::path& path) {
+#ifdef _WIN32
+    return ::_waccess(path.c_str(), 2) == 0;
+#else
+    return ::access(path.c_str(), W_OK) == 0;
+#endif
+}
+
 } // namespace
 
 bool IniStore::namesMatch(std::string_view a, std::string_view b) {
@@ -219,6 +227,11 @@ void IniStore::save(const std::filesystem::path& path) const {
     }
     std::filesystem::path dir = target.parent_path();
 
+    // A file the user made read-only is not replaced: writing it in place
+    // would fail, and renaming over it must not get round that.
+    if (std::filesystem::exists(target, ec) && !isWritable(target))
+        throw SaveError(failure);
+
     static std::mt19937_64 rng{std::random_device{}()};
     std::filesystem::path temp;
     std::FILE* f = nullptr;
@@ -228,10 +241,16 @@ void IniStore::save(const std::filesystem::path& path) const {
         f = _wfopen(temp.c_str(), L"wbx");
 #else
         int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd >= 0)
+        if (fd >= 0) {
             f = ::fdopen(fd, "wb");
-        else if (errno != EEXIST)
+            if (!f) {
+                ::close(fd);
+                std::filesystem::remove(temp, ec);
+                break;
+            }
+        } else if (errno != EEXIST) {
             break;
+        }
 #endif
     }
     if (!f)
