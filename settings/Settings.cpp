@@ -1,0 +1,152 @@
+#include "Settings.h"
+
+#include "EncodedName.h"
+#include "IniStore.h"
+#include "IniValues.h"
+#include "SettingsKeys.h"
+#include "Sjis.h"
+
+#include <utility>
+
+namespace hakomaru {
+namespace {
+
+namespace k = settings_keys;
+
+// Names as the file holds them (code page 932).
+const std::string& n(std::string_view utf8) {
+    return sjisName(utf8);
+}
+
+std::int32_t readSettingsInt(const IniStore& ini, std::string_view key, std::int32_t fallback) {
+    return readInteger(ini, n(k::kSettings), n(key), fallback);
+}
+
+bool readSettingsBool(const IniStore& ini, std::string_view key, bool fallback) {
+    return readBool(ini, n(k::kSettings), n(key), fallback);
+}
+
+void writeSettingsInt(IniStore& ini, std::string_view key, std::int32_t value) {
+    writeInteger(ini, n(k::kSettings), n(key), value);
+}
+
+void writeSettingsBool(IniStore& ini, std::string_view key, bool value) {
+    writeBool(ini, n(k::kSettings), n(key), value);
+}
+
+std::string readWebAddress(const std::filesystem::path& path, std::string_view key,
+                           std::string_view fallback) {
+    IniStore ini = IniStore::open(path);
+    if (auto value = ini.find(n(k::kWeb), n(key)))
+        return fromSjis(*value);
+    return std::string(fallback);
+}
+
+} // namespace
+
+std::filesystem::path settingsPathFor(const std::filesystem::path& programFile) {
+    std::filesystem::path file = programFile;
+    file.replace_extension(".ini");
+    return file;
+}
+
+Settings::Settings(std::filesystem::path file) : path_(std::move(file)) {}
+
+std::int32_t Settings::sendingRow() const {
+    return readSettingsInt(IniStore::open(path_), k::kSendingRow, 0);
+}
+
+std::int32_t Settings::destinationRow() const {
+    return readSettingsInt(IniStore::open(path_), k::kDestinationRow, 0);
+}
+
+StartPreferences Settings::startPreferences() const {
+    const IniStore ini = IniStore::open(path_);
+    const StartPreferences d;
+    StartPreferences p;
+    p.posTop = readSettingsInt(ini, k::kPosTop, d.posTop);
+    p.posLeft = readSettingsInt(ini, k::kPosLeft, d.posLeft);
+    p.useCatDaihiki = readSettingsBool(ini, k::kUseCatDaihiki, d.useCatDaihiki);
+    p.homeShipping = readSettingsBool(ini, k::kHomeShipping, d.homeShipping);
+    p.showExplain = readSettingsBool(ini, k::kShowExplain, d.showExplain);
+    p.listRows = readSettingsInt(ini, k::kListRows, d.listRows);
+    p.listTextColor = readSettingsInt(ini, k::kListTextColor, d.listTextColor);
+    return p;
+}
+
+PostalAtStart Settings::postalAtStart() const {
+    const IniStore ini = IniStore::open(path_);
+    const PostalAtStart d;
+    PostalAtStart p;
+    p.showPostalAlways = readSettingsBool(ini, k::kShowPostalAlways, d.showPostalAlways);
+    p.showPostal = readSettingsBool(ini, k::kShowPostal, d.showPostal);
+    return p;
+}
+
+std::int32_t Settings::remittanceMethod() const {
+    return readInteger(IniStore::open(path_), n(k::kType), n(k::kRemittanceMethod),
+                       OptionValues{}.remittanceMethod);
+}
+
+std::string Settings::youpackHomePage() const {
+    return readWebAddress(path_, k::kYoupackHomePage, k::kDefaultYoupackHomePage);
+}
+
+std::string Settings::catHomePage() const {
+    return readWebAddress(path_, k::kCatHomePage, k::kDefaultCatHomePage);
+}
+
+std::int32_t Settings::postalTabIndex() const {
+    return readSettingsInt(IniStore::open(path_), k::kTabIndex, 0);
+}
+
+OptionValues Settings::optionValues() const {
+    const IniStore ini = IniStore::open(path_);
+    const OptionValues d;
+    OptionValues v;
+    v.remittanceMethod = readInteger(ini, n(k::kType), n(k::kRemittanceMethod), d.remittanceMethod);
+    v.useCatDaihiki = readSettingsBool(ini, k::kUseCatDaihiki, d.useCatDaihiki);
+    v.homeShipping = readSettingsBool(ini, k::kHomeShipping, d.homeShipping);
+    v.showPostalAlways = readSettingsBool(ini, k::kShowPostalAlways, d.showPostalAlways);
+    v.showExplain = readSettingsBool(ini, k::kShowExplain, d.showExplain);
+    v.listRows = readSettingsInt(ini, k::kListRows, d.listRows);
+    v.listTextColor = readSettingsInt(ini, k::kListTextColor, d.listTextColor);
+    return v;
+}
+
+void Settings::saveMainWindow(std::int32_t top, std::int32_t left, std::int32_t sendingRow,
+                              std::int32_t destinationRow) const {
+    IniStore ini = IniStore::open(path_);
+    writeSettingsInt(ini, k::kPosTop, top);
+    writeSettingsInt(ini, k::kPosLeft, left);
+    writeSettingsInt(ini, k::kSendingRow, sendingRow);
+    writeSettingsInt(ini, k::kDestinationRow, destinationRow);
+    ini.save(path_);
+}
+
+void Settings::savePostalOpened() const {
+    IniStore ini = IniStore::open(path_);
+    writeSettingsBool(ini, k::kShowPostal, true);
+    ini.save(path_);
+}
+
+void Settings::savePostalClosed(std::int32_t tabIndex) const {
+    IniStore ini = IniStore::open(path_);
+    writeSettingsInt(ini, k::kTabIndex, tabIndex);
+    writeSettingsBool(ini, k::kShowPostal, false);
+    ini.save(path_);
+}
+
+void Settings::saveOptionValues(const OptionValues& values) const {
+    IniStore ini = IniStore::open(path_);
+    writeInteger(ini, n(k::kType), n(k::kRemittanceMethod), values.remittanceMethod);
+    writeSettingsBool(ini, k::kUseCatDaihiki, values.useCatDaihiki);
+    writeSettingsBool(ini, k::kHomeShipping, values.homeShipping);
+    writeSettingsBool(ini, k::kShowPostalAlways, values.showPostalAlways);
+    writeSettingsBool(ini, k::kShowExplain, values.showExplain);
+    writeSettingsInt(ini, k::kListRows, values.listRows);
+    writeSettingsInt(ini, k::kListTextColor, values.listTextColor);
+    ini.save(path_);
+}
+
+} // namespace hakomaru
