@@ -1,0 +1,304 @@
+// Writing the user settings file: the saved bytes, what survives a save,
+// and saves that fail without harming the old file.
+#include "IniStore.h"
+#include "IniValues.h"
+#include "Settings.h"
+#include "Sjis.h"
+#include "TempFiles.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <functional>
+#include <string>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <utility>
+#include <vector>
+
+namespace hakomaru {
+namespace {
+
+std::string failureMessage(const std::filesystem::path& file) {
+    return "ファイル " + file.string() + " を作成できません";
+}
+
+struct SaveCase {
+    const char* name;
+    std::string before; // UTF-8, stored as code page 932
+    std::function<void(const Settings&)> act;
+    std::string after; // UTF-8 with CR LF
+};
+
+void PrintTo(const SaveCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class SettingsSave : public testing::TestWithParam<SaveCase> {};
+
+TEST_P(SettingsSave, WritesExpectedBytes) {
+    const SaveCase& c = GetParam();
+    test::TempDir dir;
+    const auto file = dir / "hakomaru.ini";
+    if (!c.before.empty())
+        test::writeBytes(file, toSjis(c.before));
+    c.act(Settings(file));
+    EXPECT_EQ(test::readBytes(file), toSjis(c.after));
+    EXPECT_EQ(dir.names(), std::vector<std::string>{"hakomaru.ini"});
+}
+
+OptionValues allChanged() {
+    OptionValues v;
+    v.remittanceMethod = -1;
+    v.useCatDaihiki = true;
+    v.homeShipping = true;
+    v.showPostalAlways = true;
+    v.showExplain = false;
+    v.listRows = 40;
+    v.listTextColor = 0x004080FF;
+    return v;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, SettingsSave,
+    testing::Values(
+        SaveCase{"FirstMainWindowClose", "",
+                 [](const Settings& s) { s.saveMainWindow(120, -8, 14, 9); },
+                 "[Settings]\r\nPos_Top=120\r\nPos_Left=-8\r\n発送地=14\r\n届け先=9\r\n\r\n"},
+        SaveCase{
+            "MainWindowCloseOverExistingKeys", "[Settings]\n届け先=1\n行数=30\nPos_Top=5\n",
+            [](const Settings& s) { s.saveMainWindow(1, 2, 3, 4); },
+            "[Settings]\r\n届け先=4\r\n行数=30\r\nPos_Top=1\r\nPos_Left=2\r\n発送地=3\r\n\r\n"},
+        SaveCase{"PostalOpened", "", [](const Settings& s) { s.savePostalOpened(); },
+                 "[Settings]\r\nShowPostal=1\r\n\r\n"},
+        SaveCase{"PostalOpenedThenClosed", "",
+                 [](const Settings& s) {
+                     s.savePostalOpened();
+                     s.savePostalClosed(1);
+                 },
+                 "[Settings]\r\nShowPostal=0\r\nTabIndex=1\r\n\r\n"},
+        SaveCase{"PostalClosedAfterMainWindow", "[Settings]\nPos_Top=3\n",
+                 [](const Settings& s) { s.savePostalClosed(0); },
+                 "[Settings]\r\nPos_Top=3\r\nTabIndex=0\r\nShowPostal=0\r\n\r\n"},
+        SaveCase{"OptionsLeftAtDefaults", "",
+                 [](const Settings& s) { s.saveOptionValues(OptionValues{}); },
+                 "[Type]\r\nNo=8\r\n\r\n[Settings]\r\n代引利用=0\r\n自宅発送=0\r\n"
+                 "普通郵便表示=0\r\n説明欄表示=1\r\n行数=24\r\n文字色=-2147483640\r\n\r\n"},
+        SaveCase{"OptionsAllChanged", "[Settings]\n文字色=255\n[Type]\nNo=3\n",
+                 [](const Settings& s) { s.saveOptionValues(allChanged()); },
+                 "[Settings]\r\n文字色=4227327\r\n代引利用=1\r\n自宅発送=1\r\n"
+                 "普通郵便表示=1\r\n説明欄表示=0\r\n行数=40\r\n\r\n[Type]\r\nNo=-1\r\n\r\n"}),
+    [](const testing::TestParamInfo<SaveCase>& info) { return std::string(info.param.name); });
+
+TEST(SettingsSave, PostalCloseReadsBackAsClosed) {
+    test::TempDir dir;
+    Settings s(dir / "hakomaru.ini");
+    s.savePostalOpened();
+    EXPECT_TRUE(s.postalAtStart().showPostal);
+    s.savePostalClosed(1);
+    EXPECT_FALSE(s.postalAtStart().showPostal);
+    EXPECT_EQ(s.postalTabIndex(), 1);
+    EXPECT_EQ(readString(IniStore::open(s.path()), "Settings", "ShowPostal"), "0");
+}
+
+TEST(SettingsSave, OptionValuesReadBackAsSaved) {
+    test::TempDir dir;
+    Settings s(dir / "hakomaru.ini");
+    const OptionValues saved = allChanged();
+    s.saveOptionValues(saved);
+    const OptionValues read = s.optionValues();
+    EXPECT_EQ(read.remittanceMethod, saved.remittanceMethod);
+    EXPECT_EQ(read.useCatDaihiki, saved.useCatDaihiki);
+    EXPECT_EQ(read.homeShipping, saved.homeShipping);
+    EXPECT_EQ(read.showPostalAlways, saved.showPostalAlways);
+    EXPECT_EQ(read.showExplain, saved.showExplain);
+    EXPECT_EQ(read.listRows, saved.listRows);
+    EXPECT_EQ(read.listTextColor, saved.listTextColor);
+    EXPECT_EQ(s.remittanceMethod(), -1);
+}
+
+// A hand-edited file: every key the program does not write keeps its value
+// through a save; comments and blank lines go.
+TEST(SettingsSave, HandEditedFileSurvivesSave) {
+    const std::string before = "; written by hand\r\n"
+                               "\r\n"
+                               "[Settings]\r"
+                               "  Pos_Top =  12  \r\n"
+                               "Hidden=under the earlier header\n"
+                               "[WEB]\n"
+                               "ゆうパック = https://example.jp/yp\r\n"
+                               "Extra=値\r"
+                               "; note\n"
+                               "[ settings ]\r\n"
+                               "\t行数\t=\t30\n"
+                               "no equals sign here\r\n"
+                               "MyKey=mine\n"
+                               "[Custom]\r\n"
+                               "A=1\n"
+                               "a=2\r\n"
+                               "B=x=y";
+    test::TempDir dir;
+    const auto file = dir / "hakomaru.ini";
+    test::writeBytes(file, toSjis(before));
+
+    struct Key {
+        std::string section, key;
+    };
+    const std::vector<Key> untouched = {{"WEB", "ゆうパック"}, {"WEB", "Extra"},
+                                        {"Settings", "行数"},  {"Settings", "MyKey"},
+                                        {"Custom", "A"},       {"Custom", "B"}};
+    auto values = [&] {
+        IniStore ini = IniStore::open(file);
+        std::vector<std::string> result;
+        for (const Key& k : untouched)
+            result.push_back(readString(ini, toSjis(k.section), toSjis(k.key), "<missing>"));
+        return result;
+    };
+    const std::vector<std::string> expected = {
+        toSjis("https://example.jp/yp"), toSjis("値"), "30", "mine", "2", "x=y"};
+    ASSERT_EQ(values(), expected);
+
+    Settings s(file);
+    EXPECT_EQ(s.startPreferences().posTop, 0); // the first "Settings" is hidden
+    s.saveMainWindow(100, 200, 3, 4);
+    EXPECT_EQ(values(), expected);
+    EXPECT_EQ(s.startPreferences().posTop, 100);
+    EXPECT_EQ(s.startPreferences().listRows, 30);
+    EXPECT_EQ(s.youpackHomePage(), "https://example.jp/yp");
+
+    const std::string after = test::readBytes(file);
+    EXPECT_EQ(after, toSjis("[Settings]\r\nPos_Top =  12\r\nHidden=under the earlier header\r\n\r\n"
+                            "[WEB]\r\nゆうパック = https://example.jp/yp\r\nExtra=値\r\n\r\n"
+                            "[settings]\r\n行数\t=\t30\r\nno equals sign here\r\nMyKey=mine\r\n"
+                            "Pos_Top=100\r\nPos_Left=200\r\n発送地=3\r\n届け先=4\r\n\r\n"
+                            "[Custom]\r\nA=1\r\na=2\r\nB=x=y\r\n\r\n"));
+}
+
+TEST(SettingsSave, LinkedFileIsUpdatedAndLinkKept) {
+    test::TempDir dir;
+    const auto real = dir / "real.ini";
+    const auto link = dir / "hakomaru.ini";
+    test::writeBytes(real, "[Settings]\r\nKeep=1\r\n");
+    std::filesystem::create_symlink(real, link);
+    Settings(link).saveMainWindow(1, 2, 3, 4);
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
+    EXPECT_EQ(Settings(real).destinationRow(), 4);
+    EXPECT_EQ(readString(IniStore::open(real), "Settings", "Keep"), "1");
+    EXPECT_EQ(dir.names(), (std::vector<std::string>{"hakomaru.ini", "real.ini"}));
+}
+
+TEST(SettingsSave, FilePermissionsKept) {
+    test::TempDir dir;
+    const auto file = dir / "hakomaru.ini";
+    test::writeBytes(file, "[Settings]\r\n");
+    std::filesystem::permissions(file, std::filesystem::perms::owner_read |
+                                           std::filesystem::perms::owner_write);
+    Settings(file).savePostalOpened();
+    EXPECT_EQ(std::filesystem::status(file).permissions(),
+              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+}
+
+// ---- Saves that fail ----
+
+const std::string kOldBytes = "[Settings]\r\nPos_Top=7\r\n; kept as it was\r\n";
+
+void expectSaveFails(const Settings& s, const std::filesystem::path& shown) {
+    try {
+        s.saveMainWindow(1, 2, 3, 4);
+        ADD_FAILURE() << "save reported success: " << s.path();
+    } catch (const SaveError& e) {
+        EXPECT_EQ(e.what(), failureMessage(shown));
+    }
+}
+
+// True when `path` can be written despite the permissions it was given:
+// running as root, or with the capability to override them.
+bool permissionsIgnored(const std::filesystem::path& probe) {
+    return ::access(probe.c_str(), W_OK) == 0;
+}
+
+TEST(SettingsSaveFailure, ReadOnlyFolderKeepsOldFile) {
+    test::TempDir dir;
+    const auto file = dir / "hakomaru.ini";
+    test::writeBytes(file, kOldBytes);
+    std::filesystem::permissions(dir.path(), std::filesystem::perms::owner_write,
+                                 std::filesystem::perm_options::remove);
+    if (permissionsIgnored(dir.path()))
+        GTEST_SKIP() << "permissions do not stop writes here (running as root?)";
+    expectSaveFails(Settings(file), file);
+    EXPECT_EQ(test::readBytes(file), kOldBytes);
+    EXPECT_EQ(dir.names(), std::vector<std::string>{"hakomaru.ini"});
+}
+
+// Replacing the file by renaming must not get round its read-only mark.
+TEST(SettingsSaveFailure, ReadOnlyFileIsNotReplaced) {
+    test::TempDir dir;
+    const auto file = dir / "hakomaru.ini";
+    test::writeBytes(file, kOldBytes);
+    std::filesystem::permissions(file, std::filesystem::perms::owner_read);
+    if (permissionsIgnored(file))
+        GTEST_SKIP() << "permissions do not stop writes here (running as root?)";
+    expectSaveFails(Settings(file), file);
+    EXPECT_EQ(test::readBytes(file), kOldBytes);
+    EXPECT_EQ(dir.names(), std::vector<std::string>{"hakomaru.ini"});
+}
+
+TEST(SettingsSaveFailure, FolderThatIsAFile) {
+    test::TempDir dir;
+    const auto notAFolder = dir / "plain";
+    test::writeBytes(notAFolder, kOldBytes);
+    const auto file = notAFolder / "hakomaru.ini";
+    expectSaveFails(Settings(file), file);
+    EXPECT_EQ(test::readBytes(notAFolder), kOldBytes);
+    EXPECT_EQ(dir.names(), std::vector<std::string>{"plain"});
+}
+
+TEST(SettingsSaveFailure, FolderWhereTheFileShouldBe) {
+    test::TempDir dir;
+    const auto file = dir / "hakomaru.ini";
+    std::filesystem::create_directory(file);
+    test::writeBytes(file / "inside", "x");
+    expectSaveFails(Settings(file), file);
+    EXPECT_TRUE(std::filesystem::is_directory(file));
+    EXPECT_EQ(test::readBytes(file / "inside"), "x");
+    EXPECT_EQ(dir.names(), std::vector<std::string>{"hakomaru.ini"});
+}
+
+// The disk fills up in the middle of a save: a child process limited to
+// small files saves a large settings file; its exit code tells the outcome.
+TEST(SettingsSaveFailure, FileSizeLimitKeepsOldFile) {
+    test::TempDir dir;
+    const auto file = dir / "hakomaru.ini";
+    const std::string old =
+        toSjis("[Settings]\r\n行数=30\r\nBig=") + std::string(256 * 1024, 'b') + "\r\n[WEB]\r\n";
+    test::writeBytes(file, old);
+
+    enum : int { kFailedAsExpected = 0, kSucceeded = 1, kWrongMessage = 2, kOtherError = 3 };
+    pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit{64 * 1024, 64 * 1024};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        int code = kOtherError;
+        try {
+            Settings(file).saveMainWindow(1, 2, 3, 4);
+            code = kSucceeded;
+        } catch (const SaveError& e) {
+            code = e.what() == failureMessage(file) ? kFailedAsExpected : kWrongMessage;
+        } catch (...) {
+        }
+        ::_exit(code);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status)) << "child ended by signal " << WTERMSIG(status);
+    EXPECT_EQ(WEXITSTATUS(status), kFailedAsExpected);
+    EXPECT_EQ(test::readBytes(file), old);
+    EXPECT_EQ(dir.names(), std::vector<std::string>{"hakomaru.ini"});
+}
+
+} // namespace
+} // namespace hakomaru
