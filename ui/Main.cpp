@@ -1,0 +1,939 @@
+#include "Main.h"
+
+#include "CarrierIcons.h"
+#include "ColorValue.h"
+#include "Platform.h"
+#include "controls/ActiveColorCheckBox.h"
+#include "controls/OwnerDrawComboBox.h"
+#include "controls/RightEdit.h"
+
+#include "Catalogues.h"
+#include "NumberText.h"
+#include "QuoteCat.h"
+#include "QuoteYoupack.h"
+#include "Settings.h"
+#include "Sjis.h"
+#include "Tariff.h"
+
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDir>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLayout>
+#include <QLibraryInfo>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QTimer>
+#include <QTranslator>
+
+namespace hakomaru {
+namespace {
+
+// Window fonts by the names the layout uses; setUpApplication maps them to
+// the IPA fonts, which have the same metrics.
+constexpr const char* kPGothic = "ＭＳ Ｐゴシック";
+constexpr const char* kGothic = "ＭＳ ゴシック";
+constexpr const char* kPMincho = "ＭＳ Ｐ明朝";
+
+constexpr int kClientWidth = 402;
+constexpr int kClientHeight = 269;
+// Without the explanation area the window is 32 pixels lower.
+constexpr int kClientHeightNoExplain = 237;
+constexpr int kYouTotalRight = 181;
+constexpr int kCatTotalRight = 177;
+
+const QString kNotHandled = QStringLiteral("取扱不可");
+
+QFont windowFont(const char* family, int pixelSize, bool bold = false) {
+    QFont f{QString::fromUtf8(family)};
+    f.setPixelSize(pixelSize);
+    f.setBold(bold);
+    return f;
+}
+
+QString yen(const std::string& amountText) {
+    return QString::fromUtf8(kYen.data(), static_cast<qsizetype>(kYen.size())) +
+           QString::fromStdString(amountText);
+}
+
+QString withoutLineBreaks(const std::string& detail) {
+    return QString::fromStdString(detail).remove(QStringLiteral("\r\n"));
+}
+
+template <class W> W* place(W* widget, const char* name, int left, int top, int width, int height) {
+    widget->setObjectName(QString::fromLatin1(name));
+    widget->setGeometry(left, top, width, height);
+    return widget;
+}
+
+QLabel* label(QWidget* parent, const char* name, const char* text, int left, int top, int width,
+              int height) {
+    return place(new QLabel(QString::fromUtf8(text), parent), name, left, top, width, height);
+}
+
+TActiveColorCheckBox* box(QWidget* parent, const char* name, const char* caption, int left, int top,
+                          int width, int height) {
+    auto* b = place(new TActiveColorCheckBox(QString::fromUtf8(caption), parent), name, left, top,
+                    width, height);
+    b->setCursor(Qt::PointingHandCursor);
+    b->setMouseTracking(true);
+    return b;
+}
+
+// Background of a prefecture row by its index; separator rows are the
+// region headings.
+QColor rowBackground(int row) {
+    static constexpr struct {
+        int last;
+        QRgb color;
+    } bands[] = {
+        {0, 0xFFFFAD},  {1, 0xEFAD8C},  {7, 0xEFDDC2},  {8, 0xAEB979},  {18, 0xE8EBD3},
+        {19, 0xAFC9B6}, {26, 0xDCE8DF}, {27, 0xA5A9D1}, {33, 0xD8E0EF}, {34, 0xD569B0},
+        {43, 0xEFDDEB}, {44, 0xE3B03D}, {52, 0xFFF2D1}, {53, 0xAC93CE}, {54, 0xD1D5FA},
+    };
+    for (const auto& band : bands)
+        if (row <= band.last)
+            return QColor::fromRgb(band.color);
+    return QColor::fromRgb(0xD1D5FA);
+}
+
+bool isSeparatorCaption(const QString& caption) {
+    return IsSeparatorRow(caption.toStdString());
+}
+
+// A saved row that the list does not have selects the first row.
+int validRow(std::int32_t row, int count) {
+    return row >= 0 && row < count ? row : 0;
+}
+
+} // namespace
+
+void runReported(QWidget* parent, const std::function<void()>& handler) {
+    try {
+        handler();
+    } catch (const std::exception& e) {
+        platform().showError(parent, QString::fromUtf8(e.what()));
+    }
+}
+
+void setUpApplication() {
+    QApplication::setApplicationDisplayName(QStringLiteral("はこ丸"));
+    QFont::insertSubstitution(QString::fromUtf8(kPGothic), QStringLiteral("IPAPGothic"));
+    QFont::insertSubstitution(QString::fromUtf8(kGothic), QStringLiteral("IPAGothic"));
+    QFont::insertSubstitution(QString::fromUtf8(kPMincho), QStringLiteral("IPAPMincho"));
+    // Qt's own texts (dialog buttons, edit menus) in Japanese, when installed.
+    auto* translator = new QTranslator(qApp);
+    if (translator->load(QLocale(QLocale::Japanese), QStringLiteral("qtbase"), QStringLiteral("_"),
+                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(translator);
+    else
+        delete translator;
+}
+
+// ---------------------------------------------------------------------------
+// Construction: the window, its controls and their wiring, then FormCreate.
+
+TfrmMain::TfrmMain(std::filesystem::path settingsPath, std::filesystem::path tariffPath,
+                   QWidget* parent)
+    : QMainWindow(parent), settingsPath_(std::move(settingsPath)),
+      tariffPath_(std::move(tariffPath)), listTextColor_(kSystemWindowText) {
+    buildWindow();
+    buildSelections();
+    buildYoupackGroup();
+    buildCatGroup();
+    buildDetailArea();
+    buildMenus();
+    setTabOrder();
+    connectHandlers();
+    runReported(this, [this] { FormCreate(); });
+}
+
+TfrmMain::~TfrmMain() = default;
+
+void TfrmMain::buildWindow() {
+    setObjectName(QStringLiteral("frmMain"));
+    setWindowTitle(QStringLiteral("はこ丸"));
+    // A fixed border with the system menu and the minimise box only.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+    setFont(windowFont(kPGothic, 12));
+    client = new QWidget(this);
+    client->setObjectName(QStringLiteral("client"));
+    client->setFixedSize(kClientWidth, kClientHeight);
+    setCentralWidget(client);
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+void TfrmMain::buildSelections() {
+    lblFrom = label(client, "lblFrom", "発送地：", 12, 14, 42, 12);
+    cmbFrom = place(new OwnerDrawComboBox(client), "cmbFrom", 56, 9, 137, 19);
+    btnMap = place(new QPushButton(QStringLiteral("届け先："), client), "btnMap", 200, 9, 56, 19);
+    cmbTo = place(new OwnerDrawComboBox(client), "cmbTo", 256, 9, 137, 19);
+    for (OwnerDrawComboBox* list : {cmbFrom, cmbTo}) {
+        list->setFont(windowFont(kGothic, 13));
+        list->setItemHeight(13);
+        list->setMaxVisibleItems(24);
+        list->setCursor(Qt::PointingHandCursor);
+        list->onDrawItem = [this, list](QPainter& p, int index, const QRect& r, bool selected) {
+            drawPrefectureRow(list, p, index, r, selected);
+        };
+    }
+    btnMap->setCursor(Qt::PointingHandCursor);
+
+    lblWeight = label(client, "lblWeight", "重量：", 24, 42, 30, 12);
+    cmbWeight = place(new QComboBox(client), "cmbWeight", 56, 37, 73, 20);
+    cmbWeight->setFont(windowFont(kGothic, 12));
+    cmbWeight->setMaxVisibleItems(14);
+    lblSize = label(client, "lblSize", "３辺：", 141, 42, 26, 12);
+    cmbSize = place(new QComboBox(client), "cmbSize", 168, 37, 81, 20);
+    cmbSize->setFont(windowFont(kGothic, 12));
+    cmbWeight->setCursor(Qt::PointingHandCursor);
+    cmbSize->setCursor(Qt::PointingHandCursor);
+
+    lblDaihiki = label(client, "lblDaihiki", "代引・要償額：", 254, 42, 72, 12);
+    edtDaihiki = place(new TRightEdit(client), "edtDaihiki", 328, 37, 37, 21);
+    edtDaihiki->setMaxLength(7);
+    edtDaihiki->setFont(windowFont(kPGothic, 13));
+    edtDaihiki->setText(QStringLiteral("0"));
+    lblDaihiki2 = label(client, "lblDaihiki2", "万円", 368, 44, 24, 12);
+}
+
+void TfrmMain::buildYoupackGroup() {
+    grpYoupack =
+        place(new QGroupBox(QStringLiteral("ゆうパック"), client), "grpYoupack", 8, 69, 189, 144);
+    chkYouCyaku = box(grpYoupack, "chkYouCyaku", "送料着払い", 12, 20, 81, 13);
+    chkYouSokutatsu = box(grpYoupack, "chkYouSokutatsu", "速達", 108, 20, 57, 13);
+    chkYouShitei = box(grpYoupack, "chkYouShitei", "配達日指定", 12, 42, 81, 13);
+    chkKakitome = box(grpYoupack, "chkKakitome", "書留", 108, 42, 57, 13);
+    chkYouCild = box(grpYoupack, "chkYouCild", "チルド", 12, 65, 65, 13);
+    chkYouDaihiki = box(grpYoupack, "chkYouDaihiki", "代金引換", 12, 88, 81, 13);
+    imgYoupack = place(new QLabel(grpYoupack), "imgYoupack", 12, 112, 24, 24);
+    imgYoupack->setPixmap(youpackIcon());
+    imgYoupack->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    lblYouTotal = new QLabel(grpYoupack);
+    lblYouTotal->setObjectName(QStringLiteral("lblYouTotal"));
+}
+
+void TfrmMain::buildCatGroup() {
+    grpCat = place(new QGroupBox(QStringLiteral("クロネコ"), client), "grpCat", 208, 69, 185, 144);
+    chkCatHome = box(grpCat, "chkCatHome", "自宅や会社で荷物を渡す", 12, 20, 165, 13);
+    chkCatTime = box(grpCat, "chkCatTime", "タイムサービス", 12, 42, 105, 13);
+    chkCatCool = box(grpCat, "chkCatCool", "クール", 12, 65, 65, 13);
+    chkCatFukusu = box(grpCat, "chkCatFukusu", "複数口", 116, 61, 65, 13);
+    edtFukusu = place(new TRightEdit(grpCat), "edtFukusu", 116, 80, 33, 21);
+    edtFukusu->setMaxLength(3);
+    edtFukusu->setFont(windowFont(kGothic, 13));
+    edtFukusu->setText(QStringLiteral("1"));
+    edtFukusu->setMouseTracking(true);
+    edtFukusu->hide();
+    lblFukusu = label(grpCat, "lblFukusu", "個口", 152, 88, 24, 12);
+    lblFukusu->hide();
+    chkCatDaihiki = box(grpCat, "chkCatDaihiki", "代金引換", 12, 88, 81, 13);
+    imgCat = place(new QLabel(grpCat), "imgCat", 12, 112, 24, 24);
+    imgCat->setPixmap(catIcon());
+    imgCat->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    lblCatTotal = new QLabel(grpCat);
+    lblCatTotal->setObjectName(QStringLiteral("lblCatTotal"));
+
+    for (QLabel* total : {lblYouTotal, lblCatTotal}) {
+        total->setFont(windowFont(kPMincho, 19, true));
+        QPalette p = total->palette();
+        p.setColor(QPalette::WindowText, Qt::red);
+        total->setPalette(p);
+        total->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    }
+    showTotal(lblYouTotal, yen("0"));
+    showTotal(lblCatTotal, yen("0"));
+    for (QWidget* w : {static_cast<QWidget*>(grpYoupack), static_cast<QWidget*>(grpCat),
+                       static_cast<QWidget*>(imgYoupack), static_cast<QWidget*>(imgCat)})
+        w->setMouseTracking(true);
+    imgYoupack->setCursor(Qt::PointingHandCursor);
+    imgCat->setCursor(Qt::PointingHandCursor);
+}
+
+void TfrmMain::buildDetailArea() {
+    lblDetail = label(client, "lblDetail", "", 8, 218, 385, 12);
+    stExplain = label(client, "stExplain", "", 4, 236, 393, 29);
+    stExplain->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    stExplain->setLineWidth(1);
+    stExplain->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    stExplain->setWordWrap(true);
+    Timer = new QTimer(this);
+    Timer->setObjectName(QStringLiteral("Timer"));
+    Timer->setInterval(100);
+}
+
+void TfrmMain::buildMenus() {
+    auto action = [this](QMenu* menu, const char* name, const char* caption) {
+        QAction* a = menu->addAction(QString::fromUtf8(caption));
+        a->setObjectName(QString::fromLatin1(name));
+        return a;
+    };
+    auto submenu = [this](const char* name, const char* caption) {
+        QMenu* m = menuBar()->addMenu(QString::fromUtf8(caption));
+        m->setObjectName(QString::fromLatin1(name));
+        m->menuAction()->setObjectName(QString::fromLatin1(name));
+        return m;
+    };
+    menuBar()->setObjectName(QStringLiteral("mnuMain"));
+    QMenu* view = submenu("mnuMain_View", "表示(&V)");
+    QAction* postal = action(view, "mnuMain_View_Postal", "普通郵便・冊子小包...");
+    QMenu* option = submenu("mnuMain_Option", "オプション(&O)");
+    QAction* settings = action(option, "mnuMain_Option_Settings", "オプション設定...");
+    QMenu* help = submenu("mnuMain_Help", "ヘルプ(&H)");
+    QAction* first = action(help, "mnuMain_Help_View", "はじめに");
+    QAction* use = action(help, "mnuMain_Help_Use", "はこ丸の使い方");
+    help->addSeparator()->setObjectName(QStringLiteral("N1"));
+    QAction* version = action(help, "mnuMain_Help_Version", "バージョン情報(&A)");
+
+    mnuPopup = new QMenu(this);
+    mnuPopup->setObjectName(QStringLiteral("mnuPopup"));
+    QAction* copy = action(mnuPopup, "mnuPopup_Copy_Line", "料金詳細をクリップボードにコピー");
+    for (QGroupBox* group : {grpYoupack, grpCat}) {
+        group->setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(group, &QWidget::customContextMenuRequested, this,
+                [this, group](const QPoint& pos) { mnuPopup->popup(group->mapToGlobal(pos)); });
+    }
+
+    auto command = [this](QAction* a, void (TfrmMain::*handler)()) {
+        connect(a, &QAction::triggered, this, [this, handler] { onUserEvent(handler); });
+    };
+    command(postal, &TfrmMain::mnuMain_View_PostalClick);
+    command(settings, &TfrmMain::mnuMain_Option_SettingsClick);
+    command(first, &TfrmMain::mnuMain_Help_ViewClick);
+    command(use, &TfrmMain::mnuMain_Help_UseClick);
+    command(version, &TfrmMain::mnuMain_Help_VersionClick);
+    command(copy, &TfrmMain::mnuPopup_Copy_LineClick);
+}
+
+void TfrmMain::setTabOrder() {
+    const QWidget* order[] = {
+        btnMap,          cmbTo,        cmbWeight,    cmbSize,    edtDaihiki,    chkYouCyaku,
+        chkYouSokutatsu, chkYouShitei, chkKakitome,  chkYouCild, chkYouDaihiki, chkCatHome,
+        chkCatTime,      chkCatCool,   chkCatFukusu, edtFukusu,  chkCatDaihiki, cmbFrom};
+    for (size_t i = 1; i < std::size(order); ++i)
+        QWidget::setTabOrder(const_cast<QWidget*>(order[i - 1]), const_cast<QWidget*>(order[i]));
+}
+
+void TfrmMain::connectHandlers() {
+    auto list = [this](QComboBox* l, void (TfrmMain::*handler)()) {
+        connect(l, &QComboBox::activated, this, [this, handler] { onUserEvent(handler); });
+    };
+    list(cmbFrom, &TfrmMain::cmbFromClick);
+    list(cmbTo, &TfrmMain::cmbToClick);
+    list(cmbWeight, &TfrmMain::cmbWeightClick);
+    list(cmbSize, &TfrmMain::cmbSizeClick);
+    connect(btnMap, &QPushButton::clicked, this, [this] { onUserEvent(&TfrmMain::btnMapClick); });
+    connect(Timer, &QTimer::timeout, this, [this] { onUserEvent(&TfrmMain::TimerTimer); });
+
+    clickRules_ = {
+        {chkYouCyaku, &TfrmMain::chkYouCyakuClick},
+        {chkYouSokutatsu, &TfrmMain::chkYouSokutatsuClick},
+        {chkYouShitei, &TfrmMain::chkYouShiteiClick},
+        {chkKakitome, &TfrmMain::chkKakitomeClick},
+        {chkYouCild, &TfrmMain::chkYouCildClick},
+        {chkYouDaihiki, &TfrmMain::chkYouDaihikiClick},
+        {chkCatHome, &TfrmMain::chkCatHomeClick},
+        {chkCatTime, &TfrmMain::chkCatTimeClick},
+        {chkCatCool, &TfrmMain::chkCatCoolClick},
+        {chkCatFukusu, &TfrmMain::chkCatFukusuClick},
+        {chkCatDaihiki, &TfrmMain::chkCatDaihikiClick},
+    };
+    for (const auto& [object, rule] : clickRules_) {
+        auto* b = static_cast<TActiveColorCheckBox*>(const_cast<QObject*>(object));
+        connect(b, &QAbstractButton::clicked, this, [this, rule = rule] { onUserEvent(rule); });
+        b->installEventFilter(this);
+    }
+
+    // The amount rule drops its failures itself; the count rule reports.
+    connect(edtDaihiki, &QLineEdit::textChanged, this, [this] { edtDaihikiChange(); });
+    connect(edtFukusu, &QLineEdit::textChanged, this,
+            [this] { onUserEvent(&TfrmMain::edtFukusuChange); });
+    edtDaihiki->onKeyPress = [](QChar& c) {
+        const char16_t u = c.unicode();
+        if (!(u == 0x08 || u == u'.' || (u >= u'0' && u <= u'9')))
+            c = QChar();
+    };
+    edtFukusu->onKeyPress = [](QChar& c) {
+        const char16_t u = c.unicode();
+        if (!(u == 0x08 || (u >= u'0' && u <= u'9')))
+            c = QChar();
+    };
+    for (TRightEdit* edit : {edtDaihiki, edtFukusu})
+        connect(edit, &TRightEdit::mouseDown, edit, [edit] { edit->selectAll(); });
+
+    explanations_ = {
+        {chkYouCyaku, QStringLiteral("送料は受取人が負担します。")},
+        {chkYouSokutatsu,
+         QStringLiteral("通常の郵便より早く配達されます。速達にもかかわらず、通常の"
+                        "郵便と変わらなかった場合には、速達料金は払い戻されます。")},
+        {chkYouShitei,
+         QStringLiteral("確実に受領できる日を指定して発送します。指定可能日は、差出日の"
+                        "3日後から起算して10日以内の日。 ex. "
+                        "1/1差出の場合、1/4-1/13を指定可能。")},
+        {chkKakitome,
+         QStringLiteral("損害賠償額の上限が500万円となります。書留でない時の上限は5万円"
+                        "。損害要償額10万円までは一律¥360で、その後は5万円毎に¥20増。")},
+        {chkYouCild, QStringLiteral("荷物を冷凍・冷蔵して届けます。")},
+        {chkYouDaihiki,
+         QStringLiteral("受取人は、代引き金額の支払と引き替えに荷物を受領します。尚、"
+                        "引換額が5万円を超える場合には書留が必須となります。")},
+        {chkCatHome,
+         QStringLiteral("荷物を自宅や会社まで取りに来て貰います。コンビニから発送する場合"
+                        "はチェックしないで下さい。")},
+        {chkCatTime,
+         QStringLiteral("決まった時間までに絶対に届けなければならない場合に利用します。")},
+        {chkCatCool, QStringLiteral("荷物を冷凍・冷蔵して届けます。")},
+        {chkCatFukusu, QStringLiteral("同一の届け先に複数の荷物を送る時に適用されます。")},
+        {chkCatDaihiki, QStringLiteral("引き替え額の支払いと引き替えに受取人が荷物を受領します。")},
+        {edtFukusu, QStringLiteral("送料の合計額から ¥100x荷物の個数 減額される。")},
+        {imgYoupack, QStringLiteral("ゆうパックのホームページに飛びます。")},
+        {imgCat, QStringLiteral("クロネコのホームページに飛びます。")},
+    };
+    for (QObject* o : {static_cast<QObject*>(edtFukusu), static_cast<QObject*>(imgYoupack),
+                       static_cast<QObject*>(imgCat), static_cast<QObject*>(grpYoupack),
+                       static_cast<QObject*>(grpCat), static_cast<QObject*>(cmbSize)})
+        o->installEventFilter(this);
+}
+
+void TfrmMain::onUserEvent(void (TfrmMain::*rule)()) {
+    runReported(this, [this, rule] { (this->*rule)(); });
+}
+
+// ---------------------------------------------------------------------------
+// Start and end.
+
+void TfrmMain::FormCreate() {
+    const Settings settings(settingsPath_);
+    for (std::string_view row : PrefectureRows(false))
+        cmbFrom->addItem(QString::fromUtf8(row.data(), static_cast<qsizetype>(row.size())));
+    cmbFrom->setCurrentIndex(validRow(settings.sendingRow(), cmbFrom->count()));
+    for (std::string_view row : PrefectureRows(true))
+        cmbTo->addItem(QString::fromUtf8(row.data(), static_cast<qsizetype>(row.size())));
+    cmbTo->setCurrentIndex(validRow(settings.destinationRow(), cmbTo->count()));
+
+    for (std::string_view row : WeightRows())
+        cmbWeight->addItem(QString::fromUtf8(row.data(), static_cast<qsizetype>(row.size())));
+    cmbWeight->setCurrentIndex(0);
+    for (std::string_view row : SizeRows())
+        cmbSize->addItem(QString::fromUtf8(row.data(), static_cast<qsizetype>(row.size())));
+    cmbSize->setCurrentIndex(0);
+
+    const StartPreferences prefs = settings.startPreferences();
+    move(prefs.posLeft, prefs.posTop);
+    useCatDaihiki = prefs.useCatDaihiki;
+    setChecked(chkCatHome, prefs.homeShipping);
+    listTextColor_ = prefs.listTextColor;
+
+    chkCatDaihiki->setEnabled(useCatDaihiki);
+    // A list shows at least one row, whatever the file says.
+    cmbTo->setMaxVisibleItems(std::max(1, prefs.listRows));
+    if (!prefs.showExplain)
+        setExplainVisible(false);
+
+    RecalcYoupack();
+    RecalcCat();
+}
+
+void TfrmMain::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (shown_)
+        return;
+    shown_ = true;
+    // After the window is on screen, so that the postal window docks to it.
+    QTimer::singleShot(0, this, [this] { runReported(this, [this] { FormShow(); }); });
+}
+
+void TfrmMain::FormShow() {
+    const PostalAtStart postal = Settings(settingsPath_).postalAtStart();
+    if (postal.showPostalAlways || postal.showPostal)
+        mnuMain_View_PostalClick();
+}
+
+void TfrmMain::closeEvent(QCloseEvent* event) {
+    FormCloseQuery();
+    event->accept();
+}
+
+// Closing always succeeds; a settings file that cannot be written is
+// reported and the program still ends.
+void TfrmMain::FormCloseQuery() {
+    runReported(this, [this] {
+        Settings(settingsPath_)
+            .saveMainWindow(y(), x(), cmbFrom->currentIndex(), cmbTo->currentIndex());
+    });
+}
+
+// ---------------------------------------------------------------------------
+// Recalculations.
+
+void TfrmMain::RecalcYoupack() {
+    const IniStore tariff = readTariff(tariffPath_);
+    TYoupackRequest r;
+    r.FromCaption = cmbFrom->currentText().toStdString();
+    r.ToRow = cmbTo->currentIndex();
+    r.WeightRow = cmbWeight->currentIndex();
+    r.Cyaku = chkYouCyaku->isChecked();
+    r.Sokutatsu = chkYouSokutatsu->isChecked();
+    r.Shitei = chkYouShitei->isChecked();
+    r.Kakitome = chkKakitome->isChecked();
+    r.Cild = chkYouCild->isChecked();
+    r.Daihiki = chkYouDaihiki->isChecked();
+    r.DaihikiText = edtDaihiki->text().toStdString();
+    if (r.Daihiki)
+        r.SokinNo = Settings(settingsPath_).remittanceMethod();
+    // The caption needs only the zone table, so it shows even when the
+    // rest of the quote fails.
+    grpYoupack->setTitle(QString::fromStdString(YoupackCaption(tariff, r.FromCaption, r.ToRow)));
+    const TParcelQuote quote = QuoteYoupack(tariff, r);
+    grpYoupack->setTitle(QString::fromStdString(quote.Caption));
+    showTotal(lblYouTotal, yen(grouped(quote.Total)));
+    yuPackDetail_ = quote.Detail;
+    showDetail(yuPackDetail_);
+}
+
+void TfrmMain::RecalcCat() {
+    TCatRequest r;
+    r.FromRow = cmbFrom->currentIndex();
+    r.ToRow = cmbTo->currentIndex();
+    r.WeightRow = cmbWeight->currentIndex();
+    r.SizeRow = cmbSize->currentIndex();
+    r.Home = chkCatHome->isChecked();
+    r.Time = chkCatTime->isChecked();
+    r.Cool = chkCatCool->isChecked();
+    r.Daihiki = chkCatDaihiki->isChecked();
+    r.Fukusu = chkCatFukusu->isChecked();
+    r.DaihikiText = edtDaihiki->text().toStdString();
+    r.FukusuText = edtFukusu->text().toStdString();
+    if (CatNotHandled(r.WeightRow, r.SizeRow)) {
+        grpCat->setEnabled(false);
+        showTotal(lblCatTotal, kNotHandled);
+        return;
+    }
+    TParcelQuote quote;
+    try {
+        quote = QuoteCat(readTariff(tariffPath_), r);
+    } catch (...) {
+        grpCat->setEnabled(true);
+        showTotal(lblCatTotal, QString());
+        throw;
+    }
+    grpCat->setEnabled(true);
+    showTotal(lblCatTotal, yen(grouped(quote.Total)));
+    catDetail_ = quote.Detail;
+    showDetail(catDetail_);
+}
+
+// A total keeps its right edge: the label is as wide as its text.
+void TfrmMain::showTotal(QLabel* label, const QString& text) {
+    const int right = label == lblYouTotal ? kYouTotalRight : kCatTotalRight;
+    label->setText(text);
+    const int width = std::max(1, label->sizeHint().width());
+    label->setGeometry(right - width, 115, width, 19);
+}
+
+void TfrmMain::showDetail(const std::string& detail) {
+    lblDetail->setText(withoutLineBreaks(detail));
+}
+
+// ---------------------------------------------------------------------------
+// Selections.
+
+void TfrmMain::cmbFromClick() {
+    if (isSeparatorCaption(cmbFrom->currentText()))
+        cmbFrom->setCurrentIndex(cmbFrom->currentIndex() + 1);
+    RecalcYoupack();
+    RecalcCat();
+}
+
+void TfrmMain::cmbToClick() {
+    if (isSeparatorCaption(cmbTo->currentText())) {
+        showTotal(lblYouTotal, yen("---"));
+        showTotal(lblCatTotal, yen("---"));
+        return;
+    }
+    RecalcYoupack();
+    RecalcCat();
+}
+
+void TfrmMain::cmbWeightClick() {
+    coolRule();
+    RecalcYoupack();
+    RecalcCat();
+}
+
+void TfrmMain::cmbSizeClick() {
+    coolRule();
+    RecalcYoupack();
+    RecalcCat();
+}
+
+// クール exists up to 15 kg (row 8) and 120 cm (row 3), and never together
+// with タイムサービス.
+void TfrmMain::coolRule() {
+    if (cmbWeight->currentIndex() >= 9 || cmbSize->currentIndex() >= 4) {
+        setChecked(chkCatCool, false);
+        chkCatCool->setEnabled(false);
+    } else if (!chkCatTime->isChecked()) {
+        chkCatCool->setEnabled(true);
+    }
+}
+
+void TfrmMain::drawPrefectureRow(QComboBox* list, QPainter& painter, int index, const QRect& rect,
+                                 bool selected) {
+    const QString caption = list->itemText(index);
+    QColor background;
+    QColor text;
+    if (selected) {
+        background = colorFromValue(kSystemHighlight);
+        text = colorFromValue(kSystemHighlightText);
+    } else {
+        background = rowBackground(index);
+        text = isSeparatorCaption(caption) ? QColor(Qt::white) : colorFromValue(listTextColor_);
+    }
+    painter.fillRect(rect, background);
+    painter.setPen(text);
+    painter.setFont(list->font());
+    painter.drawText(rect.adjusted(2, 0, 0, 0), Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
+                     caption);
+}
+
+void TfrmMain::setListTextColor(std::int32_t color) {
+    listTextColor_ = color;
+    for (QComboBox* list : {static_cast<QComboBox*>(cmbFrom), static_cast<QComboBox*>(cmbTo)}) {
+        list->update();
+        list->view()->viewport()->update();
+    }
+}
+
+void TfrmMain::setExplainVisible(bool visible) {
+    stExplain->setVisible(visible);
+    client->setFixedSize(kClientWidth, visible ? kClientHeight : kClientHeightNoExplain);
+}
+
+// ---------------------------------------------------------------------------
+// Rule plumbing.
+
+void TfrmMain::setChecked(TActiveColorCheckBox* box, bool checked) {
+    if (box->isChecked() == checked)
+        return;
+    {
+        const QSignalBlocker blocker(box);
+        box->setChecked(checked);
+    }
+    (this->*clickRules_.at(box))();
+}
+
+void TfrmMain::setEditText(TRightEdit* edit, const QString& text) {
+    if (edit->text() == text)
+        return;
+    {
+        const QSignalBlocker blocker(edit);
+        edit->setText(text);
+    }
+    if (edit == edtDaihiki)
+        edtDaihikiChange();
+    else
+        edtFukusuChange();
+}
+
+// ---------------------------------------------------------------------------
+// Option rules of ゆうパック: each ends with the ゆうパック recalculation.
+
+void TfrmMain::chkYouCyakuClick() {
+    if (chkYouCyaku->isChecked()) {
+        chkYouShitei->setEnabled(false);
+        chkYouCild->setEnabled(false);
+        chkYouDaihiki->setEnabled(false);
+    } else {
+        if (!chkYouSokutatsu->isChecked())
+            chkYouShitei->setEnabled(true);
+        chkYouCild->setEnabled(true);
+        chkYouDaihiki->setEnabled(true);
+    }
+    RecalcYoupack();
+}
+
+void TfrmMain::chkYouSokutatsuClick() {
+    if (chkYouSokutatsu->isChecked())
+        chkYouShitei->setEnabled(false);
+    else if (!chkYouCyaku->isChecked() && !chkYouCild->isChecked())
+        chkYouShitei->setEnabled(true);
+    RecalcYoupack();
+}
+
+void TfrmMain::chkYouShiteiClick() {
+    if (chkYouShitei->isChecked()) {
+        chkYouCyaku->setEnabled(false);
+        chkYouSokutatsu->setEnabled(false);
+        chkYouCild->setEnabled(false);
+    } else {
+        chkYouSokutatsu->setEnabled(true);
+        chkYouCild->setEnabled(true);
+        if (!chkYouDaihiki->isChecked())
+            chkYouCyaku->setEnabled(true);
+    }
+    RecalcYoupack();
+}
+
+void TfrmMain::chkYouCildClick() {
+    if (chkYouCild->isChecked()) {
+        chkYouCyaku->setEnabled(false);
+        chkYouShitei->setEnabled(false);
+    } else {
+        if (!chkYouDaihiki->isChecked())
+            chkYouCyaku->setEnabled(true);
+        if (!chkYouSokutatsu->isChecked())
+            chkYouShitei->setEnabled(true);
+    }
+    RecalcYoupack();
+}
+
+void TfrmMain::chkKakitomeClick() {
+    RecalcYoupack();
+}
+
+void TfrmMain::chkYouDaihikiClick() {
+    if (chkYouDaihiki->isChecked())
+        chkYouCyaku->setEnabled(false);
+    else if (!chkYouShitei->isChecked() && !chkYouCild->isChecked())
+        chkYouCyaku->setEnabled(true);
+    RecalcYoupack();
+}
+
+// ---------------------------------------------------------------------------
+// Option rules of クロネコ: each ends with the クロネコ recalculation.
+
+void TfrmMain::chkCatHomeClick() {
+    RecalcCat();
+}
+
+void TfrmMain::chkCatTimeClick() {
+    if (chkCatTime->isChecked()) {
+        chkCatCool->setEnabled(false);
+        chkCatDaihiki->setEnabled(false);
+    } else {
+        if (cmbWeight->currentIndex() < 9 && cmbSize->currentIndex() < 4)
+            chkCatCool->setEnabled(true);
+        if (useCatDaihiki)
+            chkCatDaihiki->setEnabled(true);
+    }
+    RecalcCat();
+}
+
+void TfrmMain::chkCatCoolClick() {
+    if (chkCatCool->isChecked())
+        chkCatTime->setEnabled(false);
+    else if (!chkCatDaihiki->isChecked())
+        chkCatTime->setEnabled(true);
+    RecalcCat();
+}
+
+void TfrmMain::chkCatDaihikiClick() {
+    if (chkCatDaihiki->isChecked())
+        chkCatTime->setEnabled(false);
+    else if (!chkCatCool->isChecked())
+        chkCatTime->setEnabled(true);
+    RecalcCat();
+}
+
+// Follows the count edit's visibility, which tracks the box's state.
+void TfrmMain::chkCatFukusuClick() {
+    if (edtFukusu->isHidden()) {
+        edtFukusu->show();
+        lblFukusu->show();
+    } else {
+        edtFukusu->hide();
+        lblFukusu->hide();
+        if (edtFukusu->text().isEmpty())
+            setEditText(edtFukusu, QStringLiteral("1"));
+    }
+    RecalcCat();
+}
+
+// ---------------------------------------------------------------------------
+// The cash-on-delivery amount, in units of 10,000 yen. Above 5 registration
+// is required, above 30 クロネコ takes no cash on delivery, above 200 neither
+// carrier takes the parcel; each limit belongs to the band below it. Any
+// failure ends the rule silently: the amount is half-typed while it runs.
+
+void TfrmMain::edtDaihikiChange() {
+    try {
+        float amount = 0;
+        if (edtDaihiki->text().isEmpty()) {
+            setEditText(edtDaihiki, QStringLiteral("0"));
+            edtDaihiki->setSelection(0, 1);
+        } else {
+            amount = toSingle(edtDaihiki->text().toStdString());
+        }
+        grpYoupack->setEnabled(true);
+        grpCat->setEnabled(true);
+        if (amount > 200) {
+            setChecked(chkCatDaihiki, false);
+            setChecked(chkKakitome, false);
+            showTotal(lblCatTotal, kNotHandled);
+            showTotal(lblYouTotal, kNotHandled);
+            grpYoupack->setEnabled(false);
+            grpCat->setEnabled(false);
+        } else if (amount > 30) {
+            setChecked(chkCatDaihiki, false);
+            showTotal(lblCatTotal, kNotHandled);
+            grpCat->setEnabled(false);
+            RecalcYoupack();
+        } else if (amount > 5) {
+            setChecked(chkKakitome, true);
+            cashOnDeliveryStep(true);
+        } else if (amount > 0) {
+            cashOnDeliveryStep(true);
+        } else if (amount == 0) {
+            setChecked(chkKakitome, false);
+            cashOnDeliveryStep(false);
+        }
+    } catch (const std::exception&) {
+    }
+}
+
+void TfrmMain::cashOnDeliveryStep(bool checked) {
+    if (useCatDaihiki)
+        setChecked(chkCatDaihiki, checked);
+    else
+        chkCatDaihiki->setEnabled(false);
+    RecalcYoupack();
+    RecalcCat();
+}
+
+void TfrmMain::edtFukusuChange() {
+    if (!edtFukusu->text().isEmpty())
+        RecalcCat();
+}
+
+// ---------------------------------------------------------------------------
+// Pointer and commands.
+
+// The group's own surface: no control under the pointer, or a disabled one
+// (a disabled control passes the pointer on to its group).
+bool TfrmMain::isFreeGroupSurface(QGroupBox* group, const QPoint& pos) const {
+    const QWidget* child = group->childAt(pos);
+    return child == nullptr || !child->isEnabled();
+}
+
+bool TfrmMain::eventFilter(QObject* watched, QEvent* event) {
+    auto* widget = qobject_cast<QWidget*>(watched);
+    switch (event->type()) {
+    case QEvent::MouseMove: {
+        if (!widget || !widget->isEnabled())
+            break;
+        if (auto found = explanations_.find(watched); found != explanations_.end()) {
+            stExplain->setText(found->second);
+        } else if (watched == grpYoupack || watched == grpCat) {
+            const QPoint pos = static_cast<QMouseEvent*>(event)->position().toPoint();
+            if (isFreeGroupSurface(static_cast<QGroupBox*>(widget), pos))
+                onUserEvent(watched == grpYoupack ? &TfrmMain::grpYoupackMouseMove
+                                                  : &TfrmMain::grpCatMouseMove);
+        }
+        break;
+    }
+    case QEvent::MouseButtonRelease: {
+        auto* mouse = static_cast<QMouseEvent*>(event);
+        if ((watched == imgYoupack || watched == imgCat) && mouse->button() == Qt::LeftButton &&
+            widget->rect().contains(mouse->position().toPoint()))
+            onUserEvent(watched == imgYoupack ? &TfrmMain::imgYoupackClick
+                                              : &TfrmMain::imgCatClick);
+        break;
+    }
+    case QEvent::KeyPress:
+        // The size list opens itself when a character is typed, and does
+        // not search its rows by the typed text.
+        if (watched == cmbSize) {
+            const QString text = static_cast<QKeyEvent*>(event)->text();
+            if (!text.isEmpty() && text.front().isPrint()) {
+                cmbSize->showPopup();
+                return true;
+            }
+        }
+        break;
+    default:
+        break;
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void TfrmMain::grpYoupackMouseMove() {
+    hoverCarrier_ = 1;
+    stExplain->clear();
+    showDetail(yuPackDetail_);
+}
+
+void TfrmMain::grpCatMouseMove() {
+    hoverCarrier_ = 2;
+    stExplain->clear();
+    showDetail(catDetail_);
+}
+
+void TfrmMain::mnuPopup_Copy_LineClick() {
+    QString detail;
+    QString total;
+    if (hoverCarrier_ == 1) {
+        detail = withoutLineBreaks(yuPackDetail_);
+        total = lblYouTotal->text();
+    } else if (hoverCarrier_ == 2) {
+        detail = withoutLineBreaks(catDetail_);
+        total = lblCatTotal->text();
+    }
+    platform().setClipboardText(detail + QStringLiteral(" = 合計額") + total +
+                                QStringLiteral("\r\n"));
+}
+
+void TfrmMain::imgYoupackClick() {
+    platform().shellOpen(QString::fromStdString(Settings(settingsPath_).youpackHomePage()));
+}
+
+void TfrmMain::imgCatClick() {
+    platform().shellOpen(QString::fromStdString(Settings(settingsPath_).catHomePage()));
+}
+
+void TfrmMain::btnMapClick() {
+    if (commands.openMap)
+        commands.openMap(*this);
+    cmbWeight->setFocus();
+}
+
+void TfrmMain::mnuMain_View_PostalClick() {
+    if (commands.openPostal)
+        commands.openPostal(*this);
+}
+
+void TfrmMain::TimerTimer() {
+    if (commands.dockPostal)
+        commands.dockPostal(*this);
+}
+
+void TfrmMain::mnuMain_Option_SettingsClick() {
+    if (commands.openOptions)
+        commands.openOptions(*this);
+}
+
+void TfrmMain::mnuMain_Help_VersionClick() {
+    if (commands.openAbout)
+        commands.openAbout(*this);
+}
+
+void TfrmMain::mnuMain_Help_ViewClick() {
+    const std::filesystem::path page = programDir() / "Help" / "Sobato.htm";
+    platform().shellOpen(QDir::toNativeSeparators(QString::fromStdString(page.string())));
+}
+
+void TfrmMain::mnuMain_Help_UseClick() {
+    const std::filesystem::path page = programDir() / "Help" / "howto.htm";
+    platform().shellOpen(QDir::toNativeSeparators(QString::fromStdString(page.string())));
+}
+
+} // namespace hakomaru

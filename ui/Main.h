@@ -1,0 +1,216 @@
+#pragma once
+// The comparison window: one parcel priced side by side by ゆうパック and
+// クロネコ.
+//
+// Data flow: a user change (a list row, an option box, an amount) runs its
+// rule, then the recalculations that depend on it. A recalculation builds a
+// request record from the controls, reads the tariff file anew, calls the
+// calculator and shows the total, and the itemised detail in lblDetail.
+// Rules call one another as plain member functions: a rule sets a box with
+// its signals blocked and then runs that box's rule itself when the state
+// really changed. So a conversion error thrown deep inside a nested rule
+// unwinds through this class only, never through a Qt signal emission, and
+// is reported once by the slot that received the user event.
+#include <QMainWindow>
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <string>
+
+class QAction;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPushButton;
+class QTimer;
+
+namespace hakomaru {
+
+class OwnerDrawComboBox;
+class TActiveColorCheckBox;
+class TRightEdit;
+
+// Runs `handler` for a user event; a failure ends the event and is shown in
+// the standard error box. Windows wrap every slot of a user event in it.
+void runReported(QWidget* parent, const std::function<void()>& handler);
+
+class TfrmMain : public QMainWindow {
+    Q_OBJECT
+  public:
+    // The settings file and the tariff file; the program's directory is the
+    // tariff file's directory.
+    TfrmMain(std::filesystem::path settingsPath, std::filesystem::path tariffPath,
+             QWidget* parent = nullptr);
+    ~TfrmMain() override;
+
+    const std::filesystem::path& settingsPath() const { return settingsPath_; }
+    const std::filesystem::path& tariffPath() const { return tariffPath_; }
+    std::filesystem::path programDir() const { return tariffPath_.parent_path(); }
+
+    // Commands of the secondary windows. Each is empty until its window is
+    // plugged in, and its menu item or button then does nothing.
+    struct Commands {
+        std::function<void(TfrmMain&)> openPostal; // menu 普通郵便・冊子小包..., and at start
+        std::function<void(TfrmMain&)> dockPostal; // every Timer tick
+        std::function<void(TfrmMain&)> openMap; // modal; may select a cmbTo row and run cmbToClick
+        std::function<void(TfrmMain&)> openOptions; // modal
+        std::function<void(TfrmMain&)> openAbout;   // modal
+    };
+    Commands commands;
+
+    // Whether クロネコ cash on delivery may be used (the options window sets
+    // it, together with the enabled state of chkCatDaihiki).
+    bool useCatDaihiki = false;
+
+    // Text colour of the ordinary rows of both prefecture lists, as the
+    // settings file stores colours.
+    std::int32_t listTextColor() const { return listTextColor_; }
+    void setListTextColor(std::int32_t color);
+
+    // Shows or hides the explanation area; the window's height follows.
+    void setExplainVisible(bool visible);
+
+    // The destination row was chosen (by the user, or by the map window
+    // after selecting a row). Throws on a failed quote.
+    void cmbToClick();
+    // The two recalculations. Both throw on a failed quote.
+    void RecalcYoupack();
+    void RecalcCat();
+
+    // The last itemised details, with CR LF line breaks.
+    const std::string& youpackDetail() const { return yuPackDetail_; }
+    const std::string& catDetail() const { return catDetail_; }
+
+    // Controls the other windows use.
+    OwnerDrawComboBox* cmbTo = nullptr;
+    QLabel* lblDetail = nullptr;
+    QLabel* stExplain = nullptr;
+    TActiveColorCheckBox* chkCatDaihiki = nullptr;
+    QTimer* Timer = nullptr;
+
+  protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    // Building the window.
+    void buildWindow();
+    void buildSelections();
+    void buildYoupackGroup();
+    void buildCatGroup();
+    void buildDetailArea();
+    void buildMenus();
+    void setTabOrder();
+    void connectHandlers();
+
+    // Start and end.
+    void FormCreate();
+    void FormShow();
+    void FormCloseQuery();
+
+    // Selections.
+    void cmbFromClick();
+    void cmbWeightClick();
+    void cmbSizeClick();
+    void coolRule();
+    void drawPrefectureRow(QComboBox* list, QPainter& painter, int index, const QRect& rect,
+                           bool selected);
+
+    // Option rules of ゆうパック.
+    void chkYouCyakuClick();
+    void chkYouSokutatsuClick();
+    void chkYouShiteiClick();
+    void chkYouCildClick();
+    void chkKakitomeClick();
+    void chkYouDaihikiClick();
+    // Option rules of クロネコ.
+    void chkCatHomeClick();
+    void chkCatTimeClick();
+    void chkCatCoolClick();
+    void chkCatDaihikiClick();
+    void chkCatFukusuClick();
+
+    // The amount and the parcel count.
+    void edtDaihikiChange();
+    void cashOnDeliveryStep(bool checked);
+    void edtFukusuChange();
+
+    // Pointer, commands.
+    void grpYoupackMouseMove();
+    void grpCatMouseMove();
+    void mnuPopup_Copy_LineClick();
+    void imgYoupackClick();
+    void imgCatClick();
+    void btnMapClick();
+    void mnuMain_View_PostalClick();
+    void mnuMain_Option_SettingsClick();
+    void mnuMain_Help_ViewClick();
+    void mnuMain_Help_UseClick();
+    void mnuMain_Help_VersionClick();
+    void TimerTimer();
+
+    // Sets a box as a rule does: its own rule runs when its state changes.
+    void setChecked(TActiveColorCheckBox* box, bool checked);
+    // Sets an edit's text as a rule does: its change rule runs on a change.
+    void setEditText(TRightEdit* edit, const QString& text);
+    // Connects a user event to a rule through runReported.
+    void onUserEvent(void (TfrmMain::*rule)());
+    void showTotal(QLabel* label, const QString& text);
+    void showDetail(const std::string& detail);
+    bool isFreeGroupSurface(QGroupBox* group, const QPoint& pos) const;
+
+    std::filesystem::path settingsPath_;
+    std::filesystem::path tariffPath_;
+    std::int32_t listTextColor_;
+    int hoverCarrier_ = 0; // 0 neither group yet, 1 ゆうパック, 2 クロネコ
+    std::string yuPackDetail_;
+    std::string catDetail_;
+    bool shown_ = false;
+
+    // Controls.
+    QWidget* client = nullptr;
+    QLabel* lblFrom = nullptr;
+    OwnerDrawComboBox* cmbFrom = nullptr;
+    QPushButton* btnMap = nullptr;
+    QLabel* lblWeight = nullptr;
+    QComboBox* cmbWeight = nullptr;
+    QLabel* lblSize = nullptr;
+    QComboBox* cmbSize = nullptr;
+    QLabel* lblDaihiki = nullptr;
+    TRightEdit* edtDaihiki = nullptr;
+    QLabel* lblDaihiki2 = nullptr;
+    QGroupBox* grpYoupack = nullptr;
+    TActiveColorCheckBox* chkYouCyaku = nullptr;
+    TActiveColorCheckBox* chkYouSokutatsu = nullptr;
+    TActiveColorCheckBox* chkYouShitei = nullptr;
+    TActiveColorCheckBox* chkKakitome = nullptr;
+    TActiveColorCheckBox* chkYouCild = nullptr;
+    TActiveColorCheckBox* chkYouDaihiki = nullptr;
+    QLabel* imgYoupack = nullptr;
+    QLabel* lblYouTotal = nullptr;
+    QGroupBox* grpCat = nullptr;
+    TActiveColorCheckBox* chkCatHome = nullptr;
+    TActiveColorCheckBox* chkCatTime = nullptr;
+    TActiveColorCheckBox* chkCatCool = nullptr;
+    TActiveColorCheckBox* chkCatFukusu = nullptr;
+    TRightEdit* edtFukusu = nullptr;
+    QLabel* lblFukusu = nullptr;
+    QLabel* imgCat = nullptr;
+    QLabel* lblCatTotal = nullptr;
+    QMenu* mnuPopup = nullptr;
+
+    // Each box's click rule, and each explained control's text.
+    std::map<const QObject*, void (TfrmMain::*)()> clickRules_;
+    std::map<const QObject*, QString> explanations_;
+};
+
+// Font family substitutions for the window fonts the program names, the
+// application title and the Japanese translation of Qt's own texts.
+void setUpApplication();
+
+} // namespace hakomaru

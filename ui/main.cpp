@@ -1,0 +1,17 @@
+// はこ丸: prices a parcel with two carriers side by side.
+#include "Main.h"
+#include "Settings.h"
+#include "Tariff.h"
+
+#include <QApplication>
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    hakomaru::setUpApplication();
+    const std::filesystem::path programFile = QCoreApplication::applicationFilePath().toStdString();
+    const std::filesystem::path programDir = QCoreApplication::applicationDirPath().toStdString();
+    hakomaru::TfrmMain frmMain(hakomaru::settingsPathFor(programFile),
+                               hakomaru::tariffPathIn(programDir));
+    frmMain.show();
+    return app.exec();
+}
