@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <random>
 #include <system_error>
 
@@ -18,26 +19,41 @@
 namespace hakomaru {
 namespace {
 
-constexpr bool isBlank(char c) { return static_cast<unsigned char>(c) <= 32; }
+constexpr bool isBlank(char c) {
+    return static_cast<unsigned char>(c) <= 32;
+}
 
-std::string_view trim(std::string_view s) {
-    size_t begin = 0;
-    size_t end = s.size();
-    while (begin < end && isBlank(s[begin]))
+inline std::string_view trimmed(const char* begin, const char* end) {
+    while (begin < end && isBlank(*begin))
         ++begin;
-    while (end > begin && isBlank(s[end - 1]))
+    while (end > begin && isBlank(end[-1]))
         --end;
-    return s.substr(begin, end - begin);
+    return {begin, static_cast<size_t>(end - begin)};
+}
+
+inline std::string_view trim(std::string_view s) {
+    return trimmed(s.data(), s.data() + s.size());
 }
 
 constexpr unsigned char upperAscii(unsigned char c) {
     return (c >= 'a' && c <= 'z') ? static_cast<unsigned char>(c - 'a' + 'A') : c;
 }
 
-// Reads a whole regular file. Anything else reads as empty: a missing file
-// by the rules of the store, a folder or FIFO because it holds no settings
-// and must never block the program.
-std::string readRegularFile(const std::filesystem::path& path) {
+struct Entry {
+    std::string_view key, value;
+};
+
+// The key and value of a line with "=", split at the first one.
+inline std::optional<Entry> entryOf(std::string_view line) {
+    const auto* eq = static_cast<const char*>(std::memchr(line.data(), '=', line.size()));
+    if (!eq)
+        return std::nullopt;
+    return Entry{trimmed(line.data(), eq), trimmed(eq + 1, line.data() + line.size())};
+}
+
+} // namespace
+
+std::string readFileBytes(const std::filesystem::path& path) {
     std::string bytes;
 #ifdef _WIN32
     std::error_code ec;
@@ -61,11 +77,13 @@ std::string readRegularFile(const std::filesystem::path& path) {
         ::close(fd);
         return bytes;
     }
-    bytes.resize(static_cast<size_t>(st.st_size));
+    // One byte more than the file holds, so that the read which finds the
+    // end needs no reallocation; a file that grew meanwhile is read whole.
+    bytes.resize(static_cast<size_t>(st.st_size) + 1);
     size_t used = 0;
     for (;;) {
         if (used == bytes.size())
-            bytes.resize(bytes.size() + 4096); // the file grew while reading
+            bytes.resize(bytes.size() * 2);
         ssize_t n = ::read(fd, bytes.data() + used, bytes.size() - used);
         if (n < 0 && errno == EINTR)
             continue;
@@ -78,6 +96,8 @@ std::string readRegularFile(const std::filesystem::path& path) {
 #endif
     return bytes;
 }
+
+namespace {
 
 bool isWritable(const std::filesystem::path& path) {
 #ifdef _WIN32
@@ -109,45 +129,88 @@ bool IniStore::namesMatch(std::string_view a, std::string_view b) {
     return true;
 }
 
-IniStore::IniStore(std::string bytes) : bytes_(std::make_unique<const std::string>(std::move(bytes))) {
-    parse();
+IniStore::IniStore(std::string bytes)
+    : bytes_(std::make_unique<const std::string>(std::move(bytes))) {
+    findSections();
 }
 
-IniStore IniStore::open(const std::filesystem::path& path) { return IniStore(readRegularFile(path)); }
+IniStore IniStore::open(const std::filesystem::path& path) {
+    return IniStore(readFileBytes(path));
+}
 
-void IniStore::parse() {
-    std::string_view all(*bytes_);
-    bool inSection = false;
-    size_t pos = 0;
-    while (pos < all.size()) {
-        size_t end = all.find_first_of("\r\n", pos);
-        if (end == std::string_view::npos)
-            end = all.size();
-        std::string_view line = trim(all.substr(pos, end - pos));
-        pos = end;
-        if (pos < all.size())
-            pos += (all[pos] == '\r' && pos + 1 < all.size() && all[pos + 1] == '\n') ? 2 : 1;
+namespace {
 
-        if (line.empty() || line.front() == ';')
-            continue;
-        if (line.size() >= 2 && line.front() == '[' && line.back() == ']') {
-            sections_.push_back({trim(line.substr(1, line.size() - 2)), lines_.size(), 0});
-            inSection = true;
-            continue;
+constexpr bool isLineBreak(char c) {
+    return c == '\r' || c == '\n';
+}
+
+// The end of the line that holds `p`: the next CR or LF, or `end`.
+const char* lineEndFrom(const char* p, const char* end) {
+    // strcspn is vectorised; it also stops at a NUL byte (the buffer is NUL
+    // terminated), and a NUL inside the file is an ordinary byte.
+    const char* at = p + std::strcspn(p, "\r\n");
+    while (at < end && *at == '\0')
+        at = at + 1 + std::strcspn(at + 1, "\r\n");
+    return at < end ? at : end;
+}
+
+// The start of the next line after a line that ends at `lineEnd`.
+const char* nextLine(const char* lineEnd, const char* end) {
+    if (lineEnd >= end)
+        return end;
+    if (lineEnd[0] == '\r' && lineEnd + 1 < end && lineEnd[1] == '\n')
+        return lineEnd + 2;
+    return lineEnd + 1;
+}
+
+} // namespace
+
+void IniStore::findSections() {
+    const char* const begin = bytes_->data();
+    const char* const end = begin + bytes_->size();
+    const char* p = begin;
+    while (p < end) {
+        const auto* bracket =
+            static_cast<const char*>(std::memchr(p, '[', static_cast<size_t>(end - p)));
+        if (!bracket)
+            break;
+        // A header's "[" is the first non-blank byte of its line.
+        const char* lineStart = bracket;
+        while (lineStart > begin && isBlank(lineStart[-1]) && !isLineBreak(lineStart[-1]))
+            --lineStart;
+        const bool firstOnLine = lineStart == begin || isLineBreak(lineStart[-1]);
+        const char* lineEnd = lineEndFrom(bracket, end);
+        const std::string_view line = trimmed(bracket, lineEnd);
+        if (firstOnLine && line.size() >= 2 && line.back() == ']') {
+            if (!sections_.empty()) {
+                auto& body = sections_.back().body;
+                body = std::string_view(body.data(), static_cast<size_t>(lineStart - body.data()));
+            }
+            const char* bodyStart = nextLine(lineEnd, end);
+            Section& section = sections_.emplace_back();
+            section.name = trimmed(line.data() + 1, line.data() + line.size() - 1);
+            section.body = std::string_view(bodyStart, static_cast<size_t>(end - bodyStart));
+            p = bodyStart;
+        } else {
+            p = bracket + 1;
         }
-        if (!inSection)
-            continue;
-        Line l;
-        l.text = line;
-        size_t eq = line.find('=');
-        if (eq != std::string_view::npos) {
-            l.isEntry = true;
-            l.key = trim(line.substr(0, eq));
-            l.value = trim(line.substr(eq + 1));
-        }
-        lines_.push_back(l);
-        ++sections_.back().count;
     }
+}
+
+const std::vector<std::string_view>& IniStore::linesOf(const Section& section) const {
+    if (section.split)
+        return section.lines;
+    const char* p = section.body.data();
+    const char* const end = p + section.body.size();
+    while (p < end) {
+        const char* lineEnd = lineEndFrom(p, end);
+        const std::string_view line = trimmed(p, lineEnd);
+        p = nextLine(lineEnd, end);
+        if (!line.empty() && line.front() != ';')
+            section.lines.push_back(line);
+    }
+    section.split = true;
+    return section.lines;
 }
 
 const IniStore::Section* IniStore::findSection(std::string_view name) const {
@@ -157,14 +220,16 @@ const IniStore::Section* IniStore::findSection(std::string_view name) const {
     return nullptr;
 }
 
-std::optional<std::string_view> IniStore::find(std::string_view section, std::string_view key) const {
+std::optional<std::string_view> IniStore::find(std::string_view section,
+                                               std::string_view key) const {
     const Section* s = findSection(section);
     if (!s)
         return std::nullopt;
-    for (size_t i = s->first + s->count; i > s->first; --i) {
-        const Line& l = lines_[i - 1];
-        if (l.isEntry && namesMatch(l.key, key))
-            return l.value;
+    const auto& lines = linesOf(*s);
+    for (auto it = lines.rbegin(); it != lines.rend(); ++it) {
+        auto entry = entryOf(*it);
+        if (entry && namesMatch(entry->key, key))
+            return entry->value;
     }
     return std::nullopt;
 }
@@ -178,38 +243,32 @@ void IniStore::write(std::string_view section, std::string_view key, std::string
     std::string text;
     text.reserve(key.size() + 1 + value.size());
     text.append(key).append("=").append(value);
-    Line line;
-    line.text = keep(std::move(text));
-    line.isEntry = true;
-    line.key = line.text.substr(0, key.size());
-    line.value = line.text.substr(key.size() + 1);
+    const std::string_view line = keep(std::move(text));
 
-    auto* s = const_cast<Section*>(findSection(section));
-    if (!s) {
-        sections_.push_back({keep(std::string(section)), lines_.size(), 0});
-        s = &sections_.back();
+    const Section* found = findSection(section);
+    if (!found) {
+        Section& added = sections_.emplace_back();
+        added.name = keep(std::string(section));
+        added.split = true;
+        found = &added;
     }
-    for (size_t i = s->first + s->count; i > s->first; --i) {
-        Line& l = lines_[i - 1];
-        if (l.isEntry && namesMatch(l.key, key)) {
-            l = line;
+    auto& lines = const_cast<std::vector<std::string_view>&>(linesOf(*found));
+    for (auto it = lines.rbegin(); it != lines.rend(); ++it) {
+        auto entry = entryOf(*it);
+        if (entry && namesMatch(entry->key, key)) {
+            *it = line;
             return;
         }
     }
-    size_t at = s->first + s->count;
-    lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(at), line);
-    ++s->count;
-    for (Section& other : sections_)
-        if (&other != s && other.first >= at)
-            ++other.first;
+    lines.push_back(line);
 }
 
 std::string IniStore::toBytes() const {
     std::string out;
     for (const Section& s : sections_) {
         out.append("[").append(s.name).append("]\r\n");
-        for (size_t i = s.first; i < s.first + s.count; ++i)
-            out.append(lines_[i].text).append("\r\n");
+        for (std::string_view line : linesOf(s))
+            out.append(line).append("\r\n");
         out.append("\r\n");
     }
     return out;

@@ -27,12 +27,16 @@ namespace hakomaru {
 // A save that could not be completed; the old file is left as it was.
 // The message is "ファイル %s を作成できません" with the file name.
 class SaveError : public std::runtime_error {
-public:
+  public:
     using std::runtime_error::runtime_error;
 };
 
+// The bytes of a regular file; empty for a missing, unreadable or
+// non-regular one (a folder, a FIFO), which must never block the program.
+std::string readFileBytes(const std::filesystem::path& path);
+
 class IniStore {
-public:
+  public:
     IniStore() = default;
     // Takes the bytes of a whole file.
     explicit IniStore(std::string bytes);
@@ -67,27 +71,27 @@ public:
     // case; the trail bytes of double-byte characters are compared exactly.
     static bool namesMatch(std::string_view a, std::string_view b);
 
-private:
-    struct Line {
-        std::string_view text;  // the trimmed line as it will be saved
-        std::string_view key;   // trimmed text before the first "="
-        std::string_view value; // trimmed text after it
-        bool isEntry = false;
-    };
+  private:
+    // Reading finds only the section headers; a section's lines are split
+    // when it is first used. A quote reads a handful of sections of the
+    // tariff, and splitting every line made parsing dearer than reading.
     struct Section {
         std::string_view name;
-        size_t first = 0; // index of its first line in lines_
-        size_t count = 0;
+        std::string_view body; // the bytes after its header line, up to the next header
+        // The section's trimmed lines without blank and comment lines; split
+        // from `body` on first use.
+        mutable std::vector<std::string_view> lines;
+        mutable bool split = false;
     };
 
-    void parse();
+    void findSections();
     const Section* findSection(std::string_view name) const;
+    const std::vector<std::string_view>& linesOf(const Section& section) const;
     std::string_view keep(std::string text);
 
     // Held behind a pointer so that the views stay valid when the store moves.
     std::unique_ptr<const std::string> bytes_;
     std::deque<std::string> written_; // text of written lines; deque keeps them in place
-    std::vector<Line> lines_;
     std::vector<Section> sections_;
 };
 
