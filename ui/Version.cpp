@@ -1,0 +1,104 @@
+#include "Version.h"
+
+#include "Platform.h"
+#include "untVersionInfo.h"
+
+#include <QDate>
+#include <QEvent>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLocale>
+#include <QMouseEvent>
+#include <QPushButton>
+
+namespace hakomaru {
+namespace {
+
+QFont windowFont(int pixelSize, bool bold = false) {
+    QFont font;
+    font.setFamilies({QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("IPAPGothic"),
+                      QStringLiteral("IPAexGothic")});
+    font.setPixelSize(pixelSize);
+    font.setBold(bold);
+    return font;
+}
+
+} // namespace
+
+QString rightsNotice(const QDate& date) {
+    const QString shortDate = QLocale::system().toString(date, QLocale::ShortFormat);
+    return QString::fromUtf8(kCopyrightPrefix) + shortDate.left(4) + QChar(' ') +
+           QString::fromUtf8(kAuthorName);
+}
+
+TfrmVersion::TfrmVersion(QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("frmVersion"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(QStringLiteral("バージョン情報"));
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowCloseButtonHint);
+    setFixedSize(268, 151);
+    setFont(windowFont(12));
+
+    grpVersion = new QGroupBox(this);
+    grpVersion->setObjectName(QStringLiteral("grpVersion"));
+    grpVersion->setGeometry(8, 8, 253, 105);
+
+    auto makeLabel = [this](const char* name, int left, int top) {
+        auto* label = new QLabel(grpVersion);
+        label->setObjectName(QString::fromLatin1(name));
+        label->move(left, top);
+        return label;
+    };
+    lblPgname = makeLabel("lblPgname", 28, 24);
+    lblPgname->setText(QStringLiteral("はこ丸"));
+    lblPgname->setFont(windowFont(16, true));
+    lblVersion = makeLabel("lblVersion", 28, 44);
+    lblCopyright = makeLabel("lblCopyright", 28, 60);
+    lblCopyright->setStyleSheet(QStringLiteral("color: black;"));
+    lblUrl = makeLabel("lblUrl", 28, 76);
+    lblUrl->setText(QString::fromUtf8(kAuthorHomePage));
+    QFont linkFont = windowFont(12);
+    linkFont.setUnderline(true);
+    lblUrl->setFont(linkFont);
+    lblUrl->setStyleSheet(QStringLiteral("color: blue;"));
+    lblUrl->setCursor(Qt::PointingHandCursor);
+    lblUrl->installEventFilter(this);
+    lblUrl->adjustSize();
+
+    btnOk = new QPushButton(QStringLiteral("OK"), this);
+    btnOk->setObjectName(QStringLiteral("btnOk"));
+    btnOk->setGeometry(98, 120, 73, 25);
+    btnOk->setDefault(true);
+    connect(btnOk, &QPushButton::clicked, this, &QDialog::close);
+
+    FormCreate();
+}
+
+void TfrmVersion::FormCreate() {
+    lblCopyright->setText(rightsNotice(QDate::currentDate()));
+    lblCopyright->adjustSize();
+    try {
+        lblVersion->setText(QStringLiteral("Ver.") + QString::fromStdString(ReadFileVersion()));
+        lblVersion->adjustSize();
+    } catch (const std::exception& e) {
+        // Reported like any uncaught error; the window opens all the same.
+        platform().showError(parentWidget(), QString::fromUtf8(e.what()));
+    }
+}
+
+void TfrmVersion::lblUrlClick() {
+    platform().shellOpen(QString::fromUtf8(kAuthorHomePage));
+}
+
+bool TfrmVersion::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == lblUrl && event->type() == QEvent::MouseButtonRelease) {
+        auto* mouse = static_cast<QMouseEvent*>(event);
+        if (mouse->button() == Qt::LeftButton &&
+            lblUrl->rect().contains(mouse->position().toPoint()))
+            lblUrlClick();
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+} // namespace hakomaru
