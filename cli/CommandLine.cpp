@@ -1,0 +1,258 @@
+#include "CommandLine.h"
+
+#include "Catalogues.h"
+#include "Selections.h"
+#include "UsageError.h"
+
+#include <algorithm>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace hakomaru::cli {
+namespace {
+
+struct Option {
+    std::string_view name; // without the leading "--"
+    bool takesValue;
+    std::function<void(std::string_view)> apply;
+};
+
+std::string quoted(std::string_view text) {
+    return "'" + std::string(text) + "'";
+}
+
+void readOptions(std::span<const std::string_view> args, const std::vector<Option>& options) {
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string_view arg = args[i];
+        if (!arg.starts_with("--") || arg.size() == 2)
+            throw UsageError("余分な引数 " + quoted(arg) + " があります");
+        const size_t equals = arg.find('=');
+        const std::string_view name = arg.substr(2, equals == arg.npos ? arg.npos : equals - 2);
+        auto option = std::find_if(options.begin(), options.end(),
+                                   [&](const Option& o) { return o.name == name; });
+        if (option == options.end())
+            throw UsageError("不明なオプション --" + std::string(name) + " です");
+        if (!option->takesValue) {
+            if (equals != arg.npos)
+                throw UsageError("--" + std::string(name) + " は値をとりません");
+            option->apply({});
+        } else if (equals != arg.npos) {
+            option->apply(arg.substr(equals + 1));
+        } else if (i + 1 < args.size()) {
+            option->apply(args[++i]);
+        } else {
+            throw UsageError("--" + std::string(name) + " には値が必要です");
+        }
+    }
+}
+
+Option flag(std::string_view name, bool& target) {
+    return {name, false, [&target](std::string_view) { target = true; }};
+}
+
+// The cash-on-delivery amount in units of 10,000 yen, as the windows' amount
+// edit accepts it: digits and one decimal point, at most 7 characters.
+std::string amountText(std::string_view text) {
+    const bool ok = !text.empty() && text.size() <= 7 &&
+                    text.find_first_not_of("0123456789.") == text.npos &&
+                    text.find_first_of("0123456789") != text.npos &&
+                    std::count(text.begin(), text.end(), '.') <= 1;
+    if (!ok)
+        throw UsageError("代引金額 " + quoted(text) +
+                         " は万円単位の数で指定してください（例: 3, 2.5。7文字まで）");
+    return std::string(text);
+}
+
+// The parcel count of several parcels to one address: 1 to 999.
+std::string parcelCount(std::string_view text) {
+    const bool ok = !text.empty() && text.size() <= 3 &&
+                    text.find_first_not_of("0123456789") == text.npos &&
+                    text.find_first_not_of('0') != text.npos;
+    if (!ok)
+        throw UsageError("個数 " + quoted(text) + " は 1 から 999 の整数で指定してください");
+    return std::string(text);
+}
+
+int remittanceMethod(std::string_view text) {
+    if (text.size() != 1 || text[0] < '0' || text[0] > '8')
+        throw UsageError("送金方法 " + quoted(text) + " は 0 から 8 の番号で指定してください");
+    return text[0] - '0';
+}
+
+Option tariffOption(Invocation& invocation) {
+    return {"tariff", true,
+            [&invocation](std::string_view v) { invocation.tariff = std::filesystem::path(v); }};
+}
+
+int required(const std::optional<int>& row, std::string_view option, std::string_view what) {
+    if (!row)
+        throw UsageError(std::string(option) + "（" + std::string(what) + "）を指定してください");
+    return *row;
+}
+
+Invocation parseParcel(std::span<const std::string_view> args) {
+    Invocation inv;
+    inv.mode = Mode::Parcel;
+    TYoupackRequest& you = inv.youpack;
+    TCatRequest& cat = inv.cat;
+    std::optional<int> from, to, weight, size;
+    std::string cod;
+    const int weightRows = static_cast<int>(WeightRows().size());
+    const int sizeRows = static_cast<int>(SizeRows().size());
+    readOptions(args,
+                {
+                    {"from", true, [&](std::string_view v) { from = sendingRowOf(v); }},
+                    {"to", true, [&](std::string_view v) { to = destinationRowOf(v); }},
+                    {"weight", true, [&](std::string_view v) { weight = parcelWeightRowOf(v); }},
+                    {"weight-row", true,
+                     [&](std::string_view v) { weight = rowNumberOf(v, weightRows, "重さ"); }},
+                    {"size", true, [&](std::string_view v) { size = sizeRowOf(v); }},
+                    {"size-row", true,
+                     [&](std::string_view v) { size = rowNumberOf(v, sizeRows, "サイズ"); }},
+                    flag("you-cyaku", you.Cyaku),
+                    flag("you-sokutatsu", you.Sokutatsu),
+                    flag("you-shitei", you.Shitei),
+                    flag("kakitome", you.Kakitome),
+                    flag("cild", you.Cild),
+                    flag("you-daihiki", you.Daihiki),
+                    flag("cat-home", cat.Home),
+                    flag("cat-time", cat.Time),
+                    flag("cat-cool", cat.Cool),
+                    flag("cat-daihiki", cat.Daihiki),
+                    {"fukusu", true,
+                     [&](std::string_view v) {
+                         cat.Fukusu = true;
+                         cat.FukusuText = parcelCount(v);
+                     }},
+                    {"cod", true, [&](std::string_view v) { cod = amountText(v); }},
+                    {"sokin", true, [&](std::string_view v) { you.SokinNo = remittanceMethod(v); }},
+                    tariffOption(inv),
+                });
+    const int fromRow = required(from, "--from", "発送地");
+    const int toRow = required(to, "--to", "届け先");
+    const int weightRow = required(weight, "--weight", "重さ");
+    const int sizeRow = required(size, "--size", "サイズ");
+    you.FromCaption = std::string(PrefectureRows(false)[static_cast<size_t>(fromRow)]);
+    you.ToRow = toRow;
+    you.WeightRow = weightRow;
+    you.DaihikiText = cod;
+    cat.FromRow = fromRow;
+    cat.ToRow = toRow;
+    cat.WeightRow = weightRow;
+    cat.SizeRow = sizeRow;
+    cat.DaihikiText = cod;
+    return inv;
+}
+
+// The postal weight: the last of --weight and --weight-row decides; --teikei
+// picks the standard-size rows for a weight given as a weight.
+struct PostalWeight {
+    std::optional<std::string> text;
+    std::optional<int> row;
+    bool standardSize = false;
+
+    std::vector<Option> options() {
+        const int rows = static_cast<int>(PostalWeightRows().size());
+        return {
+            {"weight", true,
+             [this](std::string_view v) {
+                 text = std::string(v);
+                 row.reset();
+             }},
+            {"weight-row", true,
+             [this, rows](std::string_view v) {
+                 row = rowNumberOf(v, rows, "重さ");
+                 text.reset();
+             }},
+        };
+    }
+    int resolve() const {
+        if (text)
+            return postalWeightRowOf(*text, standardSize);
+        return required(row, "--weight", "重さ");
+    }
+};
+
+template <typename Request> std::vector<Option> cashOnDeliveryOptions(Request& r) {
+    return {
+        flag("daihiki", r.Daihiki),
+        {"cod", true, [&r](std::string_view v) { r.DaihikiText = amountText(v); }},
+        {"sokin", true, [&r](std::string_view v) { r.SokinNo = remittanceMethod(v); }},
+    };
+}
+
+std::vector<Option> joined(std::vector<Option> a, const std::vector<Option>& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+Invocation parseLetter(std::span<const std::string_view> args) {
+    Invocation inv;
+    inv.mode = Mode::Letter;
+    TLetterMailRequest& r = inv.letter;
+    PostalWeight weight;
+    std::vector<Option> options = {
+        flag("teikei", weight.standardSize),
+        flag("in-city", r.InCity),
+        flag("sokutatsu", r.Sokutatsu),
+        flag("haitatsu", r.Haitatsu),
+        flag("morning10", r.Morning10),
+        flag("kani-kakitome", r.KaniKakitome),
+        flag("kakitome", r.Kakitome),
+        flag("gentei", r.Gentei),
+        tariffOption(inv),
+    };
+    readOptions(args, joined(joined(options, weight.options()), cashOnDeliveryOptions(r)));
+    r.WeightRow = weight.resolve();
+    return inv;
+}
+
+Invocation parseBook(std::span<const std::string_view> args) {
+    Invocation inv;
+    inv.mode = Mode::Book;
+    TBookParcelRequest& r = inv.book;
+    PostalWeight weight;
+    std::vector<Option> options = {
+        flag("cyaku", r.Cyaku), flag("sokutatsu", r.Sokutatsu), flag("shitei", r.Shitei),
+        flag("kani", r.Kani),   flag("kakitome", r.Kakitome),   tariffOption(inv),
+    };
+    readOptions(args, joined(joined(options, weight.options()), cashOnDeliveryOptions(r)));
+    r.WeightRow = weight.resolve();
+    return inv;
+}
+
+Invocation parseJsonl(std::span<const std::string_view> args) {
+    Invocation inv;
+    inv.mode = Mode::Jsonl;
+    bool jsonl = false;
+    readOptions(args, {flag("jsonl", jsonl), tariffOption(inv)});
+    return inv;
+}
+
+} // namespace
+
+Invocation parseCommandLine(std::span<const std::string_view> args) {
+    auto has = [&](std::string_view name) {
+        return std::find(args.begin(), args.end(), name) != args.end();
+    };
+    if (has("--help") || has("-h"))
+        return Invocation{};
+    if (args.empty())
+        throw UsageError("引数がありません");
+    // The subcommand comes first, after a --tariff at most.
+    size_t first = 0;
+    while (first < args.size() &&
+           (args[first] == "--tariff" || args[first].starts_with("--tariff=")))
+        first += args[first] == "--tariff" ? 2 : 1;
+    if (first < args.size() && (args[first] == "letter" || args[first] == "book")) {
+        std::vector<std::string_view> rest(args.begin(), args.begin() + static_cast<long>(first));
+        rest.insert(rest.end(), args.begin() + static_cast<long>(first) + 1, args.end());
+        return args[first] == "letter" ? parseLetter(rest) : parseBook(rest);
+    }
+    if (has("--jsonl"))
+        return parseJsonl(args);
+    return parseParcel(args);
+}
+
+} // namespace hakomaru::cli

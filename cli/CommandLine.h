@@ -1,0 +1,35 @@
+#pragma once
+// The command line of hakomaru-quote, read into the request records that the
+// calculators take. Option syntax: "--name value" or "--name=value".
+#include "ParcelQuote.h"
+#include "PostalQuote.h"
+
+#include <filesystem>
+#include <optional>
+#include <span>
+#include <string_view>
+
+namespace hakomaru::cli {
+
+enum class Mode {
+    Help,   // --help: print the usage
+    Jsonl,  // --jsonl: answer JSON Lines requests from standard input
+    Parcel, // compare ゆうパック and クロネコ for one parcel
+    Letter, // "letter": one item of letter mail
+    Book,   // "book": one book parcel
+};
+
+struct Invocation {
+    Mode mode = Mode::Help;
+    std::optional<std::filesystem::path> tariff; // --tariff FILE
+    TYoupackRequest youpack;                     // Mode::Parcel
+    TCatRequest cat;                             // Mode::Parcel
+    TLetterMailRequest letter;                   // Mode::Letter
+    TBookParcelRequest book;                     // Mode::Book
+};
+
+// Reads the arguments after the program name. Throws UsageError for an
+// unknown option, a missing value, an unknown name or an out-of-range value.
+Invocation parseCommandLine(std::span<const std::string_view> args);
+
+} // namespace hakomaru::cli

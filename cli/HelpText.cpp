@@ -1,0 +1,82 @@
+#include "HelpText.h"
+
+namespace hakomaru::cli {
+
+std::string_view helpText() {
+    return R"(はこ丸 料金計算 (hakomaru-quote) — 荷物と郵便の料金を計算します
+(quotes parcels and postal items from the tariff file Charge.ini)
+
+使い方 (usage):
+  hakomaru-quote --from 発送地 --to 届け先 --weight 重さ --size サイズ [オプション]
+      ゆうパックとクロネコの料金を比べます (compare both parcel carriers)
+  hakomaru-quote letter --weight 重さ [オプション]
+      普通郵便の料金 (letter mail)
+  hakomaru-quote book --weight 重さ [オプション]
+      冊子小包の料金 (book parcels)
+  hakomaru-quote --jsonl [--tariff FILE]
+      標準入力の JSON Lines 要求に 1 行ずつ答えます (JSON Lines batch mode)
+  hakomaru-quote --help
+      この説明 (this help)
+
+値は "--name 値" または "--name=値" で指定します。
+
+荷物 (parcels):
+  --from 名前        発送地: 都道府県名 (東京, 北海道; 東京都 のように都府県付きも可)
+  --to 名前          届け先: 都道府県名、または 同一市内 (same city)
+  --weight 重さ      重さ: 2kg, 3.5kg, 800g, 2kg以下; 単位なしは kg。
+                     その重さが入る一番小さい区分を選びます (smallest class that holds it)
+  --weight-row N     重さを一覧の行番号で (row 0 = 2kg以下 ... 13 = 30kg以下)
+  --size サイズ      3辺の合計: 60cm, 75, 100cm以下; 単位なしは cm
+  --size-row N       サイズを行番号で (row 0 = 60cm以下 ... 7 = 170cm以下)
+  --cod 金額         代引金額・書留の申告額、万円単位 (amount in 10,000 yen, e.g. 3 or 2.5)
+  --sokin N          送金方法の番号 0-8 (remittance method, default 8 = 電信払込)
+ ゆうパック:
+  --you-cyaku        送料着払い (carriage forward)
+  --you-sokutatsu    速達 (express)
+  --you-shitei       配達日指定 (delivery-date request)
+  --kakitome         書留、申告額は --cod (registered)
+  --cild             チルド (chilled)
+  --you-daihiki      代金引換 (cash on delivery)
+ クロネコ:
+  --cat-home         自宅や会社で荷物を渡す (collection at home or office)
+  --cat-time         タイムサービス (time service)
+  --cat-cool         クール (cool delivery)
+  --cat-daihiki      代金引換 (cash on delivery)
+  --fukusu N         複数口: 同じ届け先へ N 個 (several parcels, 1-999)
+
+普通郵便 (letter):
+  --weight 重さ      80g, 1.2kg, 250; 単位なしは g (grams)
+  --weight-row N     郵便の重さ一覧の行番号 0-17
+  --teikei           定形 (standard size, up to 50g); ないときは定形外
+  --in-city          市内特別    --sokutatsu      速達
+  --haitatsu         配達記録    --morning10      翌朝10時
+  --kani-kakitome    簡易書留    --kakitome       書留
+  --gentei           本人限定受取
+  --daihiki          代金引換    --cod 金額, --sokin N は荷物と同じ
+
+冊子小包 (book):
+  --weight 重さ      50g から 3kg まで (3kg を超えると取扱不可)
+  --weight-row N     郵便の重さ一覧の行番号 0-17
+  --cyaku            着払い      --sokutatsu      速達
+  --shitei           配達日指定  --kani           簡易書留
+  --kakitome         書留        --daihiki        代金引換
+  --cod 金額, --sokin N は荷物と同じ
+
+共通 (common):
+  --tariff FILE      料金表ファイル (default: Charge.ini beside the program)
+
+例 (examples):
+  hakomaru-quote --from 東京 --to 大阪 --weight 2kg --size 60cm
+  hakomaru-quote --from 大阪府 --to 同一市内 --weight 4.5 --size 80 --cat-home --kakitome --cod 15
+  hakomaru-quote --from 東京 --to 北海道 --weight-row 3 --size-row 2 --cat-daihiki --cod 3
+  hakomaru-quote letter --weight 80g --sokutatsu --kakitome
+  hakomaru-quote letter --teikei --weight 25g
+  hakomaru-quote book --weight 500g --cyaku --daihiki --cod 1
+  printf '%s\n' '{"quote":"letter","WeightRow":4}' | hakomaru-quote --jsonl
+
+終了コード (exit status): 0 成功; 1 計算できない料金があった (a quote failed, or
+--jsonl: a line was not a well-formed request); 2 引数の誤り (bad command line).
+)";
+}
+
+} // namespace hakomaru::cli

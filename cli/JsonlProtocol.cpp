@@ -1,0 +1,365 @@
+#include "JsonlProtocol.h"
+
+#include "ConversionError.h"
+#include "JsonText.h"
+#include "ParcelQuote.h"
+#include "PostalQuote.h"
+#include "QuoteCat.h"
+#include "QuotePostal.h"
+#include "QuoteYoupack.h"
+
+#include <cstdint>
+#include <limits>
+#include <nlohmann/json.hpp>
+#include <stdexcept>
+#include <vector>
+
+namespace hakomaru::cli {
+namespace {
+
+using Json = nlohmann::json;
+
+// A line that is not a well-formed request; the message is the short reason.
+class InvalidRequest : public std::runtime_error {
+  public:
+    using std::runtime_error::runtime_error;
+};
+
+// One member of the request object as the parser met it. Nested objects,
+// arrays and null are kept only as "some other value".
+struct Member {
+    enum class Kind { Boolean, Integer, Unsigned, Float, String, Other };
+    std::string key;
+    Kind kind = Kind::Other;
+    bool boolean = false;
+    std::int64_t integer = 0;
+    std::uint64_t unsignedInteger = 0;
+    std::string text;
+};
+
+// Reads a request line into its top-level members without building a
+// document: requests are flat, and a batch holds many of them.
+class RequestReader final : public nlohmann::json_sax<Json> {
+  public:
+    // Parses one line; false when it is not valid JSON (see errorByte()).
+    bool read(std::string_view line) {
+        depth_ = 0;
+        count_ = 0;
+        keyPending_ = false;
+        isObject_ = false;
+        errorByte_ = 0;
+        return Json::sax_parse(line.begin(), line.end(), this);
+    }
+    bool isObject() const { return isObject_; }
+    size_t errorByte() const { return errorByte_; }
+
+    // The member of that name; the last one when a name occurs twice.
+    const Member* find(std::string_view name) const {
+        for (size_t i = count_; i > 0; --i)
+            if (members_[i - 1].key == name)
+                return &members_[i - 1];
+        return nullptr;
+    }
+
+    bool null() override { return scalar(Member::Kind::Other); }
+    bool boolean(bool value) override {
+        if (Member* m = topMember(Member::Kind::Boolean))
+            m->boolean = value;
+        return true;
+    }
+    bool number_integer(number_integer_t value) override {
+        if (Member* m = topMember(Member::Kind::Integer))
+            m->integer = value;
+        return true;
+    }
+    bool number_unsigned(number_unsigned_t value) override {
+        if (Member* m = topMember(Member::Kind::Unsigned))
+            m->unsignedInteger = value;
+        return true;
+    }
+    bool number_float(number_float_t, const string_t&) override {
+        return scalar(Member::Kind::Float);
+    }
+    bool string(string_t& value) override {
+        if (Member* m = topMember(Member::Kind::String))
+            m->text.swap(value);
+        return true;
+    }
+    bool binary(binary_t&) override { return scalar(Member::Kind::Other); }
+    bool start_object(std::size_t) override {
+        if (depth_ == 0)
+            isObject_ = true;
+        else
+            topMember(Member::Kind::Other);
+        ++depth_;
+        return true;
+    }
+    bool key(string_t& name) override {
+        if (depth_ == 1) {
+            if (count_ == members_.size())
+                members_.emplace_back();
+            members_[count_].key.swap(name);
+            keyPending_ = true;
+        }
+        return true;
+    }
+    bool end_object() override {
+        --depth_;
+        return true;
+    }
+    bool start_array(std::size_t) override {
+        topMember(Member::Kind::Other);
+        ++depth_;
+        return true;
+    }
+    bool end_array() override {
+        --depth_;
+        return true;
+    }
+    bool parse_error(std::size_t position, const std::string&,
+                     const nlohmann::detail::exception&) override {
+        errorByte_ = position;
+        return false;
+    }
+
+  private:
+    bool scalar(Member::Kind kind) {
+        topMember(kind);
+        return true;
+    }
+    // The member that a value at the current depth completes, if it is a
+    // member of the top-level object.
+    Member* topMember(Member::Kind kind) {
+        if (depth_ != 1 || !keyPending_)
+            return nullptr;
+        keyPending_ = false;
+        Member& m = members_[count_++];
+        m.kind = kind;
+        return &m;
+    }
+
+    std::vector<Member> members_; // reused from line to line
+    size_t count_ = 0;
+    int depth_ = 0;
+    bool keyPending_ = false;
+    bool isObject_ = false;
+    size_t errorByte_ = 0;
+};
+
+// The members of one request object, read by record name with their type
+// checked. Absent members give the record's default; members nobody asks
+// for are ignored.
+class RequestMembers {
+  public:
+    explicit RequestMembers(const RequestReader& reader) : reader_(reader) {}
+
+    int integer(const char* name, int fallback = 0) const {
+        const Member* m = reader_.find(name);
+        if (!m)
+            return fallback;
+        constexpr auto kMin = std::numeric_limits<int>::min();
+        constexpr auto kMax = std::numeric_limits<int>::max();
+        // 3.0 and 1e3 are floating point: a row number is exact or it is
+        // not a row number. Integers beyond 64 bits arrive as floating point
+        // too and are refused the same way.
+        switch (m->kind) {
+        case Member::Kind::Unsigned:
+            if (m->unsignedInteger > static_cast<std::uint64_t>(kMax))
+                throw InvalidRequest(std::string(name) + " is out of range");
+            return static_cast<int>(m->unsignedInteger);
+        case Member::Kind::Integer:
+            if (m->integer < kMin || m->integer > kMax)
+                throw InvalidRequest(std::string(name) + " is out of range");
+            return static_cast<int>(m->integer);
+        default:
+            throw InvalidRequest(std::string(name) + " is not an integer");
+        }
+    }
+
+    bool boolean(const char* name) const {
+        const Member* m = reader_.find(name);
+        if (!m)
+            return false;
+        if (m->kind != Member::Kind::Boolean)
+            throw InvalidRequest(std::string(name) + " is not a boolean");
+        return m->boolean;
+    }
+
+    std::string text(const char* name) const {
+        const Member* m = reader_.find(name);
+        if (!m)
+            return {};
+        if (m->kind != Member::Kind::String)
+            throw InvalidRequest(std::string(name) + " is not a string");
+        return m->text;
+    }
+
+  private:
+    const RequestReader& reader_;
+};
+
+TYoupackRequest youpackRequest(const RequestMembers& m) {
+    TYoupackRequest r;
+    r.FromCaption = m.text("FromCaption");
+    r.ToRow = m.integer("ToRow");
+    r.WeightRow = m.integer("WeightRow");
+    r.Cyaku = m.boolean("Cyaku");
+    r.Sokutatsu = m.boolean("Sokutatsu");
+    r.Shitei = m.boolean("Shitei");
+    r.Kakitome = m.boolean("Kakitome");
+    r.Cild = m.boolean("Cild");
+    r.Daihiki = m.boolean("Daihiki");
+    r.DaihikiText = m.text("DaihikiText");
+    r.SokinNo = m.integer("SokinNo", 8);
+    return r;
+}
+
+TCatRequest catRequest(const RequestMembers& m) {
+    TCatRequest r;
+    r.FromRow = m.integer("FromRow");
+    r.ToRow = m.integer("ToRow");
+    r.WeightRow = m.integer("WeightRow");
+    r.SizeRow = m.integer("SizeRow");
+    r.Home = m.boolean("Home");
+    r.Time = m.boolean("Time");
+    r.Cool = m.boolean("Cool");
+    r.Daihiki = m.boolean("Daihiki");
+    r.Fukusu = m.boolean("Fukusu");
+    r.DaihikiText = m.text("DaihikiText");
+    r.FukusuText = m.text("FukusuText");
+    return r;
+}
+
+TLetterMailRequest letterRequest(const RequestMembers& m) {
+    TLetterMailRequest r;
+    r.WeightRow = m.integer("WeightRow");
+    r.InCity = m.boolean("InCity");
+    r.Sokutatsu = m.boolean("Sokutatsu");
+    r.Haitatsu = m.boolean("Haitatsu");
+    r.Morning10 = m.boolean("Morning10");
+    r.KaniKakitome = m.boolean("KaniKakitome");
+    r.Kakitome = m.boolean("Kakitome");
+    r.Gentei = m.boolean("Gentei");
+    r.Daihiki = m.boolean("Daihiki");
+    r.DaihikiText = m.text("DaihikiText");
+    r.SokinNo = m.integer("SokinNo", 8);
+    return r;
+}
+
+TBookParcelRequest bookRequest(const RequestMembers& m) {
+    TBookParcelRequest r;
+    r.WeightRow = m.integer("WeightRow");
+    r.Cyaku = m.boolean("Cyaku");
+    r.Sokutatsu = m.boolean("Sokutatsu");
+    r.Shitei = m.boolean("Shitei");
+    r.Kani = m.boolean("Kani");
+    r.Kakitome = m.boolean("Kakitome");
+    r.Daihiki = m.boolean("Daihiki");
+    r.DaihikiText = m.text("DaihikiText");
+    r.SokinNo = m.integer("SokinNo", 8);
+    return r;
+}
+
+std::string parcelAnswer(const TParcelQuote& quote, std::string_view caption) {
+    // Not handled carries no amount and no detail.
+    return JsonObjectWriter()
+        .number("Total", quote.NotHandled ? 0 : quote.Total)
+        .text("Detail", quote.NotHandled ? std::string_view() : quote.Detail)
+        .text("Caption", caption)
+        .flag("NotHandled", quote.NotHandled)
+        .take();
+}
+
+const char* stateName(PostalState state) {
+    switch (state) {
+    case PostalState::Quoted:
+        return "Quoted";
+    case PostalState::NoQuote:
+        return "NoQuote";
+    case PostalState::NotAvailable:
+        return "NotAvailable";
+    }
+    return "NoQuote";
+}
+
+std::string postalAnswer(const TPostalQuote& quote) {
+    const bool quoted = quote.State == PostalState::Quoted;
+    return JsonObjectWriter()
+        .text("State", stateName(quote.State))
+        .number("Total", quoted ? quote.Total : 0)
+        .text("Detail", quoted ? std::string_view(quote.Detail) : std::string_view())
+        .take();
+}
+
+std::string errorAnswer(const ConversionError& error) {
+    return JsonObjectWriter().text("Error", error.what()).take();
+}
+
+// The answer to a request that is valid JSON; throws InvalidRequest.
+std::string answerRequest(const IniStore& tariff, const RequestReader& request) {
+    if (!request.isObject())
+        throw InvalidRequest("not a JSON object");
+    const Member* kind = request.find("quote");
+    if (!kind)
+        throw InvalidRequest("missing \"quote\"");
+    if (kind->kind != Member::Kind::String)
+        throw InvalidRequest("\"quote\" is not a string");
+    const std::string& name = kind->text;
+    const RequestMembers members(request);
+
+    if (name == "youpack") {
+        const TYoupackRequest r = youpackRequest(members);
+        try {
+            const TParcelQuote quote = QuoteYoupack(tariff, r);
+            return parcelAnswer(quote, quote.Caption);
+        } catch (const ConversionError& error) {
+            // The caption needs only the zone table, so it is known even
+            // when the fee cannot be read.
+            return JsonObjectWriter()
+                .text("Error", error.what())
+                .text("Caption", YoupackCaption(tariff, r.FromCaption, r.ToRow))
+                .take();
+        }
+    }
+    if (name == "cat") {
+        const TCatRequest r = catRequest(members);
+        try {
+            return parcelAnswer(QuoteCat(tariff, r), "");
+        } catch (const ConversionError& error) {
+            return errorAnswer(error);
+        }
+    }
+    if (name == "letter") {
+        const TLetterMailRequest r = letterRequest(members);
+        try {
+            return postalAnswer(QuoteLetterMail(tariff, r));
+        } catch (const ConversionError& error) {
+            return errorAnswer(error);
+        }
+    }
+    if (name == "book") {
+        const TBookParcelRequest r = bookRequest(members);
+        try {
+            return postalAnswer(QuoteBookParcel(tariff, r));
+        } catch (const ConversionError& error) {
+            return errorAnswer(error);
+        }
+    }
+    throw InvalidRequest("unknown quote \"" + name + "\"");
+}
+
+} // namespace
+
+JsonlAnswer answerRequestLine(const IniStore& tariff, std::string_view line) {
+    // One reader per thread, so that its buffers serve every line of a batch.
+    thread_local RequestReader request;
+    try {
+        if (!request.read(line))
+            throw InvalidRequest("not valid JSON at byte " + std::to_string(request.errorByte()));
+        return {answerRequest(tariff, request), true};
+    } catch (const InvalidRequest& invalid) {
+        return {JsonObjectWriter().text("InvalidRequest", invalid.what()).take(), false};
+    }
+}
+
+} // namespace hakomaru::cli

@@ -1,0 +1,25 @@
+#pragma once
+// One JSON Lines request and its answer.
+//
+// A request is one JSON object whose member "quote" names the calculator
+// ("youpack", "cat", "letter" or "book"); its other members carry the
+// request record's fields under their record names, absent ones taking
+// false, "" or 0 (SokinNo 8). The answer is one JSON object on one line:
+// the result record, {"Error": message} when the quote cannot be made, or
+// {"InvalidRequest": reason} when the line is not a well-formed request.
+#include "IniStore.h"
+
+#include <string>
+#include <string_view>
+
+namespace hakomaru::cli {
+
+struct JsonlAnswer {
+    std::string line;        // the answer object, without a line end
+    bool wellFormed = false; // false when the answer is an InvalidRequest
+};
+
+// Answers one request line (without its line end) from an already-read tariff.
+JsonlAnswer answerRequestLine(const IniStore& tariff, std::string_view line);
+
+} // namespace hakomaru::cli

@@ -1,0 +1,168 @@
+#include "Selections.h"
+
+#include "Catalogues.h"
+#include "UsageError.h"
+
+#include <charconv>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace hakomaru::cli {
+namespace {
+
+std::string_view trimBlanks(std::string_view text) {
+    const size_t begin = text.find_first_not_of(" \t");
+    if (begin == std::string_view::npos)
+        return {};
+    return text.substr(begin, text.find_last_not_of(" \t") - begin + 1);
+}
+
+bool dropSuffix(std::string_view& text, std::string_view suffix) {
+    if (!text.ends_with(suffix))
+        return false;
+    text.remove_suffix(suffix.size());
+    return true;
+}
+
+std::string quoted(std::string_view text) {
+    return "'" + std::string(text) + "'";
+}
+
+// The suffix of a prefecture's full name: "" for 北海道 and 同一市内.
+std::string_view prefectureSuffix(std::string_view caption) {
+    if (caption == "東京")
+        return "都";
+    if (caption == "大阪" || caption == "京都")
+        return "府";
+    if (caption == "北海道" || caption == "同一市内")
+        return "";
+    return "県";
+}
+
+int prefectureRowOf(std::string_view name, bool destinationList, std::string_view what) {
+    const auto rows = PrefectureRows(destinationList);
+    auto find = [&](std::string_view caption) -> std::optional<int> {
+        for (size_t row = 0; row < rows.size(); ++row)
+            if (rows[row] == caption && !IsSeparatorRow(rows[row]))
+                return static_cast<int>(row);
+        return std::nullopt;
+    };
+    const std::string_view trimmed = trimBlanks(name);
+    if (auto row = find(trimmed))
+        return *row;
+    // "東京都", "大阪府", "神奈川県": the lists name prefectures without the
+    // suffix, and each prefecture has its own.
+    for (std::string_view suffix : {"都", "府", "県"}) {
+        std::string_view bare = trimmed;
+        if (dropSuffix(bare, suffix))
+            if (auto row = find(bare); row && suffix == prefectureSuffix(bare))
+                return *row;
+    }
+    throw UsageError(std::string(what) + " " + quoted(name) + " は都道府県名ではありません" +
+                     (destinationList ? "（「同一市内」も選べます）" : ""));
+}
+
+enum class Measure { Weight, Size };
+
+// A weight in grams or a size in centimetres, from a caption (" 2kg以下") or
+// from what a person typed ("2kg", "1.5", "500g"); a bare number is in
+// `bareUnit` grams (weights) or centimetres (sizes). Only digits and one
+// decimal point are read: no sign, no exponent.
+std::optional<double> quantityOf(std::string_view text, Measure measure, double bareUnit) {
+    text = trimBlanks(text);
+    if (dropSuffix(text, "以下"))
+        text = trimBlanks(text);
+    double unit = bareUnit;
+    if (measure == Measure::Weight) {
+        if (dropSuffix(text, "kg"))
+            unit = 1000;
+        else if (dropSuffix(text, "g"))
+            unit = 1;
+    } else if (dropSuffix(text, "cm")) {
+        unit = 1;
+    }
+    text = trimBlanks(text);
+    if (text.empty() || text.find_first_not_of("0123456789.") != std::string_view::npos ||
+        text.find_first_of("0123456789") == std::string_view::npos)
+        return std::nullopt;
+    double value = 0;
+    auto [end, ec] =
+        std::from_chars(text.data(), text.data() + text.size(), value, std::chars_format::fixed);
+    if (ec != std::errc() || end != text.data() + text.size())
+        return std::nullopt;
+    return value * unit;
+}
+
+// The first of `rows` (in ascending order of their limits) whose caption's
+// limit holds the typed quantity.
+int smallestRowHolding(std::span<const std::string_view> captions, const std::vector<int>& rows,
+                       std::string_view text, Measure measure, double bareUnit,
+                       std::string_view what, std::string_view example) {
+    const auto value = quantityOf(text, measure, bareUnit);
+    if (!value)
+        throw UsageError(std::string(what) + " " + quoted(text) +
+                         " が読めません（例: " + std::string(example) + "）");
+    if (*value > 0) {
+        for (int row : rows) {
+            const double limit = quantityOf(captions[static_cast<size_t>(row)], measure, 1).value();
+            // Typed decimals such as 0.1kg are not exact in binary.
+            if (*value <= limit * (1 + 1e-9))
+                return row;
+        }
+    }
+    const std::string_view largest = trimBlanks(captions[static_cast<size_t>(rows.back())]);
+    throw UsageError(std::string(what) + " " + quoted(text) + " は範囲外です（" +
+                     std::string(largest) + "まで）");
+}
+
+std::vector<int> rowRange(int first, int last) {
+    std::vector<int> rows;
+    for (int row = first; row <= last; ++row)
+        rows.push_back(row);
+    return rows;
+}
+
+} // namespace
+
+int sendingRowOf(std::string_view name) {
+    return prefectureRowOf(name, false, "発送地");
+}
+
+int destinationRowOf(std::string_view name) {
+    return prefectureRowOf(name, true, "届け先");
+}
+
+int parcelWeightRowOf(std::string_view text) {
+    const auto captions = WeightRows();
+    return smallestRowHolding(captions, rowRange(0, static_cast<int>(captions.size()) - 1), text,
+                              Measure::Weight, 1000, "重さ", "2kg, 3.5kg, 800g");
+}
+
+int sizeRowOf(std::string_view text) {
+    const auto captions = SizeRows();
+    return smallestRowHolding(captions, rowRange(0, static_cast<int>(captions.size()) - 1), text,
+                              Measure::Size, 1, "サイズ", "60cm, 75");
+}
+
+int postalWeightRowOf(std::string_view text, bool standardSize) {
+    // Rows 0 and 3 are headings; 1 and 2 are standard size, 4 to 17 not.
+    const auto captions = PostalWeightRows();
+    const std::vector<int> rows =
+        standardSize ? rowRange(1, 2) : rowRange(4, static_cast<int>(captions.size()) - 1);
+    return smallestRowHolding(captions, rows, text, Measure::Weight, 1, "重さ", "80g, 1.2kg, 250");
+}
+
+int rowNumberOf(std::string_view text, int rowCount, std::string_view what) {
+    const std::string_view digits = trimBlanks(text);
+    int row = -1;
+    auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), row);
+    if (digits.empty() || ec != std::errc() || end != digits.data() + digits.size() || row < 0 ||
+        row >= rowCount)
+        throw UsageError(std::string(what) + "の行番号 " + quoted(text) + " は範囲外です（0 から " +
+                         std::to_string(rowCount - 1) + " まで）");
+    return row;
+}
+
+} // namespace hakomaru::cli

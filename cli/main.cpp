@@ -1,0 +1,56 @@
+// hakomaru-quote: quotes parcels and postal items from the command line.
+#include "CommandLine.h"
+#include "HelpText.h"
+#include "JsonlBatch.h"
+#include "ProgramPath.h"
+#include "Tariff.h"
+#include "TerminalMode.h"
+#include "UsageError.h"
+
+#include <iostream>
+#include <vector>
+
+using namespace hakomaru;
+using namespace hakomaru::cli;
+
+int main(int argc, char** argv) {
+    std::ios::sync_with_stdio(false);
+    const std::vector<std::string_view> args(argv + 1, argv + argc);
+    Invocation inv;
+    try {
+        inv = parseCommandLine(args);
+    } catch (const UsageError& error) {
+        std::cerr << "hakomaru-quote: " << error.what() << "\n"
+                  << "使い方は hakomaru-quote --help をご覧ください\n";
+        return 2;
+    }
+    if (inv.mode == Mode::Help) {
+        std::cout << helpText();
+        return 0;
+    }
+
+    // A tariff named on the command line must exist; the default one beside
+    // the program reads as empty when it is missing, as in the windows.
+    std::error_code ec;
+    const auto path = inv.tariff ? *inv.tariff : tariffPathIn(programDirectory(argv[0]));
+    if (!std::filesystem::is_regular_file(path, ec)) {
+        std::cerr << "hakomaru-quote: ファイル " << path.string() << " は開けません\n";
+        if (inv.tariff)
+            return 2;
+    }
+    const IniStore tariff = readTariff(path);
+
+    switch (inv.mode) {
+    case Mode::Jsonl:
+        return runJsonlBatch(tariff, std::cin, std::cout);
+    case Mode::Parcel:
+        return printParcelComparison(tariff, inv.youpack, inv.cat, std::cout, std::cerr);
+    case Mode::Letter:
+        return printLetterMail(tariff, inv.letter, std::cout, std::cerr);
+    case Mode::Book:
+        return printBookParcel(tariff, inv.book, std::cout, std::cerr);
+    case Mode::Help:
+        break;
+    }
+    return 0;
+}
