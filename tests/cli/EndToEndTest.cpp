@@ -1,0 +1,193 @@
+// Runs the built program with its real standard streams and exit status.
+#include "TestTariff.h"
+
+#include <atomic>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <sstream>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct ProgramRun {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+std::string readAll(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// A folder of its own for each run, removed afterwards.
+class Scratch {
+  public:
+    Scratch() {
+        static std::atomic<int> counter{0};
+        dir_ = fs::temp_directory_path() / ("hakomaru-quote-test-" + std::to_string(getpid()) +
+                                            "-" + std::to_string(++counter));
+        fs::create_directories(dir_);
+    }
+    ~Scratch() {
+        std::error_code ec;
+        fs::remove_all(dir_, ec);
+    }
+    const fs::path& dir() const { return dir_; }
+
+  private:
+    fs::path dir_;
+};
+
+ProgramRun run(const fs::path& program, const std::vector<std::string>& args,
+               const std::string& input) {
+    Scratch scratch;
+    std::ofstream(scratch.dir() / "in", std::ios::binary) << input;
+    std::string command = "'" + program.string() + "'";
+    for (const auto& arg : args)
+        command += " '" + arg + "'";
+    command += " <'" + (scratch.dir() / "in").string() + "' >'" + (scratch.dir() / "out").string() +
+               "' 2>'" + (scratch.dir() / "err").string() + "'";
+    const int raw = std::system(command.c_str());
+    ProgramRun result;
+    result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    result.out = readAll(scratch.dir() / "out");
+    result.err = readAll(scratch.dir() / "err");
+    return result;
+}
+
+const fs::path kProgram = HAKOMARU_QUOTE_EXE;
+
+struct Case {
+    const char* name;
+    std::vector<std::string> args;
+    std::string input;
+    int status;
+    std::string out;     // the whole of standard output
+    std::string errPart; // a part of standard error ("" for none at all)
+};
+
+void PrintTo(const Case& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class EndToEnd : public testing::TestWithParam<Case> {};
+
+TEST_P(EndToEnd, Runs) {
+    const Case& c = GetParam();
+    const ProgramRun r = run(kProgram, c.args, c.input);
+    EXPECT_EQ(r.status, c.status);
+    EXPECT_EQ(r.out, c.out);
+    if (c.errPart.empty())
+        EXPECT_EQ(r.err, "");
+    else
+        EXPECT_NE(r.err.find(c.errPart), std::string::npos) << r.err;
+}
+
+const std::string kBookLine = R"({"quote":"book","WeightRow":4})";
+const std::string kBookAnswer = R"({"State":"Quoted","Total":180,"Detail":"送料¥180"})";
+
+const Case kCases[] = {
+    {"jsonl_mixed",
+     {"--jsonl", "--tariff", kTestTariffPath},
+     R"({"quote":"youpack","FromCaption":"東京","ToRow":30})"
+     "\n\n"
+     R"({"quote":"cat","FromRow":14,"ToRow":30,"SizeRow":7})"
+     "\nnot json\n" +
+         kBookLine + "\n",
+     1,
+     R"({"Total":1100,"Detail":"送料¥1,100\r\n","Caption":"ゆうパック 第3地帯","NotHandled":false})"
+     "\n"
+     R"({"Total":0,"Detail":"","Caption":"","NotHandled":true})"
+     "\n"
+     R"({"InvalidRequest":"not valid JSON at byte 2"})"
+     "\n" +
+         kBookAnswer + "\n",
+     ""},
+    {"jsonl_all_well_formed",
+     {"--tariff=" + kTestTariffPath, "--jsonl"},
+     kBookLine + "\n"
+                 R"({"quote":"letter","WeightRow":18})",
+     0,
+     kBookAnswer + "\n"
+                   R"({"Error":"'' は整数ではありません"})"
+                   "\n",
+     ""},
+    {"comparison",
+     {"--from", "東京都", "--to", "大阪", "--weight", "2kg", "--size", "60cm", "--you-cyaku",
+      "--tariff", kTestTariffPath},
+     "",
+     0,
+     "東京 → 大阪 / 2kg以下 / 60cm以下\n\n"
+     "ゆうパック 第3地帯: ¥1,125\n    送料¥1,100\n     + 着払¥25\n"
+     "クロネコ: ¥1,060\n    送料¥1,060\n\n"
+     "クロネコのほうが ¥65 安い\n",
+     ""},
+    {"comparison_fails",
+     {"--from", "東京", "--to", "沖縄", "--weight", "2", "--size", "60", "--tariff",
+      kTestTariffPath},
+     "",
+     1,
+     "東京 → 沖縄 / 2kg以下 / 60cm以下\n\n"
+     "ゆうパック 第9地帯: 計算できません\nクロネコ: 計算できません\n\n",
+     "ゆうパック: 'abcd' は整数ではありません"},
+    {"book",
+     {"book", "--weight", "3.5kg", "--tariff", kTestTariffPath},
+     "",
+     0,
+     "冊子小包 4kg以下: 取扱不可\n",
+     ""},
+    {"unknown_prefecture",
+     {"--from", "名古屋", "--to", "大阪", "--weight", "2", "--size", "60"},
+     "",
+     2,
+     "",
+     "発送地 '名古屋' は都道府県名ではありません"},
+    {"out_of_range", {"letter", "--weight", "5kg"}, "", 2, "", "重さ '5kg' は範囲外です"},
+    {"missing_tariff",
+     {"--jsonl", "--tariff", "/nonexistent/Charge.ini"},
+     kBookLine,
+     2,
+     "",
+     "ファイル /nonexistent/Charge.ini は開けません"},
+    {"no_arguments", {}, "", 2, "", "hakomaru-quote --help"},
+};
+INSTANTIATE_TEST_SUITE_P(Runs, EndToEnd, testing::ValuesIn(kCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(EndToEndHelp, PrintsUsageAndExamples) {
+    const ProgramRun r = run(kProgram, {"--help"}, "");
+    EXPECT_EQ(r.status, 0);
+    for (const char* part : {"使い方", "--jsonl", "letter", "book", "--weight", "例"})
+        EXPECT_NE(r.out.find(part), std::string::npos) << part;
+}
+
+// Without --tariff the program reads Charge.ini in its own folder, wherever
+// it was started from.
+TEST(EndToEndDefaultTariff, IsBesideTheProgram) {
+    Scratch home;
+    const fs::path program = home.dir() / "hakomaru-quote";
+    fs::copy_file(kProgram, program);
+    const std::vector<std::string> args = {"letter", "--weight", "50g"};
+
+    ProgramRun r = run(program, args, "");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("Charge.ini は開けません"), std::string::npos) << r.err;
+
+    fs::copy_file(kTestTariffPath, home.dir() / "Charge.ini");
+    r = run(program, args, "");
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, "普通郵便 定形外 50g以下: ¥120\n    送料¥120\n");
+    r = run(program, {"--jsonl"}, kBookLine);
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, kBookAnswer + "\n");
+}
+
+} // namespace

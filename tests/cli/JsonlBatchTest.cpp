@@ -1,0 +1,79 @@
+#include "JsonlBatch.h"
+#include "TestTariff.h"
+
+#include <gtest/gtest.h>
+#include <sstream>
+
+namespace {
+
+struct Case {
+    const char* name;
+    std::string input;
+    std::string output;
+    int status;
+};
+
+void PrintTo(const Case& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class JsonlBatch : public testing::TestWithParam<Case> {};
+
+TEST_P(JsonlBatch, AnswersEveryRequestInOrder) {
+    const Case& c = GetParam();
+    std::istringstream in(c.input);
+    std::ostringstream out;
+    EXPECT_EQ(hakomaru::cli::runJsonlBatch(testTariff(), in, out), c.status);
+    EXPECT_EQ(out.str(), c.output);
+}
+
+const std::string kBook = R"({"quote":"book","WeightRow":4})";
+const std::string kBookAnswer = R"({"State":"Quoted","Total":180,"Detail":"送料¥180"})";
+const std::string kNoQuote = R"({"State":"NoQuote","Total":0,"Detail":""})";
+const std::string kFailed = R"({"Error":"'' は整数ではありません"})";
+
+const Case kCases[] = {
+    {"empty_input", "", "", 0},
+    {"only_blank_lines", "\n  \n\t\r\n", "", 0},
+    {"in_order", kBook + "\n" + R"({"quote":"letter"})" + "\n",
+     kBookAnswer + "\n" + kNoQuote + "\n", 0},
+    {"last_line_without_end", kBook, kBookAnswer + "\n", 0},
+    {"crlf_line_ends", kBook + "\r\n\r\n" + kBook + "\r\n", kBookAnswer + "\n" + kBookAnswer + "\n",
+     0},
+    {"blank_lines_skipped", "\n" + kBook + "\n\n   \n" + kBook + "\n",
+     kBookAnswer + "\n" + kBookAnswer + "\n", 0},
+    {"failed_quote_is_well_formed",
+     R"({"quote":"letter","WeightRow":18})"
+     "\n",
+     kFailed + "\n", 0},
+    {"invalid_line_goes_on", "{\n" + kBook + "\n",
+     R"({"InvalidRequest":"not valid JSON at byte 2"})"
+     "\n" +
+         kBookAnswer + "\n",
+     1},
+    {"invalid_last_line", kBook + "\n[]\n",
+     kBookAnswer + "\n" +
+         R"({"InvalidRequest":"not a JSON object"})"
+         "\n",
+     1},
+};
+INSTANTIATE_TEST_SUITE_P(Batches, JsonlBatch, testing::ValuesIn(kCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// Answers are written in blocks: a batch larger than one block loses no line.
+TEST(JsonlBatchBlocks, LongBatchKeepsEveryAnswer) {
+    std::string input;
+    std::string expected;
+    for (int i = 0; i < 5000; ++i) {
+        input += i % 2 ? kBook + "\n"
+                       : R"({"quote":"letter"})"
+                         "\n";
+        expected += (i % 2 ? kBookAnswer : kNoQuote) + "\n";
+    }
+    std::istringstream in(input);
+    std::ostringstream out;
+    EXPECT_EQ(hakomaru::cli::runJsonlBatch(testTariff(), in, out), 0);
+    EXPECT_EQ(out.str(), expected);
+}
+
+} // namespace

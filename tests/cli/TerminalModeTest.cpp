@@ -1,0 +1,144 @@
+#include "TerminalMode.h"
+#include "TestTariff.h"
+
+#include <gtest/gtest.h>
+#include <sstream>
+
+namespace {
+
+using namespace hakomaru;
+using namespace hakomaru::cli;
+
+struct PiecesCase {
+    const char* detail;
+    std::vector<std::string> pieces;
+};
+
+TEST(DetailPieces, OnePiecePerLine) {
+    const PiecesCase cases[] = {
+        {"", {}},
+        {"送料¥1,100\r\n + 着払¥25\r\n", {"送料¥1,100", " + 着払¥25"}},
+        // Letter mail has no line breaks; book parcels share the first line.
+        {"送料¥140 - 市内特別¥30 + 速達¥270", {"送料¥140", " - 市内特別¥30", " + 速達¥270"}},
+        {"送料¥240 + 着払¥20\r\n + 速達¥310\r\n", {"送料¥240", " + 着払¥20", " + 速達¥310"}},
+        {"送料¥-5\r\n - 複数口割引¥300\r\n", {"送料¥-5", " - 複数口割引¥300"}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(detailPieces(c.detail), c.pieces) << c.detail;
+}
+
+struct Printed {
+    int status;
+    std::string out;
+    std::string err;
+};
+
+Printed compare(const TYoupackRequest& you, const TCatRequest& cat) {
+    std::ostringstream out, err;
+    const int status = printParcelComparison(testTariff(), you, cat, out, err);
+    return {status, out.str(), err.str()};
+}
+
+TEST(ParcelComparison, NamesTheCheaperCarrier) {
+    TYoupackRequest you;
+    you.FromCaption = "東京";
+    you.ToRow = 30;
+    TCatRequest cat;
+    cat.FromRow = 14;
+    cat.ToRow = 30;
+    auto p = compare(you, cat);
+    EXPECT_EQ(p.status, 0);
+    EXPECT_EQ(p.out, "東京 → 大阪 / 2kg以下 / 60cm以下\n\n"
+                     "ゆうパック 第3地帯: ¥1,100\n    送料¥1,100\n"
+                     "クロネコ: ¥1,060\n    送料¥1,060\n\n"
+                     "クロネコのほうが ¥40 安い\n");
+    EXPECT_EQ(p.err, "");
+
+    cat.Home = true; // 1,160
+    cat.Time = true; // 1,460
+    EXPECT_NE(compare(you, cat).out.find("ゆうパックのほうが ¥360 安い\n"), std::string::npos);
+}
+
+TEST(ParcelComparison, SameTotal) {
+    TYoupackRequest you;
+    you.FromCaption = "東京";
+    you.ToRow = 54; // 市内: 600 at 4 kg
+    you.WeightRow = 1;
+    you.Daihiki = true; // 250, and no remittance fee without an amount
+    TCatRequest cat;
+    cat.FromRow = 14;
+    cat.ToRow = 54; // 同一市内: 950 - 100 at 4 kg, 60 cm
+    cat.WeightRow = 1;
+    const auto p = compare(you, cat);
+    EXPECT_EQ(p.status, 0);
+    EXPECT_NE(p.out.find("¥850\n"), std::string::npos);
+    EXPECT_NE(p.out.find("\nどちらも同じ料金です\n"), std::string::npos);
+}
+
+TEST(ParcelComparison, NotHandledAndFailures) {
+    TYoupackRequest you;
+    you.FromCaption = "東京";
+    you.ToRow = 52; // 第9地帯: its fees are not numbers
+    you.WeightRow = 13;
+    TCatRequest cat;
+    cat.FromRow = 14;
+    cat.ToRow = 52;
+    cat.WeightRow = 13; // 30 kg: not handled
+    auto p = compare(you, cat);
+    EXPECT_EQ(p.status, 1);
+    EXPECT_EQ(p.out, "東京 → 沖縄 / 30kg以下 / 60cm以下\n\n"
+                     "ゆうパック 第9地帯: 計算できません\n"
+                     "クロネコ: 取扱不可\n\n");
+    EXPECT_EQ(p.err, "hakomaru-quote: ゆうパック: 'abcd' は整数ではありません\n");
+
+    you.ToRow = 30;
+    p = compare(you, cat);
+    EXPECT_EQ(p.status, 0);
+    EXPECT_NE(p.out.find("クロネコ: 取扱不可\n\nクロネコは取扱不可です\n"), std::string::npos);
+
+    cat.WeightRow = 0;
+    cat.ToRow = 52; // no 沖縄 entry in section 関東
+    p = compare(you, cat);
+    EXPECT_EQ(p.status, 1);
+    EXPECT_NE(p.out.find("クロネコ: 計算できません\n"), std::string::npos);
+    EXPECT_EQ(p.err, "hakomaru-quote: クロネコ: '' は整数ではありません\n");
+}
+
+struct PostalCase {
+    const char* name;
+    bool letter;
+    int row;
+    std::string out;
+    int status;
+};
+
+TEST(PostalQuotes, PrintedPerState) {
+    const PostalCase cases[] = {
+        {"letter_quoted", true, 13, "普通郵便 定形外 1.5kg以下: ¥1,234\n    送料¥1,234\n", 0},
+        {"letter_standard", true, 1, "普通郵便 定形 25g以下: ¥84\n    送料¥84\n", 0},
+        {"letter_heading", true, 3, "普通郵便 定形外・冊子小包: ¥0（この行には料金がありません）\n",
+         0},
+        {"letter_failed", true, 18, "", 1},
+        {"book_quoted", false, 16, "冊子小包 3kg以下: ¥900\n    送料¥900\n", 0},
+        {"book_not_available", false, 17, "冊子小包 4kg以下: 取扱不可\n", 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::ostringstream out, err;
+        int status = 0;
+        if (c.letter) {
+            TLetterMailRequest r;
+            r.WeightRow = c.row;
+            status = printLetterMail(testTariff(), r, out, err);
+        } else {
+            TBookParcelRequest r;
+            r.WeightRow = c.row;
+            status = printBookParcel(testTariff(), r, out, err);
+        }
+        EXPECT_EQ(status, c.status);
+        EXPECT_EQ(out.str(), c.out);
+        EXPECT_EQ(err.str().empty(), c.status == 0);
+    }
+}
+
+} // namespace
