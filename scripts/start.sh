@@ -7,4 +7,4 @@ if [ -x build/bin/hakomaru ]; then
     exec build/bin/hakomaru "$@"
 fi
 # Until the window exists: compare both carriers for one sample parcel.
-exec build/bin/hakomaru-quote --from 東京 --to 大阪 --weight 2 --size 0 "$@"
+exec build/bin/hakomaru-quote --from 東京 --to 大阪 --weight 2kg --size 60cm "$@"
