@@ -38,7 +38,8 @@ int runJsonlBatch(const IniStore& tariff, std::istream& in, std::ostream& out) {
     }
     out.write(pending.data(), static_cast<std::streamsize>(pending.size()));
     out.flush();
-    return allWellFormed ? 0 : 1;
+    // Answers that never arrived must not pass for a clean run.
+    return allWellFormed && out ? 0 : 1;
 }
 
 } // namespace hakomaru::cli

@@ -13,26 +13,14 @@
 using namespace hakomaru;
 using namespace hakomaru::cli;
 
-int main(int argc, char** argv) {
-    std::ios::sync_with_stdio(false);
-    const std::vector<std::string_view> args(argv + 1, argv + argc);
-    Invocation inv;
-    try {
-        inv = parseCommandLine(args);
-    } catch (const UsageError& error) {
-        std::cerr << "hakomaru-quote: " << error.what() << "\n"
-                  << "使い方は hakomaru-quote --help をご覧ください\n";
-        return 2;
-    }
-    if (inv.mode == Mode::Help) {
-        std::cout << helpText();
-        return 0;
-    }
+namespace {
 
+// Reads the tariff once and runs the chosen mode; returns the exit status.
+int quote(const Invocation& inv, const char* argv0) {
     // A tariff named on the command line must exist; the default one beside
     // the program reads as empty when it is missing, as in the windows.
     std::error_code ec;
-    const auto path = inv.tariff ? *inv.tariff : tariffPathIn(programDirectory(argv[0]));
+    const auto path = inv.tariff ? *inv.tariff : tariffPathIn(programDirectory(argv0));
     if (!std::filesystem::is_regular_file(path, ec)) {
         std::cerr << "hakomaru-quote: ファイル " << path.string() << " は開けません\n";
         if (inv.tariff)
@@ -53,4 +41,30 @@ int main(int argc, char** argv) {
         break;
     }
     return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    std::ios::sync_with_stdio(false);
+    const std::vector<std::string_view> args(argv + 1, argv + argc);
+    Invocation inv;
+    try {
+        inv = parseCommandLine(args);
+    } catch (const UsageError& error) {
+        std::cerr << "hakomaru-quote: " << error.what() << "\n"
+                  << "使い方は hakomaru-quote --help をご覧ください\n";
+        return 2;
+    }
+    int status = 0;
+    if (inv.mode == Mode::Help)
+        std::cout << helpText();
+    else
+        status = quote(inv, argv[0]);
+    // A full disk or a closed pipe: the output is incomplete.
+    if (!std::cout.flush()) {
+        std::cerr << "hakomaru-quote: 標準出力に書き込めません\n";
+        return 1;
+    }
+    return status;
 }

@@ -76,4 +76,12 @@ TEST(JsonlBatchBlocks, LongBatchKeepsEveryAnswer) {
     EXPECT_EQ(out.str(), expected);
 }
 
+// Answers that cannot be written make the run fail, even when every request
+// was well formed.
+TEST(JsonlBatchOutput, WriteFailureIsNotSuccess) {
+    std::istringstream in(kBook + "\n");
+    std::ostream nowhere(nullptr); // every write fails
+    EXPECT_EQ(hakomaru::cli::runJsonlBatch(testTariff(), in, nowhere), 1);
+}
+
 } // namespace
