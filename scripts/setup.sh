@@ -9,6 +9,8 @@ packages=(
     nlohmann-json3-dev qt6-base-dev libjpeg-dev
     fonts-ipafont-gothic fonts-ipafont-mincho
     xvfb xauth jq
+    clang libclang-rt-14-dev
+    qt6-translations-l10n
 )
 
 missing=()
