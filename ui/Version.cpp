@@ -6,10 +6,12 @@
 #include <QDate>
 #include <QEvent>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLocale>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QScreen>
 
 namespace hakomaru {
 namespace {
@@ -39,6 +41,9 @@ TfrmVersion::TfrmVersion(QWidget* parent) : QDialog(parent) {
                    Qt::WindowCloseButtonHint);
     setFixedSize(268, 151);
     setFont(windowFont(12));
+    // Centred on the screen, not over the main window.
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - QPoint(width() / 2, height() / 2));
 
     grpVersion = new QGroupBox(this);
     grpVersion->setObjectName(QStringLiteral("grpVersion"));
