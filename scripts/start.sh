@@ -2,9 +2,22 @@
 # Builds everything and starts はこ丸.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/build.sh
-if [ -x build/bin/hakomaru ]; then
-    exec build/bin/hakomaru "$@"
+
+# The program is a desktop window: without a display it cannot start.
+if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLATFORM:-}" ]; then
+    cat >&2 <<'MSG'
+はこ丸 needs a graphical display, and none was found (DISPLAY and WAYLAND_DISPLAY are unset).
+Start it on a desktop session, or under a virtual X server:
+    xvfb-run -a scripts/start.sh
+MSG
+    exit 1
 fi
-# Until the window exists: compare both carriers for one sample parcel.
-exec build/bin/hakomaru-quote --from 東京 --to 大阪 --weight 2kg --size 60cm "$@"
+
+scripts/build.sh
+# Qt warns on every start when this is unset; give it a private one.
+if [ -z "${XDG_RUNTIME_DIR:-}" ]; then
+    XDG_RUNTIME_DIR="$(mktemp -d)"
+    chmod 700 "$XDG_RUNTIME_DIR"
+    export XDG_RUNTIME_DIR
+fi
+exec build/bin/hakomaru "$@"

@@ -321,6 +321,8 @@ void TfrmMain::setTabOrder() {
         chkCatTime,      chkCatCool,   chkCatFukusu, edtFukusu,  chkCatDaihiki, cmbFrom};
     for (size_t i = 1; i < std::size(order); ++i)
         QWidget::setTabOrder(const_cast<QWidget*>(order[i - 1]), const_cast<QWidget*>(order[i]));
+    // The first control of the order has the focus when the window opens.
+    btnMap->setFocus();
 }
 
 void TfrmMain::connectHandlers() {
@@ -416,6 +418,10 @@ void TfrmMain::FormCreate() {
     for (std::string_view row : PrefectureRows(false))
         cmbFrom->addItem(QString::fromUtf8(row.data(), static_cast<qsizetype>(row.size())));
     cmbFrom->setCurrentIndex(validRow(settings.sendingRow(), cmbFrom->count()));
+    // Only a hand-edited file holds a separator here; take the place below
+    // it, as picking it does.
+    if (isSeparatorCaption(cmbFrom->currentText()))
+        cmbFrom->setCurrentIndex(cmbFrom->currentIndex() + 1);
     for (std::string_view row : PrefectureRows(true))
         cmbTo->addItem(QString::fromUtf8(row.data(), static_cast<qsizetype>(row.size())));
     cmbTo->setCurrentIndex(validRow(settings.destinationRow(), cmbTo->count()));
@@ -439,8 +445,9 @@ void TfrmMain::FormCreate() {
     if (!prefs.showExplain)
         setExplainVisible(false);
 
-    RecalcYoupack();
-    RecalcCat();
+    // A separator row saved as the destination stands for no place: it shows
+    // as it does when picked, instead of pricing a parcel to nowhere.
+    cmbToClick();
 }
 
 void TfrmMain::showEvent(QShowEvent* event) {
@@ -829,15 +836,24 @@ bool TfrmMain::eventFilter(QObject* watched, QEvent* event) {
     auto* widget = qobject_cast<QWidget*>(watched);
     switch (event->type()) {
     case QEvent::MouseMove: {
-        if (!widget || !widget->isEnabled())
+        if (!widget)
+            break;
+        // Qt keeps the pointer's moves over a disabled button to the button;
+        // here, as on the desktop the program was designed for, the group
+        // underneath gets them.
+        if (!widget->isEnabled() && clickRules_.contains(watched)) {
+            if (widget->parentWidget()->isEnabled())
+                hoverGroup(static_cast<QGroupBox*>(widget->parentWidget()));
+            break;
+        }
+        if (!widget->isEnabled())
             break;
         if (auto found = explanations_.find(watched); found != explanations_.end()) {
             stExplain->setText(found->second);
         } else if (watched == grpYoupack || watched == grpCat) {
             const QPoint pos = static_cast<QMouseEvent*>(event)->position().toPoint();
             if (isFreeGroupSurface(static_cast<QGroupBox*>(widget), pos))
-                onUserEvent(watched == grpYoupack ? &TfrmMain::grpYoupackMouseMove
-                                                  : &TfrmMain::grpCatMouseMove);
+                hoverGroup(static_cast<QGroupBox*>(widget));
         }
         break;
     }
@@ -864,6 +880,10 @@ bool TfrmMain::eventFilter(QObject* watched, QEvent* event) {
         break;
     }
     return QMainWindow::eventFilter(watched, event);
+}
+
+void TfrmMain::hoverGroup(QGroupBox* group) {
+    onUserEvent(group == grpYoupack ? &TfrmMain::grpYoupackMouseMove : &TfrmMain::grpCatMouseMove);
 }
 
 void TfrmMain::grpYoupackMouseMove() {

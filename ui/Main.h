@@ -163,6 +163,7 @@ class TfrmMain : public QMainWindow {
     void showTotal(QLabel* label, const QString& text);
     void showDetail(const std::string& detail);
     bool isFreeGroupSurface(QGroupBox* group, const QPoint& pos) const;
+    void hoverGroup(QGroupBox* group);
 
     std::filesystem::path settingsPath_;
     std::filesystem::path tariffPath_;

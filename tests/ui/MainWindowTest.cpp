@@ -1,0 +1,916 @@
+// The comparison window driven as a user drives it, by the controls' names:
+// list picks, clicks, typing, pointer moves, menu commands and closing.
+#include "Main.h"
+#include "UiTestSupport.h"
+#include "controls/OwnerDrawComboBox.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPainter>
+#include <QStyleOptionComboBox>
+
+#include <memory>
+
+using namespace hakomaru;
+using namespace hakomaru::test;
+
+namespace {
+
+const QString kYen = QStringLiteral("¥");
+
+} // namespace
+
+class MainWindowTest : public QObject {
+    Q_OBJECT
+
+    RecordingPlatform platform_;
+    std::unique_ptr<ProgramFolder> folder_;
+    std::unique_ptr<TfrmMain> window_;
+
+    // Creates and shows the window, as the program does at start.
+    void start() {
+        window_ = std::make_unique<TfrmMain>(folder_->settingsPath(), folder_->tariffPath());
+        window_->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
+    }
+    template <class T = QWidget> T* w(const char* name) const {
+        auto* found = window_->findChild<T*>(QString::fromLatin1(name));
+        if (!found)
+            qFatal("no control %s", name);
+        return found;
+    }
+    QCheckBox* box(const char* name) const { return w<QCheckBox>(name); }
+    QString text(const char* label) const { return w<QLabel>(label)->text(); }
+    QComboBox* list(const char* name) const { return w<QComboBox>(name); }
+    void moveOver(QWidget* widget, QPoint pos) { QTest::mouseMove(widget, pos); }
+    void hoverGroup(const char* group) {
+        // The free surface between the option rows and the icon.
+        moveOver(w(group), QPoint(150, 108));
+    }
+
+  private slots:
+    void init() {
+        platform_ = {};
+        setPlatform(&platform_);
+        folder_ = std::make_unique<ProgramFolder>();
+    }
+    void cleanup() {
+        window_.reset();
+        folder_.reset();
+        setPlatform(nullptr);
+    }
+
+    // ---- start-up -------------------------------------------------------
+
+    void firstStartWithoutSettingsFile() {
+        start();
+        QCOMPARE(window_->pos(), QPoint(0, 0));
+        QCOMPARE(list("cmbFrom")->currentIndex(), 0);
+        QCOMPARE(list("cmbTo")->currentIndex(), 0);
+        QCOMPARE(list("cmbWeight")->currentText(), QStringLiteral(" 2kg以下"));
+        QCOMPARE(list("cmbSize")->currentText(), QStringLiteral(" 60cm以下"));
+        QVERIFY(w("stExplain")->isVisible());
+        QCOMPARE(w("client")->height(), 269);
+        QCOMPARE(w("client")->width(), 402);
+        QCOMPARE(list("cmbFrom")->maxVisibleItems(), 24);
+        QCOMPARE(list("cmbTo")->maxVisibleItems(), 24);
+        QVERIFY(!box("chkCatDaihiki")->isEnabled());
+        QVERIFY(!box("chkCatHome")->isChecked());
+        QCOMPARE(w<QGroupBox>("grpYoupack")->title(), QStringLiteral("ゆうパック 第1地帯"));
+        QCOMPARE(text("lblYouTotal"), kYen + "600");
+        QCOMPARE(text("lblCatTotal"), kYen + "640");
+        QCOMPARE(text("lblDetail"), QStringLiteral("送料¥640")); // クロネコ ran last
+        QCOMPARE(list("cmbFrom")->count(), 53);
+        QCOMPARE(list("cmbTo")->count(), 55);
+        QVERIFY(platform_.errors.isEmpty());
+        QVERIFY(!QFile::exists(folder_->path("hakomaru.ini")));
+        // Fixed size, no maximise button.
+        QCOMPARE(window_->minimumSize(), window_->maximumSize());
+        QVERIFY(!window_->windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
+    }
+
+    void savedSettingsApplied() {
+        folder_->writeSjis("hakomaru.ini", QStringLiteral("[Settings]\n"
+                                                          "Pos_Top=40\nPos_Left=30\n"
+                                                          "発送地=14\n届け先=45\n"
+                                                          "代引利用=1\n自宅発送=1\n"
+                                                          "説明欄表示=0\n行数=10\n"));
+        start();
+        QCOMPARE(window_->pos(), QPoint(30, 40));
+        QCOMPARE(list("cmbFrom")->currentText(), QStringLiteral("東京"));
+        QCOMPARE(list("cmbTo")->currentText(), QStringLiteral("福岡"));
+        QVERIFY(box("chkCatDaihiki")->isEnabled());
+        QVERIFY(box("chkCatHome")->isChecked());
+        QVERIFY(!w("stExplain")->isVisible());
+        QCOMPARE(w("client")->height(), 237);
+        QCOMPARE(list("cmbTo")->maxVisibleItems(), 10);
+        QCOMPARE(list("cmbFrom")->maxVisibleItems(), 24);
+        // 関東 to 九州 at class 0 is 1290 - 100, plus 引取 100.
+        QCOMPARE(text("lblCatTotal"), kYen + "1,290");
+        QCOMPARE(text("lblDetail"), QStringLiteral("送料¥1,190 + 引取¥100"));
+        // The explanation area comes back with the window's full height.
+        window_->setExplainVisible(true);
+        QCOMPARE(w("client")->height(), 269);
+    }
+
+    void savedRowsOutsideTheListsSelectTheFirstRow() {
+        folder_->writeSjis("hakomaru.ini", QStringLiteral("[Settings]\n発送地=99\n届け先=-3\n"));
+        start();
+        QCOMPARE(list("cmbFrom")->currentIndex(), 0);
+        QCOMPARE(list("cmbTo")->currentIndex(), 0);
+        QVERIFY(platform_.errors.isEmpty());
+    }
+
+    // A separator saved as the destination shows as picking it does, and a
+    // hand-edited separator as sending row takes the place below it.
+    void savedSeparatorRows() {
+        folder_->writeSjis("hakomaru.ini", QStringLiteral("[Settings]\n発送地=44\n届け先=44\n"));
+        start();
+        QCOMPARE(list("cmbFrom")->currentIndex(), 45);
+        QCOMPARE(list("cmbTo")->currentIndex(), 44);
+        QCOMPARE(text("lblYouTotal"), kYen + "---");
+        QCOMPARE(text("lblCatTotal"), kYen + "---");
+        QVERIFY(platform_.errors.isEmpty());
+    }
+
+    // ---- lists ------------------------------------------------------------
+
+    void sendingSeparatorSelectsTheNextRow_data() {
+        QTest::addColumn<int>("row");
+        for (int row : {1, 8, 19, 27, 34, 44})
+            QTest::addRow("row %d", row) << row;
+    }
+    void sendingSeparatorSelectsTheNextRow() {
+        QFETCH(int, row);
+        start();
+        pick(list("cmbFrom"), row);
+        QCOMPARE(list("cmbFrom")->currentIndex(), row + 1);
+    }
+
+    void sendingFromKyushuRecomputesBoth() {
+        start();
+        pick(list("cmbFrom"), 44);
+        QCOMPARE(list("cmbFrom")->currentText(), QStringLiteral("福岡"));
+        // 福岡 to 北海道: zone 8 (1,400) and 九州 to 北海道 1,510 - 100.
+        QCOMPARE(text("lblYouTotal"), kYen + "1,400");
+        QCOMPARE(text("lblCatTotal"), kYen + "1,410");
+        QCOMPARE(w<QGroupBox>("grpYoupack")->title(), QStringLiteral("ゆうパック 第8地帯"));
+    }
+
+    void destinationSeparatorShowsDashes_data() {
+        QTest::addColumn<int>("row");
+        QTest::addColumn<bool>("separator");
+        QTest::newRow("━━九州") << 44 << true;
+        QTest::newRow("━━特殊地域") << 53 << true;
+        QTest::newRow("同一市内") << 54 << false;
+    }
+    void destinationSeparatorShowsDashes() {
+        QFETCH(int, row);
+        QFETCH(bool, separator);
+        start();
+        const QString detailBefore = text("lblDetail");
+        pick(list("cmbTo"), row);
+        QCOMPARE(list("cmbTo")->currentIndex(), row);
+        if (separator) {
+            QCOMPARE(text("lblYouTotal"), kYen + "---");
+            QCOMPARE(text("lblCatTotal"), kYen + "---");
+            QCOMPARE(text("lblDetail"), detailBefore);
+        } else {
+            QCOMPARE(text("lblYouTotal"), kYen + "500"); // fee row 市内
+            QCOMPARE(text("lblCatTotal"), kYen + "540"); // key 同一市内
+        }
+        QVERIFY(platform_.errors.isEmpty());
+    }
+
+    void heaviestOrLargestIsNotHandledByKuroneko_data() {
+        QTest::addColumn<QString>("listName");
+        QTest::addColumn<int>("row");
+        QTest::newRow("30kg") << "cmbWeight" << 13;
+        QTest::newRow("170cm") << "cmbSize" << 7;
+    }
+    void heaviestOrLargestIsNotHandledByKuroneko() {
+        QFETCH(QString, listName);
+        QFETCH(int, row);
+        start();
+        pick(list(qPrintable(listName)), row);
+        QCOMPARE(text("lblCatTotal"), QStringLiteral("取扱不可"));
+        QVERIFY(!w("grpCat")->isEnabled());
+        QCOMPARE(text("lblDetail"), QStringLiteral("送料") + text("lblYouTotal"));
+        // Copying クロネコ pairs the last computed detail with 取扱不可.
+        hoverGroup("grpCat"); // disabled: no hover
+        hoverGroup("grpYoupack");
+        w<QMenu>("mnuPopup")->findChild<QAction*>("mnuPopup_Copy_Line")->trigger();
+        QCOMPARE(platform_.clipboard.last(), QStringLiteral("送料") + text("lblYouTotal") +
+                                                 " = 合計額" + text("lblYouTotal") + "\r\n");
+        pick(list(qPrintable(listName)), 0);
+        QCOMPARE(text("lblCatTotal"), kYen + "640");
+        QVERIFY(w("grpCat")->isEnabled());
+    }
+
+    void notHandledCopyPairsLastKuronekoDetail() {
+        start();
+        hoverGroup("grpCat");
+        pick(list("cmbSize"), 7);
+        window_->findChild<QAction*>("mnuPopup_Copy_Line")->trigger();
+        QCOMPARE(platform_.clipboard.last(), QStringLiteral("送料¥640 = 合計額取扱不可\r\n"));
+    }
+
+    // ---- the クール rule ---------------------------------------------------
+
+    // Each step picks a weight or size row, or clicks タイムサービス.
+    void coolRule_data() {
+        QTest::addColumn<QStringList>("steps");
+        QTest::addColumn<bool>("coolEnabled");
+        QTest::addColumn<bool>("coolChecked");
+        QTest::newRow("15kg keeps it") << QStringList{"cool", "w8"} << true << true;
+        QTest::newRow("16kg unchecks and disables") << QStringList{"cool", "w9"} << false << false;
+        QTest::newRow("120cm keeps it") << QStringList{"cool", "s3"} << true << true;
+        QTest::newRow("140cm unchecks and disables") << QStringList{"cool", "s4"} << false << false;
+        QTest::newRow("16kg then 60cm stays disabled") << QStringList{"w9", "s0"} << false << false;
+        QTest::newRow("16kg then 2kg enables again") << QStringList{"w9", "w0"} << true << false;
+        QTest::newRow("time service keeps it disabled on a lighter weight")
+            << QStringList{"w9", "time", "w0"} << false << false;
+        QTest::newRow("time service off on a heavy parcel keeps it disabled")
+            << QStringList{"time", "w9", "time"} << false << false;
+        QTest::newRow("time service off on a light parcel enables it")
+            << QStringList{"time", "time"} << true << false;
+    }
+    void coolRule() {
+        QFETCH(QStringList, steps);
+        QFETCH(bool, coolEnabled);
+        QFETCH(bool, coolChecked);
+        start();
+        for (const QString& step : steps) {
+            if (step == "cool")
+                click(box("chkCatCool"));
+            else if (step == "time")
+                click(box("chkCatTime"));
+            else
+                pick(list(step[0] == 'w' ? "cmbWeight" : "cmbSize"), step.mid(1).toInt());
+        }
+        QCOMPARE(box("chkCatCool")->isEnabled(), coolEnabled);
+        QCOMPARE(box("chkCatCool")->isChecked(), coolChecked);
+    }
+
+    void uncheckingCoolByWeightReenablesTimeService() {
+        start();
+        click(box("chkCatCool"));
+        QVERIFY(!box("chkCatTime")->isEnabled());
+        QCOMPARE(text("lblCatTotal"), kYen + "860");
+        pick(list("cmbWeight"), 9);
+        QVERIFY(box("chkCatTime")->isEnabled());
+        QVERIFY(!box("chkCatCool")->isChecked());
+    }
+
+    // ---- option click rules ----------------------------------------------
+
+    // Boxes are clicked in order; the listed boxes must end enabled or
+    // disabled as given ("+name" enabled, "-name" disabled).
+    void clickRules_data() {
+        QTest::addColumn<QStringList>("clicks");
+        QTest::addColumn<QStringList>("expected");
+        QTest::newRow("送料着払い") << QStringList{"chkYouCyaku"}
+                                    << QStringList{"-chkYouShitei", "-chkYouCild", "-chkYouDaihiki",
+                                                   "+chkYouSokutatsu", "+chkKakitome"};
+        QTest::newRow("送料着払い then 速達")
+            << QStringList{"chkYouCyaku", "chkYouSokutatsu"}
+            << QStringList{"-chkYouShitei", "-chkYouCild", "-chkYouDaihiki"};
+        QTest::newRow("送料着払い, 速達, 送料着払い off")
+            << QStringList{"chkYouCyaku", "chkYouSokutatsu", "chkYouCyaku"}
+            << QStringList{"+chkYouCild", "+chkYouDaihiki", "-chkYouShitei"};
+        QTest::newRow("速達 off enables 配達日指定")
+            << QStringList{"chkYouSokutatsu", "chkYouSokutatsu"} << QStringList{"+chkYouShitei"};
+        QTest::newRow("速達 off with チルド keeps 配達日指定 disabled")
+            << QStringList{"chkYouSokutatsu", "chkYouCild", "chkYouSokutatsu"}
+            << QStringList{"-chkYouShitei"};
+        QTest::newRow("配達日指定") << QStringList{"chkYouShitei"}
+                                    << QStringList{"-chkYouCyaku", "-chkYouSokutatsu",
+                                                   "-chkYouCild", "+chkYouDaihiki", "+chkKakitome"};
+        QTest::newRow("配達日指定 off")
+            << QStringList{"chkYouShitei", "chkYouShitei"}
+            << QStringList{"+chkYouCyaku", "+chkYouSokutatsu", "+chkYouCild"};
+        QTest::newRow("配達日指定 off with 代金引換 keeps 送料着払い disabled")
+            << QStringList{"chkYouDaihiki", "chkYouShitei", "chkYouShitei"}
+            << QStringList{"-chkYouCyaku", "+chkYouSokutatsu", "+chkYouCild"};
+        QTest::newRow("チルド") << QStringList{"chkYouCild"}
+                                << QStringList{"-chkYouCyaku", "-chkYouShitei", "+chkYouSokutatsu"};
+        QTest::newRow("チルド off with 速達")
+            << QStringList{"chkYouSokutatsu", "chkYouCild", "chkYouCild"}
+            << QStringList{"+chkYouCyaku", "-chkYouShitei"};
+        QTest::newRow("チルド off with 代金引換")
+            << QStringList{"chkYouDaihiki", "chkYouCild", "chkYouCild"}
+            << QStringList{"-chkYouCyaku", "+chkYouShitei"};
+        QTest::newRow("代金引換") << QStringList{"chkYouDaihiki"}
+                                  << QStringList{"-chkYouCyaku", "+chkYouShitei", "+chkYouCild"};
+        QTest::newRow("代金引換 off with チルド")
+            << QStringList{"chkYouDaihiki", "chkYouCild", "chkYouDaihiki"}
+            << QStringList{"-chkYouCyaku"};
+        QTest::newRow("代金引換 off")
+            << QStringList{"chkYouDaihiki", "chkYouDaihiki"} << QStringList{"+chkYouCyaku"};
+        QTest::newRow("タイムサービス")
+            << QStringList{"chkCatTime"}
+            << QStringList{"-chkCatCool", "-chkCatDaihiki", "+chkCatHome", "+chkCatFukusu"};
+        QTest::newRow("タイムサービス off leaves 代金引換 unusable")
+            << QStringList{"chkCatTime", "chkCatTime"}
+            << QStringList{"+chkCatCool", "-chkCatDaihiki"};
+        QTest::newRow("クール") << QStringList{"chkCatCool"} << QStringList{"-chkCatTime"};
+        QTest::newRow("クール off")
+            << QStringList{"chkCatCool", "chkCatCool"} << QStringList{"+chkCatTime"};
+        QTest::newRow("disabled boxes ignore clicks")
+            << QStringList{"chkYouCyaku", "chkYouCild", "chkYouCyaku"}
+            << QStringList{"+chkYouCild", "+chkYouShitei"};
+    }
+    void clickRules() {
+        QFETCH(QStringList, clicks);
+        QFETCH(QStringList, expected);
+        start();
+        for (const QString& name : clicks)
+            click(box(qPrintable(name)));
+        for (const QString& entry : expected) {
+            QCheckBox* b = box(qPrintable(entry.mid(1)));
+            QVERIFY2(b->isEnabledTo(b->parentWidget()) == (entry[0] == '+'), qPrintable(entry));
+        }
+        QVERIFY(platform_.errors.isEmpty());
+    }
+
+    void youpackOptionsRecomputeOnlyYoupack() {
+        start();
+        click(box("chkYouCyaku"));
+        QCOMPARE(text("lblYouTotal"), kYen + "630");
+        QCOMPARE(text("lblDetail"), QStringLiteral("送料¥600 + 着払¥30"));
+        QCOMPARE(text("lblCatTotal"), kYen + "640");
+        click(box("chkCatHome"));
+        QCOMPARE(text("lblCatTotal"), kYen + "740");
+        QCOMPARE(text("lblDetail"), QStringLiteral("送料¥640 + 引取¥100"));
+    }
+
+    void kuronekoCashOnDeliveryExcludesTimeService() {
+        folder_->writeSjis("hakomaru.ini", QStringLiteral("[Settings]\n代引利用=1\n"));
+        start();
+        click(box("chkCatDaihiki"));
+        QVERIFY(!box("chkCatTime")->isEnabled());
+        // An amount of 0 is class 1 of the クロネコ fees.
+        QCOMPARE(text("lblCatTotal"), kYen + "940");
+        click(box("chkCatDaihiki"));
+        QVERIFY(box("chkCatTime")->isEnabled());
+    }
+
+    // ---- the amount -------------------------------------------------------
+
+    // Typed texts, each after clicking into the edit (which selects it).
+    void amountBands_data() {
+        QTest::addColumn<QStringList>("typed");
+        QTest::addColumn<bool>("useCatDaihiki");
+        QTest::addColumn<bool>("kakitome");
+        QTest::addColumn<bool>("catDaihiki");
+        QTest::addColumn<QString>("youTotal");
+        QTest::addColumn<QString>("catTotal");
+        const QString notHandled = QStringLiteral("取扱不可");
+        // 書留 at a declared value up to 10 is 360; クロネコ 代金引換 fees by class.
+        QTest::newRow("5 keeps 書留") << QStringList{"5"} << true << false << true << "¥600"
+                                      << "¥1,240";
+        QTest::newRow("5 then 0 is 50")
+            << QStringList{"50"} << true << false << false << "¥600" << notHandled;
+        QTest::newRow("5.1 checks 書留") << QStringList{"5.1"} << true << true << true << "¥960"
+                                         << "¥1,240";
+        QTest::newRow("30 keeps クロネコ") << QStringList{"30"} << true << true << true << "¥1,040"
+                                           << "¥1,640";
+        QTest::newRow("30.1 is not handled by クロネコ")
+            << QStringList{"30.1"} << true << true << false << "¥1,060" << notHandled;
+        QTest::newRow("200 keeps ゆうパック")
+            << QStringList{"200"} << true << true << false << "¥1,720" << notHandled;
+        QTest::newRow("200.1 is not handled at all")
+            << QStringList{"200.1"} << true << false << false << notHandled << notHandled;
+        QTest::newRow("8 then 80 keeps 書留")
+            << QStringList{"8", "80"} << true << true << false << "¥1,240" << notHandled;
+        QTest::newRow("without クロネコ cash on delivery")
+            << QStringList{"3"} << false << false << false << "¥600"
+            << "¥640";
+        QTest::newRow("250 then 0 undoes everything")
+            << QStringList{"250", "0"} << true << false << false << "¥600"
+            << "¥640";
+    }
+    void amountBands() {
+        QFETCH(QStringList, typed);
+        QFETCH(bool, useCatDaihiki);
+        QFETCH(bool, kakitome);
+        QFETCH(bool, catDaihiki);
+        QFETCH(QString, youTotal);
+        QFETCH(QString, catTotal);
+        if (useCatDaihiki)
+            folder_->writeSjis("hakomaru.ini", QStringLiteral("[Settings]\n代引利用=1\n"));
+        start();
+        for (const QString& amount : typed)
+            typeInto(w("edtDaihiki"), amount);
+        QCOMPARE(w<QLineEdit>("edtDaihiki")->text(), typed.last());
+        QCOMPARE(box("chkKakitome")->isChecked(), kakitome);
+        QCOMPARE(box("chkCatDaihiki")->isChecked(), catDaihiki);
+        QCOMPARE(text("lblYouTotal"), youTotal);
+        QCOMPARE(text("lblCatTotal"), catTotal);
+        QCOMPARE(w("grpCat")->isEnabled(), typed.last().toFloat() <= 30);
+        QCOMPARE(w("grpYoupack")->isEnabled(), typed.last().toFloat() <= 200);
+        QCOMPARE(box("chkCatDaihiki")->isEnabledTo(w("grpCat")), useCatDaihiki);
+        QVERIFY(platform_.errors.isEmpty());
+    }
+
+    void typingFiveThenZeroPassesThroughFive() {
+        folder_->writeSjis("hakomaru.ini", QStringLiteral("[Settings]\n代引利用=1\n"));
+        start();
+        QTest::mouseClick(w("edtDaihiki"), Qt::LeftButton);
+        QTest::keyClick(w("edtDaihiki"), Qt::Key_5);
+        QVERIFY(box("chkCatDaihiki")->isChecked());
+        QVERIFY(!box("chkKakitome")->isChecked());
+        QTest::keyClick(w("edtDaihiki"), Qt::Key_0);
+        QVERIFY(!box("chkCatDaihiki")->isChecked());
+        QVERIFY(!w("grpCat")->isEnabled());
+    }
+
+    void deletingTheAmountPutsZeroBackSelected() {
+        folder_->writeSjis("hakomaru.ini", QStringLiteral("[Settings]\n代引利用=1\n"));
+        start();
+        typeInto(w("edtDaihiki"), "12");
+        QVERIFY(box("chkKakitome")->isChecked());
+        QVERIFY(box("chkCatDaihiki")->isChecked());
+        auto* edit = w<QLineEdit>("edtDaihiki");
+        QTest::mouseClick(edit, Qt::LeftButton);
+        QTest::keyClick(edit, Qt::Key_Backspace);
+        QCOMPARE(edit->text(), QStringLiteral("0"));
+        QCOMPARE(edit->selectedText(), QStringLiteral("0"));
+        QVERIFY(!box("chkKakitome")->isChecked());
+        QVERIFY(!box("chkCatDaihiki")->isChecked());
+        // The next digit replaces the 0.
+        QTest::keyClick(edit, Qt::Key_7);
+        QCOMPARE(edit->text(), QStringLiteral("7"));
+    }
+
+    void lonePointChangesNothing() {
+        start();
+        typeInto(w("edtDaihiki"), "300");
+        QVERIFY(!w("grpYoupack")->isEnabled());
+        typeInto(w("edtDaihiki"), ".");
+        QCOMPARE(w<QLineEdit>("edtDaihiki")->text(), QStringLiteral("."));
+        QVERIFY(!w("grpYoupack")->isEnabled());
+        QVERIFY(!w("grpCat")->isEnabled());
+        QVERIFY(platform_.errors.isEmpty());
+    }
+
+    void amountCashOnDeliveryOverTimeService() {
+        folder_->writeSjis("hakomaru.ini", QStringLiteral("[Settings]\n代引利用=1\n"));
+        start();
+        click(box("chkCatTime"));
+        typeInto(w("edtDaihiki"), "1");
+        QVERIFY(box("chkCatDaihiki")->isChecked());
+        QVERIFY(!box("chkCatDaihiki")->isEnabled());
+        QVERIFY(box("chkCatTime")->isChecked());
+        QVERIFY(!box("chkCatTime")->isEnabled());
+        typeInto(w("edtDaihiki"), "0");
+        QVERIFY(!box("chkCatDaihiki")->isChecked());
+        QVERIFY(box("chkCatTime")->isEnabled());
+        QVERIFY(!box("chkCatDaihiki")->isEnabled()); // タイムサービス is still checked
+    }
+
+    void keyFiltersOfTheEdits() {
+        start();
+        typeInto(w("edtDaihiki"), "a1*,-.2+");
+        QCOMPARE(w<QLineEdit>("edtDaihiki")->text(), QStringLiteral("1.2"));
+        click(box("chkCatFukusu"));
+        typeInto(w("edtFukusu"), "1.2a");
+        QCOMPARE(w<QLineEdit>("edtFukusu")->text(), QStringLiteral("12"));
+        QCOMPARE(w<QLineEdit>("edtDaihiki")->maxLength(), 7);
+        QCOMPARE(w<QLineEdit>("edtFukusu")->maxLength(), 3);
+    }
+
+    // ---- several parcels ----------------------------------------------------
+
+    void severalParcels() {
+        start();
+        QVERIFY(w("edtFukusu")->isHidden());
+        click(box("chkCatFukusu"));
+        QVERIFY(w("edtFukusu")->isVisible());
+        QVERIFY(w("lblFukusu")->isVisible());
+        typeInto(w("edtFukusu"), "3");
+        QCOMPARE(text("lblCatTotal"), kYen + "1,620"); // 3 x 640 - 3 x 100
+        QCOMPARE(text("lblDetail"), QStringLiteral("送料¥1,920 - 複数口割引¥300"));
+        // An empty count changes nothing.
+        QTest::mouseClick(w("edtFukusu"), Qt::LeftButton);
+        QTest::keyClick(w("edtFukusu"), Qt::Key_Backspace);
+        QCOMPARE(w<QLineEdit>("edtFukusu")->text(), QString());
+        QCOMPARE(text("lblCatTotal"), kYen + "1,620");
+        // Unchecking puts 1 back and recomputes.
+        click(box("chkCatFukusu"));
+        QVERIFY(w("edtFukusu")->isHidden());
+        QCOMPARE(w<QLineEdit>("edtFukusu")->text(), QStringLiteral("1"));
+        QCOMPARE(text("lblCatTotal"), kYen + "640");
+        QVERIFY(platform_.errors.isEmpty());
+    }
+
+    void emptyCountWithSeveralParcelsFailsOnce() {
+        start();
+        click(box("chkCatFukusu"));
+        QTest::mouseClick(w("edtFukusu"), Qt::LeftButton);
+        QTest::keyClick(w("edtFukusu"), Qt::Key_Backspace);
+        click(box("chkCatHome"));
+        QCOMPARE(platform_.errors, QStringList{QStringLiteral("'' は整数ではありません")});
+        QCOMPARE(text("lblCatTotal"), QString());
+        QVERIFY(w("grpCat")->isEnabled());
+    }
+
+    // ---- failures -------------------------------------------------------------
+
+    void badTariffFieldReportedOnceAndTotalKept() {
+        start();
+        folder_->patchTariff(QStringLiteral("第1地帯=000 600 700"),
+                             QStringLiteral("第1地帯=000 600 7x0"));
+        pick(list("cmbWeight"), 1);
+        QCOMPARE(platform_.errors.size(), 1);
+        QVERIFY2(platform_.errors[0].endsWith(QStringLiteral("は整数ではありません")),
+                 qPrintable(platform_.errors[0]));
+        QVERIFY(platform_.errors[0].contains(QStringLiteral("7x0")));
+        QCOMPARE(text("lblYouTotal"), kYen + "600");
+        QCOMPARE(w<QGroupBox>("grpYoupack")->title(), QStringLiteral("ゆうパック 第1地帯"));
+        // The rest of that event was skipped: クロネコ still shows 2kg.
+        QCOMPARE(text("lblCatTotal"), kYen + "640");
+        // A box whose rule runs the failing quote reports once too.
+        click(box("chkYouCyaku"));
+        QCOMPARE(platform_.errors.size(), 2);
+        QVERIFY(box("chkYouCyaku")->isChecked());
+    }
+
+    void failureDeepInANestedRuleReportedOnce() {
+        start();
+        click(box("chkCatFukusu"));
+        QTest::mouseClick(w("edtFukusu"), Qt::LeftButton);
+        QTest::keyClick(w("edtFukusu"), Qt::Key_Backspace);
+        folder_->patchTariff(QStringLiteral("北海道  =000 740"),
+                             QStringLiteral("北海道  =000 7x0"));
+        // Unchecking sets the count to 1, whose rule runs the failing quote.
+        click(box("chkCatFukusu"));
+        QCOMPARE(platform_.errors.size(), 1);
+        QCOMPARE(w<QLineEdit>("edtFukusu")->text(), QStringLiteral("1"));
+    }
+
+    void amountFailuresAreSilent() {
+        start();
+        folder_->patchTariff(QStringLiteral("第1地帯=000 600"), QStringLiteral("第1地帯=000 6x0"));
+        typeInto(w("edtDaihiki"), "12");
+        QVERIFY(platform_.errors.isEmpty());
+        QVERIFY(box("chkKakitome")->isChecked());
+        QCOMPARE(text("lblYouTotal"), kYen + "600");
+    }
+
+    // ---- hover, explanations and the clipboard --------------------------------
+
+    void copyBeforeAnyHover() {
+        start();
+        window_->findChild<QAction*>("mnuPopup_Copy_Line")->trigger();
+        QCOMPARE(platform_.clipboard, QStringList{QStringLiteral(" = 合計額\r\n")});
+    }
+
+    void groupHoverSwitchesDetailAndCopy() {
+        start();
+        click(box("chkYouCyaku"));
+        click(box("chkCatHome"));
+        moveOver(box("chkYouSokutatsu"), QPoint(10, 5));
+        QCOMPARE(text("stExplain"),
+                 QStringLiteral("通常の郵便より早く配達されます。速達にもかかわらず、"
+                                "通常の郵便と変わらなかった場合には、速達料金は払"
+                                "い戻されます。"));
+        hoverGroup("grpYoupack");
+        QCOMPARE(text("stExplain"), QString());
+        QCOMPARE(text("lblDetail"), QStringLiteral("送料¥600 + 着払¥30"));
+        window_->findChild<QAction*>("mnuPopup_Copy_Line")->trigger();
+        QCOMPARE(platform_.clipboard.last(), QStringLiteral("送料¥600 + 着払¥30 = 合計額¥630\r\n"));
+        hoverGroup("grpCat");
+        QCOMPARE(text("lblDetail"), QStringLiteral("送料¥640 + 引取¥100"));
+        window_->findChild<QAction*>("mnuPopup_Copy_Line")->trigger();
+        QCOMPARE(platform_.clipboard.last(),
+                 QStringLiteral("送料¥640 + 引取¥100 = 合計額¥740\r\n"));
+        // Over a control inside the group nothing switches.
+        moveOver(box("chkYouCyaku"), QPoint(10, 5));
+        QCOMPARE(text("lblDetail"), QStringLiteral("送料¥640 + 引取¥100"));
+    }
+
+    void explanations_data() {
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<QString>("explanation");
+        QTest::newRow("送料着払い")
+            << "chkYouCyaku" << QStringLiteral("送料は受取人が負担します。");
+        QTest::newRow("書留") << "chkKakitome"
+                              << QStringLiteral(
+                                     "損害賠償額の上限が500万円となります。書留でない時の上限"
+                                     "は5万円。損害要償額10万円までは一律¥360で、その後は"
+                                     "5万円毎に¥20増。");
+        QTest::newRow("配達日指定")
+            << "chkYouShitei"
+            << QStringLiteral("確実に受領できる日を指定して発送します。指定可能日は、差出日の3日後"
+                              "から起算して10日以内の日。 ex. 1/1差出の場合、1/4-1/13を指定可能。");
+        QTest::newRow("チルド") << "chkYouCild" << QStringLiteral("荷物を冷凍・冷蔵して届けます。");
+        QTest::newRow("ゆうパック 代金引換")
+            << "chkYouDaihiki"
+            << QStringLiteral("受取人は、代引き金額の支払と引き替えに荷物を受領します。尚、引換額が"
+                              "5万円を超える場合には書留が必須となります。");
+        QTest::newRow("自宅") << "chkCatHome"
+                              << QStringLiteral(
+                                     "荷物を自宅や会社まで取りに来て貰います。コンビニから"
+                                     "発送する場合はチェックしないで下さい。");
+        QTest::newRow("タイムサービス")
+            << "chkCatTime"
+            << QStringLiteral("決まった時間までに絶対に届けなければならない場合に利用します。");
+        QTest::newRow("クール") << "chkCatCool" << QStringLiteral("荷物を冷凍・冷蔵して届けます。");
+        QTest::newRow("複数口") << "chkCatFukusu"
+                                << QStringLiteral(
+                                       "同一の届け先に複数の荷物を送る時に適用されます。");
+        QTest::newRow("ゆうパック icon")
+            << "imgYoupack" << QStringLiteral("ゆうパックのホームページに飛びます。");
+        QTest::newRow("クロネコ icon")
+            << "imgCat" << QStringLiteral("クロネコのホームページに飛びます。");
+    }
+    void explanations() {
+        QFETCH(QString, control);
+        QFETCH(QString, explanation);
+        start();
+        moveOver(w(qPrintable(control)), QPoint(8, 6));
+        QCOMPARE(text("stExplain"), explanation);
+    }
+
+    void explanationOfCountAndOfEnabledCatDaihiki() {
+        folder_->writeSjis("hakomaru.ini", QStringLiteral("[Settings]\n代引利用=1\n"));
+        start();
+        click(box("chkCatFukusu"));
+        moveOver(w("edtFukusu"), QPoint(5, 5));
+        QCOMPARE(text("stExplain"),
+                 QStringLiteral("送料の合計額から ¥100x荷物の個数 減額される。"));
+        moveOver(box("chkCatDaihiki"), QPoint(8, 6));
+        QCOMPARE(text("stExplain"),
+                 QStringLiteral("引き替え額の支払いと引き替えに受取人が荷物を受領します。"));
+    }
+
+    // A disabled box passes the pointer to its group, as on the group's surface.
+    void disabledBoxActsAsGroupSurface() {
+        start();
+        moveOver(box("chkCatCool"), QPoint(8, 6));
+        QVERIFY(!text("stExplain").isEmpty());
+        // Disabled without 代引利用; aimed at through the window, as a pointer is.
+        QCheckBox* disabled = box("chkCatDaihiki");
+        moveOver(w("grpCat"), disabled->geometry().topLeft() + QPoint(8, 6));
+        QCOMPARE(text("stExplain"), QString());
+    }
+
+    // ---- drawing ----------------------------------------------------------------
+
+    void prefectureRowColours_data() {
+        QTest::addColumn<int>("row");
+        QTest::addColumn<bool>("selected");
+        QTest::addColumn<QColor>("background");
+        QTest::addColumn<QColor>("textColor");
+        const QColor red(255, 0, 0);
+        const QColor white(255, 255, 255);
+        QTest::newRow("北海道") << 0 << false << QColor(0xFF, 0xFF, 0xAD) << red;
+        QTest::newRow("━━東北") << 1 << false << QColor(0xEF, 0xAD, 0x8C) << white;
+        QTest::newRow("福島") << 7 << false << QColor(0xEF, 0xDD, 0xC2) << red;
+        QTest::newRow("━━関東・信越") << 8 << false << QColor(0xAE, 0xB9, 0x79) << white;
+        QTest::newRow("長野") << 18 << false << QColor(0xE8, 0xEB, 0xD3) << red;
+        QTest::newRow("━━北陸・中部") << 19 << false << QColor(0xAF, 0xC9, 0xB6) << white;
+        QTest::newRow("三重") << 26 << false << QColor(0xDC, 0xE8, 0xDF) << red;
+        QTest::newRow("━━近畿") << 27 << false << QColor(0xA5, 0xA9, 0xD1) << white;
+        QTest::newRow("和歌山") << 33 << false << QColor(0xD8, 0xE0, 0xEF) << red;
+        QTest::newRow("━━中国・四国") << 34 << false << QColor(0xD5, 0x69, 0xB0) << white;
+        QTest::newRow("高知") << 43 << false << QColor(0xEF, 0xDD, 0xEB) << red;
+        QTest::newRow("━━九州") << 44 << false << QColor(0xE3, 0xB0, 0x3D) << white;
+        QTest::newRow("沖縄") << 52 << false << QColor(0xFF, 0xF2, 0xD1) << red;
+        QTest::newRow("━━特殊地域") << 53 << false << QColor(0xAC, 0x93, 0xCE) << white;
+        QTest::newRow("同一市内") << 54 << false << QColor(0xD1, 0xD5, 0xFA) << red;
+        const QPalette p = QGuiApplication::palette();
+        QTest::newRow("selected separator")
+            << 44 << true << p.color(QPalette::Highlight) << p.color(QPalette::HighlightedText);
+    }
+    void prefectureRowColours() {
+        QFETCH(int, row);
+        QFETCH(bool, selected);
+        QFETCH(QColor, background);
+        QFETCH(QColor, textColor);
+        folder_->writeSjis("hakomaru.ini", QStringLiteral("[Settings]\n文字色=255\n"));
+        start();
+        QComboBox* to = list("cmbTo");
+        QImage image(137, 13, QImage::Format_RGB32);
+        image.fill(Qt::black);
+        {
+            QPainter painter(&image);
+            QStyleOptionViewItem option;
+            option.rect = image.rect();
+            option.state = QStyle::State_Enabled;
+            if (selected)
+                option.state |= QStyle::State_Selected;
+            to->itemDelegate()->paint(&painter, option, to->model()->index(row, 0));
+        }
+        QCOMPARE(QColor(image.pixel(130, 6)), background);
+        QCOMPARE(QColor(image.pixel(0, 0)), background);
+        QVERIFY2(countPixels(image, textColor) > 5, "text in its colour");
+        QCOMPARE(to->view()->sizeHintForRow(row), 13);
+    }
+
+    void closedFaceIsOwnerDrawn() {
+        start();
+        QComboBox* from = list("cmbFrom");
+        const QPoint inField = faceSamplePoint(from);
+        QCOMPARE(QColor(from->grab().toImage().pixel(inField)), QColor(0xFF, 0xFF, 0xAD));
+        pick(list("cmbTo"), 1); // a separator on the face of the other list
+        window_->activateWindow();
+        list("cmbWeight")->setFocus();
+        QImage toFace = list("cmbTo")->grab().toImage();
+        QCOMPARE(QColor(toFace.pixel(faceSamplePoint(list("cmbTo")))), QColor(0xEF, 0xAD, 0x8C));
+        QVERIFY(countPixels(toFace, Qt::white) > 5);
+        // With the focus the face is drawn selected.
+        QVERIFY(QTest::qWaitForWindowActive(window_.get()));
+        from->setFocus();
+        QTRY_VERIFY(from->hasFocus());
+        QCOMPARE(QColor(from->grab().toImage().pixel(inField)),
+                 QGuiApplication::palette().color(QPalette::Highlight));
+    }
+
+    void listTextColourRepaintsLists() {
+        start();
+        window_->setListTextColor(0x0000FF); // red as 0x00BBGGRR
+        QCOMPARE(window_->listTextColor(), 0x0000FF);
+        QVERIFY(countPixels(list("cmbFrom")->grab().toImage(), QColor(255, 0, 0)) > 5);
+    }
+
+    // ---- commands and closing ---------------------------------------------------
+
+    void homePagesAndHelpPages() {
+        start();
+        QTest::mouseClick(w("imgYoupack"), Qt::LeftButton, {}, QPoint(8, 8));
+        QTest::mouseClick(w("imgCat"), Qt::LeftButton, {}, QPoint(8, 8));
+        QCOMPARE(platform_.opened.size(), 2);
+        QVERIFY(platform_.opened[0].startsWith("https://"));
+        QVERIFY(platform_.opened[1].startsWith("https://"));
+        QVERIFY(platform_.opened[0] != platform_.opened[1]);
+        folder_->writeSjis("hakomaru.ini", QStringLiteral("[WEB]\nゆうパック=http://example.org/y\n"
+                                                          "クロネコ=http://example.org/k\n"));
+        QTest::mouseClick(w("imgYoupack"), Qt::LeftButton, {}, QPoint(8, 8));
+        QTest::mouseClick(w("imgCat"), Qt::LeftButton, {}, QPoint(8, 8));
+        QCOMPARE(platform_.opened.mid(2),
+                 (QStringList{"http://example.org/y", "http://example.org/k"}));
+        window_->findChild<QAction*>("mnuMain_Help_View")->trigger();
+        window_->findChild<QAction*>("mnuMain_Help_Use")->trigger();
+        QCOMPARE(platform_.opened.mid(4),
+                 (QStringList{QDir::toNativeSeparators(folder_->path("Help/Sobato.htm")),
+                              QDir::toNativeSeparators(folder_->path("Help/howto.htm"))}));
+    }
+
+    void menusAndCommandHooks() {
+        start();
+        const QStringList expected{"mnuMain_View",         "mnuMain_View_Postal",
+                                   "mnuMain_Option",       "mnuMain_Option_Settings",
+                                   "mnuMain_Help",         "mnuMain_Help_View",
+                                   "mnuMain_Help_Use",     "N1",
+                                   "mnuMain_Help_Version", "mnuPopup_Copy_Line"};
+        for (const QString& name : expected)
+            QVERIFY2(window_->findChild<QAction*>(name), qPrintable(name));
+        QCOMPARE(window_->findChild<QAction*>("mnuMain_View_Postal")->text(),
+                 QStringLiteral("普通郵便・冊子小包..."));
+        QStringList ran;
+        window_->commands.openPostal = [&](TfrmMain&) { ran << "postal"; };
+        window_->commands.openOptions = [&](TfrmMain&) { ran << "options"; };
+        window_->commands.openAbout = [&](TfrmMain&) { ran << "about"; };
+        window_->commands.openMap = [&](TfrmMain& main) {
+            ran << "map";
+            main.cmbTo->setCurrentIndex(14);
+            main.cmbToClick();
+        };
+        window_->findChild<QAction*>("mnuMain_View_Postal")->trigger();
+        window_->findChild<QAction*>("mnuMain_Option_Settings")->trigger();
+        window_->findChild<QAction*>("mnuMain_Help_Version")->trigger();
+        QTest::mouseClick(w("btnMap"), Qt::LeftButton);
+        QCOMPARE(ran, (QStringList{"postal", "options", "about", "map"}));
+        QCOMPARE(text("lblYouTotal"), kYen + "1,400"); // 北海道 to 東京: zone 8
+        QTRY_VERIFY(list("cmbWeight")->hasFocus());
+    }
+
+    void postalWindowOpensAtStartWhenAsked_data() {
+        QTest::addColumn<QString>("settings");
+        QTest::addColumn<bool>("opens");
+        QTest::newRow("no file") << QString() << false;
+        QTest::newRow("普通郵便表示") << QStringLiteral("[Settings]\n普通郵便表示=1\n") << true;
+        QTest::newRow("ShowPostal") << QStringLiteral("[Settings]\nShowPostal=1\n") << true;
+    }
+    void postalWindowOpensAtStartWhenAsked() {
+        QFETCH(QString, settings);
+        QFETCH(bool, opens);
+        if (!settings.isEmpty())
+            folder_->writeSjis("hakomaru.ini", settings);
+        window_ = std::make_unique<TfrmMain>(folder_->settingsPath(), folder_->tariffPath());
+        int opened = 0;
+        window_->commands.openPostal = [&](TfrmMain&) { ++opened; };
+        window_->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
+        QTest::qWait(0);
+        QCoreApplication::processEvents();
+        QCOMPARE(opened, opens ? 1 : 0);
+    }
+
+    void closingSavesFourKeysInOrder() {
+        folder_->writeSjis("hakomaru.ini", QStringLiteral("[Other]\nkeep=1\n"));
+        start();
+        window_->move(33, 44);
+        pick(list("cmbFrom"), 14);
+        pick(list("cmbTo"), 44);
+        pick(list("cmbWeight"), 3);
+        QVERIFY(window_->close());
+        QCOMPARE(folder_->readSjis("hakomaru.ini"),
+                 QStringLiteral("[Other]\r\nkeep=1\r\n\r\n[Settings]\r\nPos_Top=44\r\n"
+                                "Pos_Left=33\r\n発送地=14\r\n届け先=44\r\n\r\n"));
+    }
+
+    void closingSucceedsWhenTheSettingsCannotBeWritten() {
+        start();
+        QVERIFY(QDir().mkpath(folder_->path("hakomaru.ini/blocked")));
+        QVERIFY(window_->close());
+        QCOMPARE(platform_.errors.size(), 1);
+    }
+
+    void tabOrder() {
+        start();
+        const QStringList expected{
+            "btnMap",        "cmbTo",           "cmbWeight",    "cmbSize",     "edtDaihiki",
+            "chkYouCyaku",   "chkYouSokutatsu", "chkYouShitei", "chkKakitome", "chkYouCild",
+            "chkYouDaihiki", "chkCatHome",      "chkCatTime",   "chkCatCool",  "chkCatFukusu",
+            "edtFukusu",     "chkCatDaihiki",   "cmbFrom"};
+        QStringList chain;
+        QWidget* widget = w(qPrintable(expected.first()));
+        for (int i = 0; i < expected.size(); ++i) {
+            chain << widget->objectName();
+            do
+                widget = widget->nextInFocusChain();
+            while (widget->objectName().isEmpty() || !expected.contains(widget->objectName()));
+        }
+        QCOMPARE(chain, expected);
+    }
+
+    void layoutOfTheControls_data() {
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<QRect>("geometry");
+        QTest::newRow("cmbFrom") << "cmbFrom" << QRect(56, 9, 137, 19);
+        QTest::newRow("btnMap") << "btnMap" << QRect(200, 9, 56, 19);
+        QTest::newRow("cmbTo") << "cmbTo" << QRect(256, 9, 137, 19);
+        QTest::newRow("cmbWeight") << "cmbWeight" << QRect(56, 37, 73, 20);
+        QTest::newRow("cmbSize") << "cmbSize" << QRect(168, 37, 81, 20);
+        QTest::newRow("edtDaihiki") << "edtDaihiki" << QRect(328, 37, 37, 21);
+        QTest::newRow("grpYoupack") << "grpYoupack" << QRect(8, 69, 189, 144);
+        QTest::newRow("grpCat") << "grpCat" << QRect(208, 69, 185, 144);
+        QTest::newRow("chkCatHome") << "chkCatHome" << QRect(12, 20, 165, 13);
+        QTest::newRow("chkCatFukusu") << "chkCatFukusu" << QRect(116, 61, 65, 13);
+        QTest::newRow("edtFukusu") << "edtFukusu" << QRect(116, 80, 33, 21);
+        QTest::newRow("imgYoupack") << "imgYoupack" << QRect(12, 112, 24, 24);
+        QTest::newRow("lblDetail") << "lblDetail" << QRect(8, 218, 385, 12);
+        QTest::newRow("stExplain") << "stExplain" << QRect(4, 236, 393, 29);
+    }
+    void layoutOfTheControls() {
+        QFETCH(QString, control);
+        QFETCH(QRect, geometry);
+        start();
+        QCOMPARE(w(qPrintable(control))->geometry(), geometry);
+    }
+
+    void totalsKeepTheirRightEdge() {
+        start();
+        QCOMPARE(w("lblYouTotal")->geometry().right() + 1, 181);
+        QCOMPARE(w("lblCatTotal")->geometry().right() + 1, 177);
+        QCOMPARE(w("lblYouTotal")->geometry().top(), 115);
+        typeInto(w("edtDaihiki"), "250");
+        QCOMPARE(w("lblYouTotal")->geometry().right() + 1, 181);
+        QCOMPARE(w("lblYouTotal")->geometry().height(), 19);
+    }
+
+  private:
+    // Pixels close to a colour: text is drawn smoothed, so few pixels hold
+    // its colour exactly.
+    static int countPixels(const QImage& image, const QColor& color) {
+        constexpr int kTolerance = 48;
+        int n = 0;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x) {
+                const QColor c(image.pixel(x, y));
+                n += std::abs(c.red() - color.red()) <= kTolerance &&
+                     std::abs(c.green() - color.green()) <= kTolerance &&
+                     std::abs(c.blue() - color.blue()) <= kTolerance;
+            }
+        return n;
+    }
+    // A point of the face's text field right of any caption.
+    static QPoint faceSamplePoint(QComboBox* list) {
+        QStyleOptionComboBox option;
+        option.initFrom(list);
+        const QRect field = list->style()->subControlRect(QStyle::CC_ComboBox, &option,
+                                                          QStyle::SC_ComboBoxEditField, list);
+        return {field.right() - 6, field.center().y()};
+    }
+};
+
+HAKOMARU_UI_TEST_MAIN(MainWindowTest)
+#include "MainWindowTest.moc"
