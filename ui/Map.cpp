@@ -105,8 +105,15 @@ void TfrmMap::FormCreate(const QString& pictureFile) {
 }
 
 void TfrmMap::SelectDestination(int index) {
-    if (selectDestination_)
-        selectDestination_(index);
+    try {
+        if (selectDestination_)
+            selectDestination_(index);
+    } catch (const std::exception& e) {
+        // A failed recalculation is reported like any uncaught error and
+        // ends the click's handling: the row stays selected, the map open.
+        platform().showError(this, QString::fromUtf8(e.what()));
+        return;
+    }
     close();
 }
 

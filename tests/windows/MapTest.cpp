@@ -2,6 +2,7 @@
 // missing, damaged or not a JPEG.
 #include "Map.h"
 #include "Catalogues.h"
+#include "ConversionError.h"
 #include "FakePlatform.h"
 #include "JpegTestFiles.h"
 #include "ProgramFiles.h"
@@ -45,6 +46,7 @@ class MapTest : public QObject {
     void clickSelectsAndCloses();
     void closeBoxChangesNothing();
     void escapeDoesNotClose();
+    void failedRecalculationIsReported();
     void pictureProblems_data();
     void pictureProblems();
     void shippedPicture();
@@ -139,6 +141,20 @@ void MapTest::escapeDoesNotClose() {
     map->show();
     QTest::keyClick(map, Qt::Key_Escape);
     QVERIFY(map->isVisible());
+    delete map;
+}
+
+void MapTest::failedRecalculationIsReported() {
+    FakePlatform platform;
+    QTemporaryDir dir;
+    QPointer<TfrmMap> map =
+        new TfrmMap([](int) { throw ConversionError::notWholeNumber("12X4"); }, nullptr,
+                    writeFile(dir, "map.jpg", encodeJpeg(8, 8, false)));
+    map->show();
+    QTest::mouseClick(map->findChild<TLabelEx*>("Label1"), Qt::LeftButton);
+    settle();
+    QCOMPARE(platform.errors, QStringList{QStringLiteral("'12X4' は整数ではありません")});
+    QVERIFY(!map.isNull() && map->isVisible());
     delete map;
 }
 
