@@ -1,0 +1,20 @@
+// The map picture's JPEG decoder on arbitrary bytes: it decodes, or refuses
+// with the library's message number; it never ends the process and never
+// allocates gigabytes for a header that claims a huge picture.
+#include "JpegImage.h"
+
+#include <cstdint>
+#include <cstdlib>
+
+using namespace hakomaru;
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
+    try {
+        const DecodedJpeg picture = decodeJpeg(std::span(data, size));
+        if (picture.width > kMaxJpegSide || picture.height > kMaxJpegSide ||
+            picture.rgb.size() != static_cast<size_t>(picture.width) * picture.height * 3)
+            std::abort();
+    } catch (const JpegError&) {
+    }
+    return 0;
+}
