@@ -22,7 +22,6 @@
 #include <QPainter>
 #include <QPointer>
 #include <QSignalBlocker>
-#include <QTabBar>
 #include <QTabWidget>
 #include <QTimer>
 
