@@ -8,7 +8,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     nlohmann-json3-dev qt6-base-dev libjpeg-dev
     fonts-ipafont-gothic fonts-ipafont-mincho
-    xvfb xauth jq
+    xvfb xauth jq xdotool
     clang libclang-rt-14-dev
     qt6-translations-l10n
 )

@@ -1,0 +1,61 @@
+#!/usr/bin/env bash
+# The built program in a real X session: starts it from a fresh program
+# folder on a virtual X server, waits for the window titled "はこ丸", asks
+# it to close as a window manager does when the user clicks the close
+# button (Xvfb has none of its own), and checks the settings file that
+# the program wrote on closing: the window opened at the top-left corner
+# and that is where it is saved.
+#
+#     tests/ui/real_window_test.sh build/bin/hakomaru data
+set -euo pipefail
+[ -n "${TRACE:-}" ] && set -x
+
+if [ "${1:-}" = "--inside" ]; then
+    work="$2"
+    "$work/hakomaru" >"$work/program.log" 2>&1 &
+    program=$!
+    timeout 30 bash -c 'until xdotool search --onlyvisible --name "^はこ丸$" >/dev/null 2>&1; do sleep 0.1; done'
+    window=$(xdotool search --onlyvisible --name "^はこ丸$" | head -n 1)
+    python3 "$(dirname "$0")/close_window.py" "$window"
+    if ! timeout 20 tail --pid="$program" -f /dev/null; then
+        echo "FAIL: the window did not close" >&2
+        kill "$program"
+        exit 1
+    fi
+    status=0
+    wait "$program" || status=$?
+    exit "$status"
+fi
+
+program_file="$1"
+data_dir="$2"
+for tool in xvfb-run xdotool python3 iconv; do
+    if ! command -v "$tool" >/dev/null; then
+        echo "SKIP: $tool is not installed"
+        exit 77
+    fi
+done
+
+work="$(mktemp -d)"
+trap 'rm -rf "$work"' EXIT
+cp "$program_file" "$work/hakomaru"
+cp "$data_dir/Charge.ini" "$work/"
+mkdir -m 700 "$work/runtime"
+export XDG_RUNTIME_DIR="$work/runtime"
+unset QT_QPA_PLATFORM DISPLAY WAYLAND_DISPLAY
+
+xvfb-run -a -s "-screen 0 1024x768x24" bash "$0" --inside "$work"
+
+if [ ! -f "$work/hakomaru.ini" ]; then
+    echo "FAIL: no settings file was written" >&2
+    cat "$work/program.log" >&2
+    exit 1
+fi
+settings="$(iconv -f CP932 -t UTF-8 "$work/hakomaru.ini" | tr -d '\r')"
+expected="$(printf '[Settings]\nPos_Top=0\nPos_Left=0\n発送地=0\n届け先=0')"
+if [ "$settings" != "$expected" ]; then
+    echo "FAIL: unexpected settings file:" >&2
+    printf '%s\n' "$settings" >&2
+    exit 1
+fi
+echo "PASS: window shown, closed on request, settings saved"
