@@ -220,6 +220,15 @@ class MainWindowTest : public QObject {
         QCOMPARE(platform_.clipboard.last(), QStringLiteral("送料¥640 = 合計額取扱不可\r\n"));
     }
 
+    void typingInTheSizeListOpensIt() {
+        start();
+        QComboBox* size = list("cmbSize");
+        QTest::keyClick(size, '1');
+        QTRY_VERIFY(size->view()->isVisible());
+        QCOMPARE(size->currentIndex(), 0); // no search by the typed text
+        size->hidePopup();
+    }
+
     // ---- the クール rule ---------------------------------------------------
 
     // Each step picks a weight or size row, or clicks タイムサービス.
