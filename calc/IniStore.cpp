@@ -165,6 +165,35 @@ const char* nextLine(const char* lineEnd, const char* end) {
 
 } // namespace
 
+std::vector<IniLine> iniLines(const std::string& bytes) {
+    std::vector<IniLine> lines;
+    const char* p = bytes.data();
+    const char* const end = p + bytes.size();
+    bool inSection = false;
+    for (size_t number = 1; p < end; ++number) {
+        const char* lineEnd = lineEndFrom(p, end);
+        IniLine& line = lines.emplace_back();
+        line.number = number;
+        line.text = trimmed(p, lineEnd);
+        p = nextLine(lineEnd, end);
+        const std::string_view text = line.text;
+        if (text.size() >= 2 && text.front() == '[' && text.back() == ']') {
+            line.kind = IniLine::Kind::Section;
+            line.name = trimmed(text.data() + 1, text.data() + text.size() - 1);
+            inSection = true;
+        } else if (text.empty() || text.front() == ';' || !inSection) {
+            line.kind = IniLine::Kind::Ignored;
+        } else if (auto entry = entryOf(text)) {
+            line.kind = IniLine::Kind::Entry;
+            line.name = entry->key;
+            line.value = entry->value;
+        } else {
+            line.kind = IniLine::Kind::Other;
+        }
+    }
+    return lines;
+}
+
 void IniStore::findSections() {
     const char* const begin = bytes_->data();
     const char* const end = begin + bytes_->size();

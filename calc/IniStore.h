@@ -31,6 +31,26 @@ class SaveError : public std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
+// One line of a file as the store reads it, for tools that report where an
+// entry lies. The store itself keeps no line numbers.
+struct IniLine {
+    enum class Kind {
+        Ignored, // empty, a comment (";"), or before the first section header
+        Section, // "[name]": `name` is the section name
+        Entry,   // a line with "=" inside a section: `name` is the key
+        Other,   // a line without "=" inside a section: never found as a key
+    };
+    size_t number = 0; // counted from 1; CR, LF and CR LF each end a line
+    Kind kind = Kind::Ignored;
+    std::string_view text;  // the trimmed line
+    std::string_view name;  // section name or key, trimmed
+    std::string_view value; // entry value, trimmed
+};
+
+// Every line of `bytes`, split and classified by the same rules as the store.
+// The views point into `bytes`.
+std::vector<IniLine> iniLines(const std::string& bytes);
+
 // The bytes of a regular file; empty for a missing, unreadable or
 // non-regular one (a folder, a FIFO), which must never block the program.
 std::string readFileBytes(const std::filesystem::path& path);
