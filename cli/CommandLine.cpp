@@ -51,27 +51,12 @@ Option flag(std::string_view name, bool& target) {
     return {name, false, [&target](std::string_view) { target = true; }};
 }
 
-// The cash-on-delivery amount in units of 10,000 yen, as the windows' amount
-// edit accepts it: digits and one decimal point, at most 7 characters.
 std::string amountText(std::string_view text) {
-    const bool ok = !text.empty() && text.size() <= 7 &&
-                    text.find_first_not_of("0123456789.") == text.npos &&
-                    text.find_first_of("0123456789") != text.npos &&
-                    std::count(text.begin(), text.end(), '.') <= 1;
-    if (!ok)
-        throw UsageError("代引金額 " + quoted(text) +
-                         " は万円単位の数で指定してください（例: 3, 2.5。7文字まで）");
-    return std::string(text);
+    return codAmountOf(text);
 }
 
-// The parcel count of several parcels to one address: 1 to 999.
 std::string parcelCount(std::string_view text) {
-    const bool ok = !text.empty() && text.size() <= 3 &&
-                    text.find_first_not_of("0123456789") == text.npos &&
-                    text.find_first_not_of('0') != text.npos;
-    if (!ok)
-        throw UsageError("個数 " + quoted(text) + " は 1 から 999 の整数で指定してください");
-    return std::string(text);
+    return parcelCountOf(text);
 }
 
 int remittanceMethod(std::string_view text) {
@@ -222,6 +207,32 @@ Invocation parseBook(std::span<const std::string_view> args) {
     return inv;
 }
 
+Invocation parseCheck(std::span<const std::string_view> args) {
+    Invocation inv;
+    inv.mode = Mode::Check;
+    readOptions(args, {tariffOption(inv)});
+    return inv;
+}
+
+Invocation parseCompare(std::span<const std::string_view> args) {
+    Invocation inv;
+    inv.mode = Mode::Compare;
+    bool noBom = false;
+    std::optional<std::string> csv;
+    readOptions(args, {
+                          {"csv", true, [&](std::string_view v) { csv = std::string(v); }},
+                          flag("no-bom", noBom),
+                          {"sokin", true,
+                           [&](std::string_view v) { inv.remittance = remittanceMethod(v); }},
+                          tariffOption(inv),
+                      });
+    if (!csv || csv->empty())
+        throw UsageError("--csv FILE（標準入力は --csv -）を指定してください");
+    inv.csv = *csv;
+    inv.bom = !noBom;
+    return inv;
+}
+
 Invocation parseJsonl(std::span<const std::string_view> args) {
     Invocation inv;
     inv.mode = Mode::Jsonl;
@@ -245,10 +256,18 @@ Invocation parseCommandLine(std::span<const std::string_view> args) {
     while (first < args.size() &&
            (args[first] == "--tariff" || args[first].starts_with("--tariff=")))
         first += args[first] == "--tariff" ? 2 : 1;
-    if (first < args.size() && (args[first] == "letter" || args[first] == "book")) {
+    static const std::vector<
+        std::pair<std::string_view, Invocation (*)(std::span<const std::string_view>)>>
+        subcommands{{"letter", parseLetter},
+                    {"book", parseBook},
+                    {"check", parseCheck},
+                    {"compare", parseCompare}};
+    for (const auto& [name, parse] : subcommands) {
+        if (first >= args.size() || args[first] != name)
+            continue;
         std::vector<std::string_view> rest(args.begin(), args.begin() + static_cast<long>(first));
         rest.insert(rest.end(), args.begin() + static_cast<long>(first) + 1, args.end());
-        return args[first] == "letter" ? parseLetter(rest) : parseBook(rest);
+        return parse(rest);
     }
     if (has("--jsonl"))
         return parseJsonl(args);

@@ -7,16 +7,19 @@
 #include <filesystem>
 #include <optional>
 #include <span>
+#include <string>
 #include <string_view>
 
 namespace hakomaru::cli {
 
 enum class Mode {
-    Help,   // --help: print the usage
-    Jsonl,  // --jsonl: answer JSON Lines requests from standard input
-    Parcel, // compare ゆうパック and クロネコ for one parcel
-    Letter, // "letter": one item of letter mail
-    Book,   // "book": one book parcel
+    Help,    // --help: print the usage
+    Jsonl,   // --jsonl: answer JSON Lines requests from standard input
+    Parcel,  // compare ゆうパック and クロネコ for one parcel
+    Letter,  // "letter": one item of letter mail
+    Book,    // "book": one book parcel
+    Check,   // "check": list the problems of a tariff file
+    Compare, // "compare": both carriers for every parcel of a CSV file
 };
 
 struct Invocation {
@@ -26,6 +29,9 @@ struct Invocation {
     TCatRequest cat;                             // Mode::Parcel
     TLetterMailRequest letter;                   // Mode::Letter
     TBookParcelRequest book;                     // Mode::Book
+    std::string csv;                             // Mode::Compare: --csv FILE, "-" standard input
+    bool bom = true;                             // Mode::Compare: false after --no-bom
+    int remittance = 8;                          // Mode::Compare: --sokin N
 };
 
 // Reads the arguments after the program name. Throws UsageError for an

@@ -15,6 +15,10 @@ std::string_view helpText() {
       冊子小包の料金 (book parcels)
   hakomaru-quote --jsonl [--tariff FILE]
       標準入力の JSON Lines 要求に 1 行ずつ答えます (JSON Lines batch mode)
+  hakomaru-quote compare --csv FILE [--no-bom] [--sokin N] [--tariff FILE]
+      CSV の荷物ごとに両社の料金を比べ、CSV で出力します (batch comparison)
+  hakomaru-quote check [--tariff FILE]
+      料金表ファイルを検査し、問題を行番号付きで示します (check a tariff file)
   hakomaru-quote --help
       この説明 (this help)
 
@@ -62,6 +66,29 @@ std::string_view helpText() {
   --kakitome         書留        --daihiki        代金引換
   --cod 金額, --sokin N は荷物と同じ
 
+一括比較 (compare):
+  --csv FILE         入力 CSV、- なら標準入力。1 行に 1 個の荷物:
+                       発送地,届け先,重さ,サイズ,代引金額,オプション
+                     代引金額とオプションは省略可。先頭が「発送地」の行は見出し。
+                     オプションは空白・「・」で区切った名前:
+                       着払 速達 配達日指定 書留 チルド (ゆうパック)
+                       自宅 タイムサービス クール 複数口=N (クロネコ)
+                       代金引換 (両方; 金額は代引金額、書留の申告額も同じ)
+                     複数口=N のとき両社とも N 個分の料金です。
+                     入力は UTF-8 (BOM 可) か Shift-JIS。
+  --no-bom           出力の先頭に BOM を付けない (default: UTF-8 with BOM)
+  --sokin N          ゆうパック代引の送金方法 0-8 (default 8)
+  出力の列 (output columns):
+    行,発送地,届け先,重さ,サイズ,代引金額,オプション,重さ区分,サイズ区分,
+    ゆうパック,クロネコ,安いほう,差額,エラー
+  読めない行はエラー列に理由を書き、次の行へ進みます (bad rows: error column).
+
+検査 (check):
+  地帯区分・料金行の欠け、短すぎる料金行、数でない欄、整数でない
+  オプション料金、不明なセクションやキー、Shift-JIS でないファイルなどを
+  「ファイル:行: [セクション] キー: 内容」の形で示します。
+  終了コード: 0 問題なし, 1 問題あり, 2 ファイルを読めない。
+
 共通 (common):
   --tariff FILE      料金表ファイル (default: Charge.ini beside the program)
 
@@ -73,6 +100,16 @@ std::string_view helpText() {
   hakomaru-quote letter --teikei --weight 25g
   hakomaru-quote book --weight 500g --cyaku --daihiki --cod 1
   printf '%s\n' '{"quote":"letter","WeightRow":4}' | hakomaru-quote --jsonl
+  hakomaru-quote check --tariff Charge.ini
+  hakomaru-quote compare --csv parcels.csv > result.csv
+    parcels.csv:
+      発送地,届け先,重さ,サイズ,代引金額,オプション
+      東京,大阪,2kg,60cm,,
+      東京都,北海道,3.5kg,80,3,代金引換 書留
+      大阪,同一市内,5kg,100,,"自宅・複数口=3"
+    result.csv (--no-bom):
+      行,発送地,届け先,重さ,サイズ,代引金額,オプション,重さ区分,サイズ区分,ゆうパック,...
+      2,東京,大阪,2kg,60cm,,,2kg以下,60cm以下,940,860,クロネコ,80,
 
 終了コード (exit status): 0 成功; 1 計算できない料金があった (a quote failed, or
 --jsonl: a line was not a well-formed request); 2 引数の誤り (bad command line).

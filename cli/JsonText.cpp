@@ -38,6 +38,20 @@ size_t sequenceLength(std::string_view text) {
 
 } // namespace
 
+bool isWellFormedUtf8(std::string_view text) {
+    for (size_t i = 0; i < text.size();) {
+        if (static_cast<unsigned char>(text[i]) < 0x80) {
+            ++i;
+            continue;
+        }
+        const size_t length = sequenceLength(text.substr(i));
+        if (length == 0)
+            return false;
+        i += length;
+    }
+    return true;
+}
+
 void appendJsonString(std::string& out, std::string_view text) {
     static constexpr char kHex[] = "0123456789abcdef";
     out += '"';

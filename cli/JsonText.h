@@ -12,6 +12,9 @@ namespace hakomaru::cli {
 // valid UTF-8 whatever a tariff file holds.
 void appendJsonString(std::string& out, std::string_view text);
 
+// True when every byte of `text` is part of a well-formed UTF-8 sequence.
+bool isWellFormedUtf8(std::string_view text);
+
 // One JSON object, its members in the order they are added.
 class JsonObjectWriter {
   public:

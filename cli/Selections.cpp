@@ -3,6 +3,7 @@
 #include "Catalogues.h"
 #include "UsageError.h"
 
+#include <algorithm>
 #include <charconv>
 #include <optional>
 #include <span>
@@ -152,6 +153,26 @@ int postalWeightRowOf(std::string_view text, bool standardSize) {
     const std::vector<int> rows =
         standardSize ? rowRange(1, 2) : rowRange(4, static_cast<int>(captions.size()) - 1);
     return smallestRowHolding(captions, rows, text, Measure::Weight, 1, "重さ", "80g, 1.2kg, 250");
+}
+
+std::string codAmountOf(std::string_view text) {
+    const bool ok = !text.empty() && text.size() <= 7 &&
+                    text.find_first_not_of("0123456789.") == text.npos &&
+                    text.find_first_of("0123456789") != text.npos &&
+                    std::count(text.begin(), text.end(), '.') <= 1;
+    if (!ok)
+        throw UsageError("代引金額 " + quoted(text) +
+                         " は万円単位の数で指定してください（例: 3, 2.5。7文字まで）");
+    return std::string(text);
+}
+
+std::string parcelCountOf(std::string_view text) {
+    const bool ok = !text.empty() && text.size() <= 3 &&
+                    text.find_first_not_of("0123456789") == text.npos &&
+                    text.find_first_not_of('0') != text.npos;
+    if (!ok)
+        throw UsageError("個数 " + quoted(text) + " は 1 から 999 の整数で指定してください");
+    return std::string(text);
 }
 
 int rowNumberOf(std::string_view text, int rowCount, std::string_view what) {

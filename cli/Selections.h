@@ -1,6 +1,7 @@
 #pragma once
 // Turns what a person types on the command line into rows of the selection
 // lists. Each function throws UsageError with a message naming the value.
+#include <string>
 #include <string_view>
 
 namespace hakomaru::cli {
@@ -21,6 +22,13 @@ int sizeRowOf(std::string_view text);
 // or a bare "80" (grams): rows 1 and 2 for a standard-size letter, rows 4 to
 // 17 otherwise.
 int postalWeightRowOf(std::string_view text, bool standardSize);
+
+// A cash-on-delivery amount in units of 10,000 yen as the windows' amount
+// edit accepts it: digits and one decimal point, at most 7 characters.
+std::string codAmountOf(std::string_view text);
+
+// The parcel count of several parcels to one address: 1 to 999.
+std::string parcelCountOf(std::string_view text);
 
 // A row given by its number, 0 to rowCount - 1; `what` names the list in
 // the message.

@@ -1,13 +1,18 @@
 // hakomaru-quote: quotes parcels and postal items from the command line.
 #include "CommandLine.h"
+#include "CsvCompare.h"
 #include "HelpText.h"
 #include "JsonlBatch.h"
 #include "ProgramPath.h"
 #include "Tariff.h"
+#include "TariffCheck.h"
 #include "TerminalMode.h"
 #include "UsageError.h"
 
+#include <fstream>
 #include <iostream>
+#include <iterator>
+#include <sstream>
 #include <vector>
 
 using namespace hakomaru;
@@ -15,12 +20,43 @@ using namespace hakomaru::cli;
 
 namespace {
 
+// The CSV input of the batch comparison: a file, or standard input for "-".
+std::optional<std::string> readCsvInput(const std::string& name) {
+    std::ostringstream text;
+    if (name == "-") {
+        text << std::cin.rdbuf();
+        return text.str();
+    }
+    std::error_code ec;
+    std::ifstream in;
+    if (!std::filesystem::is_directory(name, ec))
+        in.open(name, std::ios::binary);
+    if (!in.is_open()) {
+        std::cerr << "hakomaru-quote: ファイル " << name << " は開けません\n";
+        return std::nullopt;
+    }
+    text << in.rdbuf();
+    return text.str();
+}
+
+int compare(const IniStore& tariff, const Invocation& inv) {
+    const auto input = readCsvInput(inv.csv);
+    if (!input)
+        return 2;
+    const int status = runCsvComparison(tariff, *input, std::cout, {inv.bom, inv.remittance});
+    if (status != 0 && std::cout)
+        std::cerr << "hakomaru-quote: 計算できない行があります（エラー列をご覧ください）\n";
+    return status;
+}
+
 // Reads the tariff once and runs the chosen mode; returns the exit status.
 int quote(const Invocation& inv, const char* argv0) {
     // A tariff named on the command line must exist; the default one beside
     // the program reads as empty when it is missing, as in the windows.
     std::error_code ec;
     const auto path = inv.tariff ? *inv.tariff : tariffPathIn(programDirectory(argv0));
+    if (inv.mode == Mode::Check)
+        return runTariffCheck(path, std::cout, std::cerr);
     if (!std::filesystem::is_regular_file(path, ec)) {
         std::cerr << "hakomaru-quote: ファイル " << path.string() << " は開けません\n";
         if (inv.tariff)
@@ -37,6 +73,9 @@ int quote(const Invocation& inv, const char* argv0) {
         return printLetterMail(tariff, inv.letter, std::cout, std::cerr);
     case Mode::Book:
         return printBookParcel(tariff, inv.book, std::cout, std::cerr);
+    case Mode::Compare:
+        return compare(tariff, inv);
+    case Mode::Check:
     case Mode::Help:
         break;
     }

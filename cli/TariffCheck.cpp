@@ -1,0 +1,695 @@
+#include "TariffCheck.h"
+
+#include "Catalogues.h"
+#include "ConversionError.h"
+#include "EncodedName.h"
+#include "FixedWidthField.h"
+#include "IniStore.h"
+#include "JsonText.h"
+#include "NumberText.h"
+#include "QuoteCat.h"
+#include "QuotePostal.h"
+#include "QuoteYoupack.h"
+#include "Sjis.h"
+
+#include <algorithm>
+#include <array>
+#include <fstream>
+#include <map>
+#include <optional>
+#include <ostream>
+#include <sstream>
+#include <system_error>
+
+namespace hakomaru::cli {
+namespace {
+
+using Kind = TariffProblemKind;
+using LineKind = IniLine::Kind;
+
+const std::string& sj(std::string_view utf8) {
+    return sjisName(utf8);
+}
+
+std::string num(size_t n) {
+    return std::to_string(n);
+}
+
+std::string_view trimmedCaption(std::string_view caption) {
+    const size_t begin = caption.find_first_not_of(' ');
+    return begin == caption.npos ? std::string_view{} : caption.substr(begin);
+}
+
+// A single-valued entry: read as a whole number, its default when it is not one.
+struct OptionEntry {
+    std::string_view section;
+    std::string_view key;
+    int fallback;
+};
+
+constexpr std::array kOptionEntries{
+    OptionEntry{"着払", "料金", 20},
+    OptionEntry{"速達", "2kg", 310},
+    OptionEntry{"速達", "4kg", 460},
+    OptionEntry{"速達", "5kg", 570},
+    OptionEntry{"配達日指定", "料金", 50},
+    OptionEntry{"チルド", "4kg以下", 190},
+    OptionEntry{"チルド", "8kg以下", 340},
+    OptionEntry{"チルド", "20kg以下", 640},
+    OptionEntry{"ゆうパック代引", "基本料金", 250},
+    OptionEntry{"自宅から", "料金", 100},
+    OptionEntry{"タイムサービス", "料金1", 300},
+    OptionEntry{"タイムサービス", "料金2", 300},
+    OptionEntry{"タイムサービス", "料金3", 300},
+    OptionEntry{"タイムサービス", "料金4", 300},
+    OptionEntry{"タイムサービス", "料金5", 300},
+    OptionEntry{"タイムサービス", "料金6", 300},
+    OptionEntry{"クール", "料金1", 210},
+    OptionEntry{"クール", "料金2", 210},
+    OptionEntry{"クール", "料金3", 210},
+    OptionEntry{"クール", "料金4", 210},
+    OptionEntry{"クール", "料金5", 210},
+    OptionEntry{"クール", "料金6", 210},
+    OptionEntry{"代金引換", "料金0", 300},
+    OptionEntry{"代金引換", "料金1", 300},
+    OptionEntry{"代金引換", "料金2", 300},
+    OptionEntry{"代金引換", "料金3", 300},
+    OptionEntry{"代金引換", "料金4", 300},
+    OptionEntry{"複数口", "料金", 100},
+    OptionEntry{"冊子小包", "着払い", 20},
+    OptionEntry{"冊子小包", "速達1", 310},
+    OptionEntry{"冊子小包", "速達2", 460},
+    OptionEntry{"冊子小包", "配達日指定", 50},
+    OptionEntry{"冊子小包", "簡易書留", 250},
+    OptionEntry{"冊子小包", "書留", 360},
+    OptionEntry{"冊子小包", "代引料金", 250},
+    OptionEntry{"普通郵便", "代引料金", 250},
+    OptionEntry{"市内特別", "料金1", 15},
+    OptionEntry{"市内特別", "料金2", 20},
+    OptionEntry{"市内特別", "料金3", 25},
+    OptionEntry{"市内特別", "料金4", 30},
+    OptionEntry{"市内特別", "料金5", 40},
+    OptionEntry{"市内特別", "料金6", 45},
+    OptionEntry{"市内特別", "料金7", 50},
+    OptionEntry{"普通速達", "料金1", 270},
+    OptionEntry{"普通速達", "料金2", 370},
+    OptionEntry{"普通速達", "料金3", 630},
+    OptionEntry{"配達記録", "料金", 210},
+    OptionEntry{"翌朝10時", "料金1", 330},
+    OptionEntry{"翌朝10時", "料金2", 360},
+    OptionEntry{"翌朝10時", "料金3", 390},
+    OptionEntry{"簡易書留", "料金", 350},
+    OptionEntry{"書留", "料金", 420},
+    OptionEntry{"本人限定", "料金", 100},
+};
+
+constexpr int kRemittanceMethods = 9;
+constexpr int kRemittanceClasses = 8;
+constexpr std::string_view kZoneSection = "地帯区分";
+constexpr std::string_view kYoupackSection = "ゆうパック";
+constexpr std::string_view kLetterSection = "普通郵便";
+constexpr std::string_view kBookSection = "冊子小包";
+constexpr std::array<std::string_view, 12> kRegions{"北海道", "北東北", "南東北", "関東",
+                                                    "信越",   "北陸",   "中部",   "近畿",
+                                                    "中国",   "四国",   "九州",   "沖縄"};
+constexpr std::string_view kSameCity = "同一市内";
+constexpr size_t kZoneCharacters = 55;
+
+// One fixed-width field of a fee row and the class it prices.
+struct Field {
+    size_t first;
+    size_t width;
+    std::string label;
+};
+
+// A section as the store finds it: the last header of that name, up to the
+// next header.
+struct SectionSpan {
+    std::string_view name;
+    size_t header; // index into the lines
+    size_t end;    // one past its last line
+};
+
+// The position (from 1) of the first byte that code page 932 cannot read, or 0.
+size_t firstNonSjisByte(std::string_view text) {
+    for (size_t i = 0; i < text.size(); ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (c < 0x80 || (c >= 0xA1 && c <= 0xDF))
+            continue;
+        if (!isSjisLeadByte(c))
+            return i + 1;
+        const auto trail = i + 1 < text.size() ? static_cast<unsigned char>(text[i + 1]) : 0;
+        if (trail < 0x40 || trail == 0x7F || trail > 0xFC)
+            return i + 1;
+        ++i;
+    }
+    return 0;
+}
+
+class Checker {
+  public:
+    explicit Checker(const std::string& bytes)
+        : bytes_(bytes), lines_(iniLines(bytes)), store_(std::string(bytes)) {
+        for (size_t i = 0; i < lines_.size(); ++i) {
+            if (lines_[i].kind != LineKind::Section)
+                continue;
+            if (!spans_.empty())
+                spans_.back().end = i;
+            spans_.push_back({lines_[i].name, i, lines_.size()});
+        }
+    }
+
+    std::vector<TariffProblem> run() {
+        if (!encoding())
+            return std::move(problems_);
+        structure();
+        const bool youpackClean = clean([this] { zoneTable(), youpackFees(); });
+        const bool catClean = clean([this] { catFees(); });
+        const bool letterClean = clean([this] { letterFees(); });
+        const bool bookClean = clean([this] { bookFees(); });
+        options();
+        proveQuotes(youpackClean, catClean, letterClean, bookClean);
+        return std::move(problems_);
+    }
+
+  private:
+    template <typename Check> bool clean(Check check) {
+        const size_t before = problems_.size();
+        check();
+        return problems_.size() == before;
+    }
+
+    void add(Kind kind, size_t line, std::string_view section, std::string_view key,
+             std::string message) {
+        problems_.push_back({kind, line, fromSjis(section), fromSjis(key), std::move(message)});
+    }
+
+    size_t lineNumber(size_t index) const { return lines_[index].number; }
+
+    const SectionSpan* findSpan(std::string_view name) const {
+        for (auto it = spans_.rbegin(); it != spans_.rend(); ++it)
+            if (IniStore::namesMatch(it->name, name))
+                return &*it;
+        return nullptr;
+    }
+
+    // The line of the entry the store finds, if any.
+    std::optional<size_t> entryIndex(const SectionSpan& span, std::string_view key) const {
+        for (size_t i = span.end; i > span.header + 1; --i) {
+            const IniLine& line = lines_[i - 1];
+            if (line.kind == LineKind::Entry && IniStore::namesMatch(line.name, key))
+                return i - 1;
+        }
+        return std::nullopt;
+    }
+
+    // The entries of a section that the store can find: for a key written
+    // twice, only the later line.
+    std::vector<size_t> effectiveEntries(const SectionSpan& span) const {
+        std::vector<size_t> entries;
+        for (size_t i = span.header + 1; i < span.end; ++i)
+            if (lines_[i].kind == LineKind::Entry && entryIndex(span, lines_[i].name) == i)
+                entries.push_back(i);
+        return entries;
+    }
+
+    // ---- The file as text ----
+
+    bool encoding() {
+        const bool multibyte = std::any_of(bytes_.begin(), bytes_.end(), [](char c) {
+            return static_cast<unsigned char>(c) >= 0x80;
+        });
+        if (bytes_.starts_with("\xEF\xBB\xBF") || (multibyte && isWellFormedUtf8(bytes_))) {
+            size_t line = 1;
+            for (const IniLine& l : lines_)
+                if (std::any_of(l.text.begin(), l.text.end(),
+                                [](char c) { return static_cast<unsigned char>(c) >= 0x80; })) {
+                    line = l.number;
+                    break;
+                }
+            add(Kind::NotShiftJis, line, {}, {},
+                "ファイルが UTF-8 "
+                "で保存されています。日本語のセクション名とキーがどれも見つかりません。"
+                "Shift-JIS (コードページ 932) で保存し直してから、もう一度検査してください");
+            return false;
+        }
+        for (const IniLine& l : lines_)
+            if (size_t at = firstNonSjisByte(l.text)) {
+                std::ostringstream hex;
+                hex << std::hex << std::uppercase
+                    << static_cast<int>(static_cast<unsigned char>(l.text[at - 1]));
+                add(Kind::NotShiftJis, l.number, {}, {},
+                    "Shift-JIS として読めないバイト 0x" + hex.str() + " があります（" + num(at) +
+                        " 桁目）。Shift-JIS (コードページ 932) で保存してください");
+            }
+        return true;
+    }
+
+    void structure() {
+        for (size_t i = 0; i < lines_.size(); ++i) {
+            const IniLine& line = lines_[i];
+            const std::string_view section = sectionOfLine(i);
+            switch (line.kind) {
+            case LineKind::Ignored:
+                if (!line.text.empty() && line.text.front() != ';')
+                    add(Kind::LineOutsideSection, line.number, {}, {},
+                        "最初のセクションより前の行は読まれません: " + fromSjis(line.text));
+                break;
+            case LineKind::Other:
+                add(Kind::LineWithoutEquals, line.number, section, {},
+                    "「=」のない行は読まれません: " + fromSjis(line.text));
+                break;
+            case LineKind::Section:
+                if (const SectionSpan* later = findSpan(line.name); later && later->header != i)
+                    add(Kind::DuplicateSection, line.number, line.name, {},
+                        "同じ名前のセクションが " + num(lineNumber(later->header)) +
+                            " 行目にもあるため、このセクションは読まれません");
+                else if (!isKnownSection(line.name))
+                    add(Kind::UnknownSection, line.number, line.name, {},
+                        "不明なセクションです（読まれません。名前の誤りではありませんか）");
+                break;
+            case LineKind::Entry:
+                entryStructure(i, section);
+                break;
+            }
+        }
+    }
+
+    void entryStructure(size_t i, std::string_view section) {
+        const IniLine& line = lines_[i];
+        const SectionSpan& span = spanOfLine(i);
+        if (auto later = entryIndex(span, line.name); later && *later != i) {
+            add(Kind::DuplicateKey, line.number, section, line.name,
+                "同じキーが " + num(lineNumber(*later)) +
+                    " 行目にもあるため、この行は読まれません");
+            return;
+        }
+        if (isKnownSection(section) && !isKnownKey(section, line.name))
+            add(Kind::UnknownKey, line.number, section, line.name,
+                "不明なキーです（読まれません。名前の誤りではありませんか）");
+    }
+
+    const SectionSpan& spanOfLine(size_t index) const {
+        for (auto it = spans_.rbegin(); it != spans_.rend(); ++it)
+            if (it->header <= index)
+                return *it;
+        return spans_.front(); // not reached: only lines inside a section are asked for
+    }
+
+    std::string_view sectionOfLine(size_t index) const {
+        for (auto it = spans_.rbegin(); it != spans_.rend(); ++it)
+            if (it->header <= index)
+                return it->name;
+        return {};
+    }
+
+    static bool isRegion(std::string_view name) {
+        for (std::string_view region : kRegions)
+            if (IniStore::namesMatch(name, sj(region)))
+                return true;
+        return false;
+    }
+
+    static std::optional<int> remittanceMethodOf(std::string_view name) {
+        for (int method = 0; method < kRemittanceMethods; ++method)
+            if (IniStore::namesMatch(name, sj(RemittanceMethodName(method))))
+                return method;
+        return std::nullopt;
+    }
+
+    static bool isOptionSection(std::string_view name) {
+        for (const OptionEntry& e : kOptionEntries)
+            if (IniStore::namesMatch(name, sj(e.section)))
+                return true;
+        return false;
+    }
+
+    static bool isKnownSection(std::string_view name) {
+        for (std::string_view table : {kZoneSection, kYoupackSection, kLetterSection, kBookSection})
+            if (IniStore::namesMatch(name, sj(table)))
+                return true;
+        return isRegion(name) || remittanceMethodOf(name) || isOptionSection(name);
+    }
+
+    // "第" + one single-byte character + "地帯".
+    static bool isZoneKey(std::string_view key) {
+        const std::string& head = sj("第");
+        const std::string& tail = sj("地帯");
+        return key.size() == head.size() + 1 + tail.size() && key.starts_with(head) &&
+               key.ends_with(tail) && static_cast<unsigned char>(key[head.size()]) < 0x80;
+    }
+
+    static bool isKnownKey(std::string_view section, std::string_view key) {
+        auto is = [](std::string_view a, std::string_view utf8) {
+            return IniStore::namesMatch(a, sj(utf8));
+        };
+        bool known = false;
+        if (is(section, kZoneSection)) {
+            for (int row = 0; row < kSendingRowCount; ++row) {
+                const std::string_view caption = PrefectureRows(false)[static_cast<size_t>(row)];
+                known = known || (!IsSeparatorRow(caption) && is(key, caption));
+            }
+        }
+        if (is(section, kYoupackSection))
+            known = known || is(key, "市内") || isZoneKey(key);
+        if (isRegion(section))
+            known = known || isRegion(key) || is(key, kSameCity);
+        if (is(section, kLetterSection))
+            known = known || is(key, "料金") || is(key, "翌朝10時");
+        if (is(section, kBookSection))
+            known = known || is(key, "料金");
+        if (remittanceMethodOf(section))
+            for (int c = 0; c < kRemittanceClasses; ++c)
+                known = known || is(key, "料金" + std::to_string(c));
+        for (const OptionEntry& e : kOptionEntries)
+            known = known || (is(section, e.section) && is(key, e.key));
+        return known;
+    }
+
+    // ---- The tables ----
+
+    // A whole table section missing: one problem, not one per row.
+    const SectionSpan* requireSection(std::string_view section, const std::string& consequence) {
+        const SectionSpan* span = findSpan(sj(section));
+        if (!span)
+            add(Kind::MissingEntry, 0, sj(section), {},
+                "セクションがありません（" + consequence + "）");
+        return span;
+    }
+
+    void checkFeeRow(std::string_view section, size_t index, const std::vector<Field>& fields) {
+        const IniLine& line = lines_[index];
+        const std::string_view value = line.value;
+        const Field& last = fields.back();
+        const size_t needed = last.first + last.width - 1;
+        if (value.size() < needed) {
+            std::string missing;
+            for (const Field& f : fields)
+                if (f.first + f.width - 1 > value.size())
+                    missing += (missing.empty() ? "" : "、") + f.label;
+            add(Kind::ShortFeeRow, line.number, section, line.name,
+                "値が " + num(value.size()) + " 桁しかありません（" + num(needed) +
+                    " 桁必要）。欠けている欄: " + missing);
+        }
+        for (const Field& f : fields) {
+            if (f.first + f.width - 1 > value.size())
+                continue;
+            const std::string_view field = fieldAt(value, f.first, f.width);
+            if (!parseWholeNumber(field))
+                add(Kind::BadField, line.number, section, line.name,
+                    f.label + "の欄（" + num(f.first) + "〜" + num(f.first + f.width - 1) +
+                        " 桁目）: " + ConversionError::notWholeNumber(fromSjis(field)).what());
+        }
+    }
+
+    struct ZoneUse {
+        std::string key;        // as first written: "第" + character + "地帯"
+        std::string prefecture; // UTF-8
+        size_t line;
+        size_t position;
+        size_t count = 0;
+    };
+
+    void zoneTable() {
+        const SectionSpan* span = requireSection(kZoneSection, "ゆうパックは計算できません");
+        if (!span)
+            return;
+        const auto destinations = PrefectureRows(true);
+        for (int row = 0; row < kSendingRowCount; ++row) {
+            const std::string_view caption = PrefectureRows(false)[static_cast<size_t>(row)];
+            if (IsSeparatorRow(caption))
+                continue;
+            const auto index = entryIndex(*span, sj(caption));
+            if (!index) {
+                add(Kind::MissingEntry, lineNumber(span->header), sj(kZoneSection), sj(caption),
+                    "この都道府県の行がありません（" + std::string(caption) +
+                        " から送るゆうパックは計算できません）");
+                continue;
+            }
+            const IniLine& line = lines_[*index];
+            const std::string_view zones = line.value;
+            if (zones.size() < kZoneCharacters)
+                add(Kind::ShortZoneRow, line.number, sj(kZoneSection), line.name,
+                    "地帯の文字が " + num(zones.size()) +
+                        " 文字しかありません（55 文字必要）。届け先 " +
+                        std::string(destinations[zones.size()]) + " から先の地帯がありません");
+            for (size_t pos = 1; pos <= std::min(zones.size(), kZoneCharacters); ++pos) {
+                const auto c = static_cast<unsigned char>(zones[pos - 1]);
+                if (c >= 0x80) {
+                    add(Kind::BadZoneCharacter, line.number, sj(kZoneSection), line.name,
+                        num(pos) + " 桁目（届け先 " + std::string(destinations[pos - 1]) +
+                            "）: 地帯は 1 バイトの文字で書いてください");
+                    break;
+                }
+                // The last position names the zone in the caption only: the
+                // same-city fee has its own row.
+                if (pos == kZoneCharacters)
+                    break;
+                // Zone keys that differ by letter case only are one entry.
+                const char upper = static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
+                auto it =
+                    zoneUses_
+                        .try_emplace(upper, ZoneUse{sj("第") + static_cast<char>(c) + sj("地帯"),
+                                                    std::string(caption), line.number, pos})
+                        .first;
+                ++it->second.count;
+            }
+        }
+    }
+
+    std::vector<Field> youpackFields() const {
+        std::vector<Field> fields;
+        const auto weights = WeightRows();
+        for (size_t w = 0; w < weights.size(); ++w)
+            fields.push_back({4 * (w + 1), 4, std::string(trimmedCaption(weights[w]))});
+        return fields;
+    }
+
+    void youpackFees() {
+        const SectionSpan* span = requireSection(kYoupackSection, "ゆうパックは計算できません");
+        if (!span)
+            return;
+        for (const auto& [zone, use] : zoneUses_) {
+            if (entryIndex(*span, use.key))
+                continue;
+            add(Kind::MissingZoneFee, lineNumber(span->header), sj(kYoupackSection), use.key,
+                "この地帯の料金行がありません。地帯区分の " + use.prefecture + "（" +
+                    num(use.line) + " 行目）の " + num(use.position) + " 桁目など " +
+                    num(use.count) + " か所で使われています");
+        }
+        if (!entryIndex(*span, sj("市内")))
+            add(Kind::MissingEntry, lineNumber(span->header), sj(kYoupackSection), sj("市内"),
+                "同一市内の料金行がありません（届け先 同一市内 のゆうパックは計算できません）");
+        const auto fields = youpackFields();
+        for (size_t index : effectiveEntries(*span))
+            if (isZoneKey(lines_[index].name) ||
+                IniStore::namesMatch(lines_[index].name, sj("市内")))
+                checkFeeRow(span->name, index, fields);
+    }
+
+    void catFees() {
+        std::vector<Field> fields;
+        for (size_t c = 0; c < 6; ++c)
+            fields.push_back({4 * (c + 1), 4, std::string(trimmedCaption(SizeRows()[c]))});
+        for (std::string_view from : kRegions) {
+            const SectionSpan* span =
+                requireSection(from, "発送地 " + std::string(from) + " のクロネコは計算できません");
+            if (!span)
+                continue;
+            std::vector<std::string_view> destinations(kRegions.begin(), kRegions.end());
+            destinations.push_back(kSameCity);
+            for (std::string_view to : destinations) {
+                const auto index = entryIndex(*span, sj(to));
+                if (!index)
+                    add(Kind::MissingEntry, lineNumber(span->header), sj(from), sj(to),
+                        "クロネコの料金行がありません（" + std::string(from) + " → " +
+                            std::string(to) + " は計算できません）");
+                else
+                    checkFeeRow(span->name, *index, fields);
+            }
+        }
+    }
+
+    void letterFees() {
+        const SectionSpan* span = requireSection(kLetterSection, "普通郵便は計算できません");
+        if (!span)
+            return;
+        std::vector<Field> fields;
+        const auto rows = PostalWeightRows();
+        for (size_t row = 1; row < rows.size(); ++row)
+            if (row != 3)
+                fields.push_back({4 * (row + 1), 4,
+                                  std::string(row < 3 ? "定形 " : "定形外 ") +
+                                      std::string(trimmedCaption(rows[row]))});
+        for (std::string_view key : {"料金", "翌朝10時"}) {
+            const auto index = entryIndex(*span, sj(key));
+            if (!index)
+                add(Kind::MissingEntry, lineNumber(span->header), sj(kLetterSection), sj(key),
+                    "普通郵便の料金行がありません（" +
+                        std::string(key == "料金" ? "普通郵便" : "翌朝10時の普通郵便") +
+                        "は計算できません）");
+            else
+                checkFeeRow(span->name, *index, fields);
+        }
+    }
+
+    void bookFees() {
+        const SectionSpan* span = requireSection(kBookSection, "冊子小包は計算できません");
+        if (!span)
+            return;
+        std::vector<Field> fields;
+        const auto rows = PostalWeightRows();
+        for (size_t j = 1; j <= 10; ++j) {
+            // Field 1 prices rows 4 to 7 (up to 150 g), field j > 1 row j + 6.
+            const size_t row = j == 1 ? 7 : j + 6;
+            fields.push_back({3 * j - 2, 3, std::string(trimmedCaption(rows[row]))});
+        }
+        const auto index = entryIndex(*span, sj("料金"));
+        if (!index)
+            add(Kind::MissingEntry, lineNumber(span->header), sj(kBookSection), sj("料金"),
+                "冊子小包の料金行がありません（冊子小包は計算できません）");
+        else
+            checkFeeRow(span->name, *index, fields);
+    }
+
+    // ---- Single-valued entries ----
+
+    void optionValue(std::string_view section, std::string_view key, int fallback) {
+        const SectionSpan* span = findSpan(section);
+        if (!span)
+            return;
+        const auto index = entryIndex(*span, key);
+        if (!index || parseWholeNumber(lines_[*index].value))
+            return;
+        add(Kind::NotWholeNumber, lineNumber(*index), span->name, lines_[*index].name,
+            "値 '" + fromSjis(lines_[*index].value) + "' は整数ではありません（黙って既定値 " +
+                std::to_string(fallback) + " 円が使われます）");
+    }
+
+    void options() {
+        for (const OptionEntry& e : kOptionEntries)
+            optionValue(sj(e.section), sj(e.key), e.fallback);
+        for (int method = 0; method < kRemittanceMethods; ++method)
+            for (int c = 0; c < kRemittanceClasses; ++c)
+                optionValue(sj(RemittanceMethodName(method)), sj("料金" + std::to_string(c)), 0);
+    }
+
+    // ---- The real calculators on every row the checks passed ----
+
+    template <typename Quote>
+    bool proves(std::string_view section, const std::string& what, Quote quote) {
+        try {
+            quote();
+            return true;
+        } catch (const std::exception& error) {
+            add(Kind::QuoteFails, 0, sj(section), {},
+                what + " の計算に失敗します: " + error.what());
+            return false;
+        }
+    }
+
+    void proveQuotes(bool youpack, bool cat, bool letter, bool book) {
+        const auto destinations = PrefectureRows(true);
+        const auto weights = WeightRows();
+        for (int from = 0; youpack && from < kSendingRowCount; ++from) {
+            TYoupackRequest r;
+            r.FromCaption = std::string(destinations[static_cast<size_t>(from)]);
+            if (IsSeparatorRow(r.FromCaption))
+                continue;
+            for (r.ToRow = 0; youpack && r.ToRow < kDestinationRowCount; ++r.ToRow)
+                for (r.WeightRow = 0; youpack && r.WeightRow < static_cast<int>(weights.size());
+                     ++r.WeightRow)
+                    youpack = proves(kYoupackSection,
+                                     "ゆうパック " + r.FromCaption + " → " +
+                                         std::string(destinations[static_cast<size_t>(r.ToRow)]) +
+                                         " " + std::string(trimmedCaption(weights[r.WeightRow])),
+                                     [&] { QuoteYoupack(store_, r); });
+        }
+        for (int from = 0; cat && from < kSendingRowCount; ++from) {
+            TCatRequest r;
+            r.FromRow = from;
+            for (r.ToRow = 0; cat && r.ToRow < kDestinationRowCount; ++r.ToRow) {
+                if (CatRegionOf(r.FromRow).empty() || CatRegionOf(r.ToRow).empty())
+                    continue;
+                // Weight row 0 with size rows 0 to 5 meets every size class.
+                for (r.SizeRow = 0; cat && r.SizeRow < 6; ++r.SizeRow)
+                    cat =
+                        proves(CatRegionOf(from),
+                               "クロネコ " + std::string(destinations[static_cast<size_t>(from)]) +
+                                   " → " + std::string(destinations[static_cast<size_t>(r.ToRow)]),
+                               [&] { QuoteCat(store_, r); });
+            }
+        }
+        for (int row = 1; letter && row < 18; ++row) {
+            if (LetterMailReadsNothing(row))
+                continue;
+            for (bool morning : {false, true}) {
+                TLetterMailRequest r;
+                r.WeightRow = row;
+                r.Morning10 = morning;
+                letter = letter &&
+                         proves(kLetterSection,
+                                "普通郵便 " + std::string(trimmedCaption(PostalWeightRows()[row])),
+                                [&] { QuoteLetterMail(store_, r); });
+            }
+        }
+        for (int row = 0; book && row < 18; ++row) {
+            TBookParcelRequest r;
+            r.WeightRow = row;
+            book = proves(kBookSection,
+                          "冊子小包 " + std::string(trimmedCaption(PostalWeightRows()[row])),
+                          [&] { QuoteBookParcel(store_, r); });
+        }
+    }
+
+    const std::string& bytes_;
+    std::vector<IniLine> lines_;
+    IniStore store_;
+    std::vector<SectionSpan> spans_;
+    std::map<char, ZoneUse> zoneUses_;
+    std::vector<TariffProblem> problems_;
+};
+
+} // namespace
+
+std::vector<TariffProblem> checkTariff(const std::string& bytes) {
+    return Checker(bytes).run();
+}
+
+std::string problemLine(const std::string& fileName, const TariffProblem& problem) {
+    std::string line = fileName;
+    if (problem.line > 0)
+        line += ":" + num(problem.line);
+    line += ":";
+    if (!problem.section.empty())
+        line += " [" + problem.section + "]";
+    if (!problem.key.empty())
+        line += " " + problem.key;
+    if (!problem.section.empty() || !problem.key.empty())
+        line += ":";
+    return line + " " + problem.message;
+}
+
+int runTariffCheck(const std::filesystem::path& path, std::ostream& out, std::ostream& err) {
+    std::error_code ec;
+    std::ifstream in;
+    if (std::filesystem::is_regular_file(path, ec))
+        in.open(path, std::ios::binary);
+    std::ostringstream bytes;
+    if (in.is_open())
+        bytes << in.rdbuf();
+    if (!in.is_open() || in.bad()) {
+        err << "hakomaru-quote: ファイル " << path.string() << " は開けません\n";
+        return 2;
+    }
+    const auto problems = checkTariff(bytes.str());
+    for (const TariffProblem& problem : problems)
+        out << problemLine(path.string(), problem) << '\n';
+    if (problems.empty())
+        out << path.string() << ": 問題はありません\n";
+    else
+        out << path.string() << ": 問題が " << problems.size() << " 件あります\n";
+    return problems.empty() ? 0 : 1;
+}
+
+} // namespace hakomaru::cli

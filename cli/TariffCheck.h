@@ -1,0 +1,49 @@
+#pragma once
+// The tariff checker: reads a tariff file the way the windows do and lists
+// every problem its maintainer must know, each with its section, key and
+// line number, in Japanese.
+#include <filesystem>
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+namespace hakomaru::cli {
+
+enum class TariffProblemKind {
+    NotShiftJis,        // the file is UTF-8, or holds bytes that are not code page 932
+    LineOutsideSection, // text before the first section header: never read
+    LineWithoutEquals,  // a line in a section without "=": never found as a key
+    DuplicateSection,   // a later header hides the earlier section
+    DuplicateKey,       // a later entry hides the earlier one
+    UnknownSection,
+    UnknownKey,
+    MissingEntry,     // a table row the quotes need: zone row, fee row, region pair
+    ShortZoneRow,     // fewer than 55 zone characters
+    BadZoneCharacter, // a zone character that is not one single-byte character
+    MissingZoneFee,   // a zone character without its fee row under "ゆうパック"
+    ShortFeeRow,      // a fee row that ends before its last field
+    BadField,         // a fixed-width field that would fail conversion
+    NotWholeNumber,   // a single-valued entry that silently falls back to its default
+    QuoteFails,       // the real calculator fails on a row the other checks passed
+};
+
+struct TariffProblem {
+    TariffProblemKind kind;
+    size_t line = 0;     // where it lies or where it is missing from; 0 when nowhere
+    std::string section; // UTF-8
+    std::string key;     // UTF-8; empty for a problem of a whole section or line
+    std::string message; // UTF-8, Japanese
+};
+
+// Every problem of a tariff file's bytes, in the order of the file's layout.
+std::vector<TariffProblem> checkTariff(const std::string& bytes);
+
+// One problem as a line: "FILE:LINE: [section] key: message".
+std::string problemLine(const std::string& fileName, const TariffProblem& problem);
+
+// Checks the file and prints the problems and a summary to `out`. Returns 0
+// when the file is clean, 1 when it has problems, 2 when it cannot be read
+// (the reason goes to `err`).
+int runTariffCheck(const std::filesystem::path& path, std::ostream& out, std::ostream& err);
+
+} // namespace hakomaru::cli

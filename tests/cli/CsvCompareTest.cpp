@@ -1,0 +1,140 @@
+// The batch comparison: CSV reading and writing, and whole runs on the test
+// tariff (東京 → 大阪: ゆうパック 1,100 and クロネコ 1,060 for 2 kg, 60 cm).
+#include "CsvCompare.h"
+#include "Sjis.h"
+#include "TestTariff.h"
+
+#include <gtest/gtest.h>
+#include <sstream>
+
+namespace {
+
+using hakomaru::cli::CsvRecord;
+
+struct ParseCase {
+    const char* name;
+    std::string text;
+    std::vector<std::vector<std::string>> fields;
+    std::vector<size_t> lines;
+    std::vector<bool> unterminated = {};
+};
+
+void PrintTo(const ParseCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class CsvParse : public testing::TestWithParam<ParseCase> {};
+
+TEST_P(CsvParse, SplitsRecordsAndFields) {
+    const ParseCase& c = GetParam();
+    const auto records = hakomaru::cli::parseCsv(c.text);
+    ASSERT_EQ(records.size(), c.fields.size());
+    for (size_t i = 0; i < records.size(); ++i) {
+        EXPECT_EQ(records[i].fields, c.fields[i]) << "record " << i;
+        EXPECT_EQ(records[i].line, c.lines[i]) << "record " << i;
+        EXPECT_EQ(records[i].unterminated, i < c.unterminated.size() && c.unterminated[i]);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rfc4180, CsvParse,
+    testing::Values(
+        ParseCase{"CrLf", "a,b\r\nc,d\r\n", {{"a", "b"}, {"c", "d"}}, {1, 2}},
+        ParseCase{"LfAndLoneCr", "a\nb\rc", {{"a"}, {"b"}, {"c"}}, {1, 2, 3}},
+        ParseCase{"EmptyFields", ",a,,\r\n", {{"", "a", "", ""}}, {1}},
+        ParseCase{"QuotedComma", "\"a,b\",c", {{"a,b", "c"}}, {1}},
+        ParseCase{"DoubledQuote", "\"say \"\"hi\"\"\",x", {{"say \"hi\"", "x"}}, {1}},
+        ParseCase{"LineBreakInQuotes", "\"a\r\nb\",c\r\nd", {{"a\r\nb", "c"}, {"d"}}, {1, 3}},
+        ParseCase{"BlankLinesSkipped", "a\r\n\r\n  \r\nb", {{"a"}, {"b"}}, {1, 4}},
+        ParseCase{"QuoteInsideUnquotedField", "a\"b,c", {{"a\"b", "c"}}, {1}},
+        ParseCase{"Unterminated", "a\r\n\"b,c\r\nd", {{"a"}, {"b,c\r\nd"}}, {1, 2}, {false, true}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(CsvField, QuotesOnlyWhatMustBeQuoted) {
+    EXPECT_EQ(hakomaru::cli::csvField("東京"), "東京");
+    EXPECT_EQ(hakomaru::cli::csvField("a,b"), "\"a,b\"");
+    EXPECT_EQ(hakomaru::cli::csvField("say \"hi\""), "\"say \"\"hi\"\"\"");
+    EXPECT_EQ(hakomaru::cli::csvField("a\nb"), "\"a\nb\"");
+    EXPECT_EQ(hakomaru::cli::csvField(""), "");
+}
+
+const std::string kHeader = "行,発送地,届け先,重さ,サイズ,代引金額,オプション,重さ区分,サイズ区分,"
+                            "ゆうパック,クロネコ,安いほう,差額,エラー\r\n";
+
+struct RunCase {
+    const char* name;
+    std::string input;
+    std::string rows; // the output after the header line
+    int status = 0;
+};
+
+void PrintTo(const RunCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class CsvRun : public testing::TestWithParam<RunCase> {};
+
+TEST_P(CsvRun, WritesOneLinePerParcel) {
+    std::ostringstream out;
+    const int status =
+        hakomaru::cli::runCsvComparison(testTariff(), GetParam().input, out, {false, 8});
+    EXPECT_EQ(out.str(), kHeader + GetParam().rows);
+    EXPECT_EQ(status, GetParam().status);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, CsvRun,
+    testing::Values(
+        RunCase{"CheaperCarrierAndDifference", "東京,大阪,2kg,60cm\n",
+                "1,東京,大阪,2kg,60cm,,,2kg以下,60cm以下,1100,1060,クロネコ,40,\r\n"},
+        RunCase{"HeaderLineSkipped",
+                "発送地,届け先,重さ,サイズ,代引金額,オプション\r\n東京,大阪,2,60,,\r\n",
+                "2,東京,大阪,2,60,,,2kg以下,60cm以下,1100,1060,クロネコ,40,\r\n"},
+        RunCase{"EnglishHeaderAndUtf8Bom",
+                "\xEF\xBB\xBF"
+                "From,To\n東京,同一市内,2,60\n",
+                "2,東京,同一市内,2,60,,,2kg以下,60cm以下,500,640,ゆうパック,140,\r\n"},
+        RunCase{"ShiftJisInput", hakomaru::toSjis("東京,大阪,2kg,60cm\r\n"),
+                "1,東京,大阪,2kg,60cm,,,2kg以下,60cm以下,1100,1060,クロネコ,40,\r\n"},
+        RunCase{"NotHandledByCat", "東京,大阪,30kg,60\n",
+                "1,東京,大阪,30kg,60,,,30kg以下,60cm以下,2400,取扱不可,ゆうパック,,\r\n"},
+        // Both totals are for two parcels: ゆうパック two times one, クロネコ with its discount.
+        RunCase{"SeveralParcelsPricedForAll", "東京,大阪,2,60,,複数口=2\n",
+                "1,東京,大阪,2,60,,複数口=2,2kg以下,60cm以下,2200,1920,クロネコ,280,\r\n"},
+        RunCase{"OptionsBothCarriers", "東京,大阪,2,60,1,\"代金引換・着払, 自宅\"\n",
+                "1,東京,大阪,2,60,1,\"代金引換・着払, 自宅\",2kg以下,60cm以下,1505,1460,"
+                "クロネコ,45,\r\n"},
+        RunCase{"BadRowDoesNotStopTheBatch", "東京,大坂,2,60\n東京,大阪,2,60\n",
+                "1,東京,大坂,2,60,,,,,,,,,届け先 '大坂' "
+                "は都道府県名ではありません（「同一市内」も選べます）\r\n"
+                "2,東京,大阪,2,60,,,2kg以下,60cm以下,1100,1060,クロネコ,40,\r\n",
+                1},
+        RunCase{"QuoteFailureNamesTheCarrier", "東京,沖縄,2,60\n",
+                "1,東京,沖縄,2,60,,,2kg以下,60cm以下,,,,,ゆうパック: 'abcd' は整数ではありません; "
+                "クロネコ: '' は整数ではありません\r\n",
+                1},
+        RunCase{"UnknownOption", "東京,大阪,2,60,,ワープ\n",
+                "1,東京,大阪,2,60,,ワープ,,,,,,,不明なオプション 'ワープ' です\r\n", 1},
+        RunCase{"BadAmount", "東京,大阪,2,60,3万円\n",
+                "1,東京,大阪,2,60,3万円,,,,,,,,\"代引金額 '3万円' "
+                "は万円単位の数で指定してください（例: 3, 2.5。7文字まで）\"\r\n",
+                1},
+        RunCase{"TrailingEmptyColumnsAllowed", "東京,大阪,2,60,,,,\n",
+                "1,東京,大阪,2,60,,,2kg以下,60cm以下,1100,1060,クロネコ,40,\r\n"},
+        RunCase{"TooManyColumns", "東京,大阪,2,60,,,x\n",
+                "1,東京,大阪,2,60,,,,,,,,,列が多すぎます（6 列まで）\r\n", 1},
+        RunCase{"FormulaLikeInputStaysText", "=1+1,大阪,2,60\n",
+                "1,'=1+1,大阪,2,60,,,,,,,,,発送地 '=1+1' は都道府県名ではありません\r\n", 1},
+        RunCase{"UnterminatedQuote", "東京,\"大阪,2,60\n",
+                "1,東京,\"大阪,2,60\n\",,,,,,,,,,,\"引用符 \"\" が閉じていません\"\r\n", 1}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(CsvRunOutput, StartsWithBomUnlessAskedNot) {
+    std::ostringstream withBom, without;
+    hakomaru::cli::runCsvComparison(testTariff(), "", withBom, {true, 8});
+    hakomaru::cli::runCsvComparison(testTariff(), "", without, {false, 8});
+    EXPECT_EQ(withBom.str(), "\xEF\xBB\xBF" + kHeader);
+    EXPECT_EQ(without.str(), kHeader);
+}
+
+} // namespace
