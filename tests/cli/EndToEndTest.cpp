@@ -158,6 +158,40 @@ const Case kCases[] = {
      "",
      "ファイル /nonexistent/Charge.ini は開けません"},
     {"no_arguments", {}, "", 2, "", "hakomaru-quote --help"},
+    {"check_clean",
+     {"check", "--tariff", std::string(HAKOMARU_SHIPPED_DATA_DIR) + "/Charge.ini"},
+     "",
+     0,
+     std::string(HAKOMARU_SHIPPED_DATA_DIR) + "/Charge.ini: 問題はありません\n",
+     ""},
+    {"check_missing_file",
+     {"check", "--tariff", "/nonexistent/Charge.ini"},
+     "",
+     2,
+     "",
+     "ファイル /nonexistent/Charge.ini は開けません"},
+    {"compare_standard_input",
+     {"compare", "--csv", "-", "--no-bom", "--tariff", kTestTariffPath},
+     "発送地,届け先,重さ,サイズ\n東京,大阪,2kg,60cm\n",
+     0,
+     "行,発送地,届け先,重さ,サイズ,代引金額,オプション,重さ区分,サイズ区分,ゆうパック,クロネコ,"
+     "安いほう,差額,エラー\r\n2,東京,大阪,2kg,60cm,,,2kg以下,60cm以下,1100,1060,クロネコ,40,\r\n",
+     ""},
+    {"compare_bad_row",
+     {"compare", "--tariff", kTestTariffPath, "--csv=-"},
+     "東京,月,2,60\n",
+     1,
+     "\xEF\xBB\xBF行,発送地,届け先,重さ,サイズ,代引金額,オプション,重さ区分,サイズ区分,ゆうパック,"
+     "クロネコ,安いほう,差額,エラー\r\n1,東京,月,2,60,,,,,,,,,届け先 '月' "
+     "は都道府県名ではありません（「同一市内」も選べます）\r\n",
+     "エラー列をご覧ください"},
+    {"compare_missing_csv",
+     {"compare", "--csv", "/nonexistent/in.csv"},
+     "",
+     2,
+     "",
+     "in.csv は開けません"},
+    {"compare_without_csv", {"compare"}, "", 2, "", "--csv FILE"},
 };
 INSTANTIATE_TEST_SUITE_P(Runs, EndToEnd, testing::ValuesIn(kCases),
                          [](const auto& info) { return std::string(info.param.name); });
@@ -165,7 +199,8 @@ INSTANTIATE_TEST_SUITE_P(Runs, EndToEnd, testing::ValuesIn(kCases),
 TEST(EndToEndHelp, PrintsUsageAndExamples) {
     const ProgramRun r = run(kProgram, {"--help"}, "");
     EXPECT_EQ(r.status, 0);
-    for (const char* part : {"使い方", "--jsonl", "letter", "book", "--weight", "例"})
+    for (const char* part : {"使い方", "--jsonl", "letter", "book", "--weight", "例", "check",
+                             "compare --csv parcels.csv", "--no-bom"})
         EXPECT_NE(r.out.find(part), std::string::npos) << part;
 }
 
