@@ -6,6 +6,7 @@
 #include "SettingsKeys.h"
 #include "Sjis.h"
 
+#include <system_error>
 #include <utility>
 
 namespace hakomaru {
@@ -40,6 +41,15 @@ std::string readWebAddress(const std::filesystem::path& path, std::string_view k
     if (auto value = ini.find(n(k::kWeb), n(key)))
         return fromSjis(*value);
     return std::string(fallback);
+}
+
+// Saves the whole file; a settings folder of the user's own that does not
+// exist yet is created first.
+void saveSettingsFile(const IniStore& ini, const std::filesystem::path& path) {
+    std::error_code ec;
+    if (!path.parent_path().empty())
+        std::filesystem::create_directories(path.parent_path(), ec);
+    ini.save(path);
 }
 
 } // namespace
@@ -121,20 +131,20 @@ void Settings::saveMainWindow(std::int32_t top, std::int32_t left, std::int32_t 
     writeSettingsInt(ini, k::kPosLeft, left);
     writeSettingsInt(ini, k::kSendingRow, sendingRow);
     writeSettingsInt(ini, k::kDestinationRow, destinationRow);
-    ini.save(path_);
+    saveSettingsFile(ini, path_);
 }
 
 void Settings::savePostalOpened() const {
     IniStore ini = IniStore::open(path_);
     writeSettingsBool(ini, k::kShowPostal, true);
-    ini.save(path_);
+    saveSettingsFile(ini, path_);
 }
 
 void Settings::savePostalClosed(std::int32_t tabIndex) const {
     IniStore ini = IniStore::open(path_);
     writeSettingsInt(ini, k::kTabIndex, tabIndex);
     writeSettingsBool(ini, k::kShowPostal, false);
-    ini.save(path_);
+    saveSettingsFile(ini, path_);
 }
 
 void Settings::saveOptionValues(const OptionValues& values) const {
@@ -146,7 +156,7 @@ void Settings::saveOptionValues(const OptionValues& values) const {
     writeSettingsBool(ini, k::kShowExplain, values.showExplain);
     writeSettingsInt(ini, k::kListRows, values.listRows);
     writeSettingsInt(ini, k::kListTextColor, values.listTextColor);
-    ini.save(path_);
+    saveSettingsFile(ini, path_);
 }
 
 } // namespace hakomaru

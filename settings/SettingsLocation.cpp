@@ -1,0 +1,62 @@
+#include "SettingsLocation.h"
+
+#include "Settings.h"
+
+#include <cstdlib>
+#include <system_error>
+
+#ifdef _WIN32
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
+
+namespace hakomaru {
+
+namespace fs = std::filesystem;
+
+SettingsEnvironment SettingsEnvironment::current() {
+    SettingsEnvironment env;
+    if (const char* value = std::getenv("XDG_CONFIG_HOME"))
+        env.configHome = value;
+    if (const char* value = std::getenv("HOME"))
+        env.home = value;
+    env.writable = [](const fs::path& path) {
+#ifdef _WIN32
+        return ::_waccess(path.c_str(), 2) == 0;
+#else
+        return ::access(path.c_str(), W_OK) == 0;
+#endif
+    };
+    return env;
+}
+
+fs::path userConfigFolder(const SettingsEnvironment& env) {
+    // A relative $XDG_CONFIG_HOME is invalid and is ignored.
+    const fs::path configHome = env.configHome;
+    if (!env.configHome.empty() && configHome.is_absolute())
+        return configHome / "hakomaru";
+    const fs::path home = env.home;
+    if (!env.home.empty() && home.is_absolute())
+        return home / ".config" / "hakomaru";
+    return {};
+}
+
+fs::path resolveSettingsPath(const fs::path& programFile, const SettingsEnvironment& env) {
+    const fs::path beside = settingsPathFor(programFile);
+    std::error_code ec;
+    fs::path folder = beside.parent_path();
+    if (folder.empty())
+        folder = ".";
+    const bool fileWritable = fs::exists(beside, ec) && env.writable(beside);
+    if (fileWritable || env.writable(folder))
+        return beside;
+    const fs::path user = userConfigFolder(env);
+    return user.empty() ? beside : user / beside.filename();
+}
+
+fs::path resolveSettingsPath(const fs::path& programFile) {
+    return resolveSettingsPath(programFile, SettingsEnvironment::current());
+}
+
+} // namespace hakomaru
