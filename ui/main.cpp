@@ -1,7 +1,9 @@
 // はこ丸: prices a parcel with two carriers side by side.
 #include "Main.h"
+#include "Postal.h"
 #include "Settings.h"
 #include "Tariff.h"
+#include "WindowCommands.h"
 
 #include <QApplication>
 
@@ -12,6 +14,9 @@ int main(int argc, char* argv[]) {
     const std::filesystem::path programDir = QCoreApplication::applicationDirPath().toStdString();
     hakomaru::TfrmMain frmMain(hakomaru::settingsPathFor(programFile),
                                hakomaru::tariffPathIn(programDir));
+    // Before show(): showing the window may open the postal window at once.
+    hakomaru::installPostalWindow(frmMain);
+    hakomaru::installWindowCommands(frmMain);
     frmMain.show();
     return app.exec();
 }
