@@ -1,0 +1,98 @@
+# Installing and packaging.
+#
+# `cmake --install build --prefix P` gives one self-contained program folder,
+# P/lib/hakomaru/, holding both programs and every file they find beside
+# themselves or in their working directory: the tariff Charge.ini, the help
+# pages Help/, the map picture MapOfJapan.jpg and the icons. P/bin/ starts
+# them from anywhere; P/share/applications/hakomaru.desktop puts はこ丸 in the
+# desktop's menu with the program folder as its working directory.
+# `cpack -G DEB` in the build folder makes the Debian package "hakomaru".
+
+set(HAKOMARU_INSTALL_DIR lib/hakomaru)
+
+if(TARGET hakomaru)
+    install(TARGETS hakomaru RUNTIME DESTINATION ${HAKOMARU_INSTALL_DIR})
+endif()
+install(TARGETS hakomaru-quote RUNTIME DESTINATION ${HAKOMARU_INSTALL_DIR})
+install(FILES
+    ${PROJECT_SOURCE_DIR}/data/Charge.ini
+    ${PROJECT_SOURCE_DIR}/data/MapOfJapan.jpg
+    DESTINATION ${HAKOMARU_INSTALL_DIR})
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/data/Help DESTINATION ${HAKOMARU_INSTALL_DIR})
+install(FILES ${PROJECT_SOURCE_DIR}/data/icons/hakomaru.svg
+    DESTINATION ${HAKOMARU_INSTALL_DIR}/icons)
+install(FILES ${PROJECT_SOURCE_DIR}/data/icons/hakomaru.svg
+    DESTINATION share/icons/hicolor/scalable/apps)
+
+# P/bin/hakomaru changes to the program folder first: the map picture and
+# the options window's help page are found relative to the working folder.
+# The quote tool keeps the caller's folder (its --csv and --tariff paths are
+# the caller's) and finds Charge.ini through its own resolved path, so a
+# symbolic link serves.
+if(TARGET hakomaru)
+    file(WRITE ${CMAKE_CURRENT_BINARY_DIR}/install/hakomaru [[#!/bin/sh
+# Starts はこ丸 in its program folder, where it finds its map picture and help pages.
+here=$(dirname "$(readlink -f "$0")")
+cd "$here/../lib/hakomaru" || exit 1
+exec ./hakomaru "$@"
+]])
+    install(PROGRAMS ${CMAKE_CURRENT_BINARY_DIR}/install/hakomaru DESTINATION bin)
+endif()
+install(CODE [[
+    set(bin "$ENV{DESTDIR}${CMAKE_INSTALL_PREFIX}/bin")
+    file(MAKE_DIRECTORY "${bin}")
+    file(REMOVE "${bin}/hakomaru-quote")
+    file(CREATE_LINK ../lib/hakomaru/hakomaru-quote "${bin}/hakomaru-quote" SYMBOLIC)
+    message(STATUS "Installing: ${bin}/hakomaru-quote -> ../lib/hakomaru/hakomaru-quote")
+]])
+
+# The launcher names the installed folder, which is known only at install
+# time (`--prefix` overrides the configured prefix).
+if(TARGET hakomaru)
+    install(CODE [[
+        set(folder "${CMAKE_INSTALL_PREFIX}/lib/hakomaru")
+        set(desktop "$ENV{DESTDIR}${CMAKE_INSTALL_PREFIX}/share/applications/hakomaru.desktop")
+        file(WRITE "${desktop}" "[Desktop Entry]
+Type=Application
+Name=はこ丸
+GenericName=Parcel fee comparison
+GenericName[ja]=送料比較
+Comment=Compares what a parcel costs with ゆうパック and クロネコ
+Comment[ja]=ゆうパックとクロネコの送料を比べます
+Exec=\"${folder}/hakomaru\"
+Path=${folder}
+Icon=${folder}/icons/hakomaru.svg
+Terminal=false
+Categories=Office;Utility;
+")
+        message(STATUS "Installing: ${desktop}")
+    ]])
+endif()
+
+# ---- Debian package ----
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME hakomaru)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_VENDOR "hakomaru")
+set(CPACK_PACKAGE_CONTACT "hakomaru maintainers <hakomaru@example.invalid>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Parcel and postal fee comparison (はこ丸)")
+set(CPACK_PACKAGE_DESCRIPTION
+    "はこ丸 prices a parcel with ゆうパック and クロネコ side by side, itemises each total and
+quotes letter mail and book parcels, from the tariff file Charge.ini. Includes the
+command-line tool hakomaru-quote, which also checks a tariff file and compares
+a CSV batch of parcels.")
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+# The build keeps debugging information; the package does not.
+set(CPACK_STRIP_FILES ON)
+set(CPACK_DEBIAN_PACKAGE_SECTION utils)
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-noto-cjk | fonts-ipafont-gothic | fonts-vlgothic")
+find_program(HAKOMARU_DPKG_SHLIBDEPS dpkg-shlibdeps)
+if(HAKOMARU_DPKG_SHLIBDEPS)
+    # The Qt 6 runtime, libjpeg and the C++ runtime, as the programs link them.
+    set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+else()
+    set(CPACK_DEBIAN_PACKAGE_DEPENDS
+        "libqt6widgets6, libqt6gui6, libqt6core6, libjpeg62-turbo, libstdc++6, libc6")
+endif()
+include(CPack)
