@@ -7,6 +7,8 @@
 // A missing file reads as empty and is created by the first save. Values
 // are returned as read, out-of-range ones included: the windows decide.
 // Writes throw hakomaru::SaveError and leave the old file as it was.
+#include "SettingsLocation.h"
+
 #include <cstdint>
 #include <filesystem>
 #include <string>

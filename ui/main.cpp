@@ -12,7 +12,7 @@ int main(int argc, char* argv[]) {
     hakomaru::setUpApplication();
     const std::filesystem::path programFile = QCoreApplication::applicationFilePath().toStdString();
     const std::filesystem::path programDir = QCoreApplication::applicationDirPath().toStdString();
-    hakomaru::TfrmMain frmMain(hakomaru::settingsPathFor(programFile),
+    hakomaru::TfrmMain frmMain(hakomaru::resolveSettingsPath(programFile),
                                hakomaru::tariffPathIn(programDir));
     // Before show(): showing the window may open the postal window at once.
     hakomaru::installPostalWindow(frmMain);
