@@ -144,14 +144,15 @@ constexpr bool isLineBreak(char c) {
     return c == '\r' || c == '\n';
 }
 
-// The end of the line that holds `p`: the next CR or LF, or `end`.
+// The end of the line that starts at `p`: the next CR or LF, or `end`.
 const char* lineEndFrom(const char* p, const char* end) {
-    // strcspn is vectorised; it also stops at a NUL byte (the buffer is NUL
-    // terminated), and a NUL inside the file is an ordinary byte.
-    const char* at = p + std::strcspn(p, "\r\n");
-    while (at < end && *at == '\0')
-        at = at + 1 + std::strcspn(at + 1, "\r\n");
-    return at < end ? at : end;
+    // Two vectorised scans within the line's bounds: LF first, then a CR
+    // before it (a CR LF pair, or a lone CR that ends the line early).
+    const auto* lf = static_cast<const char*>(std::memchr(p, '\n', static_cast<size_t>(end - p)));
+    const char* lineEnd = lf ? lf : end;
+    const auto* cr =
+        static_cast<const char*>(std::memchr(p, '\r', static_cast<size_t>(lineEnd - p)));
+    return cr ? cr : lineEnd;
 }
 
 // The start of the next line after a line that ends at `lineEnd`.
