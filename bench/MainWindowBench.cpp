@@ -1,10 +1,14 @@
-// One user event that runs both recalculations, tariff re-read included:
-// picking the next or previous weight row with the arrow keys, as a user
-// does on the closed list.
+// User events in the real window, tariff re-read included: picking the next
+// or previous weight row with the arrow keys, as a user does on the closed
+// list (both recalculations), and the amount going from 250 to 0 and back
+// (the longest rule cascade: both groups, 書留, クロネコ 代金引換, both quotes).
 #include "Main.h"
+#include "Sjis.h"
 
 #include <QApplication>
 #include <QComboBox>
+#include <QFile>
+#include <QLineEdit>
 #include <QLabel>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -32,6 +36,31 @@ class MainWindowBench : public QObject {
         QBENCHMARK {
             QTest::keyClick(weight, step++ % 2 ? Qt::Key_Up : Qt::Key_Down);
         }
+    }
+
+    // One iteration is two typed changes: 250 -> 0 and 0 -> 250.
+    void amountCascade() {
+        QTemporaryDir dir;
+        const QString settings = dir.filePath("hakomaru.ini");
+        QFile file(settings);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(QByteArray::fromStdString(toSjis("[Settings]\r\n代引利用=1\r\n")));
+        file.close();
+        TfrmMain window(settings.toStdString(), HAKOMARU_SHIPPED_DATA_DIR "/Charge.ini");
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        auto* amount = window.findChild<QLineEdit*>("edtDaihiki");
+        auto* catTotal = window.findChild<QLabel*>("lblCatTotal");
+        amount->selectAll();
+        QTest::keyClicks(amount, "250");
+        QCOMPARE(catTotal->text(), QStringLiteral("取扱不可"));
+        QBENCHMARK {
+            amount->selectAll();
+            QTest::keyClick(amount, '0');
+            amount->selectAll();
+            QTest::keyClicks(amount, "250");
+        }
+        QCOMPARE(amount->text(), QStringLiteral("250"));
     }
 };
 

@@ -11,6 +11,7 @@ packages=(
     xvfb xauth jq xdotool
     clang libclang-rt-14-dev
     qt6-translations-l10n
+    python3 dpkg-dev file
 )
 
 missing=()

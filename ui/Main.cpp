@@ -1,4 +1,5 @@
 #include "Main.h"
+#include "WindowFonts.h"
 
 #include "CarrierIcons.h"
 #include "ColorValue.h"
@@ -36,12 +37,6 @@
 namespace hakomaru {
 namespace {
 
-// Window fonts by the names the layout uses; setUpApplication maps them to
-// the IPA fonts, which have the same metrics.
-constexpr const char* kPGothic = "ＭＳ Ｐゴシック";
-constexpr const char* kGothic = "ＭＳ ゴシック";
-constexpr const char* kPMincho = "ＭＳ Ｐ明朝";
-
 constexpr int kClientWidth = 402;
 constexpr int kClientHeight = 269;
 // Without the explanation area the window is 32 pixels lower.
@@ -50,13 +45,6 @@ constexpr int kYouTotalRight = 181;
 constexpr int kCatTotalRight = 177;
 
 const QString kNotHandled = QStringLiteral("取扱不可");
-
-QFont windowFont(const char* family, int pixelSize, bool bold = false) {
-    QFont f{QString::fromUtf8(family)};
-    f.setPixelSize(pixelSize);
-    f.setBold(bold);
-    return f;
-}
 
 QString yen(const std::string& amountText) {
     return QString::fromUtf8(kYen.data(), static_cast<qsizetype>(kYen.size())) +
@@ -125,9 +113,7 @@ void runReported(QWidget* parent, const std::function<void()>& handler) {
 
 void setUpApplication() {
     QApplication::setApplicationDisplayName(QStringLiteral("はこ丸"));
-    QFont::insertSubstitution(QString::fromUtf8(kPGothic), QStringLiteral("IPAPGothic"));
-    QFont::insertSubstitution(QString::fromUtf8(kGothic), QStringLiteral("IPAGothic"));
-    QFont::insertSubstitution(QString::fromUtf8(kPMincho), QStringLiteral("IPAPMincho"));
+    setUpWindowFonts();
     // Qt's own texts (dialog buttons, edit menus) in Japanese, when installed.
     auto* translator = new QTranslator(qApp);
     if (translator->load(QLocale(QLocale::Japanese), QStringLiteral("qtbase"), QStringLiteral("_"),

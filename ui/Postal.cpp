@@ -1,4 +1,5 @@
 #include "Postal.h"
+#include "WindowFonts.h"
 
 #include "ColorValue.h"
 #include "Main.h"
@@ -30,10 +31,6 @@
 namespace hakomaru {
 namespace {
 
-constexpr const char* kPGothic = "ＭＳ Ｐゴシック";
-constexpr const char* kGothic = "ＭＳ ゴシック";
-constexpr const char* kPMincho = "ＭＳ Ｐ明朝";
-
 constexpr int kClientWidth = 202;
 constexpr int kClientHeight = 218;
 // The postal window sits this far left of the main window, top to top.
@@ -50,13 +47,6 @@ constexpr float kAmountLimit = 200;
 
 const QString kNotAvailable = QStringLiteral("取扱不可");
 const QString kAmountLimitMessage = QStringLiteral("代引き可能な金額の上限は200万円です。");
-
-QFont windowFont(const char* family, int pixelSize, bool bold = false) {
-    QFont f{QString::fromUtf8(family)};
-    f.setPixelSize(pixelSize);
-    f.setBold(bold);
-    return f;
-}
 
 QString fromView(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
