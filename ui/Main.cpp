@@ -1,4 +1,5 @@
 #include "Main.h"
+#include "FormPieces.h"
 #include "WindowFonts.h"
 
 #include "CarrierIcons.h"
@@ -45,26 +46,6 @@ constexpr int kYouTotalRight = 181;
 constexpr int kCatTotalRight = 177;
 
 const QString kNotHandled = QStringLiteral("取扱不可");
-
-QString yen(const std::string& amountText) {
-    return QString::fromUtf8(kYen.data(), static_cast<qsizetype>(kYen.size())) +
-           QString::fromStdString(amountText);
-}
-
-QString withoutLineBreaks(const std::string& detail) {
-    return QString::fromStdString(detail).remove(QStringLiteral("\r\n"));
-}
-
-template <class W> W* place(W* widget, const char* name, int left, int top, int width, int height) {
-    widget->setObjectName(QString::fromLatin1(name));
-    widget->setGeometry(left, top, width, height);
-    return widget;
-}
-
-QLabel* label(QWidget* parent, const char* name, const char* text, int left, int top, int width,
-              int height) {
-    return place(new QLabel(QString::fromUtf8(text), parent), name, left, top, width, height);
-}
 
 TActiveColorCheckBox* box(QWidget* parent, const char* name, const char* caption, int left, int top,
                           int width, int height) {
@@ -527,10 +508,7 @@ void TfrmMain::RecalcCat() {
 
 // A total keeps its right edge: the label is as wide as its text.
 void TfrmMain::showTotal(QLabel* label, const QString& text) {
-    const int right = label == lblYouTotal ? kYouTotalRight : kCatTotalRight;
-    label->setText(text);
-    const int width = std::max(1, label->sizeHint().width());
-    label->setGeometry(right - width, 115, width, 19);
+    showRightAligned(label, text, label == lblYouTotal ? kYouTotalRight : kCatTotalRight, 115, 19);
 }
 
 void TfrmMain::showDetail(const std::string& detail) {

@@ -1,4 +1,5 @@
 #include "Postal.h"
+#include "FormPieces.h"
 #include "WindowFonts.h"
 
 #include "ColorValue.h"
@@ -47,29 +48,6 @@ constexpr float kAmountLimit = 200;
 
 const QString kNotAvailable = QStringLiteral("取扱不可");
 const QString kAmountLimitMessage = QStringLiteral("代引き可能な金額の上限は200万円です。");
-
-QString fromView(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-QString yen(const std::string& amountText) {
-    return fromView(kYen) + QString::fromStdString(amountText);
-}
-
-QString withoutLineBreaks(const std::string& detail) {
-    return QString::fromStdString(detail).remove(QStringLiteral("\r\n"));
-}
-
-template <class W> W* place(W* widget, const char* name, int left, int top, int width, int height) {
-    widget->setObjectName(QString::fromLatin1(name));
-    widget->setGeometry(left, top, width, height);
-    return widget;
-}
-
-QLabel* label(QWidget* parent, const char* name, const char* text, int left, int top, int width,
-              int height) {
-    return place(new QLabel(QString::fromUtf8(text), parent), name, left, top, width, height);
-}
 
 // Colours of a weight row that is not drawn selected: the two headings
 // stand out, the rows under each heading share a pale band.
@@ -390,9 +368,7 @@ void TfrmPostal::RefreshBookParcel() {
 
 // A total keeps its right edge: the label is as wide as its text.
 void TfrmPostal::showTotal(QLabel* label, const QString& text) {
-    label->setText(text);
-    const int width = std::max(1, label->sizeHint().width());
-    label->setGeometry(kTotalRight - width, kTotalTop, width, kTotalHeight);
+    showRightAligned(label, text, kTotalRight, kTotalTop, kTotalHeight);
 }
 
 // ---------------------------------------------------------------------------
