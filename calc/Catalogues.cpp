@@ -13,20 +13,20 @@ struct PrefectureRow {
 };
 
 constexpr std::array<PrefectureRow, kDestinationRowCount> kPrefectures{{
-    {"北海道", "北海道"},   {"━━東北", ""},           {"青森", "北東北"},   {"岩手", "北東北"},
-    {"秋田", "北東北"},     {"山形", "南東北"},       {"宮城", "南東北"},   {"福島", "南東北"},
-    {"━━関東・信越", ""},   {"茨城", "関東"},         {"栃木", "関東"},     {"群馬", "関東"},
-    {"埼玉", "関東"},       {"千葉", "関東"},         {"東京", "関東"},     {"神奈川", "関東"},
-    {"山梨", "関東"},       {"新潟", "信越"},         {"長野", "信越"},     {"━━北陸・中部", ""},
-    {"富山", "北陸"},       {"石川", "北陸"},         {"福井", "北陸"},     {"静岡", "中部"},
-    {"愛知", "中部"},       {"岐阜", "中部"},         {"三重", "中部"},     {"━━近畿", ""},
-    {"滋賀", "近畿"},       {"京都", "近畿"},         {"大阪", "近畿"},     {"兵庫", "近畿"},
-    {"奈良", "近畿"},       {"和歌山", "近畿"},       {"━━中国・四国", ""}, {"鳥取", "中国"},
-    {"岡山", "中国"},       {"島根", "中国"},         {"広島", "中国"},     {"山口", "中国"},
-    {"香川", "四国"},       {"徳島", "四国"},         {"愛媛", "四国"},     {"高知", "四国"},
-    {"━━九州", ""},         {"福岡", "九州"},         {"佐賀", "九州"},     {"長崎", "九州"},
-    {"大分", "九州"},       {"熊本", "九州"},         {"宮崎", "九州"},     {"鹿児島", "九州"},
-    {"沖縄", "沖縄"},       {"━━特殊地域", ""},       {"同一市内", "同一市内"},
+    {"北海道", "北海道"}, {"━━東北", ""},     {"青森", "北東北"},       {"岩手", "北東北"},
+    {"秋田", "北東北"},   {"山形", "南東北"}, {"宮城", "南東北"},       {"福島", "南東北"},
+    {"━━関東・信越", ""}, {"茨城", "関東"},   {"栃木", "関東"},         {"群馬", "関東"},
+    {"埼玉", "関東"},     {"千葉", "関東"},   {"東京", "関東"},         {"神奈川", "関東"},
+    {"山梨", "関東"},     {"新潟", "信越"},   {"長野", "信越"},         {"━━北陸・中部", ""},
+    {"富山", "北陸"},     {"石川", "北陸"},   {"福井", "北陸"},         {"静岡", "中部"},
+    {"愛知", "中部"},     {"岐阜", "中部"},   {"三重", "中部"},         {"━━近畿", ""},
+    {"滋賀", "近畿"},     {"京都", "近畿"},   {"大阪", "近畿"},         {"兵庫", "近畿"},
+    {"奈良", "近畿"},     {"和歌山", "近畿"}, {"━━中国・四国", ""},     {"鳥取", "中国"},
+    {"岡山", "中国"},     {"島根", "中国"},   {"広島", "中国"},         {"山口", "中国"},
+    {"香川", "四国"},     {"徳島", "四国"},   {"愛媛", "四国"},         {"高知", "四国"},
+    {"━━九州", ""},       {"福岡", "九州"},   {"佐賀", "九州"},         {"長崎", "九州"},
+    {"大分", "九州"},     {"熊本", "九州"},   {"宮崎", "九州"},         {"鹿児島", "九州"},
+    {"沖縄", "沖縄"},     {"━━特殊地域", ""}, {"同一市内", "同一市内"},
 }};
 
 constexpr auto kPrefectureCaptions = [] {
@@ -50,17 +50,19 @@ constexpr std::array<std::string_view, 18> kPostalWeightRows{
     "  1kg以下", "1.5kg以下", "  2kg以下", "2.5kg以下",        "  3kg以下", "  4kg以下"};
 
 constexpr std::array<std::string_view, 9> kRemittanceMethods{
-    "普通為替",     "速達普通為替", "電信居宅払", "電信窓口払",  "電信証書送達",
+    "普通為替",     "速達普通為替", "電信居宅払",   "電信窓口払", "電信証書送達",
     "電信証書留置", "通常払込",     "速達通常払込", "電信払込"};
 
 } // namespace
 
 std::span<const std::string_view> PrefectureRows(bool destinationList) {
-    return std::span(kPrefectureCaptions).first(destinationList ? kDestinationRowCount
-                                                                : kSendingRowCount);
+    return std::span(kPrefectureCaptions)
+        .first(destinationList ? kDestinationRowCount : kSendingRowCount);
 }
 
-bool IsSeparatorRow(std::string_view caption) { return caption.starts_with("━"); }
+bool IsSeparatorRow(std::string_view caption) {
+    return caption.starts_with("━");
+}
 
 std::string_view CatRegionOf(int row) {
     if (row < 0 || row >= kDestinationRowCount)
@@ -68,9 +70,15 @@ std::string_view CatRegionOf(int row) {
     return kPrefectures[static_cast<size_t>(row)].catRegion;
 }
 
-std::span<const std::string_view> WeightRows() { return kWeightRows; }
-std::span<const std::string_view> SizeRows() { return kSizeRows; }
-std::span<const std::string_view> PostalWeightRows() { return kPostalWeightRows; }
+std::span<const std::string_view> WeightRows() {
+    return kWeightRows;
+}
+std::span<const std::string_view> SizeRows() {
+    return kSizeRows;
+}
+std::span<const std::string_view> PostalWeightRows() {
+    return kPostalWeightRows;
+}
 
 int CatSizeClass(int w, int s) {
     if (w < 1 && s < 1)

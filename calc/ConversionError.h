@@ -8,7 +8,7 @@
 namespace hakomaru {
 
 class ConversionError : public std::runtime_error {
-public:
+  public:
     using std::runtime_error::runtime_error;
 
     // "'%s' は整数ではありません": `text` is not a whole number.

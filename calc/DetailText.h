@@ -11,7 +11,7 @@
 namespace hakomaru {
 
 class DetailText {
-public:
+  public:
     // `lead` is the text before the yen sign, e.g. " + 速達" or "送料".
     DetailText& piece(std::string_view lead, const std::string& amount, bool lineBreak) {
         text_.append(lead).append(kYen).append(amount);
@@ -21,7 +21,7 @@ public:
     }
     std::string take() { return std::move(text_); }
 
-private:
+  private:
     std::string text_;
 };
 

@@ -18,8 +18,8 @@ inline std::string readString(const IniStore& ini, std::string_view section, std
 
 // A signed 32-bit whole number ("0x"/"0X" or "$" for hexadecimal); the
 // default for a missing entry or one that is not exactly a whole number.
-inline std::int32_t readInteger(const IniStore& ini, std::string_view section,
-                                std::string_view key, std::int32_t fallback) {
+inline std::int32_t readInteger(const IniStore& ini, std::string_view section, std::string_view key,
+                                std::int32_t fallback) {
     auto value = ini.find(section, key);
     if (!value)
         return fallback;

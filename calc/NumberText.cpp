@@ -9,7 +9,9 @@
 namespace hakomaru {
 namespace {
 
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 int hexValue(char c) {
     if (isDigit(c))
@@ -36,7 +38,8 @@ std::optional<std::int32_t> parseWholeNumber(std::string_view text) {
     if (i < text.size() && text[i] == '$') {
         hex = true;
         ++i;
-    } else if (i + 1 < text.size() && text[i] == '0' && (text[i + 1] == 'x' || text[i + 1] == 'X')) {
+    } else if (i + 1 < text.size() && text[i] == '0' &&
+               (text[i + 1] == 'x' || text[i + 1] == 'X')) {
         hex = true;
         i += 2;
     }
@@ -116,7 +119,9 @@ float toSingle(std::string_view text) {
     return static_cast<float>(*value);
 }
 
-std::string plain(std::int32_t amount) { return std::to_string(amount); }
+std::string plain(std::int32_t amount) {
+    return std::to_string(amount);
+}
 
 std::string grouped(std::int32_t amount) {
     std::string digits = std::to_string(amount);

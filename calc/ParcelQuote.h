@@ -38,8 +38,8 @@ struct TCatRequest {
 // The result of either parcel quote. Texts are UTF-8 with "¥" as the yen sign.
 struct TParcelQuote {
     std::int32_t Total = 0;
-    std::string Detail;      // pieces, each ending with CR LF
-    std::string Caption;     // "ゆうパック 第…地帯"; set by the ゆうパック quote only
+    std::string Detail;  // pieces, each ending with CR LF
+    std::string Caption; // "ゆうパック 第…地帯"; set by the ゆうパック quote only
     bool NotHandled = false; // クロネコ does not take the parcel
 };
 

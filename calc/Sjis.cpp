@@ -11,7 +11,7 @@ namespace {
 // One converter per direction, reset before each use. iconv descriptors
 // are not thread-safe, hence the lock; the program itself has one thread.
 class Converter {
-public:
+  public:
     Converter(const char* to, const char* from) : cd_(iconv_open(to, from)) {
         if (cd_ == reinterpret_cast<iconv_t>(-1))
             throw std::runtime_error(std::string("iconv cannot convert from ") + from + " to " +
@@ -56,7 +56,7 @@ public:
         return out;
     }
 
-private:
+  private:
     iconv_t cd_;
     std::mutex mutex_;
 };

@@ -15,6 +15,8 @@ inline std::filesystem::path tariffPathIn(const std::filesystem::path& programDi
     return programDir / kTariffFileName;
 }
 
-inline IniStore readTariff(const std::filesystem::path& path) { return IniStore::open(path); }
+inline IniStore readTariff(const std::filesystem::path& path) {
+    return IniStore::open(path);
+}
 
 } // namespace hakomaru
