@@ -6,10 +6,13 @@
 #include "EncodedName.h"
 #include "FixedWidthField.h"
 #include "IniValues.h"
+#include "TariffOptions.h"
 
 namespace hakomaru {
 
-bool CatNotHandled(int weightRow, int sizeRow) { return weightRow == 13 || sizeRow == 7; }
+bool CatNotHandled(int weightRow, int sizeRow) {
+    return weightRow == 13 || sizeRow == 7;
+}
 
 TParcelQuote QuoteCat(const IniStore& tariff, const TCatRequest& r) {
     TParcelQuote quote;
@@ -19,8 +22,8 @@ TParcelQuote QuoteCat(const IniStore& tariff, const TCatRequest& r) {
     }
     // 160 cm is priced as 150 cm.
     const int sizeClass = CatSizeClass(r.WeightRow, r.SizeRow == 6 ? 5 : r.SizeRow);
-    const std::string feeRow = readString(tariff, sjisName(CatRegionOf(r.FromRow)),
-                                          sjisName(CatRegionOf(r.ToRow)));
+    const std::string feeRow =
+        readString(tariff, sjisName(CatRegionOf(r.FromRow)), sjisName(CatRegionOf(r.ToRow)));
     // The stored fee is for collection; handing in at a shop saves 100 yen.
     const std::int32_t base =
         subYen(fieldNumber(feeRow, 4 * (static_cast<size_t>(sizeClass) + 1), 4), 100);
@@ -34,23 +37,21 @@ TParcelQuote QuoteCat(const IniStore& tariff, const TCatRequest& r) {
         total = addYen(total, fee);
         detail.piece(lead, groupedFee ? grouped(fee) : plain(fee), true);
     };
-    const std::string classKey = sjisName("料金") + std::to_string(sizeClass + 1);
+    const auto sizeIndex = static_cast<size_t>(sizeClass);
 
     if (r.Home)
-        add(" + 引取", readInteger(tariff, sjisName("自宅から"), sjisName("料金"), 100), false);
+        add(" + 引取", readOption(tariff, tariff::kCollection), false);
     if (r.Time)
-        add(" + タイムサービス", readInteger(tariff, sjisName("タイムサービス"), classKey, 300),
-            true);
+        add(" + タイムサービス", readOption(tariff, tariff::kTimeService[sizeIndex]), true);
     if (r.Cool)
-        add(" + クール", readInteger(tariff, sjisName("クール"), classKey, 210), false);
+        add(" + クール", readOption(tariff, tariff::kCool[sizeIndex]), false);
     if (r.Daihiki) {
-        const std::string key = sjisName("料金") + std::to_string(CatCodClass(r.DaihikiText));
-        add(" + 代金引換", readInteger(tariff, sjisName("代金引換"), key, 300), true);
+        const auto codClass = static_cast<size_t>(CatCodClass(r.DaihikiText));
+        add(" + 代金引換", readOption(tariff, tariff::kCatCod[codClass]), true);
     }
     if (r.Fukusu && count > 1) {
         // Every option is paid per parcel; the discount is per parcel too.
-        const std::int32_t discount =
-            mulYen(count, readInteger(tariff, sjisName("複数口"), sjisName("料金"), 100));
+        const std::int32_t discount = mulYen(count, readOption(tariff, tariff::kSeveralParcels));
         total = subYen(mulYen(count, total), discount);
         detail.piece(" - 複数口割引", grouped(discount), true);
     }

@@ -5,29 +5,27 @@
 #include "EncodedName.h"
 #include "FixedWidthField.h"
 #include "IniValues.h"
+#include "TariffOptions.h"
 
 namespace hakomaru {
 namespace {
 
 // Postal weight bands: 1 up to 250 g, 2 from 500 g to 1 kg, 3 from 1.5 kg.
-int bandOf(int weightRow) { return weightRow <= 9 ? 1 : weightRow <= 12 ? 2 : 3; }
+int bandOf(int weightRow) {
+    return weightRow <= 9 ? 1 : weightRow <= 12 ? 2 : 3;
+}
 
-std::string classKey(int number) { return sjisName("料金") + std::to_string(number); }
-
-// Cash on delivery, shared by both postal kinds: the COD fee of `codSection`
-// and the remittance fee of the chosen method for the amount's class.
+// Cash on delivery, shared by both postal kinds: the COD fee and the
+// remittance fee of the chosen method for the amount's class.
 struct CashOnDelivery {
     std::int32_t codFee;
     std::int32_t remittance;
 };
 
-CashOnDelivery cashOnDelivery(const IniStore& tariff, std::string_view codSection,
+CashOnDelivery cashOnDelivery(const IniStore& tariff, const TariffOption& codFee,
                               const std::string& amountText, int sokinNo) {
-    const int amountClass = amountText.empty() ? 0 : RemittanceAmountClass(amountText);
-    const std::int32_t remittance =
-        readInteger(tariff, sjisName(RemittanceMethodName(sokinNo)), classKey(amountClass), 0);
-    const std::int32_t codFee = readInteger(tariff, sjisName(codSection), sjisName("代引料金"), 250);
-    return {codFee, remittance};
+    const std::int32_t remittance = readRemittanceFee(tariff, sokinNo, amountText);
+    return {readOption(tariff, codFee), remittance};
 }
 
 size_t letterFieldStart(int weightRow) {
@@ -43,8 +41,12 @@ size_t bookFieldStart(int weightRow) {
 
 } // namespace
 
-bool LetterMailReadsNothing(int weightRow) { return weightRow == 0 || weightRow == 3; }
-bool BookParcelReadsNothing(int weightRow) { return weightRow < 4 || weightRow == 17; }
+bool LetterMailReadsNothing(int weightRow) {
+    return weightRow == 0 || weightRow == 3;
+}
+bool BookParcelReadsNothing(int weightRow) {
+    return weightRow < 4 || weightRow == 17;
+}
 
 TPostalQuote QuoteLetterMail(const IniStore& tariff, const TLetterMailRequest& r) {
     TPostalQuote quote;
@@ -59,37 +61,33 @@ TPostalQuote QuoteLetterMail(const IniStore& tariff, const TLetterMailRequest& r
     DetailText detail;
     detail.piece("送料", grouped(total), false);
 
-    const int band = bandOf(r.WeightRow);
-    auto option = [&](bool set, std::string_view lead, std::string_view optionSection,
-                      const std::string& key, std::int32_t fallback, bool subtract = false) {
+    const auto band = static_cast<size_t>(bandOf(r.WeightRow) - 1);
+    auto option = [&](bool set, std::string_view lead, const TariffOption& entry) {
         if (!set)
             return;
-        const std::int32_t fee = readInteger(tariff, sjisName(optionSection), key, fallback);
-        total = subtract ? subYen(total, fee) : addYen(total, fee);
+        const std::int32_t fee = readOption(tariff, entry);
+        total = addYen(total, fee);
         detail.piece(lead, plain(fee), false);
     };
 
     if (r.InCity) {
-        // The in-city discount exists for the rows up to 250 g only.
+        // The in-city discount exists for the rows up to 250 g only: rows 1
+        // and 2 share the first entry, rows 4 to 9 have one each.
         const int w = r.WeightRow;
-        if (w == 1 || w == 2 || (w >= 4 && w <= 9)) {
-            static constexpr std::int32_t kDefaults[] = {15, 20, 25, 30, 40, 45, 50};
-            const int number = (w <= 2) ? 1 : w - 2;
-            option(true, " - 市内特別", "市内特別", classKey(number), kDefaults[number - 1], true);
-        } else {
-            detail.piece(" - 市内特別", plain(0), false);
-        }
+        std::int32_t discount = 0;
+        if (w == 1 || w == 2 || (w >= 4 && w <= 9))
+            discount = readOption(tariff, tariff::kInCity[static_cast<size_t>(w <= 2 ? 0 : w - 3)]);
+        total = subYen(total, discount);
+        detail.piece(" - 市内特別", plain(discount), false);
     }
-    option(r.Sokutatsu, " + 速達", "普通速達", classKey(band),
-           band == 1 ? 270 : band == 2 ? 370 : 630);
-    option(r.Haitatsu, " + 配達記録", "配達記録", sjisName("料金"), 210);
-    option(r.Morning10, " + 翌朝10時", "翌朝10時", classKey(band),
-           band == 1 ? 330 : band == 2 ? 360 : 390);
-    option(r.KaniKakitome, " + 簡易書留", "簡易書留", sjisName("料金"), 350);
-    option(r.Kakitome, " + 書留", "書留", sjisName("料金"), 420);
-    option(r.Gentei, " + 本人限定", "本人限定", sjisName("料金"), 100);
+    option(r.Sokutatsu, " + 速達", tariff::kLetterExpress[band]);
+    option(r.Haitatsu, " + 配達記録", tariff::kDeliveryRecord);
+    option(r.Morning10, " + 翌朝10時", tariff::kMorning10[band]);
+    option(r.KaniKakitome, " + 簡易書留", tariff::kSimpleRegistered);
+    option(r.Kakitome, " + 書留", tariff::kRegistered);
+    option(r.Gentei, " + 本人限定", tariff::kInPerson);
     if (r.Daihiki) {
-        const auto cod = cashOnDelivery(tariff, "普通郵便", r.DaihikiText, r.SokinNo);
+        const auto cod = cashOnDelivery(tariff, tariff::kLetterCodBase, r.DaihikiText, r.SokinNo);
         total = addYen(total, addYen(cod.remittance, cod.codFee));
         detail.piece(" + 代引手数料", plain(cod.codFee), false);
         detail.piece(" + 送金手数料", grouped(cod.remittance), false);
@@ -117,22 +115,22 @@ TPostalQuote QuoteBookParcel(const IniStore& tariff, const TBookParcelRequest& r
     DetailText detail;
     detail.piece("送料", plain(total), false);
 
-    auto option = [&](bool set, std::string_view lead, std::string_view key,
-                      std::int32_t fallback) {
+    auto option = [&](bool set, std::string_view lead, const TariffOption& entry) {
         if (!set)
             return;
-        const std::int32_t fee = readInteger(tariff, section, sjisName(key), fallback);
+        const std::int32_t fee = readOption(tariff, entry);
         total = addYen(total, fee);
         detail.piece(lead, plain(fee), true);
     };
+    // Express: up to 2 kg, then 2.5 and 3 kg.
     const bool heavy = r.WeightRow >= 15;
-    option(r.Cyaku, " + 着払", "着払い", 20);
-    option(r.Sokutatsu, " + 速達", heavy ? "速達2" : "速達1", heavy ? 460 : 310);
-    option(r.Shitei, " + 配達日指定", "配達日指定", 50);
-    option(r.Kani, " + 簡易書留", "簡易書留", 250);
-    option(r.Kakitome, " + 書留", "書留", 360);
+    option(r.Cyaku, " + 着払", tariff::kBookCarriageForward);
+    option(r.Sokutatsu, " + 速達", tariff::kBookExpress[heavy ? 1 : 0]);
+    option(r.Shitei, " + 配達日指定", tariff::kBookDateRequest);
+    option(r.Kani, " + 簡易書留", tariff::kBookSimpleRegistered);
+    option(r.Kakitome, " + 書留", tariff::kBookRegistered);
     if (r.Daihiki) {
-        const auto cod = cashOnDelivery(tariff, "冊子小包", r.DaihikiText, r.SokinNo);
+        const auto cod = cashOnDelivery(tariff, tariff::kBookCodBase, r.DaihikiText, r.SokinNo);
         total = addYen(total, addYen(cod.remittance, cod.codFee));
         detail.piece(" + 代引手数料", plain(cod.codFee), true);
         detail.piece(" + 送金手数料", grouped(cod.remittance), true);

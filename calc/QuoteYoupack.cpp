@@ -6,6 +6,7 @@
 #include "EncodedName.h"
 #include "FixedWidthField.h"
 #include "IniValues.h"
+#include "TariffOptions.h"
 
 #include <cmath>
 #include <limits>
@@ -23,8 +24,8 @@ std::string zoneKey(const IniStore& tariff, const std::string& fromCaption, int 
     } catch (const std::invalid_argument&) {
         // A caption that code page 932 cannot hold names no row of the table.
     }
-    std::string_view zone = toRow >= 0 ? fieldAt(zoneRow, static_cast<size_t>(toRow) + 1, 1)
-                                       : std::string_view{};
+    std::string_view zone =
+        toRow >= 0 ? fieldAt(zoneRow, static_cast<size_t>(toRow) + 1, 1) : std::string_view{};
     return sjisName("第") + std::string(zone) + sjisName("地帯");
 }
 
@@ -47,16 +48,16 @@ std::optional<std::int32_t> registeredFee(const std::string& amountText) {
     return addYen(360, mulYen(20, steps));
 }
 
-const std::string& expressKey(int weightRow) {
-    if (weightRow == 0)
-        return sjisName("2kg");
-    if (weightRow == 1)
-        return sjisName("4kg");
-    return sjisName("5kg");
+// Express and chilled fees go by weight band. 30 kg has no entry of its
+// own: it takes the heaviest band.
+const TariffOption& expressOption(int weightRow) {
+    return tariff::kExpress[weightRow == 0 ? 0 : weightRow == 1 ? 1 : 2];
 }
 
-std::int32_t expressDefault(int weightRow) {
-    return weightRow == 0 ? 310 : weightRow == 1 ? 460 : 570;
+const TariffOption& chilledOption(int weightRow) {
+    return tariff::kChilled[(weightRow == 0 || weightRow == 1)   ? 0
+                            : (weightRow >= 2 && weightRow <= 4) ? 1
+                                                                 : 2];
 }
 
 } // namespace
@@ -85,33 +86,19 @@ TParcelQuote QuoteYoupack(const IniStore& tariff, const TYoupackRequest& r) {
     };
 
     if (r.Cyaku)
-        add(" + 着払", readInteger(tariff, sjisName("着払"), sjisName("料金"), 20), false);
+        add(" + 着払", readOption(tariff, tariff::kCarriageForward), false);
     if (r.Sokutatsu)
-        add(" + 速達",
-            readInteger(tariff, sjisName("速達"), expressKey(r.WeightRow),
-                        expressDefault(r.WeightRow)),
-            false);
+        add(" + 速達", readOption(tariff, expressOption(r.WeightRow)), false);
     if (r.Shitei)
-        add(" + 配達日指定", readInteger(tariff, sjisName("配達日指定"), sjisName("料金"), 50),
-            false);
+        add(" + 配達日指定", readOption(tariff, tariff::kDateRequest), false);
     if (r.Kakitome)
         if (auto fee = registeredFee(r.DaihikiText))
             add(" + 書留", *fee, true);
-    if (r.Cild) {
-        const int w = r.WeightRow;
-        const auto& key = (w == 0 || w == 1)   ? sjisName("4kg以下")
-                          : (w >= 2 && w <= 4) ? sjisName("8kg以下")
-                                               : sjisName("20kg以下");
-        const std::int32_t fallback = (w == 0 || w == 1) ? 190 : (w >= 2 && w <= 4) ? 340 : 640;
-        add(" + チルド", readInteger(tariff, sjisName("チルド"), key, fallback), false);
-    }
+    if (r.Cild)
+        add(" + チルド", readOption(tariff, chilledOption(r.WeightRow)), false);
     if (r.Daihiki) {
-        const int amountClass = r.DaihikiText.empty() ? 0 : RemittanceAmountClass(r.DaihikiText);
-        const std::string& methodSection = sjisName(RemittanceMethodName(r.SokinNo));
-        const std::int32_t remittance = readInteger(
-            tariff, methodSection, sjisName("料金") + std::to_string(amountClass), 0);
-        const std::int32_t codFee =
-            readInteger(tariff, sjisName("ゆうパック代引"), sjisName("基本料金"), 250);
+        const std::int32_t remittance = readRemittanceFee(tariff, r.SokinNo, r.DaihikiText);
+        const std::int32_t codFee = readOption(tariff, tariff::kYoupackCodBase);
         total = addYen(total, addYen(remittance, codFee));
         detail.piece(" + 代引手数料", plain(codFee), true);
         detail.piece(" + 送金手数料", grouped(remittance), true);

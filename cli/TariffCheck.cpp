@@ -1,4 +1,5 @@
 #include "TariffCheck.h"
+#include "TariffOptions.h"
 
 #include "Catalogues.h"
 #include "ConversionError.h"
@@ -39,69 +40,6 @@ std::string_view trimmedCaption(std::string_view caption) {
     const size_t begin = caption.find_first_not_of(' ');
     return begin == caption.npos ? std::string_view{} : caption.substr(begin);
 }
-
-// A single-valued entry: read as a whole number, its default when it is not one.
-struct OptionEntry {
-    std::string_view section;
-    std::string_view key;
-    int fallback;
-};
-
-constexpr std::array kOptionEntries{
-    OptionEntry{"着払", "料金", 20},
-    OptionEntry{"速達", "2kg", 310},
-    OptionEntry{"速達", "4kg", 460},
-    OptionEntry{"速達", "5kg", 570},
-    OptionEntry{"配達日指定", "料金", 50},
-    OptionEntry{"チルド", "4kg以下", 190},
-    OptionEntry{"チルド", "8kg以下", 340},
-    OptionEntry{"チルド", "20kg以下", 640},
-    OptionEntry{"ゆうパック代引", "基本料金", 250},
-    OptionEntry{"自宅から", "料金", 100},
-    OptionEntry{"タイムサービス", "料金1", 300},
-    OptionEntry{"タイムサービス", "料金2", 300},
-    OptionEntry{"タイムサービス", "料金3", 300},
-    OptionEntry{"タイムサービス", "料金4", 300},
-    OptionEntry{"タイムサービス", "料金5", 300},
-    OptionEntry{"タイムサービス", "料金6", 300},
-    OptionEntry{"クール", "料金1", 210},
-    OptionEntry{"クール", "料金2", 210},
-    OptionEntry{"クール", "料金3", 210},
-    OptionEntry{"クール", "料金4", 210},
-    OptionEntry{"クール", "料金5", 210},
-    OptionEntry{"クール", "料金6", 210},
-    OptionEntry{"代金引換", "料金0", 300},
-    OptionEntry{"代金引換", "料金1", 300},
-    OptionEntry{"代金引換", "料金2", 300},
-    OptionEntry{"代金引換", "料金3", 300},
-    OptionEntry{"代金引換", "料金4", 300},
-    OptionEntry{"複数口", "料金", 100},
-    OptionEntry{"冊子小包", "着払い", 20},
-    OptionEntry{"冊子小包", "速達1", 310},
-    OptionEntry{"冊子小包", "速達2", 460},
-    OptionEntry{"冊子小包", "配達日指定", 50},
-    OptionEntry{"冊子小包", "簡易書留", 250},
-    OptionEntry{"冊子小包", "書留", 360},
-    OptionEntry{"冊子小包", "代引料金", 250},
-    OptionEntry{"普通郵便", "代引料金", 250},
-    OptionEntry{"市内特別", "料金1", 15},
-    OptionEntry{"市内特別", "料金2", 20},
-    OptionEntry{"市内特別", "料金3", 25},
-    OptionEntry{"市内特別", "料金4", 30},
-    OptionEntry{"市内特別", "料金5", 40},
-    OptionEntry{"市内特別", "料金6", 45},
-    OptionEntry{"市内特別", "料金7", 50},
-    OptionEntry{"普通速達", "料金1", 270},
-    OptionEntry{"普通速達", "料金2", 370},
-    OptionEntry{"普通速達", "料金3", 630},
-    OptionEntry{"配達記録", "料金", 210},
-    OptionEntry{"翌朝10時", "料金1", 330},
-    OptionEntry{"翌朝10時", "料金2", 360},
-    OptionEntry{"翌朝10時", "料金3", 390},
-    OptionEntry{"簡易書留", "料金", 350},
-    OptionEntry{"書留", "料金", 420},
-    OptionEntry{"本人限定", "料金", 100},
-};
 
 constexpr int kRemittanceMethods = 9;
 constexpr int kRemittanceClasses = 8;
@@ -318,7 +256,7 @@ class Checker {
     }
 
     static bool isOptionSection(std::string_view name) {
-        for (const OptionEntry& e : kOptionEntries)
+        for (const TariffOption& e : allTariffOptions())
             if (IniStore::namesMatch(name, sj(e.section)))
                 return true;
         return false;
@@ -361,7 +299,7 @@ class Checker {
         if (remittanceMethodOf(section))
             for (int c = 0; c < kRemittanceClasses; ++c)
                 known = known || is(key, "料金" + std::to_string(c));
-        for (const OptionEntry& e : kOptionEntries)
+        for (const TariffOption& e : allTariffOptions())
             known = known || (is(section, e.section) && is(key, e.key));
         return known;
     }
@@ -567,7 +505,7 @@ class Checker {
     }
 
     void options() {
-        for (const OptionEntry& e : kOptionEntries)
+        for (const TariffOption& e : allTariffOptions())
             optionValue(sj(e.section), sj(e.key), e.fallback);
         for (int method = 0; method < kRemittanceMethods; ++method)
             for (int c = 0; c < kRemittanceClasses; ++c)
