@@ -6,6 +6,7 @@
 #include "Platform.h"
 #include "ProgramFiles.h"
 #include "Settings.h"
+#include "WindowFonts.h"
 #include "controls/RightEdit.h"
 
 #include <QApplication>
@@ -29,14 +30,7 @@ namespace hakomaru {
 namespace {
 
 constexpr int kRemittanceMethods = 9;
-
-QFont windowFont() {
-    QFont font;
-    font.setFamilies({QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("IPAPGothic"),
-                      QStringLiteral("IPAexGothic")});
-    font.setPixelSize(12);
-    return font;
-}
+constexpr int kLineCountLength = 2;
 
 QCheckBox* makeCheckBox(QWidget* page, const char* name, const char* caption, int left, int top,
                         int width) {
@@ -64,7 +58,7 @@ TfrmOption::TfrmOption(OptionTargets targets, std::filesystem::path settingsPath
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint);
     setFixedSize(323, 247);
-    setFont(windowFont());
+    setFont(windowFont(kPGothic, 12));
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         const QRect desktop = screen->availableGeometry();
         move(desktop.center() - QPoint(width() / 2, height() / 2));
@@ -88,9 +82,16 @@ TfrmOption::TfrmOption(OptionTargets targets, std::filesystem::path settingsPath
     edtLines = new TRightEdit(tabGeneral);
     edtLines->setObjectName(QStringLiteral("edtLines"));
     edtLines->setGeometry(264, 84, 33, 20);
-    edtLines->setMaxLength(2);
+    edtLines->setMaxLength(kLineCountLength);
     edtLines->onKeyPress = &TfrmOption::edtLinesKeyPress;
+    edtLines->installEventFilter(this);
     connect(edtLines, &TRightEdit::mouseDown, this, [this] { edtLinesMouseDown(); });
+    // The length limit holds for typing only: a longer stored count is shown
+    // and saved unchanged until the user shortens it.
+    connect(edtLines, &QLineEdit::textEdited, this, [this](const QString& text) {
+        if (text.size() <= kLineCountLength)
+            edtLines->setMaxLength(kLineCountLength);
+    });
     lblFontColor = makeLabel(tabGeneral, "lblFontColor", "コンボボックスの文字色：", 8, 112);
     staFontColor = new QLabel(tabGeneral);
     staFontColor->setObjectName(QStringLiteral("staFontColor"));
@@ -174,7 +175,9 @@ void TfrmOption::FormCreate() {
     chkFromHome->setChecked(values.homeShipping);
     chkShowPostal->setChecked(values.showPostalAlways);
     chkShowExplain->setChecked(values.showExplain);
-    edtLines->setText(QString::number(values.listRows));
+    const QString lines = QString::number(values.listRows);
+    edtLines->setMaxLength(std::max(kLineCountLength, static_cast<int>(lines.size())));
+    edtLines->setText(lines);
     setFontColor(values.listTextColor);
 }
 
@@ -239,6 +242,17 @@ void TfrmOption::btnHelpClick() {
 }
 
 bool TfrmOption::eventFilter(QObject* watched, QEvent* event) {
+    // Enter in the line count is the default button's, as anywhere else in
+    // the window; the edit's character filter would swallow it.
+    if (watched == edtLines && event->type() == QEvent::KeyPress) {
+        const auto* keyEvent = static_cast<QKeyEvent*>(event);
+        const Qt::KeyboardModifiers modifiers = keyEvent->modifiers() & ~Qt::KeypadModifier;
+        if ((keyEvent->key() == Qt::Key_Return || keyEvent->key() == Qt::Key_Enter) &&
+            modifiers == Qt::NoModifier) {
+            btnOK->click();
+            return true;
+        }
+    }
     if (watched == staFontColor && event->type() == QEvent::MouseButtonRelease) {
         auto* mouse = static_cast<QMouseEvent*>(event);
         if (mouse->button() == Qt::LeftButton &&

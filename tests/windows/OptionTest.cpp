@@ -74,6 +74,8 @@ class OptionTest : public QObject {
     void remittanceMethodClamped();
     void lineCount_data();
     void lineCount();
+    void storedLineCountKeptWhole_data();
+    void storedLineCountKeptWhole();
     void lineCountTakesDigitsOnly();
     void mouseDownSelectsTheLineCount();
     void emptyLineCountWritesNothing();
@@ -83,6 +85,7 @@ class OptionTest : public QObject {
     void okAppliesToTheMainWindow_data();
     void okAppliesToTheMainWindow();
     void keys();
+    void enterInTheLineCountIsOK();
     void helpFindsThePage();
 };
 
@@ -163,6 +166,42 @@ void OptionTest::lineCount() {
     settle();
     QVERIFY(f.platform.errors.isEmpty());
     QCOMPARE(Settings(f.path).optionValues().listRows, saved);
+}
+
+void OptionTest::storedLineCountKeptWhole_data() {
+    QTest::addColumn<int>("stored");
+    QTest::addColumn<int>("saved");      // after OK without touching the field
+    QTest::addColumn<QString>("edited"); // "7" typed at the end, Backspace, "56"
+    QTest::newRow("24") << 24 << 24 << "25";
+    QTest::newRow("three digits") << 100 << 100 << "10";
+    QTest::newRow("negative") << -5 << -5 << "-5";
+    QTest::newRow("negative, three characters") << -12 << -12 << "-1";
+}
+
+void OptionTest::storedLineCountKeptWhole() {
+    // The two-character limit is for typing: a longer stored count is shown
+    // and saved as it is, and once shortened the field takes two again.
+    QFETCH(int, stored);
+    QFETCH(int, saved);
+    QFETCH(QString, edited);
+    Fixture f;
+    OptionValues values;
+    values.listRows = stored;
+    Settings(f.path).saveOptionValues(values);
+    auto* w = f.open();
+    QCOMPARE(w->edtLines->text(), QString::number(stored));
+    w->btnOKClick();
+    settle();
+    QCOMPARE(Settings(f.path).optionValues().listRows, saved);
+
+    w = f.open();
+    QTest::keyClick(w->edtLines, Qt::Key_End);
+    QTest::keyClicks(w->edtLines, "7");
+    QCOMPARE(w->edtLines->text(), QString::number(stored));
+    QTest::keyClick(w->edtLines, Qt::Key_Backspace);
+    QTest::keyClicks(w->edtLines, "56");
+    QCOMPARE(w->edtLines->text(), edited);
+    delete w;
 }
 
 void OptionTest::lineCountTakesDigitsOnly() {
@@ -308,6 +347,23 @@ void OptionTest::keys() {
     settle();
     QVERIFY(w.isNull());
     QVERIFY(std::filesystem::exists(f.path));
+}
+
+void OptionTest::enterInTheLineCountIsOK() {
+    Fixture f;
+    QPointer<TfrmOption> w = f.open();
+    w->edtLines->clear();
+    QTest::keyClicks(w->edtLines, "9");
+    // Shift+Enter is no button's; plain Enter and the keypad's Enter are OK.
+    QTest::keyClick(w->edtLines, Qt::Key_Return, Qt::ShiftModifier);
+    settle();
+    QVERIFY(!w.isNull());
+    QCOMPARE(w->edtLines->text(), QStringLiteral("9"));
+    QTest::keyClick(w->edtLines, Qt::Key_Enter, Qt::KeypadModifier);
+    settle();
+    QVERIFY(w.isNull());
+    QCOMPARE(Settings(f.path).optionValues().listRows, 9);
+    QCOMPARE(f.applied.calls, (QStringList{"explain 1 318", "useCatDaihiki 0"}));
 }
 
 void OptionTest::helpFindsThePage() {
