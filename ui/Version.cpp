@@ -1,12 +1,14 @@
 #include "Version.h"
 
 #include "Platform.h"
+#include "WindowFonts.h"
 #include "untVersionInfo.h"
 
 #include <QDate>
 #include <QEvent>
 #include <QGroupBox>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLocale>
 #include <QMouseEvent>
@@ -14,18 +16,6 @@
 #include <QScreen>
 
 namespace hakomaru {
-namespace {
-
-QFont windowFont(int pixelSize, bool bold = false) {
-    QFont font;
-    font.setFamilies({QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("IPAPGothic"),
-                      QStringLiteral("IPAexGothic")});
-    font.setPixelSize(pixelSize);
-    font.setBold(bold);
-    return font;
-}
-
-} // namespace
 
 QString rightsNotice(const QDate& date) {
     const QString shortDate = QLocale::system().toString(date, QLocale::ShortFormat);
@@ -40,7 +30,7 @@ TfrmVersion::TfrmVersion(QWidget* parent) : QDialog(parent) {
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint);
     setFixedSize(268, 151);
-    setFont(windowFont(12));
+    setFont(windowFont(kPGothic, 12));
     // Centred on the screen, not over the main window.
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - QPoint(width() / 2, height() / 2));
@@ -57,13 +47,13 @@ TfrmVersion::TfrmVersion(QWidget* parent) : QDialog(parent) {
     };
     lblPgname = makeLabel("lblPgname", 28, 24);
     lblPgname->setText(QStringLiteral("はこ丸"));
-    lblPgname->setFont(windowFont(16, true));
+    lblPgname->setFont(windowFont(kPGothic, 16, true));
     lblVersion = makeLabel("lblVersion", 28, 44);
     lblCopyright = makeLabel("lblCopyright", 28, 60);
     lblCopyright->setStyleSheet(QStringLiteral("color: black;"));
     lblUrl = makeLabel("lblUrl", 28, 76);
     lblUrl->setText(QString::fromUtf8(kAuthorHomePage));
-    QFont linkFont = windowFont(12);
+    QFont linkFont = windowFont(kPGothic, 12);
     linkFont.setUnderline(true);
     lblUrl->setFont(linkFont);
     lblUrl->setStyleSheet(QStringLiteral("color: blue;"));
@@ -104,6 +94,16 @@ bool TfrmVersion::eventFilter(QObject* watched, QEvent* event) {
             lblUrlClick();
     }
     return QDialog::eventFilter(watched, event);
+}
+
+void TfrmVersion::keyPressEvent(QKeyEvent* event) {
+    // Only OK closes the window from the keyboard (Enter): no button is
+    // bound to Esc.
+    if (event->key() == Qt::Key_Escape) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 } // namespace hakomaru

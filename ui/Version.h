@@ -35,6 +35,7 @@ class TfrmVersion : public QDialog {
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
   private:
     void FormCreate();
