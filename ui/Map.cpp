@@ -3,6 +3,7 @@
 #include "JpegImage.h"
 #include "Platform.h"
 #include "ProgramFiles.h"
+#include "WindowFonts.h"
 #include "controls/LabelEx.h"
 
 #include <QCloseEvent>
@@ -12,17 +13,6 @@
 #include <QPixmap>
 
 namespace hakomaru {
-namespace {
-
-QFont mapFont() {
-    QFont font;
-    font.setFamilies({QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("IPAPGothic"),
-                      QStringLiteral("IPAexGothic")});
-    font.setPixelSize(12);
-    return font;
-}
-
-} // namespace
 
 const std::vector<MapLabel>& mapLabels() {
     static const std::vector<MapLabel> table = {
@@ -56,7 +46,7 @@ TfrmMap::TfrmMap(std::function<void(int)> selectDestination, QWidget* parent,
                    Qt::WindowCloseButtonHint);
     setFixedSize(430, 292);
     move(228, 235);
-    setFont(mapFont());
+    setFont(windowFont(kPGothic, 12));
 
     imgJapan = new QLabel(this);
     imgJapan->setObjectName(QStringLiteral("imgJapan"));
@@ -70,7 +60,7 @@ TfrmMap::TfrmMap(std::function<void(int)> selectDestination, QWidget* parent,
         label->setObjectName(QStringLiteral("Label%1").arg(entry.labelNumber));
         // Red 9-point plain text on a transparent background: the label's
         // look when the pointer is elsewhere.
-        QFont font = mapFont();
+        QFont font = windowFont(kPGothic, 12);
         font.setPointSize(9);
         label->setFont(font);
         QPalette palette = label->palette();
@@ -85,18 +75,24 @@ TfrmMap::TfrmMap(std::function<void(int)> selectDestination, QWidget* parent,
         labels[static_cast<std::size_t>(entry.labelNumber - 1)] = label;
     }
 
-    FormCreate(pictureFile.isEmpty() ? locateProgramFile(QString::fromUtf8(kMapPictureName))
-                                     : pictureFile);
+    if (pictureFile.isEmpty())
+        FormCreate(locateProgramFile(QString::fromUtf8(kMapPictureName)),
+                   QString::fromUtf8(kMapPictureName));
+    else
+        FormCreate(pictureFile, pictureFile);
 }
 
 TfrmMap::~TfrmMap() = default;
 
-void TfrmMap::FormCreate(const QString& pictureFile) {
+void TfrmMap::FormCreate(const QString& pictureFile, const QString& shownName) {
     // The picture is looked up in the current directory first, then beside
     // the program, and decoded afresh at every opening.
     try {
         const QImage picture = loadJpegImage(pictureFile);
         imgJapan->setPixmap(QPixmap::fromImage(picture));
+    } catch (const FileOpenError&) {
+        // Named as the window asks for it, wherever it was found.
+        platform().showError(parentWidget(), QString::fromUtf8(FileOpenError(shownName).what()));
     } catch (const std::exception& e) {
         // Reported like any uncaught error; the window opens without the
         // picture and its labels work.

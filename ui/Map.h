@@ -50,7 +50,8 @@ class TfrmMap : public QDialog {
     void keyPressEvent(QKeyEvent* event) override;
 
   private:
-    void FormCreate(const QString& pictureFile);
+    // Loads `pictureFile`; a file that cannot be read is reported as `shownName`.
+    void FormCreate(const QString& pictureFile, const QString& shownName);
     void SelectDestination(int index);
 
     std::function<void(int)> selectDestination_;

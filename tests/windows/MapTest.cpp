@@ -51,6 +51,7 @@ class MapTest : public QObject {
     void pictureProblems();
     void shippedPicture();
     void pictureFoundBesideTheProgram();
+    void unreadablePictureNamedAsAskedFor();
 };
 
 void MapTest::labelsMatchTheDestinationList() {
@@ -221,6 +222,21 @@ void MapTest::pictureFoundBesideTheProgram() {
     writeFile(current, "MapOfJapan.jpg", "c");
     QCOMPARE(locateIn("MapOfJapan.jpg", dirs), QDir(current.path()).filePath("MapOfJapan.jpg"));
     QCOMPARE(locateIn("Missing.jpg", dirs), QString());
+}
+
+void MapTest::unreadablePictureNamedAsAskedFor() {
+    // Found in the current directory but unreadable (here a folder of that
+    // name): the message names the file as the window asks for it.
+    FakePlatform platform;
+    QTemporaryDir current;
+    QVERIFY(QDir(current.path()).mkdir("MapOfJapan.jpg"));
+    const QString previous = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(current.path()));
+    auto* map = new TfrmMap([](int) {});
+    QDir::setCurrent(previous);
+    QCOMPARE(platform.errors, QStringList{QStringLiteral("ファイル MapOfJapan.jpg は開けません")});
+    QVERIFY(map->imgJapan->pixmap().isNull());
+    delete map;
 }
 
 QTEST_MAIN(MapTest)
