@@ -3,6 +3,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
+scripts/build.sh
+
 # The program is a desktop window: without a display it cannot start.
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLATFORM:-}" ]; then
     cat >&2 <<'MSG'
@@ -13,7 +15,6 @@ MSG
     exit 1
 fi
 
-scripts/build.sh
 # Qt warns on every start when this is unset; give it a private one.
 if [ -z "${XDG_RUNTIME_DIR:-}" ]; then
     XDG_RUNTIME_DIR="$(mktemp -d)"
