@@ -129,7 +129,8 @@ TfrmOption::TfrmOption(OptionTargets targets, std::filesystem::path settingsPath
         auto* button = new QPushButton(QString::fromUtf8(caption), this);
         button->setObjectName(QString::fromLatin1(name));
         button->setGeometry(left, 216, 73, 25);
-        button->setAutoDefault(false);
+        // A focused button takes Enter for itself; elsewhere Enter is OK's.
+        button->setAutoDefault(true);
         return button;
     };
     btnOK = makeButton("btnOK", "OK", 84);

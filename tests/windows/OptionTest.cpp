@@ -86,6 +86,8 @@ class OptionTest : public QObject {
     void okAppliesToTheMainWindow();
     void keys();
     void enterInTheLineCountIsOK();
+    void enterOnAFocusedButtonIsThatButton_data();
+    void enterOnAFocusedButtonIsThatButton();
     void helpFindsThePage();
 };
 
@@ -364,6 +366,44 @@ void OptionTest::enterInTheLineCountIsOK() {
     QVERIFY(w.isNull());
     QCOMPARE(Settings(f.path).optionValues().listRows, 9);
     QCOMPARE(f.applied.calls, (QStringList{"explain 1 318", "useCatDaihiki 0"}));
+}
+
+void OptionTest::enterOnAFocusedButtonIsThatButton_data() {
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<bool>("saved");
+    QTest::addColumn<bool>("closed");
+    QTest::addColumn<int>("helpOpened");
+    QTest::newRow("OK") << "btnOK" << true << true << 0;
+    QTest::newRow("キャンセル") << "btnCancel" << false << true << 0;
+    QTest::newRow("ヘルプ") << "btnHelp" << false << false << 1;
+}
+
+void OptionTest::enterOnAFocusedButtonIsThatButton() {
+    // A focused button takes Enter for itself, as the keyboard user expects:
+    // Enter on キャンセル must not save.
+    QFETCH(QString, button);
+    QFETCH(bool, saved);
+    QFETCH(bool, closed);
+    QFETCH(int, helpOpened);
+    Fixture f;
+    QPointer<TfrmOption> w = f.open();
+    auto* target = w->findChild<QPushButton*>(button);
+    QVERIFY(target);
+    QApplication::setActiveWindow(w);
+    target->setFocus();
+    QTest::keyClick(target, Qt::Key_Return);
+    settle();
+    QCOMPARE(std::filesystem::exists(f.path), saved);
+    QCOMPARE(w.isNull(), closed);
+    QCOMPARE(f.platform.opened.size(), helpOpened);
+    if (!closed) {
+        // Focus elsewhere again: Enter is OK's.
+        w->chkFromHome->setFocus();
+        QTest::keyClick(w->chkFromHome, Qt::Key_Return);
+        settle();
+        QVERIFY(w.isNull());
+        QVERIFY(std::filesystem::exists(f.path));
+    }
 }
 
 void OptionTest::helpFindsThePage() {
