@@ -48,6 +48,7 @@ TfrmVersion::TfrmVersion(QWidget* parent) : QDialog(parent) {
     lblPgname = makeLabel("lblPgname", 28, 24);
     lblPgname->setText(QStringLiteral("はこ丸"));
     lblPgname->setFont(windowFont(kPGothic, 16, true));
+    lblPgname->adjustSize();
     lblVersion = makeLabel("lblVersion", 28, 44);
     lblCopyright = makeLabel("lblCopyright", 28, 60);
     lblCopyright->setStyleSheet(QStringLiteral("color: black;"));

@@ -152,6 +152,10 @@ void VersionTest::aboutWindow() {
     QVERIFY(platform.errors.isEmpty());
     QCOMPARE(w->lblVersion->text(), QStringLiteral("Ver.2.8.0.75"));
     QCOMPARE(w->lblPgname->text(), QStringLiteral("はこ丸"));
+    // Each label sized to its text, none over the next one.
+    QVERIFY(w->lblPgname->geometry().bottom() < w->lblVersion->y());
+    QVERIFY(w->lblVersion->geometry().bottom() < w->lblCopyright->y());
+    QVERIFY(w->lblCopyright->geometry().bottom() < w->lblUrl->y());
     // The date part is whatever the short date begins with.
     const QString date = QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat);
     QVERIFY(w->lblCopyright->text().contains(date.left(4) + " " + kAuthorName));
