@@ -162,8 +162,10 @@ void TfrmMain::buildSelections() {
     lblSize = label(client, "lblSize", "３辺：", 141, 42, 26, 12);
     cmbSize = place(new QComboBox(client), "cmbSize", 168, 37, 81, 20);
     cmbSize->setFont(windowFont(kGothic, 12));
-    cmbWeight->setCursor(Qt::PointingHandCursor);
-    cmbSize->setCursor(Qt::PointingHandCursor);
+    for (QComboBox* list : {cmbWeight, cmbSize}) {
+        dropDownBelowFace(list);
+        list->setCursor(Qt::PointingHandCursor);
+    }
 
     lblDaihiki = label(client, "lblDaihiki", "代引・要償額：", 254, 42, 72, 12);
     edtDaihiki = place(new TRightEdit(client), "edtDaihiki", 328, 37, 37, 21);

@@ -220,6 +220,39 @@ class MainWindowTest : public QObject {
         QCOMPARE(platform_.clipboard.last(), QStringLiteral("送料¥640 = 合計額取扱不可\r\n"));
     }
 
+    // The rows a user sees when a list drops down below its face.
+    void rowsShownWhenDropped_data() {
+        QTest::addColumn<QString>("settings");
+        QTest::addColumn<QString>("listName");
+        QTest::addColumn<int>("rows");
+        QTest::newRow("sending list") << QStringLiteral("[Settings]\n行数=10\n") << "cmbFrom" << 24;
+        QTest::newRow("destination list by default") << QString() << "cmbTo" << 24;
+        QTest::newRow("destination list with 行数 10")
+            << QStringLiteral("[Settings]\n行数=10\n") << "cmbTo" << 10;
+        QTest::newRow("weight list") << QString() << "cmbWeight" << 14;
+        QTest::newRow("size list, all rows") << QString() << "cmbSize" << 8;
+    }
+    void rowsShownWhenDropped() {
+        QFETCH(QString, settings);
+        QFETCH(QString, listName);
+        QFETCH(int, rows);
+        if (!settings.isEmpty())
+            folder_->writeSjis("hakomaru.ini", settings);
+        start();
+        QComboBox* l = list(qPrintable(listName));
+        l->showPopup();
+        QAbstractItemView* view = l->view();
+        QTRY_VERIFY(view->isVisible());
+        const int rowHeight = view->sizeHintForRow(0);
+        const int shown = view->viewport()->height() / rowHeight;
+        const int popupTop = view->window()->geometry().top();
+        l->hidePopup();
+        QCOMPARE(shown, rows);
+        // The list opens below its face (overlapping its bottom pixel), not over it.
+        const int faceBottom = l->mapToGlobal(QPoint(0, l->height() - 1)).y();
+        QVERIFY(popupTop >= faceBottom);
+    }
+
     void typingInTheSizeListOpensIt() {
         start();
         QComboBox* size = list("cmbSize");

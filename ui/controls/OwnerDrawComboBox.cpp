@@ -1,6 +1,9 @@
 #include "OwnerDrawComboBox.h"
 
 #include <QAbstractItemView>
+#include <QApplication>
+#include <QPointer>
+#include <QProxyStyle>
 #include <QStylePainter>
 #include <QStyledItemDelegate>
 
@@ -28,10 +31,34 @@ class OwnerDrawDelegate final : public QStyledItemDelegate {
     OwnerDrawComboBox* list_;
 };
 
+// The application's style, except that lists drop down below their face.
+class DropDownListStyle final : public QProxyStyle {
+  public:
+    using QProxyStyle::QProxyStyle;
+
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* returnData) const override {
+        if (hint == SH_ComboBox_Popup)
+            return 0;
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+};
+
 } // namespace
+
+void dropDownBelowFace(QComboBox* list) {
+    // One style for every list, released with the application.
+    static QPointer<QStyle> style;
+    if (!style) {
+        style = new DropDownListStyle(QApplication::style()->name());
+        style->setParent(qApp);
+    }
+    list->setStyle(style);
+}
 
 OwnerDrawComboBox::OwnerDrawComboBox(QWidget* parent) : QComboBox(parent) {
     setItemDelegate(new OwnerDrawDelegate(this));
+    dropDownBelowFace(this);
 }
 
 void OwnerDrawComboBox::setItemHeight(int height) {

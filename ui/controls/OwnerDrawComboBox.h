@@ -30,4 +30,10 @@ class OwnerDrawComboBox : public QComboBox {
     int itemHeight_ = 13;
 };
 
+// Makes a drop-down list open below its face and show at most
+// maxVisibleItems() rows, scrolling the rest. Some styles (Fusion among
+// them) open a list as a menu over its face with every row that fits the
+// screen, which ignores the number of rows a window asks for.
+void dropDownBelowFace(QComboBox* list);
+
 } // namespace hakomaru
