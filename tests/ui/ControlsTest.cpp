@@ -9,8 +9,10 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QDialog>
 #include <QEnterEvent>
 #include <QPainter>
+#include <QPushButton>
 
 using namespace hakomaru;
 
@@ -80,6 +82,47 @@ class ControlsTest : public QObject {
         QTest::keyClick(&edit, Qt::Key_V, Qt::ControlModifier);
         QTest::keyClick(&edit, Qt::Key_X, Qt::ControlModifier);
         QCOMPARE(edit.text(), QStringLiteral("45"));
+    }
+
+    // Keys with Control type control characters: only backspace passes.
+    void rightEditControlKeys_data() {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("Ctrl+H is backspace") << int(Qt::Key_H) << "1.2";
+        QTest::newRow("Ctrl+Backspace types DEL, discarded") << int(Qt::Key_Backspace) << "1.23";
+        QTest::newRow("Ctrl+Z does not undo") << int(Qt::Key_Z) << "1.23";
+        QTest::newRow("Ctrl+A does not select") << int(Qt::Key_A) << "1.23";
+    }
+    void rightEditControlKeys() {
+        QFETCH(int, key);
+        QFETCH(QString, expected);
+        TRightEdit edit;
+        QTest::keyClicks(&edit, "1.23");
+        QTest::keyClick(&edit, Qt::Key(key), Qt::ControlModifier);
+        QTest::keyClick(&edit, Qt::Key_Left); // an extra typed key would show here
+        QCOMPARE(edit.text(), expected);
+        QVERIFY(!edit.hasSelectedText());
+    }
+
+    // Enter is never typed into the edit, but still reaches the window, so
+    // that a dialog's default button takes it.
+    void rightEditEnterReachesTheDefaultButton() {
+        QDialog dialog;
+        auto* edit = new TRightEdit(&dialog);
+        edit->onKeyPress = [](QChar& c) {
+            if (!c.isDigit())
+                c = QChar();
+        };
+        auto* ok = new QPushButton("OK", &dialog);
+        ok->move(0, 30);
+        ok->setDefault(true);
+        QObject::connect(ok, &QPushButton::clicked, &dialog, &QDialog::accept);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        edit->setFocus();
+        QTest::keyClick(edit, Qt::Key_Return);
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        QVERIFY(edit->text().isEmpty());
     }
 
     void rightEditWindowHandlerRunsFirst() {

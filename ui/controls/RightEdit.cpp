@@ -14,9 +14,10 @@ namespace {
 // the clipboard shortcuts are filtered out like any other character.
 std::optional<QChar> typedCharacter(const QKeyEvent& event) {
     const int key = event.key();
+    const bool control = event.modifiers().testFlag(Qt::ControlModifier);
     if (key == Qt::Key_Backspace)
-        return QChar(0x08);
-    if (event.modifiers().testFlag(Qt::ControlModifier) && key >= Qt::Key_A && key <= Qt::Key_Z)
+        return QChar(control ? 0x7F : 0x08); // Control+Backspace types DEL
+    if (control && key >= Qt::Key_A && key <= Qt::Key_Z)
         return QChar(static_cast<char16_t>(key - Qt::Key_A + 1));
     if (key >= Qt::Key_Escape && key != Qt::Key_Return && key != Qt::Key_Enter)
         return std::nullopt; // function and movement keys
@@ -50,14 +51,20 @@ void TRightEdit::keyPressEvent(QKeyEvent* event) {
     if (onKeyPress)
         onKeyPress(c);
     if (c.isNull() || !acceptsCharacter(c)) {
-        event->accept(); // discarded: the edit never sees it
+        // Discarded: the edit never sees it. Enter still goes on to the
+        // window, whose default button takes it.
+        if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
+            event->ignore();
+        else
+            event->accept();
         return;
     }
-    if (c == *typed) {
+    if (c == *typed && !event->modifiers().testFlag(Qt::ControlModifier)) {
         QLineEdit::keyPressEvent(event);
         return;
     }
-    // The window's handler replaced the character: type the replacement.
+    // The window's handler replaced the character, or Control typed it
+    // (Control+H is backspace): type the plain character.
     const int key = c.unicode() == 0x08 ? int(Qt::Key_Backspace) : int(c.unicode());
     QKeyEvent replaced(QEvent::KeyPress, key, Qt::NoModifier,
                        c.unicode() == 0x08 ? QString() : QString(c));
