@@ -1,7 +1,9 @@
 #include "Catalogues.h"
 #include "ConversionError.h"
+#include "Sjis.h"
 
 #include <gtest/gtest.h>
+#include <span>
 
 using namespace hakomaru;
 
@@ -55,6 +57,31 @@ TEST(Catalogues, FixedLists) {
     ASSERT_EQ(PostalWeightRows().size(), 18u);
     EXPECT_EQ(PostalWeightRows()[3], "定形外・冊子小包");
     EXPECT_EQ(PostalWeightRows()[2], PostalWeightRows()[4]);
+}
+
+// The leading blanks right-align the weights and sizes in the lists: every
+// caption of a list has the same width in code page 932 bytes.
+TEST(Catalogues, CaptionsArePaddedToOneWidth) {
+    struct Case {
+        const char* list;
+        std::span<const std::string_view> rows;
+        size_t bytes;
+    };
+    const Case cases[] = {
+        {"weight", WeightRows(), 8},
+        {"size", SizeRows(), 9},
+        {"postal weight", PostalWeightRows(), 9},
+    };
+    for (const auto& c : cases) {
+        for (size_t row = 0; row < c.rows.size(); ++row) {
+            const std::string_view caption = c.rows[row];
+            if (caption.ends_with("以下"))
+                EXPECT_EQ(toSjis(caption).size(), c.bytes) << c.list << " row " << row;
+            else
+                EXPECT_TRUE(std::string_view(c.list) == "postal weight" && (row == 0 || row == 3))
+                    << c.list << " row " << row;
+        }
+    }
 }
 
 TEST(Catalogues, CatSizeClass) {

@@ -206,6 +206,29 @@ TEST(QuoteBookParcel, OptionsEachOnTheirLine) {
     EXPECT_EQ(QuoteBookParcel(tariff, r).Total, 500 + 310);
 }
 
+TEST(QuoteBookParcel, CashOnDeliveryByAmountClass) {
+    const IniStore tariff = tariffFrom(
+        postalTariff("[電信払込]\n料金0=7\n料金1=11\n料金7=1050\n[普通為替]\n料金1=13\n"));
+    struct Case {
+        std::string amount;
+        int sokinNo;
+        int remittance;
+    };
+    // An empty amount is class 0; the amount 0 is class 1.
+    const Case cases[] = {{"", 8, 7}, {"0", 8, 11}, {"150", 8, 1050}, {"0", 0, 13}, {"0", 9, 0}};
+    for (const auto& c : cases) {
+        TBookParcelRequest r = book(8);
+        r.Daihiki = true;
+        r.DaihikiText = c.amount;
+        r.SokinNo = c.sokinNo;
+        const TPostalQuote q = QuoteBookParcel(tariff, r);
+        EXPECT_EQ(q.Total, 200 + 250 + c.remittance) << c.amount << "/" << c.sokinNo;
+        EXPECT_EQ(q.Detail, "送料¥200 + 代引手数料¥250\r\n + 送金手数料¥" + grouped(c.remittance) +
+                                "\r\n")
+            << c.amount << "/" << c.sokinNo;
+    }
+}
+
 TEST(QuoteBookParcel, Failures) {
     const IniStore bad = tariffFrom("[冊子小包]\n料金=180 8x\n");
     EXPECT_EQ(conversionMessage([&] { QuoteBookParcel(bad, book(8)); }),
