@@ -18,6 +18,7 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QContextMenuEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QMouseEvent>
@@ -575,9 +576,16 @@ bool TfrmPostal::isFreePageSurface(QWidget* page, const QPoint& pos) const {
 }
 
 bool TfrmPostal::eventFilter(QObject* watched, QEvent* event) {
+    auto* widget = qobject_cast<QWidget*>(watched);
+    if (event->type() == QEvent::ContextMenu && explanations_.count(watched) &&
+        !widget->isEnabled()) {
+        // A disabled button keeps the right button to itself; the page's
+        // menu opens there as on the rest of the page.
+        mnuPopup->popup(static_cast<QContextMenuEvent*>(event)->globalPos());
+        return true;
+    }
     if (event->type() != QEvent::MouseMove)
         return QWidget::eventFilter(watched, event);
-    auto* widget = qobject_cast<QWidget*>(watched);
     if (auto found = explanations_.find(watched); found != explanations_.end()) {
         if (widget->isEnabled())
             main_.stExplain->setText(found->second);

@@ -11,9 +11,11 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QContextMenuEvent>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPainter>
 #include <QTabBar>
 #include <QTabWidget>
@@ -520,6 +522,32 @@ class PostalTest : public QObject {
         QTest::mouseMove(box("chk10clock"), QPoint(20, 5));
         QCOMPARE(postal_->hoverPage(), 1);
         QCOMPARE(explanation(), QString());
+    }
+
+    // The page's popup menu opens wherever the right button is pressed on
+    // the page: on its free surface, on a box, disabled or not, and on the
+    // total.
+    void popupMenuAnywhereOnAPage_data() {
+        QTest::addColumn<QString>("target");
+        QTest::newRow("page") << "tabNormal";
+        QTest::newRow("box") << "chkKakitome";
+        QTest::newRow("disabled box") << "chk10clock";
+        QTest::newRow("total") << "lblTotal";
+        QTest::newRow("book page box") << "chkB_Daihiki";
+    }
+    void popupMenuAnywhereOnAPage() {
+        QFETCH(QString, target);
+        open();
+        clickBox("chkSokutatsu");
+        QWidget* widget = w(qPrintable(target));
+        showPage(widget == w("tabNormal") || widget->parentWidget() == w("tabNormal") ? 0 : 1);
+        // The event the toolkit sends to the control under the pointer.
+        QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(3, 3),
+                                widget->mapToGlobal(QPoint(3, 3)));
+        QApplication::sendEvent(widget, &event);
+        auto* menu = postal_->findChild<QMenu*>("mnuPopup");
+        QTRY_VERIFY(menu->isVisible());
+        menu->hide();
     }
 
     void switchingTabsRunsNothing() {
