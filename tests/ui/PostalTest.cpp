@@ -247,6 +247,27 @@ class PostalTest : public QObject {
         }
     }
 
+    // The closed list picks rows with the keyboard too, and each pick runs
+    // the weight rule.
+    void keysOnTheClosedWeightList() {
+        open();
+        pick(weights(), 9);
+        clickBox("chkInCity");
+        weights()->setFocus();
+        QTest::keyClick(weights(), Qt::Key_Down);
+        QCOMPARE(weights()->currentIndex(), 10);
+        QVERIFY(!box("chkInCity")->isChecked());
+        QVERIFY(!box("chkInCity")->isEnabled());
+        QCOMPARE(text("lblTotal"), kYenSign + "390");
+        QCOMPARE(text("lblB_Total"), kYenSign + "300");
+        QTest::keyClick(weights(), Qt::Key_End);
+        QCOMPARE(text("lblB_Total"), QStringLiteral("取扱不可"));
+        QTest::keyClick(weights(), Qt::Key_Home);
+        QCOMPARE(weights()->currentIndex(), 0);
+        QVERIFY(box("chkInCity")->isEnabled());
+        QCOMPARE(text("lblTotal"), kYenSign + "0");
+    }
+
     void inCityAcrossTheWeightLimit() {
         open();
         pick(weights(), 9);
