@@ -22,8 +22,13 @@ TParcelQuote QuoteCat(const IniStore& tariff, const TCatRequest& r) {
     }
     // 160 cm is priced as 150 cm.
     const int sizeClass = CatSizeClass(r.WeightRow, r.SizeRow == 6 ? 5 : r.SizeRow);
-    const std::string feeRow =
-        readString(tariff, sjisName(CatRegionOf(r.FromRow)), sjisName(CatRegionOf(r.ToRow)));
+    // A row without a region (a separator, no selection) has no fee row, even
+    // where a hand-edited file holds a section "[]" or a line "=...".
+    const std::string_view from = CatRegionOf(r.FromRow);
+    const std::string_view to = CatRegionOf(r.ToRow);
+    const std::string feeRow = from.empty() || to.empty()
+                                   ? std::string()
+                                   : readString(tariff, sjisName(from), sjisName(to));
     // The stored fee is for collection; handing in at a shop saves 100 yen.
     const std::int32_t base =
         subYen(fieldNumber(feeRow, 4 * (static_cast<size_t>(sizeClass) + 1), 4), 100);

@@ -43,7 +43,7 @@ std::optional<std::int32_t> registeredFee(const std::string& amountText) {
     if (a > 10.0f)
         n = std::ceil(a / 5.0f - 2.0f);
     // Amounts beyond any real parcel would overflow the yen count.
-    const float limit = static_cast<float>(std::numeric_limits<std::int32_t>::max() / 20);
+    const float limit = static_cast<float>((std::numeric_limits<std::int32_t>::max() - 360) / 20);
     const auto steps = static_cast<std::int32_t>(n < limit ? n : limit);
     return addYen(360, mulYen(20, steps));
 }

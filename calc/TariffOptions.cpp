@@ -14,8 +14,12 @@ std::int32_t readOption(const IniStore& tariff, const TariffOption& option) {
 
 std::int32_t readRemittanceFee(const IniStore& tariff, int method, const std::string& amountText) {
     const int amountClass = amountText.empty() ? 0 : RemittanceAmountClass(amountText);
-    return readInteger(tariff, sjisName(RemittanceMethodName(method)),
-                       sjisName("料金") + std::to_string(amountClass), 0);
+    // A number outside the methods has no fees, even where a hand-edited
+    // file holds a section "[]".
+    const std::string_view name = RemittanceMethodName(method);
+    if (name.empty())
+        return 0;
+    return readInteger(tariff, sjisName(name), sjisName("料金") + std::to_string(amountClass), 0);
 }
 
 std::span<const TariffOption> allTariffOptions() {

@@ -38,10 +38,9 @@ const std::vector<int> kZone2 = {1100, 1200, 1300, 1400, 1500, 1600, 1700,
 
 std::string youpackTariff(std::string extra = {}) {
     return "[地帯区分]\n東京=" + tokyoZones() + "\n短い=12\n" +
-           "[ゆうパック]\n第2地帯=" + feeRow(kZone2) + "\n" +
-           "第B地帯=" + feeRow({700, 710, 720}) + "\n" +
-           "第9地帯=" + feeRow({900, 910, 920}) + "\n" +
-           "市内=" + feeRow({500, 510, 520}) + "\n" + extra;
+           "[ゆうパック]\n第2地帯=" + feeRow(kZone2) + "\n" + "第B地帯=" + feeRow({700, 710, 720}) +
+           "\n" + "第9地帯=" + feeRow({900, 910, 920}) + "\n" + "市内=" + feeRow({500, 510, 520}) +
+           "\n" + extra;
 }
 
 TYoupackRequest tokyo(int toRow = 14, int weightRow = 0) {
@@ -82,9 +81,9 @@ TEST(QuoteYoupack, RegisteredFeeByDeclaredValue) {
         std::string amount;
         int fee; // 0: no piece
     };
-    const Case cases[] = {{"0", 360},     {"10", 360},  {"10.1", 380}, {"15", 380},
-                          {"15.5", 400},  {"20", 400},  {"200", 1120}, {"", 0},
-                          {"abc", 0},     {".", 0},     {"-3", 360},   {"1e30", 0x7FFFFFFF}};
+    const Case cases[] = {{"0", 360},    {"10", 360}, {"10.1", 380}, {"15", 380},
+                          {"15.5", 400}, {"20", 400}, {"200", 1120}, {"", 0},
+                          {"abc", 0},    {".", 0},    {"-3", 360},   {"1e30", 0x7FFFFFFF}};
     for (const auto& c : cases) {
         TYoupackRequest r = tokyo();
         r.Kakitome = true;
@@ -130,7 +129,7 @@ TEST(QuoteYoupack, OptionFeesByWeightRow) {
         int express, chilled;
     };
     // Defaults: 速達 310 / 460 / 570, チルド 190 / 340 / 640; 30 kg takes the last band.
-    const Case cases[] = {{0, 310, 190}, {1, 460, 190}, {2, 570, 340}, {4, 570, 340},
+    const Case cases[] = {{0, 310, 190}, {1, 460, 190},  {2, 570, 340}, {4, 570, 340},
                           {5, 570, 640}, {12, 570, 640}, {13, 570, 640}};
     for (const auto& c : cases) {
         TYoupackRequest r = tokyo(14, c.weightRow);
@@ -149,8 +148,16 @@ TEST(QuoteYoupack, CashOnDelivery) {
         int sokinNo;
         int remittance;
     };
-    const Case cases[] = {{"", 8, 5}, {"0", 8, 11}, {"1", 8, 11}, {"0", 0, 99},
+    const Case cases[] = {{"", 8, 5},  {"0", 8, 11}, {"1", 8, 11}, {"0", 0, 99},
                           {"0", 9, 0}, {"0", -1, 0}, {"250", 8, 5}};
+    // An unknown method has no fees even where the file has a section "[]".
+    const IniStore withEmptySection =
+        tariffFrom(youpackTariff("[]\n料金1=77\n[電信払込]\n料金0=5\n料金1=11\n"));
+    TYoupackRequest unknownMethod = tokyo();
+    unknownMethod.Daihiki = true;
+    unknownMethod.DaihikiText = "0";
+    unknownMethod.SokinNo = 9;
+    EXPECT_EQ(QuoteYoupack(withEmptySection, unknownMethod).Total, 1100 + 250);
     for (const auto& c : cases) {
         TYoupackRequest r = tokyo();
         r.Daihiki = true;
@@ -200,14 +207,21 @@ TEST(QuoteYoupack, Failures) {
         {"no tariff", "", tokyo(), "'' は整数ではありません"},
         {"bad field", youpackTariff() + "[ゆうパック]\n第2地帯=---12x4\n", tokyo(),
          "'12x4' は整数ではありません"},
-        {"Japanese in a field", "[地帯区分]\n東京=" + tokyoZones() + "\n[ゆうパック]\n第2地帯=---千円\n",
-         tokyo(), "'千円' は整数ではありません"},
-        {"field cut in a character", "[地帯区分]\n東京=" + tokyoZones() + "\n[ゆうパック]\n第2地帯=----千円\n",
-         tokyo(), "'-千\uFFFD' は整数ではありません"},
+        {"Japanese in a field",
+         "[地帯区分]\n東京=" + tokyoZones() + "\n[ゆうパック]\n第2地帯=---千円\n", tokyo(),
+         "'千円' は整数ではありません"},
+        {"field cut in a character",
+         "[地帯区分]\n東京=" + tokyoZones() + "\n[ゆうパック]\n第2地帯=----千円\n", tokyo(),
+         "'-千\uFFFD' は整数ではありません"},
         {"row too short", youpackTariff() + "[ゆうパック]\n第2地帯=--- 100\n", heavy,
          "'' は整数ではありません"},
         {"amount not a number", youpackTariff(), daihiki, "'1.2.3' は浮動小数点数ではありません"},
-        {"unknown sender", youpackTariff(), [] { auto r = tokyo(); r.FromCaption = "大坂"; return r; }(),
+        {"unknown sender", youpackTariff(),
+         [] {
+             auto r = tokyo();
+             r.FromCaption = "大坂";
+             return r;
+         }(),
          "'' は整数ではありません"},
     };
     for (const auto& c : cases) {
@@ -270,8 +284,10 @@ TEST(QuoteCat, SizeClassesAndKeys) {
         int total;
     };
     const Case cases[] = {
-        {0, 0, 900 + 301 + 210},  {0, 6, 1400 + 306 + 216}, // 160 cm prices as 150 cm
-        {0, 5, 1400 + 306 + 216}, {1, 0, 1000 + 300 + 212},
+        {0, 0, 900 + 301 + 210},
+        {0, 6, 1400 + 306 + 216}, // 160 cm prices as 150 cm
+        {0, 5, 1400 + 306 + 216},
+        {1, 0, 1000 + 300 + 212},
     };
     for (const auto& c : cases) {
         TCatRequest r = tokyoToOsaka(c.weightRow, c.sizeRow);
@@ -292,8 +308,8 @@ TEST(QuoteCat, CashOnDeliveryClasses) {
         std::string amount;
         int fee;
     };
-    const Case cases[] = {{"", 1000},   {"0", 1001},   {"0.5", 1001}, {"1", 1002}, {"2.9", 1002},
-                          {"3", 1003},  {"9.99", 1003}, {"10", 1004}, {"30", 1004}, {"30.1", 1000}};
+    const Case cases[] = {{"", 1000},  {"0", 1001},    {"0.5", 1001}, {"1", 1002},  {"2.9", 1002},
+                          {"3", 1003}, {"9.99", 1003}, {"10", 1004},  {"30", 1004}, {"30.1", 1000}};
     for (const auto& c : cases) {
         TCatRequest r = tokyoToOsaka();
         r.Daihiki = true;
@@ -340,9 +356,15 @@ TEST(QuoteCat, Failures) {
     };
     const Case cases[] = {
         {"empty count", with([](TCatRequest& r) { r.Fukusu = true; }), "'' は整数ではありません"},
-        {"bad count", with([](TCatRequest& r) { r.Fukusu = true; r.FukusuText = "2x"; }),
+        {"bad count", with([](TCatRequest& r) {
+             r.Fukusu = true;
+             r.FukusuText = "2x";
+         }),
          "'2x' は整数ではありません"},
-        {"bad amount", with([](TCatRequest& r) { r.Daihiki = true; r.DaihikiText = "."; }),
+        {"bad amount", with([](TCatRequest& r) {
+             r.Daihiki = true;
+             r.DaihikiText = ".";
+         }),
          "'.' は浮動小数点数ではありません"},
         {"separator destination", with([](TCatRequest& r) { r.ToRow = 27; }),
          "'' は整数ではありません"},
@@ -350,7 +372,11 @@ TEST(QuoteCat, Failures) {
         {"missing region pair", with([](TCatRequest& r) { r.ToRow = 0; }),
          "'' は整数ではありません"},
     };
-    const IniStore tariff = tariffFrom(catTariff());
+    // A hand-edited file with an empty section name and an empty key must
+    // not give a price to a row without a region.
+    const IniStore tariff = tariffFrom(catTariff(
+        "[]\n=" + feeRow({1, 2, 3, 4, 5, 6}) + "\n[関東]\n=" + feeRow({1, 2, 3, 4, 5, 6}) + "\n" +
+        "近畿=" + feeRow({1000, 1100, 1160, 1300, 1400, 1500})));
     for (const auto& c : cases)
         EXPECT_EQ(conversionMessage([&] { QuoteCat(tariff, c.request); }), c.message) << c.name;
 }
