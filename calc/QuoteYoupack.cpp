@@ -15,11 +15,20 @@
 namespace hakomaru {
 namespace {
 
+// The zone table's key for a sending caption: the list's captions are
+// encoded once; any other text (from the quote tool) each time.
+std::string captionKey(const std::string& caption) {
+    for (std::string_view row : PrefectureRows(false))
+        if (row == caption)
+            return sjisName(row);
+    return toSjis(caption);
+}
+
 // The zone key "第" + zone character + "地帯", in code page 932.
 std::string zoneKey(const IniStore& tariff, const std::string& fromCaption, int toRow) {
     std::string_view zoneRow;
     try {
-        if (auto row = tariff.find(sjisName("地帯区分"), toSjis(fromCaption)))
+        if (auto row = tariff.find(sjisName("地帯区分"), captionKey(fromCaption)))
             zoneRow = *row;
     } catch (const std::invalid_argument&) {
         // A caption that code page 932 cannot hold names no row of the table.

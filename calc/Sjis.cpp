@@ -1,5 +1,6 @@
 #include "Sjis.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <iconv.h>
 #include <mutex>
@@ -73,7 +74,15 @@ Converter& decoder() {
 
 } // namespace
 
+static bool isAscii(std::string_view text) {
+    return std::all_of(text.begin(), text.end(),
+                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
 std::string toSjis(std::string_view utf8) {
+    // Code page 932 keeps every ASCII byte as it is.
+    if (isAscii(utf8))
+        return std::string(utf8);
     return encoder().run(utf8, [&](std::string&, bool) -> bool {
         throw std::invalid_argument("text cannot be written in code page 932: " +
                                     std::string(utf8));
@@ -81,6 +90,8 @@ std::string toSjis(std::string_view utf8) {
 }
 
 std::string fromSjis(std::string_view sjis) {
+    if (isAscii(sjis))
+        return std::string(sjis);
     return decoder().run(sjis, [](std::string& out, bool) {
         out += "\uFFFD";
         return true;
