@@ -21,6 +21,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QDir>
 #include <QGroupBox>
 #include <QLabel>
@@ -831,6 +832,15 @@ bool TfrmMain::eventFilter(QObject* watched, QEvent* event) {
                                               : &TfrmMain::imgCatClick);
         break;
     }
+    case QEvent::ContextMenu:
+        // A disabled box passes the click on to its group, as it does the
+        // pointer's moves: the group's popup menu opens.
+        if (widget && !widget->isEnabled() && clickRules_.contains(watched) &&
+            widget->parentWidget()->isEnabled()) {
+            mnuPopup->popup(static_cast<QContextMenuEvent*>(event)->globalPos());
+            return true;
+        }
+        break;
     case QEvent::KeyPress:
         // The size list opens itself when a character is typed, and does
         // not search its rows by the typed text.

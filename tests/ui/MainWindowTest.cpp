@@ -607,6 +607,30 @@ class MainWindowTest : public QObject {
 
     // ---- hover, explanations and the clipboard --------------------------------
 
+    // The popup menu belongs to both groups, and to what lies inside them.
+    void popupMenuOverAGroup_data() {
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<QPoint>("pos");
+        QTest::newRow("free surface") << "grpYoupack" << QPoint(150, 108);
+        QTest::newRow("box") << "chkYouCyaku" << QPoint(6, 6);
+        QTest::newRow("disabled box") << "chkCatDaihiki" << QPoint(6, 6);
+        QTest::newRow("icon") << "imgCat" << QPoint(8, 8);
+        QTest::newRow("total") << "lblYouTotal" << QPoint(5, 5);
+    }
+    void popupMenuOverAGroup() {
+        QFETCH(QString, control);
+        QFETCH(QPoint, pos);
+        start();
+        QVERIFY(QTest::qWaitForWindowActive(window_.get()));
+        auto* menu = w<QMenu>("mnuPopup");
+        QWidget* target = w(qPrintable(control));
+        // Through the window, as the pointer's click arrives.
+        QTest::mouseClick(window_->windowHandle(), Qt::RightButton, {},
+                          target->mapTo(window_.get(), pos));
+        QTRY_VERIFY_WITH_TIMEOUT(menu->isVisible(), 1000);
+        menu->hide();
+    }
+
     void copyBeforeAnyHover() {
         start();
         window_->findChild<QAction*>("mnuPopup_Copy_Line")->trigger();
