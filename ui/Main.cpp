@@ -94,7 +94,9 @@ void runReported(QWidget* parent, const std::function<void()>& handler) {
 }
 
 void setUpApplication() {
-    QApplication::setApplicationDisplayName(QStringLiteral("はこ丸"));
+    // The application's title (the error box's caption). As its name, not
+    // its display name: X11 window titles gain " — " and the display name.
+    QCoreApplication::setApplicationName(QStringLiteral("はこ丸"));
     setUpWindowFonts();
     // Qt's own texts (dialog buttons, edit menus) in Japanese, when installed.
     auto* translator = new QTranslator(qApp);

@@ -69,6 +69,9 @@ class MainWindowTest : public QObject {
 
     void firstStartWithoutSettingsFile() {
         start();
+        QCOMPARE(window_->windowTitle(), QStringLiteral("はこ丸"));
+        // The error box's caption.
+        QCOMPARE(QGuiApplication::applicationDisplayName(), QStringLiteral("はこ丸"));
         QCOMPARE(window_->pos(), QPoint(0, 0));
         QCOMPARE(list("cmbFrom")->currentIndex(), 0);
         QCOMPARE(list("cmbTo")->currentIndex(), 0);
