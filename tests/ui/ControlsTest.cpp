@@ -11,6 +11,7 @@
 #include <QClipboard>
 #include <QDialog>
 #include <QEnterEvent>
+#include <QMimeData>
 #include <QPainter>
 #include <QPushButton>
 
@@ -122,6 +123,21 @@ class ControlsTest : public QObject {
         edit->setFocus();
         QTest::keyClick(edit, Qt::Key_Return);
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        QVERIFY(edit->text().isEmpty());
+    }
+
+    // Only typing and the context menu's paste put text in; a drop does not.
+    void rightEditRefusesDroppedText() {
+        QWidget window;
+        auto* edit = new TRightEdit(&window);
+        edit->resize(60, 21);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QMimeData data;
+        data.setText("abc");
+        QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(edit, &enter);
+        QVERIFY(!enter.isAccepted());
         QVERIFY(edit->text().isEmpty());
     }
 

@@ -31,8 +31,10 @@ std::optional<QChar> typedCharacter(const QKeyEvent& event) {
 
 TRightEdit::TRightEdit(QWidget* parent) : QLineEdit(parent) {
     setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    // Input methods would deliver composed text past the key filter.
+    // Input methods would deliver composed text past the key filter, and so
+    // would text dropped from elsewhere, which a plain edit field refuses.
     setAttribute(Qt::WA_InputMethodEnabled, false);
+    setAcceptDrops(false);
 }
 
 bool TRightEdit::acceptsCharacter(QChar c) {
