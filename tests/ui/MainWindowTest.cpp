@@ -946,6 +946,39 @@ class MainWindowTest : public QObject {
         QCOMPARE(w(qPrintable(control))->geometry(), geometry);
     }
 
+    void fontsOfTheControls_data() {
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<QString>("family");
+        QTest::addColumn<int>("pixelSize");
+        QTest::addColumn<bool>("bold");
+        const QString gothic = QStringLiteral("ＭＳ ゴシック");
+        const QString pGothic = QStringLiteral("ＭＳ Ｐゴシック");
+        const QString pMincho = QStringLiteral("ＭＳ Ｐ明朝");
+        QTest::newRow("window") << "frmMain" << pGothic << 12 << false;
+        QTest::newRow("cmbFrom") << "cmbFrom" << gothic << 13 << false;
+        QTest::newRow("cmbTo") << "cmbTo" << gothic << 13 << false;
+        QTest::newRow("cmbWeight") << "cmbWeight" << gothic << 12 << false;
+        QTest::newRow("cmbSize") << "cmbSize" << gothic << 12 << false;
+        QTest::newRow("edtDaihiki") << "edtDaihiki" << pGothic << 13 << false;
+        QTest::newRow("edtFukusu") << "edtFukusu" << gothic << 13 << false;
+        QTest::newRow("lblYouTotal") << "lblYouTotal" << pMincho << 19 << true;
+        QTest::newRow("lblCatTotal") << "lblCatTotal" << pMincho << 19 << true;
+        QTest::newRow("a check box") << "chkCatHome" << pGothic << 12 << false;
+        QTest::newRow("a label") << "lblDaihiki" << pGothic << 12 << false;
+        QTest::newRow("the detail line") << "lblDetail" << pGothic << 12 << false;
+    }
+    void fontsOfTheControls() {
+        QFETCH(QString, control);
+        QFETCH(QString, family);
+        QFETCH(int, pixelSize);
+        QFETCH(bool, bold);
+        start();
+        QWidget* widget = control == "frmMain" ? window_.get() : w(qPrintable(control));
+        QCOMPARE(widget->font().family(), family);
+        QCOMPARE(widget->font().pixelSize(), pixelSize);
+        QCOMPARE(widget->font().bold(), bold);
+    }
+
     void totalsKeepTheirRightEdge() {
         start();
         QCOMPARE(w("lblYouTotal")->geometry().right() + 1, 181);
