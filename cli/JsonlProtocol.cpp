@@ -1,6 +1,7 @@
 #include "JsonlProtocol.h"
 
 #include "ConversionError.h"
+#include "FlatJson.h"
 #include "JsonText.h"
 #include "ParcelQuote.h"
 #include "PostalQuote.h"
@@ -48,6 +49,8 @@ class RequestReader final : public nlohmann::json_sax<Json> {
         keyPending_ = false;
         isObject_ = false;
         errorByte_ = 0;
+        if (readFlat(line))
+            return true;
         return Json::sax_parse(line.begin(), line.end(), this);
     }
     bool isObject() const { return isObject_; }
@@ -123,6 +126,40 @@ class RequestReader final : public nlohmann::json_sax<Json> {
     }
 
   private:
+    // The common flat request, read without the general parser.
+    bool readFlat(std::string_view line) {
+        size_t flatCount = 0;
+        if (!readFlatObject(line, flat_, flatCount))
+            return false;
+        isObject_ = true;
+        for (size_t i = 0; i < flatCount; ++i) {
+            if (count_ == members_.size())
+                members_.emplace_back();
+            Member& m = members_[count_++];
+            FlatMember& f = flat_[i];
+            m.key.swap(f.key);
+            m.text.swap(f.text);
+            m.boolean = f.boolean;
+            m.integer = f.integer;
+            m.unsignedInteger = f.unsignedInteger;
+            switch (f.kind) {
+            case FlatMember::Kind::Boolean:
+                m.kind = Member::Kind::Boolean;
+                break;
+            case FlatMember::Kind::Integer:
+                m.kind = Member::Kind::Integer;
+                break;
+            case FlatMember::Kind::Unsigned:
+                m.kind = Member::Kind::Unsigned;
+                break;
+            case FlatMember::Kind::String:
+                m.kind = Member::Kind::String;
+                break;
+            }
+        }
+        return true;
+    }
+
     bool scalar(Member::Kind kind) {
         topMember(kind);
         return true;
@@ -138,7 +175,8 @@ class RequestReader final : public nlohmann::json_sax<Json> {
         return &m;
     }
 
-    std::vector<Member> members_; // reused from line to line
+    std::vector<Member> members_;  // reused from line to line
+    std::vector<FlatMember> flat_; // the fast reader's members, reused likewise
     size_t count_ = 0;
     int depth_ = 0;
     bool keyPending_ = false;
