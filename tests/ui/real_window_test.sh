@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # The built program in a real X session: starts it from a fresh program
-# folder on a virtual X server, waits for the window titled "はこ丸", asks
-# it to close as a window manager does when the user clicks the close
-# button (Xvfb has none of its own), and checks the settings file that
-# the program wrote on closing: the window opened at the top-left corner
-# and that is where it is saved.
+# folder on a virtual X server, waits for the window titled "はこ丸", picks
+# the destination 東京 on the map with the pointer, asks the window to close
+# as a window manager does when the user clicks the close button (Xvfb has
+# none of its own), and checks the settings file that the program wrote on
+# closing: the window opened at the top-left corner, where it is saved, and
+# the destination is the one picked on the map.
 #
 #     tests/ui/real_window_test.sh build/bin/hakomaru data
 set -euo pipefail
@@ -16,6 +17,22 @@ if [ "${1:-}" = "--inside" ]; then
     program=$!
     timeout 30 bash -c 'until xdotool search --onlyvisible --name "^はこ丸$" >/dev/null 2>&1; do sleep 0.1; done'
     window=$(xdotool search --onlyvisible --name "^はこ丸$" | head -n 1)
+
+    # The map: a click on the button 届け先： (client 200, 9, 56 x 19, below the
+    # menu bar, whose height is what the window has above its 269-pixel
+    # client area) opens it; a click on the label 東京 (at 312, 216 in the
+    # map) picks row 14 and closes the map.
+    eval "$(xdotool getwindowgeometry --shell "$window")"
+    xdotool mousemove $((X + 228)) $((Y + HEIGHT - 269 + 18)) click 1
+    timeout 20 bash -c 'until xdotool search --onlyvisible --name "^届け先選択$" >/dev/null 2>&1; do sleep 0.1; done'
+    map=$(xdotool search --onlyvisible --name "^届け先選択$" | head -n 1)
+    eval "$(xdotool getwindowgeometry --shell "$map")"
+    xdotool mousemove $((X + 312 + 10)) $((Y + 216 + 6)) click 1
+    if ! timeout 20 bash -c 'while xdotool search --onlyvisible --name "^届け先選択$" >/dev/null 2>&1; do sleep 0.1; done'; then
+        echo "FAIL: the map did not close after a click on a prefecture" >&2
+        exit 1
+    fi
+
     python3 "$(dirname "$0")/close_window.py" "$window"
     if ! timeout 20 tail --pid="$program" -f /dev/null; then
         echo "FAIL: the window did not close" >&2
@@ -39,7 +56,7 @@ done
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 cp "$program_file" "$work/hakomaru"
-cp "$data_dir/Charge.ini" "$work/"
+cp "$data_dir/Charge.ini" "$data_dir/MapOfJapan.jpg" "$work/"
 mkdir -m 700 "$work/runtime"
 export XDG_RUNTIME_DIR="$work/runtime"
 unset QT_QPA_PLATFORM DISPLAY WAYLAND_DISPLAY
@@ -52,10 +69,10 @@ if [ ! -f "$work/hakomaru.ini" ]; then
     exit 1
 fi
 settings="$(iconv -f CP932 -t UTF-8 "$work/hakomaru.ini" | tr -d '\r')"
-expected="$(printf '[Settings]\nPos_Top=0\nPos_Left=0\n発送地=0\n届け先=0')"
+expected="$(printf '[Settings]\nPos_Top=0\nPos_Left=0\n発送地=0\n届け先=14')"
 if [ "$settings" != "$expected" ]; then
     echo "FAIL: unexpected settings file:" >&2
     printf '%s\n' "$settings" >&2
     exit 1
 fi
-echo "PASS: window shown, closed on request, settings saved"
+echo "PASS: window shown, destination picked on the map, closed on request, settings saved"
