@@ -13,6 +13,7 @@
 #include <QMenu>
 #include <QPainter>
 #include <QStyleOptionComboBox>
+#include <sys/stat.h>
 
 #include <memory>
 
@@ -584,6 +585,29 @@ class MainWindowTest : public QObject {
         click(box("chkYouCyaku"));
         QCOMPARE(platform_.errors.size(), 2);
         QVERIFY(box("chkYouCyaku")->isChecked());
+    }
+
+    // The tariff is read at every recalculation: one taken away while the
+    // program runs, or something that is not a file in its place, gives the
+    // conversion message once; nothing hangs and the totals stay.
+    void tariffGoneWhileRunning_data() {
+        QTest::addColumn<QString>("replacement");
+        QTest::newRow("deleted") << "none";
+        QTest::newRow("a folder") << "folder";
+        QTest::newRow("a FIFO") << "fifo";
+    }
+    void tariffGoneWhileRunning() {
+        QFETCH(QString, replacement);
+        start();
+        const std::string tariff = folder_->tariffPath().string();
+        QVERIFY(QFile::remove(QString::fromStdString(tariff)));
+        if (replacement == "folder")
+            QVERIFY(QDir().mkdir(QString::fromStdString(tariff)));
+        if (replacement == "fifo")
+            QCOMPARE(::mkfifo(tariff.c_str(), 0600), 0);
+        pick(list("cmbWeight"), 1);
+        QCOMPARE(platform_.errors, QStringList{QStringLiteral("'' は整数ではありません")});
+        QCOMPARE(text("lblYouTotal"), kYen + "600");
     }
 
     void failureDeepInANestedRuleReportedOnce() {
