@@ -203,6 +203,27 @@ class ControlsTest : public QObject {
         QTRY_COMPARE(textColor(box), QGuiApplication::palette().color(QPalette::WindowText));
     }
 
+    // After a popup menu opened over the box closes with the pointer elsewhere,
+    // Qt enters the widget under the pointer without leaving the box first.
+    void checkBoxLeftWhenThePointerEntersElsewhere() {
+        QWidget window;
+        window.resize(200, 60);
+        auto* box = new TActiveColorCheckBox("x", &window);
+        box->setGeometry(10, 10, 80, 13);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        sendEnter(box);
+        QCOMPARE(textColor(box), QColor(0, 0, 255));
+        const QPointF outside = window.mapToGlobal(QPointF(150, 40));
+        QEnterEvent enter(QPointF(150, 40), QPointF(150, 40), outside);
+        QApplication::sendEvent(&window, &enter);
+        QCOMPARE(textColor(box), QGuiApplication::palette().color(QPalette::WindowText));
+        QCOMPARE(box->cursor().shape(), Qt::ArrowCursor);
+        // The box is hovered again on its next entering.
+        sendEnter(box);
+        QCOMPARE(textColor(box), QColor(0, 0, 255));
+    }
+
     // ---- TLabelEx ---------------------------------------------------------
 
     void labelHoverStyles() {

@@ -19,6 +19,7 @@ class TActiveColorCheckBox : public QCheckBox {
   protected:
     void enterEvent(QEnterEvent* event) override;
     void leaveEvent(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
     void setCaptionColor(const QColor& color);
