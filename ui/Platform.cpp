@@ -11,16 +11,25 @@
 namespace hakomaru {
 namespace {
 
+// A message box has closed: the window it belongs to takes the keyboard back,
+// also where no window manager hands it over.
+void giveBackKeyboard(QWidget* parent) {
+    if (parent)
+        parent->window()->activateWindow();
+}
+
 class QtPlatform final : public PlatformServices {
 public:
     void showError(QWidget* parent, const QString& message) override {
         QMessageBox::critical(parent, QApplication::applicationDisplayName(),
                               errorBoxText(message));
+        giveBackKeyboard(parent);
     }
     void showMessage(QWidget* parent, const QString& message) override {
         QMessageBox box(QMessageBox::NoIcon, QApplication::applicationDisplayName(), message,
                         QMessageBox::Ok, parent);
         box.exec();
+        giveBackKeyboard(parent);
     }
     void shellOpen(const QString& pathOrAddress) override {
         // A web address opens in the browser; anything else is a local document.
@@ -35,6 +44,7 @@ public:
     }
     std::optional<QColor> chooseColor(QWidget* parent, const QColor& initial) override {
         const QColor chosen = QColorDialog::getColor(initial, parent);
+        giveBackKeyboard(parent);
         if (!chosen.isValid())
             return std::nullopt;
         return chosen;

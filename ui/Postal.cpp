@@ -661,6 +661,10 @@ void installPostalWindow(TfrmMain& main) {
         *newest = postal;
         dock(*postal, m);
         postal->show();
+        // Opened from the menu, the new window takes the keyboard from the
+        // main window; at start-up the main window keeps it.
+        if (m.isActiveWindow())
+            postal->activateWindow();
         m.Timer->start();
     };
     main.commands.dockPostal = [newest](TfrmMain& m) {

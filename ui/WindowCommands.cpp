@@ -11,6 +11,15 @@
 #include <QWidget>
 
 namespace hakomaru {
+namespace {
+
+// A modal window has closed: its owner takes the keyboard back, also where no
+// window manager hands it over (X11 then leaves the focus on the root window).
+void giveBackKeyboard(QWidget& owner) {
+    owner.activateWindow();
+}
+
+} // namespace
 
 void installWindowCommands(TfrmMain& frmMain) {
     frmMain.commands.openMap = [](TfrmMain& main) {
@@ -21,6 +30,7 @@ void installWindowCommands(TfrmMain& frmMain) {
             },
             &main);
         map->exec(); // the map deletes itself when closed
+        giveBackKeyboard(main);
     };
     frmMain.commands.openOptions = [](TfrmMain& main) {
         OptionTargets targets{[&main](bool use) {
@@ -37,10 +47,12 @@ void installWindowCommands(TfrmMain& frmMain) {
                               [&main](bool visible, int) { main.setExplainVisible(visible); }};
         auto* options = new TfrmOption(std::move(targets), main.settingsPath(), &main);
         options->exec();
+        giveBackKeyboard(main);
     };
     frmMain.commands.openAbout = [](TfrmMain& main) {
         auto* about = new TfrmVersion(&main);
         about->exec();
+        giveBackKeyboard(main);
     };
 }
 

@@ -18,5 +18,8 @@ int main(int argc, char* argv[]) {
     hakomaru::installPostalWindow(frmMain);
     hakomaru::installWindowCommands(frmMain);
     frmMain.show();
+    // The started program's window takes the keyboard, also where no window
+    // manager hands it over.
+    frmMain.activateWindow();
     return app.exec();
 }
