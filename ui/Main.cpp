@@ -473,7 +473,6 @@ void TfrmMain::RecalcYoupack() {
     // rest of the quote fails.
     grpYoupack->setTitle(QString::fromStdString(YoupackCaption(tariff, r.FromCaption, r.ToRow)));
     const TParcelQuote quote = QuoteYoupack(tariff, r);
-    grpYoupack->setTitle(QString::fromStdString(quote.Caption));
     showTotal(lblYouTotal, yen(grouped(quote.Total)));
     yuPackDetail_ = quote.Detail;
     showDetail(yuPackDetail_);
