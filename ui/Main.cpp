@@ -551,13 +551,13 @@ void TfrmMain::cmbSizeClick() {
     RecalcCat();
 }
 
-// クール exists up to 15 kg (row 8) and 120 cm (row 3), and never together
+// クール exists only for the lighter and smaller rows, and never together
 // with タイムサービス.
 void TfrmMain::coolRule() {
-    if (cmbWeight->currentIndex() >= 9 || cmbSize->currentIndex() >= 4) {
+    if (!coolAvailable(cmbWeight->currentIndex(), cmbSize->currentIndex())) {
         setChecked(chkCatCool, false);
         chkCatCool->setEnabled(false);
-    } else if (!chkCatTime->isChecked()) {
+    } else if (mayEnable(ParcelOption::CatCool)) {
         chkCatCool->setEnabled(true);
     }
 }
@@ -623,52 +623,74 @@ void TfrmMain::setEditText(TRightEdit* edit, const QString& text) {
 // ---------------------------------------------------------------------------
 // Option rules of ゆうパック: each ends with the ゆうパック recalculation.
 
-void TfrmMain::chkYouCyakuClick() {
-    if (chkYouCyaku->isChecked()) {
-        chkYouShitei->setEnabled(false);
-        chkYouCild->setEnabled(false);
-        chkYouDaihiki->setEnabled(false);
-    } else {
-        if (!chkYouSokutatsu->isChecked())
-            chkYouShitei->setEnabled(true);
-        chkYouCild->setEnabled(true);
-        chkYouDaihiki->setEnabled(true);
+TActiveColorCheckBox* TfrmMain::optionBox(ParcelOption option) const {
+    switch (option) {
+    case ParcelOption::YouCyaku:
+        return chkYouCyaku;
+    case ParcelOption::YouSokutatsu:
+        return chkYouSokutatsu;
+    case ParcelOption::YouShitei:
+        return chkYouShitei;
+    case ParcelOption::Kakitome:
+        return chkKakitome;
+    case ParcelOption::YouCild:
+        return chkYouCild;
+    case ParcelOption::YouDaihiki:
+        return chkYouDaihiki;
+    case ParcelOption::CatHome:
+        return chkCatHome;
+    case ParcelOption::CatTime:
+        return chkCatTime;
+    case ParcelOption::CatCool:
+        return chkCatCool;
+    case ParcelOption::CatDaihiki:
+        return chkCatDaihiki;
+    case ParcelOption::CatFukusu:
+        return chkCatFukusu;
     }
+    return nullptr;
+}
+
+void TfrmMain::applyExclusions(ParcelOption option) {
+    const bool checked = optionBox(option)->isChecked();
+    for (ParcelOption other : excludedBy(option)) {
+        if (checked)
+            optionBox(other)->setEnabled(false);
+        else if (mayEnable(other))
+            optionBox(other)->setEnabled(true);
+    }
+}
+
+// No checked option excludes it, クール fits the parcel's rows, and クロネコ
+// cash on delivery is in use.
+bool TfrmMain::mayEnable(ParcelOption option) const {
+    for (ParcelOption other : excludedBy(option))
+        if (optionBox(other)->isChecked())
+            return false;
+    if (option == ParcelOption::CatCool)
+        return coolAvailable(cmbWeight->currentIndex(), cmbSize->currentIndex());
+    if (option == ParcelOption::CatDaihiki)
+        return useCatDaihiki;
+    return true;
+}
+
+void TfrmMain::chkYouCyakuClick() {
+    applyExclusions(ParcelOption::YouCyaku);
     RecalcYoupack();
 }
 
 void TfrmMain::chkYouSokutatsuClick() {
-    if (chkYouSokutatsu->isChecked())
-        chkYouShitei->setEnabled(false);
-    else if (!chkYouCyaku->isChecked() && !chkYouCild->isChecked())
-        chkYouShitei->setEnabled(true);
+    applyExclusions(ParcelOption::YouSokutatsu);
     RecalcYoupack();
 }
 
 void TfrmMain::chkYouShiteiClick() {
-    if (chkYouShitei->isChecked()) {
-        chkYouCyaku->setEnabled(false);
-        chkYouSokutatsu->setEnabled(false);
-        chkYouCild->setEnabled(false);
-    } else {
-        chkYouSokutatsu->setEnabled(true);
-        chkYouCild->setEnabled(true);
-        if (!chkYouDaihiki->isChecked())
-            chkYouCyaku->setEnabled(true);
-    }
+    applyExclusions(ParcelOption::YouShitei);
     RecalcYoupack();
 }
 
 void TfrmMain::chkYouCildClick() {
-    if (chkYouCild->isChecked()) {
-        chkYouCyaku->setEnabled(false);
-        chkYouShitei->setEnabled(false);
-    } else {
-        if (!chkYouDaihiki->isChecked())
-            chkYouCyaku->setEnabled(true);
-        if (!chkYouSokutatsu->isChecked())
-            chkYouShitei->setEnabled(true);
-    }
+    applyExclusions(ParcelOption::YouCild);
     RecalcYoupack();
 }
 
@@ -677,10 +699,7 @@ void TfrmMain::chkKakitomeClick() {
 }
 
 void TfrmMain::chkYouDaihikiClick() {
-    if (chkYouDaihiki->isChecked())
-        chkYouCyaku->setEnabled(false);
-    else if (!chkYouShitei->isChecked() && !chkYouCild->isChecked())
-        chkYouCyaku->setEnabled(true);
+    applyExclusions(ParcelOption::YouDaihiki);
     RecalcYoupack();
 }
 
@@ -692,31 +711,17 @@ void TfrmMain::chkCatHomeClick() {
 }
 
 void TfrmMain::chkCatTimeClick() {
-    if (chkCatTime->isChecked()) {
-        chkCatCool->setEnabled(false);
-        chkCatDaihiki->setEnabled(false);
-    } else {
-        if (cmbWeight->currentIndex() < 9 && cmbSize->currentIndex() < 4)
-            chkCatCool->setEnabled(true);
-        if (useCatDaihiki)
-            chkCatDaihiki->setEnabled(true);
-    }
+    applyExclusions(ParcelOption::CatTime);
     RecalcCat();
 }
 
 void TfrmMain::chkCatCoolClick() {
-    if (chkCatCool->isChecked())
-        chkCatTime->setEnabled(false);
-    else if (!chkCatDaihiki->isChecked())
-        chkCatTime->setEnabled(true);
+    applyExclusions(ParcelOption::CatCool);
     RecalcCat();
 }
 
 void TfrmMain::chkCatDaihikiClick() {
-    if (chkCatDaihiki->isChecked())
-        chkCatTime->setEnabled(false);
-    else if (!chkCatCool->isChecked())
-        chkCatTime->setEnabled(true);
+    applyExclusions(ParcelOption::CatDaihiki);
     RecalcCat();
 }
 
@@ -735,9 +740,8 @@ void TfrmMain::chkCatFukusuClick() {
 }
 
 // ---------------------------------------------------------------------------
-// The cash-on-delivery amount, in units of 10,000 yen. Above 5 registration
-// is required, above 30 クロネコ takes no cash on delivery, above 200 neither
-// carrier takes the parcel; each limit belongs to the band below it. Any
+// The cash-on-delivery amount, in units of 10,000 yen: its bands decide
+// 書留, クロネコ cash on delivery and which carriers take the parcel. Any
 // failure ends the rule silently: the amount is half-typed while it runs.
 
 void TfrmMain::edtDaihikiChange() {
@@ -751,26 +755,23 @@ void TfrmMain::edtDaihikiChange() {
         }
         grpYoupack->setEnabled(true);
         grpCat->setEnabled(true);
-        if (amount > 200) {
+        const ParcelAmountRule rule = parcelAmountRule(amount);
+        if (!rule.catHandles) {
             setChecked(chkCatDaihiki, false);
-            setChecked(chkKakitome, false);
-            showTotal(lblCatTotal, kNotHandled);
-            showTotal(lblYouTotal, kNotHandled);
-            grpYoupack->setEnabled(false);
-            grpCat->setEnabled(false);
-        } else if (amount > 30) {
-            setChecked(chkCatDaihiki, false);
+            if (rule.registered != BoxChange::Keep)
+                setChecked(chkKakitome, rule.registered == BoxChange::Check);
             showTotal(lblCatTotal, kNotHandled);
             grpCat->setEnabled(false);
-            RecalcYoupack();
-        } else if (amount > 5) {
-            setChecked(chkKakitome, true);
-            cashOnDeliveryStep(true);
-        } else if (amount > 0) {
-            cashOnDeliveryStep(true);
-        } else if (amount == 0) {
-            setChecked(chkKakitome, false);
-            cashOnDeliveryStep(false);
+            if (rule.youpackHandles) {
+                RecalcYoupack();
+            } else {
+                showTotal(lblYouTotal, kNotHandled);
+                grpYoupack->setEnabled(false);
+            }
+        } else if (rule.catCashOnDelivery != BoxChange::Keep) {
+            if (rule.registered != BoxChange::Keep)
+                setChecked(chkKakitome, rule.registered == BoxChange::Check);
+            cashOnDeliveryStep(rule.catCashOnDelivery == BoxChange::Check);
         }
     } catch (const std::exception&) {
     }

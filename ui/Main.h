@@ -19,6 +19,8 @@
 #include <map>
 #include <string>
 
+#include "ParcelRules.h"
+
 class QAction;
 class QComboBox;
 class QGroupBox;
@@ -156,6 +158,11 @@ class TfrmMain : public QMainWindow {
 
     // Sets a box as a rule does: its own rule runs when its state changes.
     void setChecked(TActiveColorCheckBox* box, bool checked);
+    // The box of an option; checking it disables the options it excludes,
+    // unchecking it enables those that nothing else holds disabled.
+    TActiveColorCheckBox* optionBox(ParcelOption option) const;
+    void applyExclusions(ParcelOption option);
+    bool mayEnable(ParcelOption option) const;
     // Sets an edit's text as a rule does: its change rule runs on a change.
     void setEditText(TRightEdit* edit, const QString& text);
     // Connects a user event to a rule through runReported.

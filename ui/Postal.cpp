@@ -41,14 +41,8 @@ constexpr int kDockOffset = 210;
 constexpr int kTotalRight = 181;
 constexpr int kTotalTop = 103;
 constexpr int kTotalHeight = 19;
-// Rows up to " 250g以下" can have 市内特別.
-constexpr int kLastInCityRow = 9;
-// An amount above this many 万円 needs 書留; above the limit it is refused.
-constexpr float kRegisteredAbove = 5;
-constexpr float kAmountLimit = 200;
 
 const QString kNotAvailable = QStringLiteral("取扱不可");
-const QString kAmountLimitMessage = QStringLiteral("代引き可能な金額の上限は200万円です。");
 
 // Colours of a weight row that is not drawn selected: the two headings
 // stand out, the rows under each heading share a pale band.
@@ -282,7 +276,7 @@ void TfrmPostal::FormCloseQuery() {
 // The weight list.
 
 void TfrmPostal::cmbWeightNormalClick() {
-    if (cmbWeightNormal->currentIndex() <= kLastInCityRow) {
+    if (inCityAvailable(cmbWeightNormal->currentIndex())) {
         chkInCity->setEnabled(true);
     } else {
         setChecked(chkInCity, false);
@@ -385,17 +379,66 @@ void TfrmPostal::setChecked(TActiveColorCheckBox* box, bool checked) {
     (this->*clickRules_.at(box))();
 }
 
+TActiveColorCheckBox* TfrmPostal::optionBox(LetterOption option) const {
+    switch (option) {
+    case LetterOption::InCity:
+        return chkInCity;
+    case LetterOption::Sokutatsu:
+        return chkSokutatsu;
+    case LetterOption::Haitatsu:
+        return chkHaitatsu;
+    case LetterOption::Morning10:
+        return chk10clock;
+    case LetterOption::KaniKakitome:
+        return chkKaniKakitome;
+    case LetterOption::Kakitome:
+        return chkKakitome;
+    case LetterOption::Gentei:
+        return chkGentei;
+    case LetterOption::Daihiki:
+        return chkDaihiki;
+    }
+    return nullptr;
+}
+
+TActiveColorCheckBox* TfrmPostal::optionBox(BookOption option) const {
+    switch (option) {
+    case BookOption::Cyaku:
+        return chkB_Cyaku;
+    case BookOption::Sokutatsu:
+        return chkB_Sokutatsu;
+    case BookOption::Shitei:
+        return chkB_Shitei;
+    case BookOption::Kani:
+        return chkB_Kani;
+    case BookOption::Kakitome:
+        return chkB_Kakitome;
+    case BookOption::Daihiki:
+        return chkB_Daihiki;
+    }
+    return nullptr;
+}
+
+template <typename Option> void TfrmPostal::disableExcluded(Option option) {
+    for (Option other : excludedBy(option))
+        optionBox(other)->setEnabled(false);
+}
+
 // ---------------------------------------------------------------------------
-// Rules of the 普通郵便 page.
+// Rules of the 普通郵便 page. Checking a box disables the options it
+// excludes; unchecking one enables them again as each rule says.
 
 void TfrmPostal::chkInCityClick() {
-    chkGentei->setEnabled(!chkInCity->isChecked());
+    if (chkInCity->isChecked())
+        disableExcluded(LetterOption::InCity);
+    else
+        chkGentei->setEnabled(true);
     RefreshLetterMail();
 }
 
 void TfrmPostal::chkSokutatsuClick() {
     if (chkSokutatsu->isChecked())
-        chk10clock->setEnabled(false);
+        disableExcluded(LetterOption::Sokutatsu);
     else if (!chkHaitatsu->isChecked() && !chkKaniKakitome->isChecked() && !chkGentei->isChecked())
         chk10clock->setEnabled(true);
     RefreshLetterMail();
@@ -403,8 +446,7 @@ void TfrmPostal::chkSokutatsuClick() {
 
 void TfrmPostal::chkHaitatsuClick() {
     if (chkHaitatsu->isChecked()) {
-        for (QWidget* b : {chk10clock, chkKaniKakitome, chkKakitome, chkGentei, chkDaihiki})
-            b->setEnabled(false);
+        disableExcluded(LetterOption::Haitatsu);
     } else {
         if (!chkSokutatsu->isChecked())
             chk10clock->setEnabled(true);
@@ -416,8 +458,7 @@ void TfrmPostal::chkHaitatsuClick() {
 
 void TfrmPostal::chk10clockClick() {
     if (chk10clock->isChecked()) {
-        for (QWidget* b : {chkSokutatsu, chkHaitatsu, chkKaniKakitome, chkGentei})
-            b->setEnabled(false);
+        disableExcluded(LetterOption::Morning10);
     } else if (chkKakitome->isChecked()) {
         chkSokutatsu->setEnabled(true);
         chkGentei->setEnabled(true);
@@ -433,8 +474,7 @@ void TfrmPostal::chk10clockClick() {
 
 void TfrmPostal::chkKaniKakitomeClick() {
     if (chkKaniKakitome->isChecked()) {
-        for (QWidget* b : {chkHaitatsu, chk10clock, chkKakitome, chkGentei})
-            b->setEnabled(false);
+        disableExcluded(LetterOption::KaniKakitome);
     } else {
         if (!chkSokutatsu->isChecked())
             chk10clock->setEnabled(true);
@@ -446,8 +486,7 @@ void TfrmPostal::chkKaniKakitomeClick() {
 
 void TfrmPostal::chkKakitomeClick() {
     if (chkKakitome->isChecked()) {
-        chkHaitatsu->setEnabled(false);
-        chkKaniKakitome->setEnabled(false);
+        disableExcluded(LetterOption::Kakitome);
     } else if (chk10clock->isChecked()) {
         // 翌朝10時 keeps the boxes it disabled.
     } else if (chkDaihiki->isChecked()) {
@@ -464,12 +503,14 @@ void TfrmPostal::chkKakitomeClick() {
 
 void TfrmPostal::chkGenteiClick() {
     if (chkGentei->isChecked()) {
-        for (QWidget* b : {chkInCity, chkHaitatsu, chk10clock, chkKaniKakitome})
-            b->setEnabled(false);
+        // 本人限定受取 needs 書留, which is checked before 代金引換 goes.
+        for (LetterOption other : excludedBy(LetterOption::Gentei))
+            if (other != LetterOption::Daihiki)
+                optionBox(other)->setEnabled(false);
         setChecked(chkKakitome, true);
         chkDaihiki->setEnabled(false);
     } else {
-        chkInCity->setEnabled(cmbWeightNormal->currentIndex() <= kLastInCityRow);
+        chkInCity->setEnabled(inCityAvailable(cmbWeightNormal->currentIndex()));
         if (!chkSokutatsu->isChecked())
             chk10clock->setEnabled(true);
         chkHaitatsu->setEnabled(true);
@@ -482,10 +523,9 @@ void TfrmPostal::chkGenteiClick() {
 
 void TfrmPostal::chkDaihikiClick() {
     if (chkDaihiki->isChecked()) {
-        chkHaitatsu->setEnabled(false);
-        chkGentei->setEnabled(false);
+        disableExcluded(LetterOption::Daihiki);
         // Throws when the amount is not a number: the refresh is skipped.
-        if (toSingle(edtDaihiki->text().toStdString()) > kRegisteredAbove)
+        if (postalRegisteredRequired(toSingle(edtDaihiki->text().toStdString())))
             setChecked(chkKakitome, true);
     } else if (chk10clock->isChecked() || chkKaniKakitome->isChecked()) {
         // Those keep the boxes they disabled.
@@ -502,15 +542,18 @@ void TfrmPostal::chkDaihikiClick() {
 // Rules of the 冊子小包 page.
 
 void TfrmPostal::chkB_CyakuClick() {
-    const bool on = chkB_Cyaku->isChecked();
-    chkB_Shitei->setEnabled(!on);
-    chkB_Daihiki->setEnabled(!on);
+    if (chkB_Cyaku->isChecked()) {
+        disableExcluded(BookOption::Cyaku);
+    } else {
+        chkB_Shitei->setEnabled(true);
+        chkB_Daihiki->setEnabled(true);
+    }
     RefreshBookParcel();
 }
 
 void TfrmPostal::chkB_SokutatsuClick() {
     if (chkB_Sokutatsu->isChecked())
-        chkB_Shitei->setEnabled(false);
+        disableExcluded(BookOption::Sokutatsu);
     else if (!chkB_Cyaku->isChecked())
         chkB_Shitei->setEnabled(true);
     RefreshBookParcel();
@@ -518,8 +561,7 @@ void TfrmPostal::chkB_SokutatsuClick() {
 
 void TfrmPostal::chkB_ShiteiClick() {
     if (chkB_Shitei->isChecked()) {
-        chkB_Cyaku->setEnabled(false);
-        chkB_Sokutatsu->setEnabled(false);
+        disableExcluded(BookOption::Shitei);
     } else {
         if (!chkB_Daihiki->isChecked())
             chkB_Cyaku->setEnabled(true);
@@ -529,17 +571,26 @@ void TfrmPostal::chkB_ShiteiClick() {
 }
 
 void TfrmPostal::chkB_KaniClick() {
-    chkB_Kakitome->setEnabled(!chkB_Kani->isChecked());
+    if (chkB_Kani->isChecked())
+        disableExcluded(BookOption::Kani);
+    else
+        chkB_Kakitome->setEnabled(true);
     RefreshBookParcel();
 }
 
 void TfrmPostal::chkB_KakitomeClick() {
-    chkB_Kani->setEnabled(!chkB_Kakitome->isChecked());
+    if (chkB_Kakitome->isChecked())
+        disableExcluded(BookOption::Kakitome);
+    else
+        chkB_Kani->setEnabled(true);
     RefreshBookParcel();
 }
 
 void TfrmPostal::chkB_DaihikiClick() {
-    chkB_Cyaku->setEnabled(!chkB_Daihiki->isChecked());
+    if (chkB_Daihiki->isChecked())
+        disableExcluded(BookOption::Daihiki);
+    else
+        chkB_Cyaku->setEnabled(true);
     RefreshBookParcel();
 }
 
@@ -550,13 +601,13 @@ void TfrmPostal::chkB_DaihikiClick() {
 void TfrmPostal::edtDaihikiChange() {
     try {
         const float amount = toSingle(edtDaihiki->text().toStdString());
-        if (amount > kAmountLimit) {
-            platform().showMessage(this, kAmountLimitMessage);
+        if (postalAmountRefused(amount)) {
+            platform().showMessage(this, QString::fromUtf8(postalAmountLimitMessage()));
             // The new text runs this rule again, which clears both 書留.
             edtDaihiki->setText(QStringLiteral("0"));
             return;
         }
-        const bool registered = amount > kRegisteredAbove;
+        const bool registered = postalRegisteredRequired(amount);
         setChecked(chkKakitome, registered);
         setChecked(chkB_Kakitome, registered);
         RefreshLetterMail();

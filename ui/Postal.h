@@ -12,6 +12,8 @@
 // changed, so the box tables apply one event at a time and nest. A failed
 // quote throws through the rules to the slot that received the user event,
 // which reports it once; nothing is thrown through a Qt signal emission.
+#include "ParcelRules.h"
+
 #include <QWidget>
 
 #include <map>
@@ -103,6 +105,10 @@ class TfrmPostal : public QWidget {
 
     // Sets a box as a rule does: its own rule runs when its state changes.
     void setChecked(TActiveColorCheckBox* box, bool checked);
+    // The box of an option, and disabling what a checked option excludes.
+    TActiveColorCheckBox* optionBox(LetterOption option) const;
+    TActiveColorCheckBox* optionBox(BookOption option) const;
+    template <typename Option> void disableExcluded(Option option);
     void onUserEvent(Rule rule);
     void showTotal(QLabel* label, const QString& text);
     bool isFreePageSurface(QWidget* page, const QPoint& pos) const;

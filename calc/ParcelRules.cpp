@@ -1,0 +1,324 @@
+#include "ParcelRules.h"
+
+#include "NumberText.h"
+
+#include <algorithm>
+#include <array>
+#include <utility>
+
+namespace hakomaru {
+namespace {
+
+// Heaviest weight row and largest size row that クール takes: "15kg以下"
+// and "120cm以下".
+constexpr int kLastCoolWeightRow = 8;
+constexpr int kLastCoolSizeRow = 3;
+// Heaviest postal weight row with 市内特別: " 250g以下".
+constexpr int kLastInCityRow = 9;
+
+template <typename Option> using Pair = std::pair<Option, Option>;
+
+// Options that are never checked together. Checking either disables the
+// other.
+constexpr std::array<Pair<ParcelOption>, 7> kParcelExclusions{{
+    {ParcelOption::YouCyaku, ParcelOption::YouShitei},
+    {ParcelOption::YouCyaku, ParcelOption::YouCild},
+    {ParcelOption::YouCyaku, ParcelOption::YouDaihiki},
+    {ParcelOption::YouSokutatsu, ParcelOption::YouShitei},
+    {ParcelOption::YouShitei, ParcelOption::YouCild},
+    {ParcelOption::CatTime, ParcelOption::CatCool},
+    {ParcelOption::CatTime, ParcelOption::CatDaihiki},
+}};
+
+constexpr std::array<Pair<LetterOption>, 12> kLetterExclusions{{
+    {LetterOption::InCity, LetterOption::Gentei},
+    {LetterOption::Sokutatsu, LetterOption::Morning10},
+    {LetterOption::Haitatsu, LetterOption::Morning10},
+    {LetterOption::Haitatsu, LetterOption::KaniKakitome},
+    {LetterOption::Haitatsu, LetterOption::Kakitome},
+    {LetterOption::Haitatsu, LetterOption::Gentei},
+    {LetterOption::Haitatsu, LetterOption::Daihiki},
+    {LetterOption::Morning10, LetterOption::KaniKakitome},
+    {LetterOption::Morning10, LetterOption::Gentei},
+    {LetterOption::KaniKakitome, LetterOption::Kakitome},
+    {LetterOption::KaniKakitome, LetterOption::Gentei},
+    {LetterOption::Gentei, LetterOption::Daihiki},
+}};
+
+constexpr std::array<Pair<BookOption>, 4> kBookExclusions{{
+    {BookOption::Cyaku, BookOption::Shitei},
+    {BookOption::Cyaku, BookOption::Daihiki},
+    {BookOption::Sokutatsu, BookOption::Shitei},
+    {BookOption::Kani, BookOption::Kakitome},
+}};
+
+template <typename Option, size_t N>
+std::vector<Option> partners(const std::array<Pair<Option>, N>& pairs, Option option) {
+    std::vector<Option> found;
+    for (const auto& [a, b] : pairs) {
+        if (a == option)
+            found.push_back(b);
+        else if (b == option)
+            found.push_back(a);
+    }
+    return found;
+}
+
+// The chosen options in the order the window lists them, each with whether
+// a rule (not the person) added it.
+template <typename Option> struct Chosen {
+    Option option;
+    bool added = false;
+};
+
+// Refuses the first two chosen options that exclude each other.
+template <typename Option, size_t N>
+void refuseExclusions(const std::array<Pair<Option>, N>& pairs,
+                      const std::vector<Chosen<Option>>& chosen, std::string_view addedBecause) {
+    for (size_t i = 0; i < chosen.size(); ++i)
+        for (size_t j = i + 1; j < chosen.size(); ++j) {
+            const auto others = partners(pairs, chosen[i].option);
+            if (std::find(others.begin(), others.end(), chosen[j].option) == others.end())
+                continue;
+            const bool added = chosen[i].added || chosen[j].added;
+            throw SelectionRefused(std::string(optionName(chosen[i].option)) + " と " +
+                                   std::string(optionName(chosen[j].option)) +
+                                   " は一緒に選べません" +
+                                   (added ? std::string(addedBecause) : std::string()));
+        }
+}
+
+// The amount as the window's edit holds it: an empty edit holds "0".
+float amountOf(std::string& text) {
+    if (text.empty())
+        text = "0";
+    return toSingle(text);
+}
+
+constexpr std::string_view kRegisteredByAmount = "（代引金額が5万円を超えると書留が付きます）";
+
+} // namespace
+
+ParcelAmountRule parcelAmountRule(float amount) {
+    ParcelAmountRule rule;
+    if (amount > kParcelAmountLimit) {
+        rule.youpackHandles = false;
+        rule.catHandles = false;
+        rule.registered = BoxChange::Uncheck;
+        rule.catCashOnDelivery = BoxChange::Uncheck;
+    } else if (amount > kCatCodLimit) {
+        rule.catHandles = false;
+        rule.catCashOnDelivery = BoxChange::Uncheck;
+    } else if (amount > kRegisteredAbove) {
+        rule.registered = BoxChange::Check;
+        rule.catCashOnDelivery = BoxChange::Check;
+    } else if (amount > 0) {
+        rule.catCashOnDelivery = BoxChange::Check;
+    } else if (amount == 0) {
+        rule.registered = BoxChange::Uncheck;
+        rule.catCashOnDelivery = BoxChange::Uncheck;
+    }
+    return rule;
+}
+
+bool postalAmountRefused(float amount) {
+    return amount > kPostalAmountLimit;
+}
+
+bool postalRegisteredRequired(float amount) {
+    return amount > kRegisteredAbove;
+}
+
+std::string_view postalAmountLimitMessage() {
+    return "代引き可能な金額の上限は200万円です。";
+}
+
+bool coolAvailable(int weightRow, int sizeRow) {
+    return weightRow <= kLastCoolWeightRow && sizeRow <= kLastCoolSizeRow;
+}
+
+bool inCityAvailable(int postalWeightRow) {
+    return postalWeightRow <= kLastInCityRow;
+}
+
+std::vector<ParcelOption> excludedBy(ParcelOption option) {
+    return partners(kParcelExclusions, option);
+}
+
+std::vector<LetterOption> excludedBy(LetterOption option) {
+    return partners(kLetterExclusions, option);
+}
+
+std::vector<BookOption> excludedBy(BookOption option) {
+    return partners(kBookExclusions, option);
+}
+
+std::string_view optionName(ParcelOption option) {
+    switch (option) {
+    case ParcelOption::YouCyaku:
+        return "送料着払い";
+    case ParcelOption::YouSokutatsu:
+        return "速達";
+    case ParcelOption::YouShitei:
+        return "配達日指定";
+    case ParcelOption::Kakitome:
+        return "書留";
+    case ParcelOption::YouCild:
+        return "チルド";
+    case ParcelOption::YouDaihiki:
+        return "ゆうパック 代金引換";
+    case ParcelOption::CatHome:
+        return "自宅や会社で荷物を渡す";
+    case ParcelOption::CatTime:
+        return "タイムサービス";
+    case ParcelOption::CatCool:
+        return "クール";
+    case ParcelOption::CatDaihiki:
+        return "クロネコ 代金引換";
+    case ParcelOption::CatFukusu:
+        return "複数口";
+    }
+    return {};
+}
+
+std::string_view optionName(LetterOption option) {
+    switch (option) {
+    case LetterOption::InCity:
+        return "市内特別";
+    case LetterOption::Sokutatsu:
+        return "速達";
+    case LetterOption::Haitatsu:
+        return "配達記録";
+    case LetterOption::Morning10:
+        return "翌朝10時";
+    case LetterOption::KaniKakitome:
+        return "簡易書留";
+    case LetterOption::Kakitome:
+        return "書留";
+    case LetterOption::Gentei:
+        return "本人限定受取";
+    case LetterOption::Daihiki:
+        return "代金引換";
+    }
+    return {};
+}
+
+std::string_view optionName(BookOption option) {
+    switch (option) {
+    case BookOption::Cyaku:
+        return "着払い";
+    case BookOption::Sokutatsu:
+        return "速達";
+    case BookOption::Shitei:
+        return "配達日指定";
+    case BookOption::Kani:
+        return "簡易書留";
+    case BookOption::Kakitome:
+        return "書留";
+    case BookOption::Daihiki:
+        return "代金引換";
+    }
+    return {};
+}
+
+ParcelAvailability applyMainWindowRules(TYoupackRequest& youpack, TCatRequest& cat) {
+    // One amount edit serves both carriers.
+    const float amount = amountOf(youpack.DaihikiText);
+    cat.DaihikiText = youpack.DaihikiText;
+    const ParcelAmountRule rule = parcelAmountRule(amount);
+    const bool registeredAdded = rule.registered == BoxChange::Check && !youpack.Kakitome;
+    if (rule.registered == BoxChange::Check)
+        youpack.Kakitome = true;
+
+    using P = ParcelOption;
+    std::vector<Chosen<P>> chosen;
+    auto choose = [&](bool on, P option, bool added = false) {
+        if (on)
+            chosen.push_back({option, added});
+    };
+    choose(youpack.Cyaku, P::YouCyaku);
+    choose(youpack.Sokutatsu, P::YouSokutatsu);
+    choose(youpack.Shitei, P::YouShitei);
+    choose(youpack.Kakitome, P::Kakitome, registeredAdded);
+    choose(youpack.Cild, P::YouCild);
+    choose(youpack.Daihiki, P::YouDaihiki);
+    choose(cat.Home, P::CatHome);
+    choose(cat.Time, P::CatTime);
+    choose(cat.Cool, P::CatCool);
+    choose(cat.Daihiki, P::CatDaihiki);
+    refuseExclusions(kParcelExclusions, chosen, kRegisteredByAmount);
+    if (cat.Cool && !coolAvailable(cat.WeightRow, cat.SizeRow))
+        throw SelectionRefused("クール は 15kg以下・120cm以下の荷物にだけ選べます");
+    return {rule.youpackHandles, rule.catHandles};
+}
+
+void applyLetterRules(TLetterMailRequest& r) {
+    const float amount = amountOf(r.DaihikiText);
+    if (postalAmountRefused(amount))
+        throw SelectionRefused(std::string(postalAmountLimitMessage()));
+    // The amount checks 書留 above 5, and 本人限定受取 checks it too.
+    const bool byAmount = postalRegisteredRequired(amount) && !r.Kakitome;
+    const bool byGentei = r.Gentei && !r.Kakitome && !byAmount;
+    r.Kakitome = r.Kakitome || byAmount || byGentei;
+
+    using L = LetterOption;
+    std::vector<Chosen<L>> chosen;
+    auto choose = [&](bool on, L option, bool added = false) {
+        if (on)
+            chosen.push_back({option, added});
+    };
+    choose(r.InCity, L::InCity);
+    choose(r.Sokutatsu, L::Sokutatsu);
+    choose(r.Haitatsu, L::Haitatsu);
+    choose(r.Morning10, L::Morning10);
+    choose(r.KaniKakitome, L::KaniKakitome);
+    choose(r.Kakitome, L::Kakitome, byAmount || byGentei);
+    choose(r.Gentei, L::Gentei);
+    choose(r.Daihiki, L::Daihiki);
+    refuseExclusions(kLetterExclusions, chosen,
+                     byAmount ? kRegisteredByAmount : "（本人限定受取には書留が付きます）");
+    if (r.InCity && !inCityAvailable(r.WeightRow))
+        throw SelectionRefused("市内特別 は 250g以下にだけ選べます");
+}
+
+void applyBookRules(TBookParcelRequest& r) {
+    const float amount = amountOf(r.DaihikiText);
+    if (postalAmountRefused(amount))
+        throw SelectionRefused(std::string(postalAmountLimitMessage()));
+    const bool byAmount = postalRegisteredRequired(amount) && !r.Kakitome;
+    r.Kakitome = r.Kakitome || byAmount;
+
+    using B = BookOption;
+    std::vector<Chosen<B>> chosen;
+    auto choose = [&](bool on, B option, bool added = false) {
+        if (on)
+            chosen.push_back({option, added});
+    };
+    choose(r.Cyaku, B::Cyaku);
+    choose(r.Sokutatsu, B::Sokutatsu);
+    choose(r.Shitei, B::Shitei);
+    choose(r.Kani, B::Kani);
+    choose(r.Kakitome, B::Kakitome, byAmount);
+    choose(r.Daihiki, B::Daihiki);
+    refuseExclusions(kBookExclusions, chosen, kRegisteredByAmount);
+}
+
+int parcelCount(const TCatRequest& cat) {
+    if (!cat.Fukusu)
+        return 1;
+    return std::max(1, toWholeNumber(cat.FukusuText));
+}
+
+std::int64_t youpackTotalFor(std::int32_t onePerParcel, int parcels) {
+    return static_cast<std::int64_t>(onePerParcel) * std::max(1, parcels);
+}
+
+CarrierComparison compareCarriers(std::int64_t youpackTotal, std::int64_t catTotal) {
+    if (youpackTotal < catTotal)
+        return {Cheaper::Youpack, catTotal - youpackTotal};
+    if (catTotal < youpackTotal)
+        return {Cheaper::Cat, youpackTotal - catTotal};
+    return {};
+}
+
+} // namespace hakomaru
