@@ -3,18 +3,20 @@
 #include "Catalogues.h"
 #include "ConversionError.h"
 #include "JsonText.h"
-#include "ParcelQuote.h"
-#include "QuoteCat.h"
-#include "QuoteYoupack.h"
+#include "ParcelPricing.h"
 #include "Selections.h"
 #include "Sjis.h"
 #include "UsageError.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <istream>
 #include <optional>
 #include <ostream>
+#include <sstream>
+#include <utility>
 
 namespace hakomaru::cli {
 namespace {
@@ -58,7 +60,6 @@ std::string textCell(std::string_view text) {
 struct ParcelRow {
     TYoupackRequest youpack;
     TCatRequest cat;
-    int parcels = 1; // 複数口: both totals are for this many parcels
 };
 
 struct OptionName {
@@ -127,7 +128,6 @@ void applyOption(ParcelRow& row, std::string_view token) {
             throw UsageError("複数口 には個数を付けてください（例: 複数口=3）");
         row.cat.Fukusu = true;
         row.cat.FukusuText = parcelCountOf(count);
-        row.parcels = std::stoi(row.cat.FukusuText);
         return;
     }
     for (const OptionName& option : optionTable())
@@ -181,39 +181,36 @@ bool isHeader(const CsvRecord& record) {
     return first == "発送地" || first == "from";
 }
 
-// The cells of one output line after the echoed input.
+// The cells of one output line after the echoed input: both carriers as
+// the main window would price the same selections, for the same number of
+// parcels. Throws SelectionRefused for selections the window would refuse.
 std::vector<std::string> pricedCells(const IniStore& tariff, const ParcelRow& row,
                                      std::string& error) {
+    const ParcelPrices p = priceParcel(tariff, row.youpack, row.cat);
     std::vector<std::string> cells;
     cells.push_back(textCell(trimmedCaption(WeightRows()[static_cast<size_t>(row.cat.WeightRow)])));
     cells.push_back(textCell(trimmedCaption(SizeRows()[static_cast<size_t>(row.cat.SizeRow)])));
-
-    std::optional<std::int64_t> you, cat;
-    bool catNotHandled = false;
-    auto fail = [&](std::string_view carrier, const std::exception& e) {
-        error += (error.empty() ? "" : "; ") + std::string(carrier) + ": " + e.what();
+    auto priceCell = [&](std::string_view carrier, const CarrierPrice& price) {
+        if (!price.handled)
+            return textCell("取扱不可");
+        if (!price.total) {
+            error += (error.empty() ? "" : "; ") + std::string(carrier) + ": " + price.error;
+            return std::string();
+        }
+        return std::to_string(*price.total);
     };
-    try {
-        // ゆうパック has no several-parcels rate: n parcels cost n times one.
-        you = static_cast<std::int64_t>(QuoteYoupack(tariff, row.youpack).Total) * row.parcels;
-    } catch (const ConversionError& e) {
-        fail("ゆうパック", e);
-    }
-    try {
-        const TParcelQuote quote = QuoteCat(tariff, row.cat);
-        catNotHandled = quote.NotHandled;
-        if (!catNotHandled)
-            cat = quote.Total;
-    } catch (const ConversionError& e) {
-        fail("クロネコ", e);
-    }
-    cells.push_back(you ? std::to_string(*you) : "");
-    cells.push_back(catNotHandled ? textCell("取扱不可") : cat ? std::to_string(*cat) : "");
-    if (you && cat) {
-        cells.push_back(textCell(*you < *cat ? "ゆうパック" : *cat < *you ? "クロネコ" : "同額"));
-        cells.push_back(std::to_string(*you > *cat ? *you - *cat : *cat - *you));
-    } else if (you && catNotHandled) {
+    cells.push_back(priceCell("ゆうパック", p.you));
+    cells.push_back(priceCell("クロネコ", p.kuro));
+    if (const auto comparison = p.comparison()) {
+        cells.push_back(textCell(comparison->cheaper == Cheaper::Youpack ? "ゆうパック"
+                                 : comparison->cheaper == Cheaper::Cat   ? "クロネコ"
+                                                                         : "同額"));
+        cells.push_back(std::to_string(comparison->difference));
+    } else if (p.you.total && !p.kuro.handled) {
         cells.push_back(textCell("ゆうパック"));
+        cells.push_back("");
+    } else if (p.kuro.total && !p.you.handled) {
+        cells.push_back(textCell("クロネコ"));
         cells.push_back("");
     } else {
         cells.push_back("");
@@ -224,61 +221,81 @@ std::vector<std::string> pricedCells(const IniStore& tariff, const ParcelRow& ro
 
 } // namespace
 
-std::vector<CsvRecord> parseCsv(std::string_view text) {
-    std::vector<CsvRecord> records;
-    size_t line = 1;
-    size_t i = 0;
-    while (i < text.size()) {
+CsvReader::CsvReader(std::istream& in) : in_(*in.rdbuf()) {}
+
+int CsvReader::peek() {
+    return in_.sgetc();
+}
+
+int CsvReader::take() {
+    return in_.sbumpc();
+}
+
+std::optional<CsvRecord> CsvReader::next() {
+    constexpr int kEnd = std::char_traits<char>::eof();
+    while (peek() != kEnd) {
         CsvRecord record;
-        record.line = line;
+        record.line = line_;
         std::string field;
+        size_t bytes = 0;
         bool quotedField = false;
-        bool recordEnded = false;
-        while (!recordEnded) {
-            if (i == text.size()) {
-                recordEnded = true;
+        auto keep = [&](char c) {
+            // A record beyond the limit is read to its end but not kept.
+            if (++bytes > kMaxRecordBytes)
+                record.tooLong = true;
+            else
+                field += c;
+        };
+        for (;;) {
+            const int c = take();
+            if (c == kEnd)
                 break;
-            }
-            const char c = text[i];
             if (quotedField) {
-                if (c == '"' && i + 1 < text.size() && text[i + 1] == '"') {
-                    field += '"';
-                    i += 2;
+                if (c == '"' && peek() == '"') {
+                    take();
+                    keep('"');
                 } else if (c == '"') {
                     quotedField = false;
-                    ++i;
                 } else {
-                    if (c == '\n' || (c == '\r' && !(i + 1 < text.size() && text[i + 1] == '\n')))
-                        ++line;
-                    field += c;
-                    ++i;
+                    if (c == '\n' || (c == '\r' && peek() != '\n'))
+                        ++line_;
+                    keep(static_cast<char>(c));
                 }
                 continue;
             }
             if (c == '"' && field.empty()) {
                 quotedField = true;
-                ++i;
             } else if (c == ',') {
                 record.fields.push_back(std::move(field));
                 field.clear();
-                ++i;
             } else if (c == '\r' || c == '\n') {
-                i += (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ? 2 : 1;
-                ++line;
-                recordEnded = true;
+                if (c == '\r' && peek() == '\n')
+                    take();
+                ++line_;
+                break;
             } else {
                 // A quote inside an unquoted field is taken as it is.
-                field += c;
-                ++i;
+                keep(static_cast<char>(c));
             }
         }
         record.unterminated = quotedField;
         record.fields.push_back(std::move(field));
+        if (record.tooLong)
+            record.fields.clear();
         const bool blank = record.fields.size() == 1 && trimBlanks(record.fields[0]).empty() &&
                            !record.unterminated;
         if (!blank)
-            records.push_back(std::move(record));
+            return record;
     }
+    return std::nullopt;
+}
+
+std::vector<CsvRecord> parseCsv(std::string_view text) {
+    std::istringstream in{std::string(text)};
+    CsvReader reader(in);
+    std::vector<CsvRecord> records;
+    while (auto record = reader.next())
+        records.push_back(std::move(*record));
     return records;
 }
 
@@ -299,53 +316,124 @@ std::string_view optionNames() {
            "(クロネコ), 代金引換 (両方)";
 }
 
-int runCsvComparison(const IniStore& tariff, std::string_view input, std::ostream& out,
-                     const CompareSettings& settings) {
-    // Spreadsheet programs save UTF-8 with a BOM, or Shift-JIS.
-    if (input.starts_with(kBom))
-        input.remove_prefix(kBom.size());
-    std::string decoded;
-    if (!isWellFormedUtf8(input)) {
-        decoded = fromSjis(input);
-        input = decoded;
+namespace {
+
+// The input's encoding, decided by a byte order mark or by the first
+// record that is not plain ASCII.
+class InputDecoder {
+  public:
+    // The record's fields in UTF-8, or the reason it cannot be read.
+    std::optional<std::string> decode(CsvRecord& record) {
+        // Spreadsheet programs save UTF-8 with a byte order mark, or Shift-JIS.
+        if (std::exchange(first_, false) && !record.fields.empty() &&
+            record.fields[0].starts_with(kBom)) {
+            record.fields[0].erase(0, kBom.size());
+            encoding_ = Encoding::Utf8;
+        }
+        for (std::string& field : record.fields) {
+            if (isAscii(field))
+                continue;
+            if (encoding_ == Encoding::Unknown)
+                encoding_ = isWellFormedUtf8(field) ? Encoding::Utf8 : Encoding::Sjis;
+            if (encoding_ == Encoding::Utf8) {
+                if (!isWellFormedUtf8(field))
+                    return refusal(record.line, "UTF-8");
+            } else {
+                std::string decoded = fromSjis(field);
+                if (decoded.find(kReplacement) != std::string::npos)
+                    return refusal(record.line, "Shift-JIS");
+                field = std::move(decoded);
+            }
+        }
+        return std::nullopt;
     }
 
-    std::string text;
-    if (settings.bom)
-        text += kBom;
-    for (size_t i = 0; i < kOutputColumns.size(); ++i)
-        text += std::string(i ? "," : "") + std::string(kOutputColumns[i]);
-    text += "\r\n";
+  private:
+    enum class Encoding { Unknown, Utf8, Sjis };
+    static constexpr std::string_view kReplacement = "\uFFFD";
+    Encoding encoding_ = Encoding::Unknown;
+    bool first_ = true;
 
+    static bool isAscii(std::string_view text) {
+        return std::all_of(text.begin(), text.end(),
+                           [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    }
+    static std::string refusal(size_t line, std::string_view encoding) {
+        return std::to_string(line) + " 行目が " + std::string(encoding) +
+               " として読めません。ファイル全体を UTF-8 か Shift-JIS で保存し直してください";
+    }
+};
+
+void writeCells(std::ostream& out, const std::vector<std::string>& cells) {
+    for (size_t i = 0; i < cells.size(); ++i) {
+        if (i)
+            out << ',';
+        out << cells[i];
+    }
+    out << "\r\n";
+}
+
+} // namespace
+
+int runCsvComparison(const IniStore& tariff, std::istream& in, std::ostream& out,
+                     const CompareSettings& settings) {
+    if (settings.bom)
+        out << kBom;
+    for (size_t i = 0; i < kOutputColumns.size(); ++i)
+        out << (i ? "," : "") << kOutputColumns[i];
+    out << "\r\n";
+
+    InputDecoder decoder;
     bool allPriced = true;
-    const auto records = parseCsv(input);
-    for (size_t r = 0; r < records.size(); ++r) {
-        const CsvRecord& record = records[r];
-        if (r == 0 && isHeader(record))
+    bool first = true;
+    CsvReader reader(in);
+    while (auto next = reader.next()) {
+        CsvRecord& record = *next;
+        if (const auto refused = decoder.decode(record)) {
+            // Every further row would be garbled: one error, and the batch ends.
+            std::vector<std::string> cells(kOutputColumns.size() - 1);
+            cells[0] = std::to_string(record.line);
+            cells.push_back(textCell(*refused));
+            writeCells(out, cells);
+            allPriced = false;
+            break;
+        }
+        if (record.fields.size() == 1 && trimBlanks(record.fields[0]).empty())
+            continue; // a byte order mark alone
+        if (std::exchange(first, false) && isHeader(record))
             continue;
         std::vector<std::string> cells{std::to_string(record.line)};
         for (size_t i = 0; i < kInputColumns; ++i)
             cells.push_back(textCell(i < record.fields.size() ? record.fields[i] : ""));
         std::string error;
         try {
+            if (record.tooLong)
+                throw UsageError("行が長すぎます（" + std::to_string(kMaxRecordBytes / 1024) +
+                                 " KiB まで）");
             if (record.unterminated)
                 throw UsageError("引用符 \" が閉じていません");
             const ParcelRow row = parcelRowOf(record.fields, settings);
             for (std::string& cell : pricedCells(tariff, row, error))
                 cells.push_back(std::move(cell));
-        } catch (const UsageError& e) {
+        } catch (const std::runtime_error& e) {
+            // A bad cell, a selection the window refuses, an amount that is not a number.
             error = e.what();
             cells.resize(kOutputColumns.size() - 1);
         }
         cells.push_back(textCell(error));
         allPriced = allPriced && error.empty();
-        for (size_t i = 0; i < cells.size(); ++i)
-            text += (i ? "," : "") + cells[i];
-        text += "\r\n";
+        writeCells(out, cells);
+        if (!out)
+            break;
     }
-    out.write(text.data(), static_cast<std::streamsize>(text.size()));
     out.flush();
     return allPriced && out ? 0 : 1;
+}
+
+int runCsvComparison(const IniStore& tariff, std::string_view input, std::ostream& out,
+                     const CompareSettings& settings) {
+    std::istringstream in{std::string(input)};
+    return runCsvComparison(tariff, in, out, settings);
 }
 
 } // namespace hakomaru::cli

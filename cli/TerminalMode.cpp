@@ -3,6 +3,7 @@
 #include "Catalogues.h"
 #include "ConversionError.h"
 #include "NumberText.h"
+#include "ParcelPricing.h"
 #include "QuoteCat.h"
 #include "QuotePostal.h"
 #include "QuoteYoupack.h"
@@ -21,12 +22,12 @@ std::string yen(std::int32_t amount) {
     return std::string(kYen) + grouped(amount);
 }
 
-// The difference of two totals can exceed 32 bits.
-std::string yenDifference(std::int64_t a, std::int64_t b) {
-    std::string digits = std::to_string(a > b ? a - b : b - a);
+// Totals for several parcels, and their difference, can exceed 32 bits.
+std::string yenWide(std::int64_t amount) {
+    std::string digits = std::to_string(amount < 0 ? -amount : amount);
     for (size_t i = digits.size(); i > 3; i -= 3)
         digits.insert(i - 3, ",");
-    return std::string(kYen) + digits;
+    return std::string(kYen) + (amount < 0 ? "-" : "") + digits;
 }
 
 std::string_view trimmed(std::string_view caption) {
@@ -101,48 +102,70 @@ std::vector<std::string> detailPieces(std::string_view detail) {
 
 int printParcelComparison(const IniStore& tariff, const TYoupackRequest& youpack,
                           const TCatRequest& cat, std::ostream& out, std::ostream& err) {
+    ParcelPrices p;
+    try {
+        p = priceParcel(tariff, youpack, cat);
+    } catch (const SelectionRefused& refused) {
+        err << kProgram << refused.what() << '\n';
+        return 2;
+    } catch (const ConversionError& error) {
+        err << kProgram << error.what() << '\n';
+        return 2;
+    }
     const auto destinations = PrefectureRows(true);
     out << youpack.FromCaption << " → " << destinations[static_cast<size_t>(cat.ToRow)] << " / "
         << trimmed(WeightRows()[static_cast<size_t>(cat.WeightRow)]) << " / "
-        << trimmed(SizeRows()[static_cast<size_t>(cat.SizeRow)]) << "\n\n";
+        << trimmed(SizeRows()[static_cast<size_t>(cat.SizeRow)]);
+    if (p.parcels > 1)
+        out << " / " << p.parcels << " 個";
+    out << "\n\n";
 
-    const auto you = tryQuote("ゆうパック", err, [&] { return QuoteYoupack(tariff, youpack); });
-    const auto kuro = tryQuote("クロネコ", err, [&] { return QuoteCat(tariff, cat); });
-
+    auto printCarrier = [&](std::string_view carrier, const CarrierPrice& price) {
+        if (!price.handled) {
+            out << kNotHandled << '\n';
+        } else if (!price.quote) {
+            err << kProgram << carrier << ": " << price.error << '\n';
+            out << "計算できません\n";
+        } else {
+            out << yenWide(*price.total);
+            if (p.parcels > 1)
+                out << "（" << p.parcels << " 個分）";
+            out << '\n';
+            printPieces(out, price.quote->Detail);
+        }
+    };
     // The caption names the zone even when the fee cannot be read.
-    out << (you ? you->Caption : YoupackCaption(tariff, youpack.FromCaption, youpack.ToRow))
+    out << (p.you.quote ? p.you.quote->Caption
+                        : YoupackCaption(tariff, youpack.FromCaption, youpack.ToRow))
         << ": ";
-    if (you) {
-        out << yen(you->Total) << '\n';
-        printPieces(out, you->Detail);
-    } else {
-        out << "計算できません\n";
-    }
+    printCarrier("ゆうパック", p.you);
     out << "クロネコ: ";
-    if (!kuro)
-        out << "計算できません\n";
-    else if (kuro->NotHandled)
-        out << kNotHandled << '\n';
-    else {
-        out << yen(kuro->Total) << '\n';
-        printPieces(out, kuro->Detail);
-    }
+    printCarrier("クロネコ", p.kuro);
 
     out << '\n';
-    if (you && kuro && kuro->NotHandled) {
-        out << "クロネコは取扱不可です\n";
-    } else if (you && kuro) {
-        if (you->Total == kuro->Total)
+    if (const auto comparison = p.comparison()) {
+        if (comparison->cheaper == Cheaper::Same)
             out << "どちらも同じ料金です\n";
         else
-            out << (you->Total < kuro->Total ? "ゆうパック" : "クロネコ") << "のほうが "
-                << yenDifference(you->Total, kuro->Total) << " 安い\n";
+            out << (comparison->cheaper == Cheaper::Youpack ? "ゆうパック" : "クロネコ")
+                << "のほうが " << yenWide(comparison->difference) << " 安い\n";
+    } else if (p.you.total && !p.kuro.handled) {
+        out << "クロネコは取扱不可です\n";
+    } else if (p.kuro.total && !p.you.handled) {
+        out << "ゆうパックは取扱不可です\n";
     }
-    return you && kuro ? 0 : 1;
+    const bool failed = (p.you.handled && !p.you.quote) || (p.kuro.handled && !p.kuro.quote);
+    return failed ? 1 : 0;
 }
 
-int printLetterMail(const IniStore& tariff, const TLetterMailRequest& request, std::ostream& out,
+int printLetterMail(const IniStore& tariff, TLetterMailRequest request, std::ostream& out,
                     std::ostream& err) {
+    try {
+        applyLetterRules(request);
+    } catch (const std::runtime_error& refused) {
+        err << kProgram << refused.what() << '\n';
+        return 2;
+    }
     try {
         const TPostalQuote quote = QuoteLetterMail(tariff, request);
         // Rows 0 and 3 are the headings "定形" and "定形外・冊子小包" themselves.
@@ -156,8 +179,14 @@ int printLetterMail(const IniStore& tariff, const TLetterMailRequest& request, s
     }
 }
 
-int printBookParcel(const IniStore& tariff, const TBookParcelRequest& request, std::ostream& out,
+int printBookParcel(const IniStore& tariff, TBookParcelRequest request, std::ostream& out,
                     std::ostream& err) {
+    try {
+        applyBookRules(request);
+    } catch (const std::runtime_error& refused) {
+        err << kProgram << refused.what() << '\n';
+        return 2;
+    }
     try {
         const TPostalQuote quote = QuoteBookParcel(tariff, request);
         printPostal(out, "冊子小包 " + postalWeightTitle(request.WeightRow), quote);

@@ -13,15 +13,20 @@
 
 namespace hakomaru::cli {
 
-// Both carriers for one parcel, and which is cheaper. Returns 0, or 1 when
-// either quote failed.
+// Both carriers for one parcel, or for the same number of parcels, as the
+// main window would price the same selections, and which is cheaper.
+// Returns 0; 1 when a quote failed; 2, with the reason on `err`, for
+// selections the window would not allow.
 int printParcelComparison(const IniStore& tariff, const TYoupackRequest& youpack,
                           const TCatRequest& cat, std::ostream& out, std::ostream& err);
 
-// One item of letter mail, or one book parcel. Returns 0, or 1 on failure.
-int printLetterMail(const IniStore& tariff, const TLetterMailRequest& request, std::ostream& out,
+// One item of letter mail, or one book parcel, as the postal window would
+// price the same selections (書留 added above an amount of 5 and with
+// 本人限定受取). Returns 0; 1 when the quote failed; 2, with the reason on
+// `err`, for selections the window would not allow.
+int printLetterMail(const IniStore& tariff, TLetterMailRequest request, std::ostream& out,
                     std::ostream& err);
-int printBookParcel(const IniStore& tariff, const TBookParcelRequest& request, std::ostream& out,
+int printBookParcel(const IniStore& tariff, TBookParcelRequest request, std::ostream& out,
                     std::ostream& err);
 
 // The pieces of a detail text, one per element: the text is cut at its line

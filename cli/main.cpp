@@ -11,8 +11,7 @@
 
 #include <fstream>
 #include <iostream>
-#include <iterator>
-#include <sstream>
+#include <memory>
 #include <vector>
 
 using namespace hakomaru;
@@ -21,28 +20,25 @@ using namespace hakomaru::cli;
 namespace {
 
 // The CSV input of the batch comparison: a file, or standard input for "-".
-std::optional<std::string> readCsvInput(const std::string& name) {
-    std::ostringstream text;
-    if (name == "-") {
-        text << std::cin.rdbuf();
-        return text.str();
-    }
+// Nothing when the file cannot be opened.
+std::unique_ptr<std::istream> openCsvInput(const std::string& name) {
+    if (name == "-")
+        return std::make_unique<std::istream>(std::cin.rdbuf());
     std::error_code ec;
-    std::ifstream in;
+    auto in = std::make_unique<std::ifstream>();
     if (!std::filesystem::is_directory(name, ec))
-        in.open(name, std::ios::binary);
-    if (!in.is_open()) {
-        std::cerr << "hakomaru-quote: ファイル " << name << " は開けません\n";
-        return std::nullopt;
-    }
-    text << in.rdbuf();
-    return text.str();
+        in->open(name, std::ios::binary);
+    if (!in->is_open())
+        return nullptr;
+    return in;
 }
 
 int compare(const IniStore& tariff, const Invocation& inv) {
-    const auto input = readCsvInput(inv.csv);
-    if (!input)
+    const auto input = openCsvInput(inv.csv);
+    if (!input) {
+        std::cerr << "hakomaru-quote: ファイル " << inv.csv << " は開けません\n";
         return 2;
+    }
     const int status = runCsvComparison(tariff, *input, std::cout, {inv.bom, inv.remittance});
     if (status != 0 && std::cout)
         std::cerr << "hakomaru-quote: 計算できない行があります（エラー列をご覧ください）\n";

@@ -101,9 +101,34 @@ INSTANTIATE_TEST_SUITE_P(
         // Both totals are for two parcels: ゆうパック two times one, クロネコ with its discount.
         RunCase{"SeveralParcelsPricedForAll", "東京,大阪,2,60,,複数口=2\n",
                 "1,東京,大阪,2,60,,複数口=2,2kg以下,60cm以下,2200,1920,クロネコ,280,\r\n"},
-        RunCase{"OptionsBothCarriers", "東京,大阪,2,60,1,\"代金引換・着払, 自宅\"\n",
-                "1,東京,大阪,2,60,1,\"代金引換・着払, 自宅\",2kg以下,60cm以下,1505,1460,"
-                "クロネコ,45,\r\n"},
+        RunCase{"OptionsBothCarriers", "東京,大阪,2,60,1,\"代金引換・速達, 自宅\"\n",
+                "1,東京,大阪,2,60,1,\"代金引換・速達, 自宅\",2kg以下,60cm以下,1790,1460,"
+                "クロネコ,330,\r\n"},
+        // What the window shows for the same selections: 書留 above 5, クロネコ
+        // 取扱不可 above 30, both above 200, and the options it disables.
+        RunCase{"AmountBands", "東京,大阪,2,60,8\n東京,大阪,2,60,50\n東京,大阪,2,60,250\n",
+                "1,東京,大阪,2,60,8,,2kg以下,60cm以下,1460,1060,クロネコ,400,\r\n"
+                "2,東京,大阪,2,60,50,,2kg以下,60cm以下,1100,取扱不可,ゆうパック,,\r\n"
+                "3,東京,大阪,2,60,250,,2kg以下,60cm以下,取扱不可,取扱不可,,,\r\n"},
+        RunCase{"OptionsTheWindowDisables",
+                "東京,大阪,2,60,1,代金引換 着払\n東京,大阪,20kg,140,,クール\n",
+                "1,東京,大阪,2,60,1,代金引換 着払,,,,,,,"
+                "送料着払い と ゆうパック 代金引換 は一緒に選べません\r\n"
+                "2,東京,大阪,20kg,140,,クール,,,,,,,"
+                "クール は 15kg以下・120cm以下の荷物にだけ選べます\r\n",
+                1},
+        // One error for a file not valid in its encoding, and nothing after it.
+        RunCase{"Utf8ThenShiftJis",
+                "東京,大阪,2,60\n" + hakomaru::toSjis("東京,大阪,2,60\n東京,大阪,2,60\n"),
+                "1,東京,大阪,2,60,,,2kg以下,60cm以下,1100,1060,クロネコ,40,\r\n"
+                "2,,,,,,,,,,,,,2 行目が UTF-8 として読めません。ファイル全体を UTF-8 か "
+                "Shift-JIS で保存し直してください\r\n",
+                1},
+        RunCase{"BadShiftJis", hakomaru::toSjis("東京,大阪,2,60\n") + "\x81\x20,x\n",
+                "1,東京,大阪,2,60,,,2kg以下,60cm以下,1100,1060,クロネコ,40,\r\n"
+                "2,,,,,,,,,,,,,2 行目が Shift-JIS として読めません。ファイル全体を UTF-8 か "
+                "Shift-JIS で保存し直してください\r\n",
+                1},
         RunCase{"BadRowDoesNotStopTheBatch", "東京,大坂,2,60\n東京,大阪,2,60\n",
                 "1,東京,大坂,2,60,,,,,,,,,届け先 '大坂' "
                 "は都道府県名ではありません（「同一市内」も選べます）\r\n"

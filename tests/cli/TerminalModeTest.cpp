@@ -64,7 +64,8 @@ TEST(ParcelComparison, SameTotal) {
     you.FromCaption = "東京";
     you.ToRow = 54; // 市内: 600 at 4 kg
     you.WeightRow = 1;
-    you.Daihiki = true; // 250, and no remittance fee without an amount
+    you.Daihiki = true; // 250, and 普通為替 has no remittance fees here
+    you.SokinNo = 0;
     TCatRequest cat;
     cat.FromRow = 14;
     cat.ToRow = 54; // 同一市内: 950 - 100 at 4 kg, 60 cm
@@ -102,6 +103,35 @@ TEST(ParcelComparison, NotHandledAndFailures) {
     EXPECT_EQ(p.status, 1);
     EXPECT_NE(p.out.find("クロネコ: 計算できません\n"), std::string::npos);
     EXPECT_EQ(p.err, "hakomaru-quote: クロネコ: '' は整数ではありません\n");
+}
+
+// Both carriers for the same number of parcels, and selections the window
+// would not allow refused with the reason.
+TEST(ParcelComparison, AsTheWindowWouldShow) {
+    TYoupackRequest you;
+    you.FromCaption = "東京";
+    you.ToRow = 30;
+    TCatRequest cat;
+    cat.FromRow = 14;
+    cat.ToRow = 30;
+    cat.Fukusu = true;
+    cat.FukusuText = "3";
+    auto p = compare(you, cat);
+    EXPECT_EQ(p.status, 0);
+    EXPECT_NE(p.out.find("ゆうパック 第3地帯: ¥3,300（3 個分）\n"), std::string::npos);
+    EXPECT_NE(p.out.find("クロネコのほうが ¥420 安い\n"), std::string::npos);
+
+    cat.Fukusu = false;
+    cat.Time = cat.Cool = true;
+    p = compare(you, cat);
+    EXPECT_EQ(p.status, 2);
+    EXPECT_EQ(p.out, "");
+    EXPECT_EQ(p.err, "hakomaru-quote: タイムサービス と クール は一緒に選べません\n");
+
+    cat.Time = cat.Cool = false;
+    you.DaihikiText = "50";
+    p = compare(you, cat);
+    EXPECT_NE(p.out.find("クロネコ: 取扱不可\n\nクロネコは取扱不可です\n"), std::string::npos);
 }
 
 struct PostalCase {
