@@ -1,6 +1,7 @@
 #include "ParcelRules.h"
 
 #include "NumberText.h"
+#include "QuoteCat.h"
 
 #include <algorithm>
 #include <array>
@@ -125,7 +126,7 @@ bool postalAmountRefused(float amount) {
     return amount > kPostalAmountLimit;
 }
 
-bool postalRegisteredRequired(float amount) {
+bool registeredRequired(float amount) {
     return amount > kRegisteredAbove;
 }
 
@@ -226,30 +227,33 @@ ParcelAvailability applyMainWindowRules(TYoupackRequest& youpack, TCatRequest& c
     const float amount = amountOf(youpack.DaihikiText);
     cat.DaihikiText = youpack.DaihikiText;
     const ParcelAmountRule rule = parcelAmountRule(amount);
-    const bool registeredAdded = rule.registered == BoxChange::Check && !youpack.Kakitome;
-    if (rule.registered == BoxChange::Check)
-        youpack.Kakitome = true;
+    const ParcelAvailability available{
+        rule.youpackHandles, rule.catHandles && !CatNotHandled(cat.WeightRow, cat.SizeRow)};
 
     using P = ParcelOption;
     std::vector<Chosen<P>> chosen;
-    auto choose = [&](bool on, P option, bool added = false) {
+    auto choose = [&](bool on, P option) {
         if (on)
-            chosen.push_back({option, added});
+            chosen.push_back({option});
     };
-    choose(youpack.Cyaku, P::YouCyaku);
-    choose(youpack.Sokutatsu, P::YouSokutatsu);
-    choose(youpack.Shitei, P::YouShitei);
-    choose(youpack.Kakitome, P::Kakitome, registeredAdded);
-    choose(youpack.Cild, P::YouCild);
-    choose(youpack.Daihiki, P::YouDaihiki);
-    choose(cat.Home, P::CatHome);
-    choose(cat.Time, P::CatTime);
-    choose(cat.Cool, P::CatCool);
-    choose(cat.Daihiki, P::CatDaihiki);
-    refuseExclusions(kParcelExclusions, chosen, kRegisteredByAmount);
-    if (cat.Cool && !coolAvailable(cat.WeightRow, cat.SizeRow))
-        throw SelectionRefused("クール は 15kg以下・120cm以下の荷物にだけ選べます");
-    return {rule.youpackHandles, rule.catHandles};
+    if (available.youpack) {
+        if (registeredRequired(amount))
+            youpack.Kakitome = true;
+        choose(youpack.Cyaku, P::YouCyaku);
+        choose(youpack.Sokutatsu, P::YouSokutatsu);
+        choose(youpack.Shitei, P::YouShitei);
+        choose(youpack.Cild, P::YouCild);
+        choose(youpack.Daihiki, P::YouDaihiki);
+    }
+    if (available.cat) {
+        choose(cat.Time, P::CatTime);
+        choose(cat.Cool, P::CatCool);
+        choose(cat.Daihiki, P::CatDaihiki);
+        if (cat.Cool && !coolAvailable(cat.WeightRow, cat.SizeRow))
+            throw SelectionRefused("クール は 15kg以下・120cm以下の荷物にだけ選べます");
+    }
+    refuseExclusions(kParcelExclusions, chosen, {});
+    return available;
 }
 
 void applyLetterRules(TLetterMailRequest& r) {
@@ -257,7 +261,7 @@ void applyLetterRules(TLetterMailRequest& r) {
     if (postalAmountRefused(amount))
         throw SelectionRefused(std::string(postalAmountLimitMessage()));
     // The amount checks 書留 above 5, and 本人限定受取 checks it too.
-    const bool byAmount = postalRegisteredRequired(amount) && !r.Kakitome;
+    const bool byAmount = registeredRequired(amount) && !r.Kakitome;
     const bool byGentei = r.Gentei && !r.Kakitome && !byAmount;
     r.Kakitome = r.Kakitome || byAmount || byGentei;
 
@@ -285,7 +289,7 @@ void applyBookRules(TBookParcelRequest& r) {
     const float amount = amountOf(r.DaihikiText);
     if (postalAmountRefused(amount))
         throw SelectionRefused(std::string(postalAmountLimitMessage()));
-    const bool byAmount = postalRegisteredRequired(amount) && !r.Kakitome;
+    const bool byAmount = registeredRequired(amount) && !r.Kakitome;
     r.Kakitome = r.Kakitome || byAmount;
 
     using B = BookOption;

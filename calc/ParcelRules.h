@@ -36,10 +36,12 @@ struct ParcelAmountRule {
 // A negative amount (it cannot be typed) changes nothing.
 ParcelAmountRule parcelAmountRule(float amount);
 
-// The postal window: an amount above the limit is refused; otherwise both
-// 書留 boxes follow the amount.
+// Above 5 書留 is required: the postal window checks both its 書留 boxes,
+// and the main window checks its 書留 as the amount passes through 5 to 30.
+bool registeredRequired(float amount);
+
+// The postal window refuses an amount above its limit.
 bool postalAmountRefused(float amount);
-bool postalRegisteredRequired(float amount);
 // "代引き可能な金額の上限は200万円です。"
 std::string_view postalAmountLimitMessage();
 
@@ -95,11 +97,13 @@ class SelectionRefused : public std::runtime_error {
 };
 
 // The request records as the window would build them from the same
-// selections: the amount typed first into a fresh window, then the asked
-// options checked one after another. Throws SelectionRefused naming an option
-// the window would have disabled, with the reason, and ConversionError for
-// an amount that is not a number. An option the amount checks (書留 above
-// 5, 本人限定受取's 書留) is added.
+// selections: the amount entered first into a fresh window, then the asked
+// options checked one after another. 書留 is added above an amount of 5
+// (and with 本人限定受取). Options of a carrier that shows 取扱不可 (by
+// the amount, or クロネコ by weight and size) are not looked at: the window
+// disables its whole group. Throws SelectionRefused naming an option the
+// window would have disabled, with the reason, and ConversionError for an
+// amount that is not a number.
 struct ParcelAvailability {
     bool youpack = true; // false: ゆうパック is 取扱不可
     bool cat = true;     // false: クロネコ is 取扱不可

@@ -525,7 +525,7 @@ void TfrmPostal::chkDaihikiClick() {
     if (chkDaihiki->isChecked()) {
         disableExcluded(LetterOption::Daihiki);
         // Throws when the amount is not a number: the refresh is skipped.
-        if (postalRegisteredRequired(toSingle(edtDaihiki->text().toStdString())))
+        if (registeredRequired(toSingle(edtDaihiki->text().toStdString())))
             setChecked(chkKakitome, true);
     } else if (chk10clock->isChecked() || chkKaniKakitome->isChecked()) {
         // Those keep the boxes they disabled.
@@ -607,7 +607,7 @@ void TfrmPostal::edtDaihikiChange() {
             edtDaihiki->setText(QStringLiteral("0"));
             return;
         }
-        const bool registered = postalRegisteredRequired(amount);
+        const bool registered = registeredRequired(amount);
         setChecked(chkKakitome, registered);
         setChecked(chkB_Kakitome, registered);
         RefreshLetterMail();

@@ -36,8 +36,8 @@ TEST(ParcelAmountRule, BandEdges) {
     }
     EXPECT_FALSE(postalAmountRefused(200));
     EXPECT_TRUE(postalAmountRefused(200.1f));
-    EXPECT_FALSE(postalRegisteredRequired(5));
-    EXPECT_TRUE(postalRegisteredRequired(5.1f));
+    EXPECT_FALSE(registeredRequired(5));
+    EXPECT_TRUE(registeredRequired(5.1f));
 }
 
 TEST(RowLimits, CoolAndInCity) {
@@ -70,7 +70,7 @@ TEST(MainWindowRules, RefuseOrAdjust) {
     const WindowCase cases[] = {
         {"plain", "", [](auto&, auto&) {}, ""},
         {"registered_at_5_1", "5.1", [](auto&, auto&) {}, "", true, true, true},
-        {"registered_kept_above_30", "30.1", [](auto&, auto&) {}, "", true, false, false},
+        {"registered_above_30", "30.1", [](auto&, auto&) {}, "", true, false, true},
         {"both_refuse_above_200", "200.1", [](auto&, auto&) {}, "", false, false, false},
         {"time_and_cool", "", [](auto&, TCatRequest& c) { c.Time = c.Cool = true; },
          "タイムサービス と クール は一緒に選べません"},
@@ -84,6 +84,9 @@ TEST(MainWindowRules, RefuseOrAdjust) {
              c.WeightRow = 11;
          },
          "クール は 15kg以下・120cm以下の荷物にだけ選べます"},
+        // A carrier that shows 取扱不可 has its whole group disabled.
+        {"cat_not_handled", "30.1", [](auto&, TCatRequest& c) { c.Time = c.Cool = true; }, "", true,
+         false, true},
     };
     for (const WindowCase& c : cases) {
         SCOPED_TRACE(c.name);

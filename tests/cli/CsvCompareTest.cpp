@@ -108,7 +108,7 @@ INSTANTIATE_TEST_SUITE_P(
         // 取扱不可 above 30, both above 200, and the options it disables.
         RunCase{"AmountBands", "東京,大阪,2,60,8\n東京,大阪,2,60,50\n東京,大阪,2,60,250\n",
                 "1,東京,大阪,2,60,8,,2kg以下,60cm以下,1460,1060,クロネコ,400,\r\n"
-                "2,東京,大阪,2,60,50,,2kg以下,60cm以下,1100,取扱不可,ゆうパック,,\r\n"
+                "2,東京,大阪,2,60,50,,2kg以下,60cm以下,1620,取扱不可,ゆうパック,,\r\n"
                 "3,東京,大阪,2,60,250,,2kg以下,60cm以下,取扱不可,取扱不可,,,\r\n"},
         RunCase{"OptionsTheWindowDisables",
                 "東京,大阪,2,60,1,代金引換 着払\n東京,大阪,20kg,140,,クール\n",
