@@ -23,6 +23,9 @@ inline constexpr float kCatCodLimit = 30;        // above: クロネコ takes no
 inline constexpr float kParcelAmountLimit = 200; // above: neither parcel carrier takes it
 inline constexpr float kPostalAmountLimit = 200; // above: the postal window refuses the amount
 
+// The total text of a carrier or a service that does not take the item.
+inline constexpr std::string_view kNotHandledText = "取扱不可";
+
 // What a rule does to one check box.
 enum class BoxChange { Keep, Check, Uncheck };
 

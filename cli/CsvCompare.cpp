@@ -192,7 +192,7 @@ std::vector<std::string> pricedCells(const IniStore& tariff, const ParcelRow& ro
     cells.push_back(textCell(trimmedCaption(SizeRows()[static_cast<size_t>(row.cat.SizeRow)])));
     auto priceCell = [&](std::string_view carrier, const CarrierPrice& price) {
         if (!price.handled)
-            return textCell("取扱不可");
+            return textCell(kNotHandledText);
         if (!price.total) {
             error += (error.empty() ? "" : "; ") + std::string(carrier) + ": " + price.error;
             return std::string();

@@ -15,7 +15,7 @@
 namespace hakomaru::cli {
 namespace {
 
-constexpr std::string_view kNotHandled = "取扱不可";
+constexpr std::string_view kNotHandled = kNotHandledText;
 constexpr std::string_view kProgram = "hakomaru-quote: ";
 
 std::string yen(std::int32_t amount) {

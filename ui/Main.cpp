@@ -46,7 +46,7 @@ constexpr int kClientHeightNoExplain = 237;
 constexpr int kYouTotalRight = 181;
 constexpr int kCatTotalRight = 177;
 
-const QString kNotHandled = QStringLiteral("取扱不可");
+const QString kNotHandled = QString::fromUtf8(kNotHandledText);
 
 TActiveColorCheckBox* box(QWidget* parent, const char* name, const char* caption, int left, int top,
                           int width, int height) {

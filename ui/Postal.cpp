@@ -42,7 +42,7 @@ constexpr int kTotalRight = 181;
 constexpr int kTotalTop = 103;
 constexpr int kTotalHeight = 19;
 
-const QString kNotAvailable = QStringLiteral("取扱不可");
+const QString kNotAvailable = QString::fromUtf8(kNotHandledText);
 
 // Colours of a weight row that is not drawn selected: the two headings
 // stand out, the rows under each heading share a pale band.
