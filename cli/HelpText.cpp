@@ -47,6 +47,10 @@ std::string_view helpText() {
   --cat-cool         クール (cool delivery)
   --cat-daihiki      代金引換 (cash on delivery)
   --fukusu N         複数口: 同じ届け先へ N 個 (several parcels, 1-999)
+ ウィンドウと同じ規則で計算します (priced as the window would): 代引金額が
+ 5 を超えると書留付き、30 を超えるとクロネコは取扱不可、200 を超えると両社とも
+ 取扱不可。ウィンドウで選べない組み合わせ (タイムサービスとクールなど) は
+ 理由を示して断ります。--fukusu N のときは両社とも N 個分の料金です。
 
 普通郵便 (letter):
   --weight 重さ      80g, 1.2kg, 250; 単位なしは g (grams)
@@ -75,7 +79,8 @@ std::string_view helpText() {
                        自宅 タイムサービス クール 複数口=N (クロネコ)
                        代金引換 (両方; 金額は代引金額、書留の申告額も同じ)
                      複数口=N のとき両社とも N 個分の料金です。
-                     入力は UTF-8 (BOM 可) か Shift-JIS。
+                     入力は UTF-8 (BOM 可) か Shift-JIS。読めない行があれば
+                     その行番号と文字コードを示して止まります。
   --no-bom           出力の先頭に BOM を付けない (default: UTF-8 with BOM)
   --sokin N          ゆうパック代引の送金方法 0-8 (default 8)
   出力の列 (output columns):
