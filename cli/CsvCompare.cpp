@@ -333,7 +333,8 @@ class InputDecoder {
         for (std::string& field : record.fields) {
             if (isAscii(field))
                 continue;
-            if (encoding_ == Encoding::Unknown)
+            const bool guessed = encoding_ == Encoding::Unknown;
+            if (guessed)
                 encoding_ = isWellFormedUtf8(field) ? Encoding::Utf8 : Encoding::Sjis;
             if (encoding_ == Encoding::Utf8) {
                 if (!isWellFormedUtf8(field))
@@ -341,7 +342,7 @@ class InputDecoder {
             } else {
                 std::string decoded = fromSjis(field);
                 if (decoded.find(kReplacement) != std::string::npos)
-                    return refusal(record.line, "Shift-JIS");
+                    return refusal(record.line, guessed ? "UTF-8 としても Shift-JIS" : "Shift-JIS");
                 field = std::move(decoded);
             }
         }
