@@ -620,9 +620,6 @@ void TfrmMain::setEditText(TRightEdit* edit, const QString& text) {
         edtFukusuChange();
 }
 
-// ---------------------------------------------------------------------------
-// Option rules of ゆうパック: each ends with the ゆうパック recalculation.
-
 TActiveColorCheckBox* TfrmMain::optionBox(ParcelOption option) const {
     switch (option) {
     case ParcelOption::YouCyaku:
@@ -673,6 +670,9 @@ bool TfrmMain::mayEnable(ParcelOption option) const {
         return useCatDaihiki;
     return true;
 }
+
+// ---------------------------------------------------------------------------
+// Option rules of ゆうパック: each ends with the ゆうパック recalculation.
 
 void TfrmMain::chkYouCyakuClick() {
     applyExclusions(ParcelOption::YouCyaku);
