@@ -1,6 +1,6 @@
 // The option rules at their edges: the amount bands, クール and 市内特別 by
-// rows, and N parcels of each carrier. How the quote tool applies them is
-// tested against the real windows (tests/ui/DifferentialTest.cpp).
+// rows. The windows and the quote tool applying them are tested against
+// each other in tests/ui/DifferentialTest.cpp.
 #include "ParcelRules.h"
 
 #include <gtest/gtest.h>
@@ -46,30 +46,6 @@ TEST(RowLimits, CoolAndInCity) {
     EXPECT_FALSE(coolAvailable(0, 4)); // 140cm以下
     EXPECT_TRUE(inCityAvailable(9));   // 250g以下
     EXPECT_FALSE(inCityAvailable(10)); // 500g以下
-}
-
-TEST(Exclusions, AreSymmetric) {
-    for (int i = 0; i <= static_cast<int>(ParcelOption::CatFukusu); ++i)
-        for (ParcelOption other : excludedBy(static_cast<ParcelOption>(i))) {
-            const auto back = excludedBy(other);
-            EXPECT_NE(std::find(back.begin(), back.end(), static_cast<ParcelOption>(i)),
-                      back.end());
-        }
-}
-
-TEST(SeveralParcels, BothCarriersForTheSameCount) {
-    TCatRequest cat;
-    EXPECT_EQ(parcelCount(cat), 1);
-    cat.Fukusu = true;
-    cat.FukusuText = "3";
-    EXPECT_EQ(parcelCount(cat), 3);
-    cat.FukusuText = "0";
-    EXPECT_EQ(parcelCount(cat), 1);
-    EXPECT_EQ(youpackTotalFor(940, 3), 2820);
-    EXPECT_EQ(youpackTotalFor(2147483647, 999), 2147483647LL * 999); // no wrap
-    EXPECT_EQ(compareCarriers(2820, 2280).cheaper, Cheaper::Cat);
-    EXPECT_EQ(compareCarriers(2820, 2280).difference, 540);
-    EXPECT_EQ(compareCarriers(5, 5).cheaper, Cheaper::Same);
 }
 
 } // namespace
