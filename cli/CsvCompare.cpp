@@ -366,12 +366,11 @@ class InputDecoder {
 };
 
 void writeCells(std::ostream& out, const std::vector<std::string>& cells) {
-    for (size_t i = 0; i < cells.size(); ++i) {
-        if (i)
-            out << ',';
-        out << cells[i];
-    }
-    out << "\r\n";
+    std::string line;
+    for (size_t i = 0; i < cells.size(); ++i)
+        line += (i ? "," : "") + cells[i];
+    line += "\r\n";
+    out.write(line.data(), static_cast<std::streamsize>(line.size()));
 }
 
 } // namespace
