@@ -8,7 +8,6 @@
 #include "PostalQuote.h"
 
 #include <cstdint>
-#include <span>
 #include <stdexcept>
 #include <string>
 #include <string_view>
