@@ -5,7 +5,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/build.sh >/dev/null
-command -v import >/dev/null || { echo "needs imagemagick (apt-get install imagemagick)"; exit 1; }
+scripts/setup.sh imagemagick # import and convert
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
