@@ -31,10 +31,6 @@ inline std::string_view trimmed(const char* begin, const char* end) {
     return {begin, static_cast<size_t>(end - begin)};
 }
 
-inline std::string_view trim(std::string_view s) {
-    return trimmed(s.data(), s.data() + s.size());
-}
-
 constexpr unsigned char upperAscii(unsigned char c) {
     return (c >= 'a' && c <= 'z') ? static_cast<unsigned char>(c - 'a' + 'A') : c;
 }

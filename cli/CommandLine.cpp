@@ -233,6 +233,13 @@ Invocation parseCompare(std::span<const std::string_view> args) {
     return inv;
 }
 
+Invocation parseRows(std::span<const std::string_view> args) {
+    Invocation inv;
+    inv.mode = Mode::Rows;
+    readOptions(args, {});
+    return inv;
+}
+
 Invocation parseJsonl(std::span<const std::string_view> args) {
     Invocation inv;
     inv.mode = Mode::Jsonl;
@@ -261,7 +268,8 @@ Invocation parseCommandLine(std::span<const std::string_view> args) {
         subcommands{{"letter", parseLetter},
                     {"book", parseBook},
                     {"check", parseCheck},
-                    {"compare", parseCompare}};
+                    {"compare", parseCompare},
+                    {"rows", parseRows}};
     for (const auto& [name, parse] : subcommands) {
         if (first >= args.size() || args[first] != name)
             continue;

@@ -20,6 +20,7 @@ enum class Mode {
     Book,    // "book": one book parcel
     Check,   // "check": list the problems of a tariff file
     Compare, // "compare": both carriers for every parcel of a CSV file
+    Rows,    // "rows": print the selection lists with their row numbers
 };
 
 struct Invocation {

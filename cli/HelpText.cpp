@@ -19,6 +19,9 @@ std::string_view helpText() {
       CSV の荷物ごとに両社の料金を比べ、CSV で出力します (batch comparison)
   hakomaru-quote check [--tariff FILE]
       料金表ファイルを検査し、問題を行番号付きで示します (check a tariff file)
+  hakomaru-quote rows
+      一覧 (都道府県・重さ・サイズ・郵便の重さ・送金方法) を行番号付きで示します
+      (the lists with the row numbers that requests and --*-row use)
   hakomaru-quote --help
       この説明 (this help)
 
@@ -93,6 +96,58 @@ std::string_view helpText() {
   オプション料金、不明なセクションやキー、Shift-JIS でないファイルなどを
   「ファイル:行: [セクション] キー: 内容」の形で示します。
   終了コード: 0 問題なし, 1 問題あり, 2 ファイルを読めない。
+
+JSON Lines (--jsonl):
+  標準入力の 1 行に 1 つの JSON オブジェクト (one request object per line)。
+  "quote" が種類を選び、ほかのメンバーが計算の入力です。メンバー名は大文字・
+  小文字もこのとおりです (names are case-sensitive)。ないメンバーは既定値:
+  真偽値 (boolean) false、文字列 (string) ""、整数 (integer) 0、SokinNo は 8。
+  行 (row) の番号は hakomaru-quote rows が示します。
+  "youpack" ゆうパック:
+    FromCaption   文字列  発送地の名前、rows のとおり ("東京"; "東京都" は不可)
+    ToRow         整数    届け先の行 (都道府県)
+    WeightRow     整数    重さの行
+    Cyaku Sokutatsu Shitei Kakitome Cild Daihiki
+                  真偽値  着払い, 速達, 配達日指定, 書留, チルド, 代金引換
+    DaihikiText   文字列  代引金額・書留の申告額、万円単位 ("3", "2.5")
+    SokinNo       整数    送金方法の番号 (既定 8)
+  "cat" クロネコ:
+    FromRow ToRow 整数    発送地・届け先の行 (都道府県)
+    WeightRow     整数    重さの行
+    SizeRow       整数    サイズの行
+    Home Time Cool Daihiki Fukusu
+                  真偽値  自宅や会社で渡す, タイムサービス, クール, 代金引換, 複数口
+    DaihikiText   文字列  代引金額、万円単位
+    FukusuText    文字列  複数口の個数 ("3")
+  "letter" 普通郵便:
+    WeightRow     整数    郵便の重さの行
+    InCity Sokutatsu Haitatsu Morning10 KaniKakitome Kakitome Gentei Daihiki
+                  真偽値  市内特別, 速達, 配達記録, 翌朝10時, 簡易書留, 書留,
+                          本人限定受取, 代金引換
+    DaihikiText   文字列  代引金額、万円単位
+    SokinNo       整数    送金方法の番号 (既定 8)
+  "book" 冊子小包:
+    WeightRow     整数    郵便の重さの行
+    Cyaku Sokutatsu Shitei Kani Kakitome Daihiki
+                  真偽値  着払い, 速達, 配達日指定, 簡易書留, 書留, 代金引換
+    DaihikiText   文字列  代引金額、万円単位
+    SokinNo       整数    送金方法の番号 (既定 8)
+  答え (answers), 1 行に 1 つ:
+    youpack, cat  {"Total":整数,"Detail":文字列,"Caption":文字列,"NotHandled":真偽値}
+                  Caption は youpack の地帯、cat は ""。取扱不可は NotHandled true。
+    letter, book  {"State":"Quoted"|"NoQuote"|"NotAvailable","Total":整数,"Detail":文字列}
+                  NoQuote は見出しの行、NotAvailable は取扱不可。
+    計算できない  {"Error":理由}  (youpack は Caption も)
+    要求の誤り    {"InvalidRequest":理由}
+  例 (答えは同梱の開発用料金表 data/Charge.ini のもの):
+    {"quote":"youpack","FromCaption":"東京","ToRow":30,"WeightRow":1,"Shitei":true}
+    → {"Total":1170,"Detail":"送料¥1,110\r\n + 配達日指定¥60\r\n","Caption":"ゆうパック 第4地帯","NotHandled":false}
+    {"quote":"cat","FromRow":14,"ToRow":30,"WeightRow":1,"SizeRow":1,"Home":true}
+    → {"Total":1200,"Detail":"送料¥1,100\r\n + 引取¥100\r\n","Caption":"","NotHandled":false}
+    {"quote":"letter","WeightRow":5,"Sokutatsu":true}
+    → {"State":"Quoted","Total":420,"Detail":"送料¥140 + 速達¥280"}
+    {"quote":"book","WeightRow":10,"Daihiki":true,"DaihikiText":"1"}
+    → {"State":"Quoted","Total":710,"Detail":"送料¥300 + 代引手数料¥260\r\n + 送金手数料¥150\r\n"}
 
 共通 (common):
   --tariff FILE      料金表ファイル (default: Charge.ini beside the program)

@@ -1,11 +1,14 @@
 #include "Selections.h"
 
 #include "Catalogues.h"
+#include "QuotePostal.h"
 #include "UsageError.h"
 
 #include <algorithm>
 #include <charconv>
+#include <iomanip>
 #include <optional>
+#include <ostream>
 #include <span>
 #include <string>
 #include <vector>
@@ -184,6 +187,67 @@ int rowNumberOf(std::string_view text, int rowCount, std::string_view what) {
         throw UsageError(std::string(what) + "の行番号 " + quoted(text) + " は範囲外です（0 から " +
                          std::to_string(rowCount - 1) + " まで）");
     return row;
+}
+
+namespace {
+
+// One list: a title line, then each row as its number and caption, with a
+// note where the row is not an ordinary choice.
+template <typename Note>
+void printList(std::ostream& out, std::string_view title, std::span<const std::string_view> rows,
+               Note note) {
+    out << title << '\n';
+    for (size_t row = 0; row < rows.size(); ++row) {
+        out << std::setw(4) << row << "  " << rows[row];
+        if (const std::string text = note(static_cast<int>(row), rows[row]); !text.empty())
+            out << "  (" << text << ')';
+        out << '\n';
+    }
+    out << '\n';
+}
+
+} // namespace
+
+void printSelectionRows(std::ostream& out) {
+    const auto none = [](int, std::string_view) { return std::string(); };
+    printList(out,
+              "都道府県 (prefectures): cat の FromRow と ToRow、youpack の ToRow。"
+              "youpack の FromCaption は名前 (\"東京\")",
+              PrefectureRows(true), [](int row, std::string_view caption) {
+                  std::string note;
+                  if (IsSeparatorRow(caption))
+                      note = "区切り separator";
+                  if (row >= kSendingRowCount)
+                      note += std::string(note.empty() ? "" : ", ") + "届け先のみ ToRow only";
+                  return note;
+              });
+    printList(out, "重さ (weights): youpack と cat の WeightRow、--weight-row", WeightRows(), none);
+    printList(out, "サイズ (sizes): cat の SizeRow、--size-row", SizeRows(), none);
+    printList(out, "郵便の重さ (postal weights): letter と book の WeightRow、--weight-row",
+              PostalWeightRows(), [](int row, std::string_view) {
+                  // What each kind makes of the row, asked of the calculators
+                  // themselves for the rows they price without the tariff.
+                  const IniStore empty;
+                  TBookParcelRequest book;
+                  book.WeightRow = row;
+                  std::string note;
+                  auto add = [&note](std::string_view text) {
+                      note += std::string(note.empty() ? "" : ", ") + std::string(text);
+                  };
+                  if (!LetterMailReadsNothing(row))
+                      add("letter");
+                  if (!BookParcelReadsNothing(row))
+                      add("book");
+                  else if (!LetterMailReadsNothing(row) &&
+                           QuoteBookParcel(empty, book).State == PostalState::NotAvailable)
+                      add("book は取扱不可 not handled");
+                  return note.empty() ? std::string("見出し heading: 料金なし no quote") : note;
+              });
+    std::vector<std::string_view> methods;
+    for (int method = 0; !RemittanceMethodName(method).empty(); ++method)
+        methods.push_back(RemittanceMethodName(method));
+    printList(out, "送金方法 (remittance methods): SokinNo、--sokin (既定 default 8)", methods,
+              none);
 }
 
 } // namespace hakomaru::cli

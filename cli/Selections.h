@@ -1,6 +1,7 @@
 #pragma once
 // Turns what a person types on the command line into rows of the selection
 // lists. Each function throws UsageError with a message naming the value.
+#include <iosfwd>
 #include <string>
 #include <string_view>
 
@@ -33,5 +34,9 @@ std::string parcelCountOf(std::string_view text);
 // A row given by its number, 0 to rowCount - 1; `what` names the list in
 // the message.
 int rowNumberOf(std::string_view text, int rowCount, std::string_view what);
+
+// "rows": every selection list with its row numbers, as requests and
+// --weight-row, --size-row and --sokin give them.
+void printSelectionRows(std::ostream& out);
 
 } // namespace hakomaru::cli

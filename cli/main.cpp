@@ -4,6 +4,7 @@
 #include "HelpText.h"
 #include "JsonlBatch.h"
 #include "ProgramPath.h"
+#include "Selections.h"
 #include "Tariff.h"
 #include "TariffCheck.h"
 #include "TerminalMode.h"
@@ -51,8 +52,16 @@ int quote(const Invocation& inv, const char* argv0) {
     // the program reads as empty when it is missing, as in the windows.
     std::error_code ec;
     const auto path = inv.tariff ? *inv.tariff : tariffPathIn(programDirectory(argv0));
-    if (inv.mode == Mode::Check)
-        return runTariffCheck(path, std::cout, std::cerr);
+    if (inv.mode == Mode::Check) {
+        // The default tariff is named as the file it leads to: the Debian
+        // package's Charge.ini beside the program is a link to
+        // /etc/hakomaru/Charge.ini, the file a user edits.
+        std::filesystem::path named = path;
+        if (!inv.tariff)
+            if (auto resolved = std::filesystem::weakly_canonical(path, ec); !ec)
+                named = resolved;
+        return runTariffCheck(named, std::cout, std::cerr);
+    }
     if (!std::filesystem::is_regular_file(path, ec)) {
         std::cerr << "hakomaru-quote: ファイル " << path.string() << " は開けません\n";
         if (inv.tariff)
@@ -72,6 +81,7 @@ int quote(const Invocation& inv, const char* argv0) {
     case Mode::Compare:
         return compare(tariff, inv);
     case Mode::Check:
+    case Mode::Rows:
     case Mode::Help:
         break;
     }
@@ -94,6 +104,8 @@ int main(int argc, char** argv) {
     int status = 0;
     if (inv.mode == Mode::Help)
         std::cout << helpText();
+    else if (inv.mode == Mode::Rows)
+        printSelectionRows(std::cout);
     else
         status = quote(inv, argv[0]);
     // A full disk or a closed pipe: the output is incomplete.

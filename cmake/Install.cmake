@@ -14,15 +14,52 @@ if(TARGET hakomaru)
     install(TARGETS hakomaru RUNTIME DESTINATION ${HAKOMARU_INSTALL_DIR})
 endif()
 install(TARGETS hakomaru-quote RUNTIME DESTINATION ${HAKOMARU_INSTALL_DIR})
-install(FILES
-    ${PROJECT_SOURCE_DIR}/data/Charge.ini
-    ${PROJECT_SOURCE_DIR}/data/MapOfJapan.jpg
-    DESTINATION ${HAKOMARU_INSTALL_DIR})
+install(FILES ${PROJECT_SOURCE_DIR}/data/MapOfJapan.jpg DESTINATION ${HAKOMARU_INSTALL_DIR})
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/data/Help DESTINATION ${HAKOMARU_INSTALL_DIR})
 install(FILES ${PROJECT_SOURCE_DIR}/data/icons/hakomaru.svg
     DESTINATION ${HAKOMARU_INSTALL_DIR}/icons)
 install(FILES ${PROJECT_SOURCE_DIR}/data/icons/hakomaru.svg
     DESTINATION share/icons/hicolor/scalable/apps)
+
+# The tariff is the user's to edit, and an install never replaces an edited
+# one. Into a folder of your own it lies in the program folder and is
+# installed only when none is there. A system install (prefix /usr, as the
+# Debian package) keeps it as configuration, /etc/hakomaru/Charge.ini, which
+# the program finds through a link in its folder; the package marks it as a
+# configuration file, so dpkg keeps an edited one across upgrades. A staged
+# install (DESTDIR, as for the package) always takes the shipped tariff.
+install(CODE "set(HAKOMARU_SHIPPED_TARIFF \"${PROJECT_SOURCE_DIR}/data/Charge.ini\")")
+install(CODE [[
+    set(folder "$ENV{DESTDIR}${CMAKE_INSTALL_PREFIX}/lib/hakomaru")
+    set(staged FALSE)
+    if(NOT "$ENV{DESTDIR}" STREQUAL "")
+        set(staged TRUE)
+    endif()
+    set(tariff "${folder}/Charge.ini")
+    if(CMAKE_INSTALL_PREFIX STREQUAL "/usr")
+        set(tariff "$ENV{DESTDIR}/etc/hakomaru/Charge.ini")
+        get_filename_component(dir "${tariff}" DIRECTORY)
+        file(MAKE_DIRECTORY "${dir}")
+        # A tariff of an older install in the program folder moves to /etc.
+        if(NOT staged AND NOT EXISTS "${tariff}" AND EXISTS "${folder}/Charge.ini"
+           AND NOT IS_SYMLINK "${folder}/Charge.ini")
+            file(RENAME "${folder}/Charge.ini" "${tariff}")
+        endif()
+    endif()
+    list(APPEND CMAKE_INSTALL_MANIFEST_FILES "${tariff}")
+    if(EXISTS "${tariff}" AND NOT staged)
+        message(STATUS "Kept: ${tariff} (an installed tariff is never replaced)")
+    else()
+        file(COPY_FILE "${HAKOMARU_SHIPPED_TARIFF}" "${tariff}")
+        message(STATUS "Installing: ${tariff}")
+    endif()
+    if(CMAKE_INSTALL_PREFIX STREQUAL "/usr")
+        file(REMOVE "${folder}/Charge.ini")
+        file(CREATE_LINK /etc/hakomaru/Charge.ini "${folder}/Charge.ini" SYMBOLIC)
+        list(APPEND CMAKE_INSTALL_MANIFEST_FILES "${folder}/Charge.ini")
+        message(STATUS "Installing: ${folder}/Charge.ini -> /etc/hakomaru/Charge.ini")
+    endif()
+]])
 
 # P/bin/hakomaru changes to the program folder first: the map picture and
 # the options window's help page are found relative to the working folder.
@@ -63,10 +100,39 @@ Exec=\"${folder}/hakomaru\"
 Path=${folder}
 Icon=${folder}/icons/hakomaru.svg
 Terminal=false
-Categories=Office;Utility;
+Categories=Office;
+Keywords=parcel;shipping;postage;送料;宅配便;郵便;
 ")
         message(STATUS "Installing: ${desktop}")
     ]])
+endif()
+
+# The manual pages, the copyright and the changelog, compressed as Debian
+# wants them.
+configure_file(${PROJECT_SOURCE_DIR}/cmake/debian/changelog.in
+    ${CMAKE_CURRENT_BINARY_DIR}/install/changelog @ONLY)
+install(FILES ${PROJECT_SOURCE_DIR}/cmake/debian/copyright DESTINATION share/doc/hakomaru)
+install(CODE [[
+    function(hakomaru_install_gz source destination)
+        set(target "$ENV{DESTDIR}${CMAKE_INSTALL_PREFIX}/${destination}")
+        get_filename_component(dir "${target}" DIRECTORY)
+        file(MAKE_DIRECTORY "${dir}")
+        execute_process(COMMAND gzip -9n -c "${source}" OUTPUT_FILE "${target}"
+                        RESULT_VARIABLE failed)
+        if(failed)
+            message(FATAL_ERROR "gzip could not write ${target}")
+        endif()
+        message(STATUS "Installing: ${target}")
+        set(CMAKE_INSTALL_MANIFEST_FILES ${CMAKE_INSTALL_MANIFEST_FILES} "${target}" PARENT_SCOPE)
+    endfunction()
+]])
+install(CODE "hakomaru_install_gz(\"${CMAKE_CURRENT_BINARY_DIR}/install/changelog\"
+    share/doc/hakomaru/changelog.gz)")
+install(CODE "hakomaru_install_gz(\"${PROJECT_SOURCE_DIR}/docs/man/hakomaru-quote.1\"
+    share/man/man1/hakomaru-quote.1.gz)")
+if(TARGET hakomaru)
+    install(CODE "hakomaru_install_gz(\"${PROJECT_SOURCE_DIR}/docs/man/hakomaru.1\"
+        share/man/man1/hakomaru.1.gz)")
 endif()
 
 # ---- Debian package ----
@@ -77,10 +143,10 @@ set(CPACK_PACKAGE_VENDOR "hakomaru")
 set(CPACK_PACKAGE_CONTACT "hakomaru maintainers <hakomaru@example.invalid>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Parcel and postal fee comparison (はこ丸)")
 set(CPACK_PACKAGE_DESCRIPTION
-    "はこ丸 prices a parcel with ゆうパック and クロネコ side by side, itemises each total and
-quotes letter mail and book parcels, from the tariff file Charge.ini. Includes the
-command-line tool hakomaru-quote, which also checks a tariff file and compares
-a CSV batch of parcels.")
+    "はこ丸 prices a parcel with ゆうパック and クロネコ side by side, itemises
+each total and quotes letter mail and book parcels, from the tariff file
+/etc/hakomaru/Charge.ini. Includes the command-line tool hakomaru-quote,
+which also checks a tariff file and compares a CSV batch of parcels.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 # The build keeps debugging information; the package does not.
@@ -95,4 +161,9 @@ else()
     set(CPACK_DEBIAN_PACKAGE_DEPENDS
         "libqt6widgets6, libqt6gui6, libqt6core6, libjpeg62-turbo, libstdc++6, libc6")
 endif()
+# The tariff under /etc is a configuration file: dpkg keeps a user's edits
+# across upgrades and asks before replacing an edited one.
+file(WRITE ${CMAKE_CURRENT_BINARY_DIR}/install/conffiles "/etc/hakomaru/Charge.ini\n")
+set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${CMAKE_CURRENT_BINARY_DIR}/install/conffiles)
+set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 include(CPack)

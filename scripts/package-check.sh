@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Builds the Debian package of はこ丸 and checks it: the file list, the
-# dependencies, and a run of the unpacked programs in a scratch root.
+# dependencies, the launcher (desktop-file-validate), lintian, a run of the
+# unpacked programs, and dpkg keeping an edited tariff when the package is
+# installed again or upgraded. Installs what it needs first.
 #
 #   scripts/package-check.sh            # build folder build-package/
 #   HAKOMARU_PACKAGE_BUILD=dir scripts/package-check.sh
@@ -13,7 +15,14 @@ fail() {
     exit 1
 }
 
+scripts/setup.sh lintian desktop-file-utils
+
+# Debian's hardening flags, as a package build would use them.
+export DEB_BUILD_MAINT_OPTIONS=hardening=+all
+cxxflags="$(dpkg-buildflags --get CPPFLAGS) $(dpkg-buildflags --get CXXFLAGS)"
+ldflags=$(dpkg-buildflags --get LDFLAGS)
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DCMAKE_CXX_FLAGS="$cxxflags" -DCMAKE_EXE_LINKER_FLAGS="$ldflags" \
     -DHAKOMARU_BUILD_TESTS=OFF -DHAKOMARU_BUILD_BENCH=OFF -DHAKOMARU_BUILD_FUZZ=OFF >/dev/null
 cmake --build "$build"
 rm -f "$build"/hakomaru_*.deb
@@ -29,6 +38,7 @@ for path in \
     /usr/lib/hakomaru/hakomaru \
     /usr/lib/hakomaru/hakomaru-quote \
     /usr/lib/hakomaru/Charge.ini \
+    /etc/hakomaru/Charge.ini \
     /usr/lib/hakomaru/MapOfJapan.jpg \
     /usr/lib/hakomaru/Help/Sobato.htm \
     /usr/lib/hakomaru/Help/howto.htm \
@@ -36,11 +46,14 @@ for path in \
     /usr/bin/hakomaru \
     /usr/bin/hakomaru-quote \
     /usr/share/applications/hakomaru.desktop \
-    /usr/share/icons/hicolor/scalable/apps/hakomaru.svg; do
+    /usr/share/icons/hicolor/scalable/apps/hakomaru.svg \
+    /usr/share/doc/hakomaru/copyright \
+    /usr/share/man/man1/hakomaru.1.gz \
+    /usr/share/man/man1/hakomaru-quote.1.gz; do
     grep -qx "$path" <<<"$list" || fail "missing from the package: $path"
 done
 # Nothing of the build leaks in (build paths, settings files, test programs).
-if grep -E '\.ini$' <<<"$list" | grep -vqx /usr/lib/hakomaru/Charge.ini; then
+if grep -E '\.ini$' <<<"$list" | grep -vqxE '/usr/lib/hakomaru/Charge.ini|/etc/hakomaru/Charge.ini'; then
     fail "a settings file is in the package"
 fi
 
@@ -50,28 +63,67 @@ depends=$(dpkg-deb -f "$deb" Depends)
 for lib in libqt6widgets6 libqt6core6 libjpeg; do
     grep -q "$lib" <<<"$depends" || fail "Depends lacks $lib: $depends"
 done
+[ "$(dpkg-deb -I "$deb" conffiles)" = /etc/hakomaru/Charge.ini ] ||
+    fail "the tariff is not the package's configuration file"
 
-# Unpacked into a scratch root, the programs find their files.
+# Unpacked into a scratch root, the programs find their files. The tariff
+# link names /etc of the machine, so the runs name the unpacked tariff.
 root=$(mktemp -d)
 trap 'rm -rf "$root"' EXIT
 dpkg -x "$deb" "$root"
 folder=$root/usr/lib/hakomaru
+tariff=$root/etc/hakomaru/Charge.ini
 [ "$(readlink "$root/usr/bin/hakomaru-quote")" = ../lib/hakomaru/hakomaru-quote ] ||
     fail "/usr/bin/hakomaru-quote does not point into the program folder"
+[ "$(readlink "$folder/Charge.ini")" = /etc/hakomaru/Charge.ini ] ||
+    fail "the program folder's Charge.ini does not lead to /etc/hakomaru/Charge.ini"
 [ -x "$root/usr/bin/hakomaru" ] || fail "/usr/bin/hakomaru is not executable"
-"$root/usr/bin/hakomaru-quote" check >/dev/null || fail "the shipped tariff does not pass the check"
-quote=$("$root/usr/bin/hakomaru-quote" --from 東京 --to 大阪 --weight 2kg --size 60cm)
+"$root/usr/bin/hakomaru-quote" check --tariff "$tariff" >/dev/null ||
+    fail "the shipped tariff does not pass the check"
+quote=$("$root/usr/bin/hakomaru-quote" --tariff "$tariff" --from 東京 --to 大阪 --weight 2kg --size 60cm)
 grep -q 'ゆうパック 第' <<<"$quote" || fail "the unpacked quote tool does not quote: $quote"
 printf '発送地,届け先,重さ,サイズ\n東京,大阪,2kg,60cm\n' |
-    "$root/usr/bin/hakomaru-quote" compare --csv - >/dev/null || fail "the batch comparison fails"
+    "$root/usr/bin/hakomaru-quote" compare --tariff "$tariff" --csv - >/dev/null ||
+    fail "the batch comparison fails"
 
 desktop=$root/usr/share/applications/hakomaru.desktop
 grep -qx 'Path=/usr/lib/hakomaru' "$desktop" || fail "launcher working folder is not the program folder"
 grep -qx 'Exec="/usr/lib/hakomaru/hakomaru"' "$desktop" || fail "launcher does not start the program"
 grep -qx 'Icon=/usr/lib/hakomaru/icons/hakomaru.svg' "$desktop" || fail "launcher has no icon"
-if command -v desktop-file-validate >/dev/null; then
-    desktop-file-validate "$desktop"
-fi
+desktop-file-validate "$desktop" || fail "desktop-file-validate rejects the launcher"
+
+# Debian's own checks: every error and warning counts.
+lintian --fail-on error,warning "$deb" 2> >(grep -v 'root privileges' >&2) ||
+    fail "lintian reports problems (above)"
+
+# dpkg keeps a tariff the user edited: installed into a scratch root, edited,
+# then the same package installed again and a newer one with another shipped
+# tariff installed over it. (The scratch root lacks the libraries.)
+scratch=$root/dpkg
+mkdir -p "$scratch/var/lib/dpkg/info" "$scratch/var/lib/dpkg/updates"
+: >"$scratch/var/lib/dpkg/status"
+install_into_scratch() {
+    dpkg --root="$scratch" --force-depends --force-confold -i "$1" >/dev/null 2>&1 ||
+        fail "dpkg cannot install $1 into a scratch root"
+}
+install_into_scratch "$deb"
+edited=$scratch/etc/hakomaru/Charge.ini
+printf '; edited by the user\r\n' >>"$edited"
+cp "$edited" "$root/edited.ini"
+install_into_scratch "$deb"
+cmp -s "$edited" "$root/edited.ini" || fail "installing the package again replaced the edited tariff"
+# A newer package whose shipped tariff differs: dpkg keeps the edited file.
+newer=$root/newer
+dpkg-deb -R "$deb" "$newer"
+printf '; newer shipped tariff\r\n' >>"$newer/etc/hakomaru/Charge.ini"
+(cd "$newer" && find usr etc -type f -exec md5sum {} + | sort -k2 >DEBIAN/md5sums)
+sed -i 's/^Version: .*/&+1/' "$newer/DEBIAN/control"
+dpkg-deb --root-owner-group -b "$newer" "$root/newer.deb" >/dev/null
+install_into_scratch "$root/newer.deb"
+cmp -s "$edited" "$root/edited.ini" || fail "upgrading the package replaced the edited tariff"
+
+# apt can install it here (dependencies resolved, nothing changed).
+apt-get install --simulate -qq "./$deb" >/dev/null || fail "apt cannot install $deb"
 
 echo "package-check: $(wc -l <<<"$list") entries, Depends: $depends"
 echo "package-check: ok"

@@ -5,11 +5,12 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/build.sh >/dev/null
-command -v import >/dev/null || { echo "needs imagemagick (apt-get install imagemagick)"; exit 1; }
+scripts/setup.sh imagemagick # import and convert
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-cp -r build/bin/hakomaru build/bin/Charge.ini build/bin/Help build/bin/MapOfJapan.jpg "$work/"
+# The shipped tariff, not the one a user may have edited beside the program.
+cp -r build/bin/hakomaru data/Charge.ini build/bin/Help build/bin/MapOfJapan.jpg "$work/"
 # Main window at (220, 10) with the postal window open beside it, Tokyo to Osaka.
 printf '[Settings]\r\nPos_Top=10\r\nPos_Left=220\r\n%s=14\r\n%s=30\r\n%s=1\r\n' \
     "$(printf '発送地' | iconv -f UTF-8 -t CP932)" "$(printf '届け先' | iconv -f UTF-8 -t CP932)" \

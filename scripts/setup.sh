@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs every Debian package the project needs, only when one is missing.
 # Safe to run again: with everything present it changes nothing.
+# Names given as arguments are installed too (scripts/setup.sh lintian).
 set -euo pipefail
 
 packages=(
@@ -13,6 +14,7 @@ packages=(
     qt6-translations-l10n
     python3 dpkg-dev file
 )
+packages+=("$@")
 
 missing=()
 for p in "${packages[@]}"; do

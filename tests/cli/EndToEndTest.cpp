@@ -1,4 +1,5 @@
 // Runs the built program with its real standard streams and exit status.
+#include "HelpText.h"
 #include "TestTariff.h"
 
 #include <atomic>
@@ -223,6 +224,49 @@ TEST(EndToEndDefaultTariff, IsBesideTheProgram) {
     r = run(program, {"--jsonl"}, kBookLine);
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.out, kBookAnswer + "\n");
+
+    // A link beside the program, as the Debian package's to /etc, is checked
+    // and named as the file it leads to: the one a user edits.
+    const fs::path kept = fs::canonical(home.dir()) / "etc-Charge.ini";
+    fs::rename(home.dir() / "Charge.ini", kept);
+    fs::create_symlink(kept, home.dir() / "Charge.ini");
+    r = run(program, {"check"}, "");
+    EXPECT_NE(r.out.rfind(kept.string() + ": "), std::string::npos) << r.out;
+}
+
+// The JSON Lines examples of --help and the README: each request line is
+// followed by "→ " and the answer the shipped tariff gives.
+TEST(EndToEndDocumentedJsonl, ExamplesAnswerAsShown) {
+    const std::string readme = readAll(fs::path(HAKOMARU_SHIPPED_DATA_DIR) / "../README.md");
+    for (const std::string& text : {std::string(hakomaru::cli::helpText()), readme}) {
+        std::istringstream lines(text);
+        std::string line, requests, answers;
+        int examples = 0;
+        while (std::getline(lines, line)) {
+            line.erase(0, line.find_first_not_of(' '));
+            if (line.starts_with(R"({"quote")"))
+                requests += line + "\n";
+            else if (line.starts_with("→ ")) {
+                answers += line.substr(std::string("→ ").size()) + "\n";
+                ++examples;
+            }
+        }
+        EXPECT_GE(examples, 4);
+        const std::string tariff = std::string(HAKOMARU_SHIPPED_DATA_DIR) + "/Charge.ini";
+        const ProgramRun r = run(kProgram, {"--jsonl", "--tariff", tariff}, requests);
+        EXPECT_EQ(r.out, answers);
+    }
+}
+
+// "rows" lists every selection list; a row number there is what a request takes.
+TEST(EndToEndRows, ListsTheRowsRequestsTake) {
+    const ProgramRun r = run(kProgram, {"rows"}, "");
+    EXPECT_EQ(r.status, 0);
+    for (const char* row :
+         {"  14  東京\n", "  54  同一市内  (届け先のみ ToRow only)\n", "  13  30kg以下\n",
+          "   7  170cm以下\n", "  17    4kg以下  (letter, book は取扱不可 not handled)\n",
+          "   8  電信払込\n"})
+        EXPECT_NE(r.out.find(row), std::string::npos) << row;
 }
 
 } // namespace
