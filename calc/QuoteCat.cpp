@@ -14,6 +14,13 @@ bool CatNotHandled(int weightRow, int sizeRow) {
     return weightRow == 13 || sizeRow == 7;
 }
 
+int ParcelCount(const std::string& text) {
+    const std::int32_t count = toWholeNumber(text);
+    if (count < 0 || count > kMaxParcelCount)
+        throw ConversionError::parcelCountOutOfRange(text);
+    return count;
+}
+
 TParcelQuote QuoteCat(const IniStore& tariff, const TCatRequest& r) {
     TParcelQuote quote;
     if (CatNotHandled(r.WeightRow, r.SizeRow)) {
@@ -33,7 +40,7 @@ TParcelQuote QuoteCat(const IniStore& tariff, const TCatRequest& r) {
     const std::int32_t base =
         subYen(fieldNumber(feeRow, 4 * (static_cast<size_t>(sizeClass) + 1), 4), 100);
 
-    const std::int32_t count = r.Fukusu ? toWholeNumber(r.FukusuText) : 1;
+    const std::int32_t count = r.Fukusu ? ParcelCount(r.FukusuText) : 1;
     std::int32_t total = base;
     DetailText detail;
     detail.piece("送料", grouped(r.Fukusu ? mulYen(count, base) : base), true);

@@ -51,10 +51,10 @@ std::optional<std::int32_t> registeredFee(const std::string& amountText) {
     float n = 0;
     if (a > 10.0f)
         n = std::ceil(a / 5.0f - 2.0f);
-    // Amounts beyond any real parcel would overflow the yen count.
-    const float limit = static_cast<float>((std::numeric_limits<std::int32_t>::max() - 360) / 20);
-    const auto steps = static_cast<std::int32_t>(n < limit ? n : limit);
-    return addYen(360, mulYen(20, steps));
+    // A declared value beyond any real parcel gives a fee no yen amount holds.
+    if (!(n <= static_cast<float>(std::numeric_limits<std::int32_t>::max() / 20)))
+        throw ConversionError::yenOutOfRange();
+    return addYen(360, mulYen(20, static_cast<std::int32_t>(n)));
 }
 
 // Express and chilled fees go by weight band. 30 kg has no entry of its
