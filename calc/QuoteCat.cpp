@@ -4,8 +4,8 @@
 #include "ConversionError.h"
 #include "DetailText.h"
 #include "EncodedName.h"
-#include "FixedWidthField.h"
 #include "IniValues.h"
+#include "TariffLayout.h"
 #include "TariffOptions.h"
 
 namespace hakomaru {
@@ -38,7 +38,7 @@ TParcelQuote QuoteCat(const IniStore& tariff, const TCatRequest& r) {
                                    : readString(tariff, sjisName(from), sjisName(to));
     // The stored fee is for collection; handing in at a shop saves 100 yen.
     const std::int32_t base =
-        subYen(fieldNumber(feeRow, 4 * (static_cast<size_t>(sizeClass) + 1), 4), 100);
+        subYen(feeOfRow(tariff::kCatFees, feeRow, sizeClass), tariff::kCatShopDiscount);
 
     const std::int32_t count = r.Fukusu ? ParcelCount(r.FukusuText) : 1;
     std::int32_t total = base;
