@@ -42,10 +42,11 @@ const Case kCases[] = {
      0},
     {"blank_lines_skipped", "\n" + kBook + "\n\n   \n" + kBook + "\n",
      kBookAnswer + "\n" + kBookAnswer + "\n", 0},
-    {"failed_quote_is_well_formed",
+    {"failed_quote_fails_the_run",
      R"({"quote":"letter","WeightRow":18})"
-     "\n",
-     kFailed + "\n", 0},
+     "\n" +
+         kBook,
+     kFailed + "\n" + kBookAnswer + "\n", 1},
     {"invalid_line_goes_on", "{\n" + kBook + "\n",
      R"({"InvalidRequest":"not valid JSON at byte 2"})"
      "\n" +
@@ -55,6 +56,18 @@ const Case kCases[] = {
      kBookAnswer + "\n" +
          R"({"InvalidRequest":"not a JSON object"})"
          "\n",
+     1},
+    // Lines that run across input blocks, up to and beyond the longest line.
+    {"line_of_1_MiB_with_crlf", kBook + std::string((1 << 20) - kBook.size(), ' ') + "\r\n" + kBook,
+     kBookAnswer + "\n" + kBookAnswer + "\n", 0},
+    {"line_over_1_MiB_skipped", kBook + std::string((1 << 20) - kBook.size() + 1, ' ') + "\n" + kBook,
+     R"({"InvalidRequest":"line longer than 1048576 bytes"})"
+     "\n" +
+         kBookAnswer + "\n",
+     1},
+    {"endless_line", std::string(3 << 20, '\0'),
+     R"({"InvalidRequest":"line longer than 1048576 bytes"})"
+     "\n",
      1},
 };
 INSTANTIATE_TEST_SUITE_P(Batches, JsonlBatch, testing::ValuesIn(kCases),
