@@ -170,12 +170,12 @@ class Checker {
         return std::nullopt;
     }
 
-    // The entries of a section that the store can find: for a key written
-    // twice, only the later line.
+    // The entries of a section that the store finds: for a key written
+    // twice, only the later line; none of a section a later one hides.
     std::vector<size_t> effectiveEntries(const SectionSpan& span) const {
         std::vector<size_t> entries;
         for (size_t i = span.header + 1; i < span.end; ++i)
-            if (lines_[i].kind == LineKind::Entry && entryIndex(span, lines_[i].name) == i)
+            if (lines_[i].kind == LineKind::Entry && readEntry(span.name, lines_[i].name) == i)
                 entries.push_back(i);
         return entries;
     }
