@@ -2,6 +2,7 @@
 
 #include "JsonlProtocol.h"
 
+#include <algorithm>
 #include <cstring>
 #include <istream>
 #include <ostream>
@@ -67,9 +68,21 @@ int runJsonlBatch(const IniStore& tariff, std::istream& in, std::ostream& out) {
     // arrives, a stream without line ends included.
     std::string carry;
     bool skipping = false; // the rest of a line already answered as too long
+    std::streambuf* const source = in.rdbuf();
     for (;;) {
-        in.read(block.data(), static_cast<std::streamsize>(block.size()));
-        const auto got = static_cast<size_t>(in.gcount());
+        // Takes what has arrived, up to a block. Before waiting for more, the
+        // answers so far are written, so a program that sends one request
+        // and waits for its answer is not kept waiting.
+        std::streamsize ready = source ? source->in_avail() : -1;
+        if (ready <= 0) {
+            batch.flush();
+            out.flush();
+            if (!source || source->sgetc() == std::char_traits<char>::eof())
+                break;
+            ready = std::max<std::streamsize>(source->in_avail(), 1);
+        }
+        const auto got = static_cast<size_t>(source->sgetn(
+            block.data(), std::min(ready, static_cast<std::streamsize>(block.size()))));
         if (got == 0)
             break;
         const char* p = block.data();

@@ -2,6 +2,7 @@
 #include "TestTariff.h"
 
 #include <gtest/gtest.h>
+#include <algorithm>
 #include <sstream>
 
 namespace {
@@ -87,6 +88,32 @@ TEST(JsonlBatchBlocks, LongBatchKeepsEveryAnswer) {
     std::ostringstream out;
     EXPECT_EQ(hakomaru::cli::runJsonlBatch(testTariff(), in, out), 0);
     EXPECT_EQ(out.str(), expected);
+}
+
+// One line per read, as from a program that waits for each answer before
+// it sends the next request: each answer must be written before that read.
+struct LineByLine : std::streambuf {
+    std::vector<std::string> lines_;
+    const std::ostringstream& out_;
+    size_t next_ = 0;
+    LineByLine(std::vector<std::string> lines, const std::ostringstream& out)
+        : lines_(std::move(lines)), out_(out) {}
+    int_type underflow() override {
+        const std::string answers = out_.str();
+        EXPECT_EQ(static_cast<size_t>(std::count(answers.begin(), answers.end(), '\n')), next_);
+        if (next_ == lines_.size())
+            return traits_type::eof();
+        std::string& line = lines_[next_++];
+        setg(line.data(), line.data(), line.data() + line.size());
+        return traits_type::to_int_type(line[0]);
+    }
+};
+
+TEST(JsonlBatchBlocks, AnswersBeforeWaitingForMoreInput) {
+    std::ostringstream out;
+    LineByLine source({kBook + "\n", kBook + "\n"}, out);
+    std::istream in(&source);
+    EXPECT_EQ(hakomaru::cli::runJsonlBatch(testTariff(), in, out), 0);
 }
 
 // Answers that cannot be written make the run fail, even when every request
