@@ -1,6 +1,7 @@
 #pragma once
 // The one error a calculation can raise: a value it needs cannot be
-// converted. The message is the exact text shown to the user, in UTF-8.
+// converted, or a yen amount it computes cannot be held. The message is the
+// exact text shown to the user, in UTF-8.
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -18,6 +19,15 @@ class ConversionError : public std::runtime_error {
     // "'%s' は浮動小数点数ではありません": `text` is not a decimal number.
     static ConversionError notDecimalNumber(std::string_view utf8Text) {
         return ConversionError("'" + std::string(utf8Text) + "' は浮動小数点数ではありません");
+    }
+    // A yen amount beyond a signed 32-bit integer.
+    static ConversionError yenOutOfRange() {
+        return ConversionError("金額が計算できる範囲（±2,147,483,647 円）を超えています");
+    }
+    // A parcel count outside 0 to 999, what the window's three-digit edit holds.
+    static ConversionError parcelCountOutOfRange(std::string_view utf8Text) {
+        return ConversionError("複数口の個数 '" + std::string(utf8Text) +
+                               "' は 0 から 999 の範囲にありません");
     }
 };
 

@@ -2,6 +2,7 @@
 
 #include "Sjis.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -160,9 +161,16 @@ const char* nextLine(const char* lineEnd, const char* end) {
     return lineEnd + 1;
 }
 
+// The name of a section header, given its trimmed line: "[" name "]".
+inline std::optional<std::string_view> headerName(std::string_view line) {
+    if (line.size() < 2 || line.front() != '[' || line.back() != ']')
+        return std::nullopt;
+    return trimmed(line.data() + 1, line.data() + line.size() - 1);
+}
+
 } // namespace
 
-std::vector<IniLine> iniLines(const std::string& bytes) {
+std::vector<IniLine> iniLines(std::string_view bytes) {
     std::vector<IniLine> lines;
     const char* p = bytes.data();
     const char* const end = p + bytes.size();
@@ -174,9 +182,9 @@ std::vector<IniLine> iniLines(const std::string& bytes) {
         line.text = trimmed(p, lineEnd);
         p = nextLine(lineEnd, end);
         const std::string_view text = line.text;
-        if (text.size() >= 2 && text.front() == '[' && text.back() == ']') {
+        if (auto name = headerName(text)) {
             line.kind = IniLine::Kind::Section;
-            line.name = trimmed(text.data() + 1, text.data() + text.size() - 1);
+            line.name = *name;
             inSection = true;
         } else if (text.empty() || text.front() == ';' || !inSection) {
             line.kind = IniLine::Kind::Ignored;
@@ -206,15 +214,15 @@ void IniStore::findSections() {
             --lineStart;
         const bool firstOnLine = lineStart == begin || isLineBreak(lineStart[-1]);
         const char* lineEnd = lineEndFrom(bracket, end);
-        const std::string_view line = trimmed(bracket, lineEnd);
-        if (firstOnLine && line.size() >= 2 && line.back() == ']') {
+        const auto name = firstOnLine ? headerName(trimmed(bracket, lineEnd)) : std::nullopt;
+        if (name) {
             if (!sections_.empty()) {
                 auto& body = sections_.back().body;
                 body = std::string_view(body.data(), static_cast<size_t>(lineStart - body.data()));
             }
             const char* bodyStart = nextLine(lineEnd, end);
             Section& section = sections_.emplace_back();
-            section.name = trimmed(line.data() + 1, line.data() + line.size() - 1);
+            section.name = *name;
             section.body = std::string_view(bodyStart, static_cast<size_t>(end - bodyStart));
             p = bodyStart;
         } else {
@@ -258,6 +266,28 @@ std::optional<std::string_view> IniStore::find(std::string_view section,
             return entry->value;
     }
     return std::nullopt;
+}
+
+std::string_view IniStore::bytes() const {
+    return bytes_ ? std::string_view(*bytes_) : std::string_view();
+}
+
+size_t IniStore::lineNumberOf(std::string_view view) const {
+    const std::string_view all = bytes();
+    if (all.empty() || view.data() < all.data() || view.data() > all.data() + all.size())
+        return 0;
+    if (lineStarts_.empty()) {
+        // Lines split as iniLines() splits them: CR, LF and CR LF each end one.
+        const char* p = all.data();
+        const char* const end = p + all.size();
+        while (p < end) {
+            lineStarts_.push_back(static_cast<size_t>(p - all.data()));
+            p = nextLine(lineEndFrom(p, end), end);
+        }
+    }
+    const auto offset = static_cast<size_t>(view.data() - all.data());
+    const auto after = std::upper_bound(lineStarts_.begin(), lineStarts_.end(), offset);
+    return static_cast<size_t>(after - lineStarts_.begin());
 }
 
 std::string_view IniStore::keep(std::string text) {

@@ -49,7 +49,7 @@ struct IniLine {
 
 // Every line of `bytes`, split and classified by the same rules as the store.
 // The views point into `bytes`.
-std::vector<IniLine> iniLines(const std::string& bytes);
+std::vector<IniLine> iniLines(std::string_view bytes);
 
 // The bytes of a regular file; empty for a missing, unreadable or
 // non-regular one (a folder, a FIFO), which must never block the program.
@@ -87,6 +87,15 @@ class IniStore {
     // writer never leaves a truncated file. Throws SaveError on failure.
     void save(const std::filesystem::path& path) const;
 
+    // The number of the line (counted from 1 as iniLines() counts) on which
+    // a view into the bytes read lies, such as a value find() returned; 0 for
+    // a view into a written line or other memory. For tools that report
+    // where the entry the store finds is written.
+    size_t lineNumberOf(std::string_view view) const;
+
+    // The bytes the store was read from.
+    std::string_view bytes() const;
+
     // True when both names match, ASCII letters compared without regard to
     // case; the trail bytes of double-byte characters are compared exactly.
     static bool namesMatch(std::string_view a, std::string_view b);
@@ -113,6 +122,7 @@ class IniStore {
     std::unique_ptr<const std::string> bytes_;
     std::deque<std::string> written_; // text of written lines; deque keeps them in place
     std::vector<Section> sections_;
+    mutable std::vector<size_t> lineStarts_; // offsets of line starts, built by lineNumberOf
 };
 
 } // namespace hakomaru

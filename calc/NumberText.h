@@ -1,5 +1,7 @@
 #pragma once
 // Reading and writing numbers as the tariff and settings files hold them.
+#include "ConversionError.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -29,17 +31,23 @@ std::string grouped(std::int32_t amount);
 // Bare decimal digits, a minus sign for negatives.
 std::string plain(std::int32_t amount);
 
-// Yen sums wrap around at 32 bits instead of overflowing: a hand-edited
-// tariff can hold any value, and an absurd total is better than undefined
-// behaviour.
+// Yen sums, checked: a hand-edited tariff can hold any value and a request
+// any count, and a total that does not fit a signed 32-bit yen amount
+// throws ConversionError (ConversionError::yenOutOfRange) rather than
+// showing a wrapped, plainly wrong amount.
+constexpr std::int32_t checkedYen(std::int64_t amount) {
+    if (amount < INT32_MIN || amount > INT32_MAX)
+        throw ConversionError::yenOutOfRange();
+    return static_cast<std::int32_t>(amount);
+}
 constexpr std::int32_t addYen(std::int32_t a, std::int32_t b) {
-    return static_cast<std::int32_t>(static_cast<std::uint32_t>(a) + static_cast<std::uint32_t>(b));
+    return checkedYen(std::int64_t{a} + b);
 }
 constexpr std::int32_t subYen(std::int32_t a, std::int32_t b) {
-    return static_cast<std::int32_t>(static_cast<std::uint32_t>(a) - static_cast<std::uint32_t>(b));
+    return checkedYen(std::int64_t{a} - b);
 }
 constexpr std::int32_t mulYen(std::int32_t a, std::int32_t b) {
-    return static_cast<std::int32_t>(static_cast<std::uint32_t>(a) * static_cast<std::uint32_t>(b));
+    return checkedYen(std::int64_t{a} * b);
 }
 
 } // namespace hakomaru

@@ -4,14 +4,21 @@
 #include "ConversionError.h"
 #include "DetailText.h"
 #include "EncodedName.h"
-#include "FixedWidthField.h"
 #include "IniValues.h"
+#include "TariffLayout.h"
 #include "TariffOptions.h"
 
 namespace hakomaru {
 
 bool CatNotHandled(int weightRow, int sizeRow) {
     return weightRow == 13 || sizeRow == 7;
+}
+
+int ParcelCount(const std::string& text) {
+    const std::int32_t count = toWholeNumber(text);
+    if (count < 0 || count > kMaxParcelCount)
+        throw ConversionError::parcelCountOutOfRange(text);
+    return count;
 }
 
 TParcelQuote QuoteCat(const IniStore& tariff, const TCatRequest& r) {
@@ -31,9 +38,9 @@ TParcelQuote QuoteCat(const IniStore& tariff, const TCatRequest& r) {
                                    : readString(tariff, sjisName(from), sjisName(to));
     // The stored fee is for collection; handing in at a shop saves 100 yen.
     const std::int32_t base =
-        subYen(fieldNumber(feeRow, 4 * (static_cast<size_t>(sizeClass) + 1), 4), 100);
+        subYen(feeOfRow(tariff::kCatFees, feeRow, sizeClass), tariff::kCatShopDiscount);
 
-    const std::int32_t count = r.Fukusu ? toWholeNumber(r.FukusuText) : 1;
+    const std::int32_t count = r.Fukusu ? ParcelCount(r.FukusuText) : 1;
     std::int32_t total = base;
     DetailText detail;
     detail.piece("送料", grouped(r.Fukusu ? mulYen(count, base) : base), true);

@@ -3,8 +3,8 @@
 #include "Catalogues.h"
 #include "DetailText.h"
 #include "EncodedName.h"
-#include "FixedWidthField.h"
 #include "IniValues.h"
+#include "TariffLayout.h"
 #include "TariffOptions.h"
 
 namespace hakomaru {
@@ -28,17 +28,6 @@ CashOnDelivery cashOnDelivery(const IniStore& tariff, const TariffOption& codFee
     return {readOption(tariff, codFee), remittance};
 }
 
-size_t letterFieldStart(int weightRow) {
-    const long long first = 4LL * (static_cast<long long>(weightRow) + 1);
-    return first > 0 ? static_cast<size_t>(first) : 0;
-}
-
-size_t bookFieldStart(int weightRow) {
-    if (weightRow <= 7)
-        return 1;
-    return static_cast<size_t>(3LL * weightRow - 20);
-}
-
 } // namespace
 
 bool LetterMailReadsNothing(int weightRow) {
@@ -54,10 +43,10 @@ TPostalQuote QuoteLetterMail(const IniStore& tariff, const TLetterMailRequest& r
         quote.State = PostalState::NoQuote;
         return quote;
     }
-    const std::string& section = sjisName("普通郵便");
+    const FeeTable& table = tariff::kLetterFees;
     const std::string feeRow =
-        readString(tariff, section, sjisName(r.Morning10 ? "翌朝10時" : "料金"));
-    std::int32_t total = fieldNumber(feeRow, letterFieldStart(r.WeightRow), 4);
+        readString(tariff, sjisName(table.section), sjisName(table.keys[r.Morning10 ? 1 : 0]));
+    std::int32_t total = feeOfRow(table, feeRow, r.WeightRow);
     DetailText detail;
     detail.piece("送料", grouped(total), false);
 
@@ -109,9 +98,9 @@ TPostalQuote QuoteBookParcel(const IniStore& tariff, const TBookParcelRequest& r
         quote.State = PostalState::NotAvailable;
         return quote;
     }
-    const std::string& section = sjisName("冊子小包");
-    const std::string feeRow = readString(tariff, section, sjisName("料金"));
-    std::int32_t total = fieldNumber(feeRow, bookFieldStart(r.WeightRow), 3);
+    const FeeTable& table = tariff::kBookFees;
+    const std::string feeRow = readString(tariff, sjisName(table.section), sjisName(table.keys[0]));
+    std::int32_t total = feeOfRow(table, feeRow, r.WeightRow);
     DetailText detail;
     detail.piece("送料", plain(total), false);
 

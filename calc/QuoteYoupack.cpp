@@ -6,6 +6,7 @@
 #include "EncodedName.h"
 #include "FixedWidthField.h"
 #include "IniValues.h"
+#include "TariffLayout.h"
 #include "TariffOptions.h"
 
 #include <cmath>
@@ -28,14 +29,14 @@ std::string captionKey(const std::string& caption) {
 std::string zoneKey(const IniStore& tariff, const std::string& fromCaption, int toRow) {
     std::string_view zoneRow;
     try {
-        if (auto row = tariff.find(sjisName("地帯区分"), captionKey(fromCaption)))
+        if (auto row = tariff.find(sjisName(tariff::kZoneSection), captionKey(fromCaption)))
             zoneRow = *row;
     } catch (const std::invalid_argument&) {
         // A caption that code page 932 cannot hold names no row of the table.
     }
     std::string_view zone =
         toRow >= 0 ? fieldAt(zoneRow, static_cast<size_t>(toRow) + 1, 1) : std::string_view{};
-    return sjisName("第") + std::string(zone) + sjisName("地帯");
+    return tariff::zoneFeeKey(zone);
 }
 
 // 360 yen up to a declared value of 100,000 yen, 20 yen more for each
@@ -51,10 +52,10 @@ std::optional<std::int32_t> registeredFee(const std::string& amountText) {
     float n = 0;
     if (a > 10.0f)
         n = std::ceil(a / 5.0f - 2.0f);
-    // Amounts beyond any real parcel would overflow the yen count.
-    const float limit = static_cast<float>((std::numeric_limits<std::int32_t>::max() - 360) / 20);
-    const auto steps = static_cast<std::int32_t>(n < limit ? n : limit);
-    return addYen(360, mulYen(20, steps));
+    // A declared value beyond any real parcel gives a fee no yen amount holds.
+    if (!(n <= static_cast<float>(std::numeric_limits<std::int32_t>::max() / 20)))
+        throw ConversionError::yenOutOfRange();
+    return addYen(360, mulYen(20, static_cast<std::int32_t>(n)));
 }
 
 // Express and chilled fees go by weight band. 30 kg has no entry of its
@@ -80,10 +81,10 @@ TParcelQuote QuoteYoupack(const IniStore& tariff, const TYoupackRequest& r) {
     const std::string zone = zoneKey(tariff, r.FromCaption, r.ToRow);
     quote.Caption = "ゆうパック " + fromSjis(zone);
 
-    const std::string& feeKey = r.ToRow == kSameCityRow ? sjisName("市内") : zone;
-    const std::string feeRow = readString(tariff, sjisName("ゆうパック"), feeKey);
-    const long long first = 4LL * (static_cast<long long>(r.WeightRow) + 1);
-    const std::int32_t base = fieldNumber(feeRow, first > 0 ? static_cast<size_t>(first) : 0, 4);
+    const std::string& feeKey =
+        r.ToRow == kSameCityRow ? sjisName(tariff::kYoupackSameCityKey) : zone;
+    const std::string feeRow = readString(tariff, sjisName(tariff::kYoupackFees.section), feeKey);
+    const std::int32_t base = feeOfRow(tariff::kYoupackFees, feeRow, r.WeightRow);
 
     std::int32_t total = base;
     DetailText detail;

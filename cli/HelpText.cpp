@@ -15,6 +15,10 @@ std::string_view helpText() {
       冊子小包の料金 (book parcels)
   hakomaru-quote --jsonl [--tariff FILE]
       標準入力の JSON Lines 要求に 1 行ずつ答えます (JSON Lines batch mode)
+      計算できない要求には {"Error": 理由} (数でない料金欄、0-999 の外の
+      複数口の個数、32 ビットに収まらない金額)、要求として読めない行には
+      {"InvalidRequest": 理由} (JSON でない、型の誤り、その種類にないメンバー、
+      1 MiB を超える行) を返し、次の行へ進みます
   hakomaru-quote compare --csv FILE [--no-bom] [--sokin N] [--tariff FILE]
       CSV の荷物ごとに両社の料金を比べ、CSV で出力します (batch comparison)
   hakomaru-quote check [--tariff FILE]
@@ -171,8 +175,13 @@ JSON Lines (--jsonl):
       行,発送地,届け先,重さ,サイズ,代引金額,オプション,重さ区分,サイズ区分,ゆうパック,...
       2,東京,大阪,2kg,60cm,,,2kg以下,60cm以下,940,860,クロネコ,80,
 
-終了コード (exit status): 0 成功; 1 計算できない料金があった (a quote failed, or
---jsonl: a line was not a well-formed request); 2 引数の誤り (bad command line).
+終了コード (exit status):
+  0  すべて計算できた (every quote was made)
+  1  計算できない料金があった (a quote failed; --jsonl: an answer is an Error or
+     an InvalidRequest; compare: a row has an error; check: the tariff has
+     problems), または出力を書き込めなかった (output could not be written)
+  2  引数の誤り、または指定したファイルを読めない (bad command line, or a file
+     named on it cannot be read)
 )";
 }
 

@@ -55,6 +55,10 @@ class RequestReader final : public nlohmann::json_sax<Json> {
     }
     bool isObject() const { return isObject_; }
     size_t errorByte() const { return errorByte_; }
+    size_t count() const { return count_; }
+    const Member& member(size_t i) const { return members_[i]; }
+    // One mark per member, for RequestMembers; kept here to be reused.
+    std::vector<char>& marks() const { return marks_; }
 
     // The member of that name; the last one when a name occurs twice.
     const Member* find(std::string_view name) const {
@@ -177,6 +181,7 @@ class RequestReader final : public nlohmann::json_sax<Json> {
 
     std::vector<Member> members_;  // reused from line to line
     std::vector<FlatMember> flat_; // the fast reader's members, reused likewise
+    mutable std::vector<char> marks_;
     size_t count_ = 0;
     int depth_ = 0;
     bool keyPending_ = false;
@@ -185,14 +190,27 @@ class RequestReader final : public nlohmann::json_sax<Json> {
 };
 
 // The members of one request object, read by record name with their type
-// checked. Absent members give the record's default; members nobody asks
-// for are ignored.
+// checked. Absent members give the record's default; a member nobody asks
+// for is refused by refuseUnread(), so that a misspelt name is not quietly
+// priced as if it were absent.
 class RequestMembers {
   public:
-    explicit RequestMembers(const RequestReader& reader) : reader_(reader) {}
+    explicit RequestMembers(const RequestReader& reader) : reader_(reader), read_(reader.marks()) {
+        read_.assign(reader.count(), 0);
+    }
+
+    // Throws InvalidRequest naming the first member no read asked for; the
+    // member "quote" names the kind and is always known.
+    void refuseUnread(const std::string& kind) const {
+        for (size_t i = 0; i < read_.size(); ++i) {
+            const std::string& key = reader_.member(i).key;
+            if (!read_[i] && key != "quote")
+                throw InvalidRequest("unknown member \"" + key + "\" for quote \"" + kind + "\"");
+        }
+    }
 
     int integer(const char* name, int fallback = 0) const {
-        const Member* m = reader_.find(name);
+        const Member* m = find(name);
         if (!m)
             return fallback;
         constexpr auto kMin = std::numeric_limits<int>::min();
@@ -215,7 +233,7 @@ class RequestMembers {
     }
 
     bool boolean(const char* name) const {
-        const Member* m = reader_.find(name);
+        const Member* m = find(name);
         if (!m)
             return false;
         if (m->kind != Member::Kind::Boolean)
@@ -224,7 +242,7 @@ class RequestMembers {
     }
 
     std::string text(const char* name) const {
-        const Member* m = reader_.find(name);
+        const Member* m = find(name);
         if (!m)
             return {};
         if (m->kind != Member::Kind::String)
@@ -233,7 +251,19 @@ class RequestMembers {
     }
 
   private:
+    // The member of that name, marking every member of that name as read.
+    const Member* find(std::string_view name) const {
+        const Member* found = nullptr;
+        for (size_t i = 0; i < read_.size(); ++i)
+            if (reader_.member(i).key == name) {
+                read_[i] = 1;
+                found = &reader_.member(i);
+            }
+        return found;
+    }
+
     const RequestReader& reader_;
+    std::vector<char>& read_; // whether each member was asked for
 };
 
 TYoupackRequest youpackRequest(const RequestMembers& m) {
@@ -329,12 +359,17 @@ std::string postalAnswer(const TPostalQuote& quote) {
         .take();
 }
 
+std::string tooLongReason() {
+    return "line longer than " + std::to_string(kMaxRequestLine) + " bytes";
+}
+
 std::string errorAnswer(const ConversionError& error) {
     return JsonObjectWriter().text("Error", error.what()).take();
 }
 
-// The answer to a request that is valid JSON; throws InvalidRequest.
-std::string answerRequest(const IniStore& tariff, const RequestReader& request) {
+// The answer to a request that is valid JSON; throws InvalidRequest. Sets
+// `failed` when the answer is an Error.
+std::string answerRequest(const IniStore& tariff, const RequestReader& request, bool& failed) {
     if (!request.isObject())
         throw InvalidRequest("not a JSON object");
     const Member* kind = request.find("quote");
@@ -347,10 +382,12 @@ std::string answerRequest(const IniStore& tariff, const RequestReader& request) 
 
     if (name == "youpack") {
         const TYoupackRequest r = youpackRequest(members);
+        members.refuseUnread(name);
         try {
             const TParcelQuote quote = QuoteYoupack(tariff, r);
             return parcelAnswer(quote, quote.Caption);
         } catch (const ConversionError& error) {
+            failed = true;
             // The caption needs only the zone table, so it is known even
             // when the fee cannot be read.
             return JsonObjectWriter()
@@ -361,25 +398,31 @@ std::string answerRequest(const IniStore& tariff, const RequestReader& request) 
     }
     if (name == "cat") {
         const TCatRequest r = catRequest(members);
+        members.refuseUnread(name);
         try {
             return parcelAnswer(QuoteCat(tariff, r), "");
         } catch (const ConversionError& error) {
+            failed = true;
             return errorAnswer(error);
         }
     }
     if (name == "letter") {
         const TLetterMailRequest r = letterRequest(members);
+        members.refuseUnread(name);
         try {
             return postalAnswer(QuoteLetterMail(tariff, r));
         } catch (const ConversionError& error) {
+            failed = true;
             return errorAnswer(error);
         }
     }
     if (name == "book") {
         const TBookParcelRequest r = bookRequest(members);
+        members.refuseUnread(name);
         try {
             return postalAnswer(QuoteBookParcel(tariff, r));
         } catch (const ConversionError& error) {
+            failed = true;
             return errorAnswer(error);
         }
     }
@@ -392,12 +435,20 @@ JsonlAnswer answerRequestLine(const IniStore& tariff, std::string_view line) {
     // One reader per thread, so that its buffers serve every line of a batch.
     thread_local RequestReader request;
     try {
+        if (line.size() > kMaxRequestLine)
+            throw InvalidRequest(tooLongReason());
         if (!request.read(line))
             throw InvalidRequest("not valid JSON at byte " + std::to_string(request.errorByte()));
-        return {answerRequest(tariff, request), true};
+        bool failed = false;
+        std::string answer = answerRequest(tariff, request, failed);
+        return {std::move(answer), true, !failed};
     } catch (const InvalidRequest& invalid) {
-        return {JsonObjectWriter().text("InvalidRequest", invalid.what()).take(), false};
+        return {JsonObjectWriter().text("InvalidRequest", invalid.what()).take(), false, false};
     }
+}
+
+JsonlAnswer tooLongAnswer() {
+    return {JsonObjectWriter().text("InvalidRequest", tooLongReason()).take(), false, false};
 }
 
 } // namespace hakomaru::cli

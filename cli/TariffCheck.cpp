@@ -1,4 +1,5 @@
 #include "TariffCheck.h"
+#include "TariffLayout.h"
 #include "TariffOptions.h"
 
 #include "Catalogues.h"
@@ -16,6 +17,7 @@
 #include <algorithm>
 #include <array>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <optional>
 #include <ostream>
@@ -43,22 +45,36 @@ std::string_view trimmedCaption(std::string_view caption) {
 
 constexpr int kRemittanceMethods = 9;
 constexpr int kRemittanceClasses = 8;
-constexpr std::string_view kZoneSection = "地帯区分";
-constexpr std::string_view kYoupackSection = "ゆうパック";
-constexpr std::string_view kLetterSection = "普通郵便";
-constexpr std::string_view kBookSection = "冊子小包";
-constexpr std::array<std::string_view, 12> kRegions{"北海道", "北東北", "南東北", "関東",
-                                                    "信越",   "北陸",   "中部",   "近畿",
-                                                    "中国",   "四国",   "九州",   "沖縄"};
-constexpr std::string_view kSameCity = "同一市内";
-constexpr size_t kZoneCharacters = 55;
+using tariff::kCatRegions;
+using tariff::kZoneCharacters;
+using tariff::kZoneSection;
+constexpr std::string_view kYoupackSection = tariff::kYoupackFees.section;
+constexpr std::string_view kLetterSection = tariff::kLetterFees.section;
+constexpr std::string_view kBookSection = tariff::kBookFees.section;
 
-// One fixed-width field of a fee row and the class it prices.
+// One fixed-width field of a fee row and the row it prices.
 struct Field {
     size_t first;
     size_t width;
     std::string label;
 };
+
+// The fields of a fee table, labelled by the captions of the rows they
+// price; rows sharing a field are named by the last of them.
+std::vector<Field> fieldsOf(const FeeTable& table,
+                            const std::function<std::string(size_t)>& label) {
+    std::vector<Field> fields;
+    for (size_t row = 0; row < table.positions.size(); ++row) {
+        const size_t first = table.positions[row];
+        if (first == 0)
+            continue;
+        if (!fields.empty() && fields.back().first == first)
+            fields.back().label = label(row);
+        else
+            fields.push_back({first, table.width, label(row)});
+    }
+    return fields;
+}
 
 // A section as the store finds it: the last header of that name, up to the
 // next header.
@@ -87,7 +103,7 @@ size_t firstNonSjisByte(std::string_view text) {
 class Checker {
   public:
     explicit Checker(const std::string& bytes)
-        : bytes_(bytes), lines_(iniLines(bytes)), store_(std::string(bytes)) {
+        : store_(std::string(bytes)), bytes_(store_.bytes()), lines_(iniLines(bytes_)) {
         for (size_t i = 0; i < lines_.size(); ++i) {
             if (lines_[i].kind != LineKind::Section)
                 continue;
@@ -131,7 +147,20 @@ class Checker {
         return nullptr;
     }
 
-    // The line of the entry the store finds, if any.
+    // The line of the entry the quotes read: the one the store finds.
+    std::optional<size_t> readEntry(std::string_view section, std::string_view key) const {
+        const auto value = store_.find(section, key);
+        if (!value)
+            return std::nullopt;
+        const size_t number = store_.lineNumberOf(*value);
+        if (number == 0 || number > lines_.size())
+            return std::nullopt; // not reached: the store holds no written lines
+        return number - 1;
+    }
+
+    // The line of the entry a section's key finds within that section's
+    // lines, if any: for a section hidden by a later one of the same name,
+    // the entry the store would find were it not hidden.
     std::optional<size_t> entryIndex(const SectionSpan& span, std::string_view key) const {
         for (size_t i = span.end; i > span.header + 1; --i) {
             const IniLine& line = lines_[i - 1];
@@ -141,12 +170,12 @@ class Checker {
         return std::nullopt;
     }
 
-    // The entries of a section that the store can find: for a key written
-    // twice, only the later line.
+    // The entries of a section that the store finds: for a key written
+    // twice, only the later line; none of a section a later one hides.
     std::vector<size_t> effectiveEntries(const SectionSpan& span) const {
         std::vector<size_t> entries;
         for (size_t i = span.header + 1; i < span.end; ++i)
-            if (lines_[i].kind == LineKind::Entry && entryIndex(span, lines_[i].name) == i)
+            if (lines_[i].kind == LineKind::Entry && readEntry(span.name, lines_[i].name) == i)
                 entries.push_back(i);
         return entries;
     }
@@ -242,7 +271,7 @@ class Checker {
     }
 
     static bool isRegion(std::string_view name) {
-        for (std::string_view region : kRegions)
+        for (std::string_view region : kCatRegions)
             if (IniStore::namesMatch(name, sj(region)))
                 return true;
         return false;
@@ -269,12 +298,13 @@ class Checker {
         return isRegion(name) || remittanceMethodOf(name) || isOptionSection(name);
     }
 
-    // "第" + one single-byte character + "地帯".
+    // "第" + one zone character + "地帯".
     static bool isZoneKey(std::string_view key) {
+        const std::string bare = tariff::zoneFeeKey({});
         const std::string& head = sj("第");
-        const std::string& tail = sj("地帯");
-        return key.size() == head.size() + 1 + tail.size() && key.starts_with(head) &&
-               key.ends_with(tail) && static_cast<unsigned char>(key[head.size()]) < 0x80;
+        return key.size() == bare.size() + 1 && key.starts_with(head) &&
+               key.ends_with(std::string_view(bare).substr(head.size())) &&
+               tariff::isZoneCharacter(key[head.size()]);
     }
 
     static bool isKnownKey(std::string_view section, std::string_view key) {
@@ -289,13 +319,13 @@ class Checker {
             }
         }
         if (is(section, kYoupackSection))
-            known = known || is(key, "市内") || isZoneKey(key);
+            known = known || is(key, tariff::kYoupackSameCityKey) || isZoneKey(key);
         if (isRegion(section))
-            known = known || isRegion(key) || is(key, kSameCity);
-        if (is(section, kLetterSection))
-            known = known || is(key, "料金") || is(key, "翌朝10時");
-        if (is(section, kBookSection))
-            known = known || is(key, "料金");
+            known = known || isRegion(key) || is(key, tariff::kCatSameCityKey);
+        for (const FeeTable* table : tariff::kFeeTables)
+            if (!table->section.empty() && is(section, table->section))
+                for (std::string_view tableKey : table->keys)
+                    known = known || is(key, tableKey);
         if (remittanceMethodOf(section))
             for (int c = 0; c < kRemittanceClasses; ++c)
                 known = known || is(key, "料金" + std::to_string(c));
@@ -315,8 +345,10 @@ class Checker {
         return span;
     }
 
-    void checkFeeRow(std::string_view section, size_t index, const std::vector<Field>& fields) {
+    // `discount` is what the quote deducts from every stored fee.
+    void checkFeeRow(size_t index, const std::vector<Field>& fields, std::int32_t discount = 0) {
         const IniLine& line = lines_[index];
+        const std::string_view section = sectionOfLine(index);
         const std::string_view value = line.value;
         const Field& last = fields.back();
         const size_t needed = last.first + last.width - 1;
@@ -333,10 +365,19 @@ class Checker {
             if (f.first + f.width - 1 > value.size())
                 continue;
             const std::string_view field = fieldAt(value, f.first, f.width);
-            if (!parseWholeNumber(field))
+            const std::string where =
+                f.label + "の欄（" + num(f.first) + "〜" + num(f.first + f.width - 1) + " 桁目）: ";
+            const auto fee = parseWholeNumber(field);
+            if (!fee)
                 add(Kind::BadField, line.number, section, line.name,
-                    f.label + "の欄（" + num(f.first) + "〜" + num(f.first + f.width - 1) +
-                        " 桁目）: " + ConversionError::notWholeNumber(fromSjis(field)).what());
+                    where + ConversionError::notWholeNumber(fromSjis(field)).what());
+            else if (*fee < 0)
+                add(Kind::NegativeFee, line.number, section, line.name,
+                    where + "料金 " + std::to_string(*fee) + " 円は負の数です");
+            else if (*fee < discount)
+                add(Kind::NegativeFee, line.number, section, line.name,
+                    where + "料金 " + std::to_string(*fee) + " 円から " + std::to_string(discount) +
+                        " 円を引いた店頭持ち込みの料金が負になります");
         }
     }
 
@@ -357,7 +398,7 @@ class Checker {
             const std::string_view caption = PrefectureRows(false)[static_cast<size_t>(row)];
             if (IsSeparatorRow(caption))
                 continue;
-            const auto index = entryIndex(*span, sj(caption));
+            const auto index = readEntry(sj(kZoneSection), sj(caption));
             if (!index) {
                 add(Kind::MissingEntry, lineNumber(span->header), sj(kZoneSection), sj(caption),
                     "この都道府県の行がありません（" + std::string(caption) +
@@ -368,12 +409,12 @@ class Checker {
             const std::string_view zones = line.value;
             if (zones.size() < kZoneCharacters)
                 add(Kind::ShortZoneRow, line.number, sj(kZoneSection), line.name,
-                    "地帯の文字が " + num(zones.size()) +
-                        " 文字しかありません（55 文字必要）。届け先 " +
+                    "地帯の文字が " + num(zones.size()) + " 文字しかありません（" +
+                        num(kZoneCharacters) + " 文字必要）。届け先 " +
                         std::string(destinations[zones.size()]) + " から先の地帯がありません");
             for (size_t pos = 1; pos <= std::min(zones.size(), kZoneCharacters); ++pos) {
-                const auto c = static_cast<unsigned char>(zones[pos - 1]);
-                if (c >= 0x80) {
+                const char c = zones[pos - 1];
+                if (!tariff::isZoneCharacter(c)) {
                     add(Kind::BadZoneCharacter, line.number, sj(kZoneSection), line.name,
                         num(pos) + " 桁目（届け先 " + std::string(destinations[pos - 1]) +
                             "）: 地帯は 1 バイトの文字で書いてください");
@@ -385,22 +426,13 @@ class Checker {
                     break;
                 // Zone keys that differ by letter case only are one entry.
                 const char upper = static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
-                auto it =
-                    zoneUses_
-                        .try_emplace(upper, ZoneUse{sj("第") + static_cast<char>(c) + sj("地帯"),
-                                                    std::string(caption), line.number, pos})
-                        .first;
+                auto it = zoneUses_
+                              .try_emplace(upper, ZoneUse{tariff::zoneFeeKey(std::string(1, c)),
+                                                          std::string(caption), line.number, pos})
+                              .first;
                 ++it->second.count;
             }
         }
-    }
-
-    std::vector<Field> youpackFields() const {
-        std::vector<Field> fields;
-        const auto weights = WeightRows();
-        for (size_t w = 0; w < weights.size(); ++w)
-            fields.push_back({4 * (w + 1), 4, std::string(trimmedCaption(weights[w]))});
-        return fields;
     }
 
     void youpackFees() {
@@ -408,100 +440,105 @@ class Checker {
         if (!span)
             return;
         for (const auto& [zone, use] : zoneUses_) {
-            if (entryIndex(*span, use.key))
+            if (readEntry(sj(kYoupackSection), use.key))
                 continue;
             add(Kind::MissingZoneFee, lineNumber(span->header), sj(kYoupackSection), use.key,
                 "この地帯の料金行がありません。地帯区分の " + use.prefecture + "（" +
                     num(use.line) + " 行目）の " + num(use.position) + " 桁目など " +
                     num(use.count) + " か所で使われています");
         }
-        if (!entryIndex(*span, sj("市内")))
-            add(Kind::MissingEntry, lineNumber(span->header), sj(kYoupackSection), sj("市内"),
+        const std::string& sameCity = sj(tariff::kYoupackSameCityKey);
+        if (!readEntry(sj(kYoupackSection), sameCity))
+            add(Kind::MissingEntry, lineNumber(span->header), sj(kYoupackSection), sameCity,
                 "同一市内の料金行がありません（届け先 同一市内 のゆうパックは計算できません）");
-        const auto fields = youpackFields();
+        const auto fields = fieldsOf(tariff::kYoupackFees, [](size_t row) {
+            return std::string(trimmedCaption(WeightRows()[row]));
+        });
         for (size_t index : effectiveEntries(*span))
-            if (isZoneKey(lines_[index].name) ||
-                IniStore::namesMatch(lines_[index].name, sj("市内")))
-                checkFeeRow(span->name, index, fields);
+            if (isZoneKey(lines_[index].name) || IniStore::namesMatch(lines_[index].name, sameCity))
+                checkFeeRow(index, fields);
     }
 
     void catFees() {
-        std::vector<Field> fields;
-        for (size_t c = 0; c < 6; ++c)
-            fields.push_back({4 * (c + 1), 4, std::string(trimmedCaption(SizeRows()[c]))});
-        for (std::string_view from : kRegions) {
+        const auto fields = fieldsOf(tariff::kCatFees, [](size_t sizeClass) {
+            return std::string(trimmedCaption(SizeRows()[sizeClass]));
+        });
+        std::vector<std::string_view> destinations(kCatRegions.begin(), kCatRegions.end());
+        destinations.push_back(tariff::kCatSameCityKey);
+        for (std::string_view from : kCatRegions) {
             const SectionSpan* span =
                 requireSection(from, "発送地 " + std::string(from) + " のクロネコは計算できません");
             if (!span)
                 continue;
-            std::vector<std::string_view> destinations(kRegions.begin(), kRegions.end());
-            destinations.push_back(kSameCity);
             for (std::string_view to : destinations) {
-                const auto index = entryIndex(*span, sj(to));
+                const auto index = readEntry(sj(from), sj(to));
                 if (!index)
                     add(Kind::MissingEntry, lineNumber(span->header), sj(from), sj(to),
                         "クロネコの料金行がありません（" + std::string(from) + " → " +
                             std::string(to) + " は計算できません）");
                 else
-                    checkFeeRow(span->name, *index, fields);
+                    checkFeeRow(*index, fields, tariff::kCatShopDiscount);
             }
         }
     }
 
     void letterFees() {
-        const SectionSpan* span = requireSection(kLetterSection, "普通郵便は計算できません");
+        const FeeTable& table = tariff::kLetterFees;
+        const SectionSpan* span = requireSection(table.section, "普通郵便は計算できません");
         if (!span)
             return;
-        std::vector<Field> fields;
-        const auto rows = PostalWeightRows();
-        for (size_t row = 1; row < rows.size(); ++row)
-            if (row != 3)
-                fields.push_back({4 * (row + 1), 4,
-                                  std::string(row < 3 ? "定形 " : "定形外 ") +
-                                      std::string(trimmedCaption(rows[row]))});
-        for (std::string_view key : {"料金", "翌朝10時"}) {
-            const auto index = entryIndex(*span, sj(key));
+        const auto fields = fieldsOf(table, [](size_t row) {
+            return std::string(row < 3 ? "定形 " : "定形外 ") +
+                   std::string(trimmedCaption(PostalWeightRows()[row]));
+        });
+        for (size_t k = 0; k < table.keys.size(); ++k) {
+            const std::string_view key = table.keys[k];
+            const auto index = readEntry(sj(table.section), sj(key));
             if (!index)
-                add(Kind::MissingEntry, lineNumber(span->header), sj(kLetterSection), sj(key),
+                add(Kind::MissingEntry, lineNumber(span->header), sj(table.section), sj(key),
                     "普通郵便の料金行がありません（" +
-                        std::string(key == "料金" ? "普通郵便" : "翌朝10時の普通郵便") +
+                        std::string(k == 0 ? "普通郵便" : "翌朝10時の普通郵便") +
                         "は計算できません）");
             else
-                checkFeeRow(span->name, *index, fields);
+                checkFeeRow(*index, fields);
         }
     }
 
     void bookFees() {
-        const SectionSpan* span = requireSection(kBookSection, "冊子小包は計算できません");
+        const FeeTable& table = tariff::kBookFees;
+        const SectionSpan* span = requireSection(table.section, "冊子小包は計算できません");
         if (!span)
             return;
-        std::vector<Field> fields;
-        const auto rows = PostalWeightRows();
-        for (size_t j = 1; j <= 10; ++j) {
-            // Field 1 prices rows 4 to 7 (up to 150 g), field j > 1 row j + 6.
-            const size_t row = j == 1 ? 7 : j + 6;
-            fields.push_back({3 * j - 2, 3, std::string(trimmedCaption(rows[row]))});
-        }
-        const auto index = entryIndex(*span, sj("料金"));
+        const auto fields = fieldsOf(
+            table, [](size_t row) { return std::string(trimmedCaption(PostalWeightRows()[row])); });
+        const auto index = readEntry(sj(table.section), sj(table.keys[0]));
         if (!index)
-            add(Kind::MissingEntry, lineNumber(span->header), sj(kBookSection), sj("料金"),
+            add(Kind::MissingEntry, lineNumber(span->header), sj(table.section), sj(table.keys[0]),
                 "冊子小包の料金行がありません（冊子小包は計算できません）");
         else
-            checkFeeRow(span->name, *index, fields);
+            checkFeeRow(*index, fields);
     }
 
     // ---- Single-valued entries ----
 
     void optionValue(std::string_view section, std::string_view key, int fallback) {
-        const SectionSpan* span = findSpan(section);
-        if (!span)
+        const auto index = readEntry(section, key);
+        if (!index)
             return;
-        const auto index = entryIndex(*span, key);
-        if (!index || parseWholeNumber(lines_[*index].value))
-            return;
-        add(Kind::NotWholeNumber, lineNumber(*index), span->name, lines_[*index].name,
-            "値 '" + fromSjis(lines_[*index].value) + "' は整数ではありません（黙って既定値 " +
-                std::to_string(fallback) + " 円が使われます）");
+        const IniLine& line = lines_[*index];
+        const std::string_view writtenSection = sectionOfLine(*index);
+        const auto fee = parseWholeNumber(line.value);
+        if (!fee)
+            add(Kind::NotWholeNumber, line.number, writtenSection, line.name,
+                "値 '" + fromSjis(line.value) + "' は整数ではありません（黙って既定値 " +
+                    std::to_string(fallback) + " 円が使われます）");
+        else if (*fee < 0)
+            add(Kind::NegativeFee, line.number, writtenSection, line.name,
+                "料金 " + std::to_string(*fee) + " 円は負の数です");
+        else if (*fee > tariff::kLargestPlausibleFee)
+            add(Kind::ImplausibleFee, line.number, writtenSection, line.name,
+                "料金 " + std::to_string(*fee) + " 円は大きすぎます（" +
+                    grouped(tariff::kLargestPlausibleFee) + " 円まで。桁の誤りではありませんか）");
     }
 
     void options() {
@@ -580,9 +617,9 @@ class Checker {
         }
     }
 
-    const std::string& bytes_;
-    std::vector<IniLine> lines_;
     IniStore store_;
+    std::string_view bytes_; // the store's bytes
+    std::vector<IniLine> lines_;
     std::vector<SectionSpan> spans_;
     std::map<char, ZoneUse> zoneUses_;
     std::vector<TariffProblem> problems_;

@@ -24,6 +24,8 @@ enum class TariffProblemKind {
     ShortFeeRow,      // a fee row that ends before its last field
     BadField,         // a fixed-width field that would fail conversion
     NotWholeNumber,   // a single-valued entry that silently falls back to its default
+    NegativeFee,      // a fee field or option fee below zero (or below the shop discount)
+    ImplausibleFee,   // an option fee larger than any real fee: a typing error
     QuoteFails,       // the real calculator fails on a row the other checks passed
 };
 

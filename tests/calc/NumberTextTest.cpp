@@ -82,8 +82,11 @@ TEST(NumberText, Formats) {
     }
 }
 
-TEST(NumberText, YenArithmeticWrapsInsteadOfOverflowing) {
-    EXPECT_EQ(addYen(INT32_MAX, 1), INT32_MIN);
-    EXPECT_EQ(subYen(INT32_MIN, 1), INT32_MAX);
-    EXPECT_EQ(mulYen(65536, 65536), 0);
+TEST(NumberText, YenArithmeticRefusesAmountsBeyond32Bits) {
+    EXPECT_EQ(addYen(INT32_MAX - 1, 1), INT32_MAX);
+    EXPECT_EQ(subYen(INT32_MIN + 1, 1), INT32_MIN);
+    EXPECT_EQ(mulYen(-65536, 32768), INT32_MIN);
+    EXPECT_THROW(addYen(INT32_MAX, 1), ConversionError);
+    EXPECT_THROW(subYen(INT32_MIN, 1), ConversionError);
+    EXPECT_THROW(mulYen(65536, 65536), ConversionError);
 }

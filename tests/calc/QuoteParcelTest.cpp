@@ -79,20 +79,25 @@ TEST(QuoteYoupack, RegisteredFeeByDeclaredValue) {
     const IniStore tariff = tariffFrom(youpackTariff());
     struct Case {
         std::string amount;
-        int fee; // 0: no piece
+        int fee; // 0: no piece; -1: no yen amount holds it
     };
-    const Case cases[] = {{"0", 360},    {"10", 360}, {"10.1", 380}, {"15", 380},
-                          {"15.5", 400}, {"20", 400}, {"200", 1120}, {"", 0},
-                          {"abc", 0},    {".", 0},    {"-3", 360},   {"1e30", 0x7FFFFFFF}};
+    const Case cases[] = {{"0", 360},    {"10", 360},        {"10.1", 380}, {"15", 380},
+                          {"15.5", 400}, {"20", 400},        {"200", 1120}, {"", 0},
+                          {"abc", 0},    {".", 0},           {"-3", 360},   {"1e30", -1},
+                          {"1e39", 0},   {"9999999", 40000320}};
     for (const auto& c : cases) {
         TYoupackRequest r = tokyo();
         r.Kakitome = true;
         r.DaihikiText = c.amount;
+        if (c.fee == -1) {
+            EXPECT_THROW(QuoteYoupack(tariff, r), ConversionError) << c.amount;
+            continue;
+        }
         const TParcelQuote q = QuoteYoupack(tariff, r);
         if (c.fee == 0) {
             EXPECT_EQ(q.Detail, "送料¥1,100\r\n") << c.amount;
             EXPECT_EQ(q.Total, 1100) << c.amount;
-        } else if (c.fee != 0x7FFFFFFF) {
+        } else {
             EXPECT_EQ(q.Total, 1100 + c.fee) << c.amount;
             EXPECT_NE(q.Detail.find(" + 書留¥" + grouped(c.fee) + "\r\n"), std::string::npos)
                 << c.amount;

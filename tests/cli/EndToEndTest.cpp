@@ -112,11 +112,11 @@ const Case kCases[] = {
      "\n" +
          kBookAnswer + "\n",
      ""},
-    {"jsonl_all_well_formed",
+    {"jsonl_failed_quote",
      {"--tariff=" + kTestTariffPath, "--jsonl"},
      kBookLine + "\n"
                  R"({"quote":"letter","WeightRow":18})",
-     0,
+     1,
      kBookAnswer + "\n"
                    R"({"Error":"'' は整数ではありません"})"
                    "\n",

@@ -2,6 +2,7 @@
 #include "TestTariff.h"
 
 #include <gtest/gtest.h>
+#include <algorithm>
 #include <sstream>
 
 namespace {
@@ -42,10 +43,11 @@ const Case kCases[] = {
      0},
     {"blank_lines_skipped", "\n" + kBook + "\n\n   \n" + kBook + "\n",
      kBookAnswer + "\n" + kBookAnswer + "\n", 0},
-    {"failed_quote_is_well_formed",
+    {"failed_quote_fails_the_run",
      R"({"quote":"letter","WeightRow":18})"
-     "\n",
-     kFailed + "\n", 0},
+     "\n" +
+         kBook,
+     kFailed + "\n" + kBookAnswer + "\n", 1},
     {"invalid_line_goes_on", "{\n" + kBook + "\n",
      R"({"InvalidRequest":"not valid JSON at byte 2"})"
      "\n" +
@@ -55,6 +57,18 @@ const Case kCases[] = {
      kBookAnswer + "\n" +
          R"({"InvalidRequest":"not a JSON object"})"
          "\n",
+     1},
+    // Lines that run across input blocks, up to and beyond the longest line.
+    {"line_of_1_MiB_with_crlf", kBook + std::string((1 << 20) - kBook.size(), ' ') + "\r\n" + kBook,
+     kBookAnswer + "\n" + kBookAnswer + "\n", 0},
+    {"line_over_1_MiB_skipped", kBook + std::string((1 << 20) - kBook.size() + 1, ' ') + "\n" + kBook,
+     R"({"InvalidRequest":"line longer than 1048576 bytes"})"
+     "\n" +
+         kBookAnswer + "\n",
+     1},
+    {"endless_line", std::string(3 << 20, '\0'),
+     R"({"InvalidRequest":"line longer than 1048576 bytes"})"
+     "\n",
      1},
 };
 INSTANTIATE_TEST_SUITE_P(Batches, JsonlBatch, testing::ValuesIn(kCases),
@@ -74,6 +88,32 @@ TEST(JsonlBatchBlocks, LongBatchKeepsEveryAnswer) {
     std::ostringstream out;
     EXPECT_EQ(hakomaru::cli::runJsonlBatch(testTariff(), in, out), 0);
     EXPECT_EQ(out.str(), expected);
+}
+
+// One line per read, as from a program that waits for each answer before
+// it sends the next request: each answer must be written before that read.
+struct LineByLine : std::streambuf {
+    std::vector<std::string> lines_;
+    const std::ostringstream& out_;
+    size_t next_ = 0;
+    LineByLine(std::vector<std::string> lines, const std::ostringstream& out)
+        : lines_(std::move(lines)), out_(out) {}
+    int_type underflow() override {
+        const std::string answers = out_.str();
+        EXPECT_EQ(static_cast<size_t>(std::count(answers.begin(), answers.end(), '\n')), next_);
+        if (next_ == lines_.size())
+            return traits_type::eof();
+        std::string& line = lines_[next_++];
+        setg(line.data(), line.data(), line.data() + line.size());
+        return traits_type::to_int_type(line[0]);
+    }
+};
+
+TEST(JsonlBatchBlocks, AnswersBeforeWaitingForMoreInput) {
+    std::ostringstream out;
+    LineByLine source({kBook + "\n", kBook + "\n"}, out);
+    std::istream in(&source);
+    EXPECT_EQ(hakomaru::cli::runJsonlBatch(testTariff(), in, out), 0);
 }
 
 // Answers that cannot be written make the run fail, even when every request

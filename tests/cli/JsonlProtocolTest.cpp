@@ -9,7 +9,7 @@ using hakomaru::cli::answerRequestLine;
 
 struct Case {
     const char* name;
-    const char* line;
+    std::string line;
     const char* answer;
     bool wellFormed;
 };
@@ -73,23 +73,38 @@ const Case kQuotes[] = {
 INSTANTIATE_TEST_SUITE_P(Quotes, JsonlProtocol, testing::ValuesIn(kQuotes),
                          [](const auto& info) { return std::string(info.param.name); });
 
-// Members the request records do not know: ignored, wherever they are, and
-// names inside nested values never count as members of the request.
+// Members the request's kind does not have are refused by name, so that a
+// misspelt member is not priced as if it were absent; names inside nested
+// values are not members of the request.
 const Case kExtraMembers[] = {
-    {"unknown_members",
-     R"({"quote":"letter","id":17,"tags":["a",{"x":null}],"note":null,"WeightRow":4})",
-     R"({"State":"Quoted","Total":120,"Detail":"送料¥120"})", true},
-    {"nested_name_before",
-     R"({"quote":"letter","meta":{"WeightRow":"bad","quote":5},"WeightRow":4})",
-     R"({"State":"Quoted","Total":120,"Detail":"送料¥120"})", true},
-    {"nested_name_after", R"({"quote":"letter","WeightRow":4,"meta":[{"WeightRow":0}]})",
-     R"({"State":"Quoted","Total":120,"Detail":"送料¥120"})", true},
-    {"other_kinds_members_ignored", R"({"quote":"letter","WeightRow":4,"Home":"yes"})",
-     R"({"State":"Quoted","Total":120,"Detail":"送料¥120"})", true},
+    {"misspelt_member", R"({"quote":"youpack","From":"東京","ToRow":30})",
+     R"({"InvalidRequest":"unknown member \"From\" for quote \"youpack\""})", false},
+    {"other_kinds_member", R"({"quote":"letter","WeightRow":4,"Home":true})",
+     R"({"InvalidRequest":"unknown member \"Home\" for quote \"letter\""})", false},
+    {"nested_value_member", R"({"quote":"letter","WeightRow":4,"meta":{"WeightRow":0}})",
+     R"({"InvalidRequest":"unknown member \"meta\" for quote \"letter\""})", false},
     {"repeated_member_last_wins", R"({"quote":"letter","WeightRow":0,"WeightRow":4})",
      R"({"State":"Quoted","Total":120,"Detail":"送料¥120"})", true},
 };
 INSTANTIATE_TEST_SUITE_P(ExtraMembers, JsonlProtocol, testing::ValuesIn(kExtraMembers),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// Counts beyond the window's three-digit edit and amounts beyond 32 bits
+// are errors, never wrapped totals.
+const Case kOutOfRange[] = {
+    {"count_999", R"({"quote":"cat","FromRow":14,"ToRow":30,"Fukusu":true,"FukusuText":"999"})",
+     R"({"Total":959040,"Detail":"送料¥1,058,940\r\n - 複数口割引¥99,900\r\n","Caption":"","NotHandled":false})",
+     true},
+    {"count_1000", R"({"quote":"cat","FromRow":14,"ToRow":30,"Fukusu":true,"FukusuText":"1000"})",
+     R"({"Error":"複数口の個数 '1000' は 0 から 999 の範囲にありません"})", true},
+    {"count_negative", R"({"quote":"cat","FromRow":14,"ToRow":30,"Fukusu":true,"FukusuText":"-3"})",
+     R"({"Error":"複数口の個数 '-3' は 0 から 999 の範囲にありません"})", true},
+    {"registered_value_1e30",
+     R"({"quote":"youpack","FromCaption":"東京","ToRow":30,"Kakitome":true,"DaihikiText":"1e30"})",
+     R"({"Error":"金額が計算できる範囲（±2,147,483,647 円）を超えています","Caption":"ゆうパック 第3地帯"})",
+     true},
+};
+INSTANTIATE_TEST_SUITE_P(OutOfRange, JsonlProtocol, testing::ValuesIn(kOutOfRange),
                          [](const auto& info) { return std::string(info.param.name); });
 
 // Rows at the ends of the integer range reach the calculators, which must
@@ -151,6 +166,8 @@ const Case kInvalid[] = {
      R"({"InvalidRequest":"FukusuText is not a string"})", false},
     {"string_as_array", R"({"quote":"youpack","FromCaption":["東京"]})",
      R"({"InvalidRequest":"FromCaption is not a string"})", false},
+    {"line_over_1_MiB", "{\"quote\":\"letter\"}" + std::string(1 << 20, ' '),
+     R"({"InvalidRequest":"line longer than 1048576 bytes"})", false},
 };
 INSTANTIATE_TEST_SUITE_P(Invalid, JsonlProtocol, testing::ValuesIn(kInvalid),
                          [](const auto& info) { return std::string(info.param.name); });
@@ -159,7 +176,7 @@ INSTANTIATE_TEST_SUITE_P(Invalid, JsonlProtocol, testing::ValuesIn(kInvalid),
 // into the next.
 TEST(JsonlProtocolSequence, LinesDoNotShareMembers) {
     const auto& tariff = testTariff();
-    answerRequestLine(tariff, R"({"quote":"letter","WeightRow":4,"Sokutatsu":true,"x":1,"y":2})");
+    answerRequestLine(tariff, R"({"quote":"letter","WeightRow":4,"Sokutatsu":true,"x":1})");
     answerRequestLine(tariff, R"({"quote":"letter","WeightRow":4,"Sokutatsu":tr)");
     EXPECT_EQ(answerRequestLine(tariff, R"({"quote":"letter"})").line,
               R"({"State":"NoQuote","Total":0,"Detail":""})");
