@@ -1,5 +1,6 @@
 #include "IniStore.h"
 
+#include "FileRead.h"
 #include "Sjis.h"
 
 #include <cerrno>
@@ -54,47 +55,7 @@ inline std::optional<Entry> entryOf(std::string_view line) {
 } // namespace
 
 std::string readFileBytes(const std::filesystem::path& path) {
-    std::string bytes;
-#ifdef _WIN32
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(path, ec))
-        return bytes;
-    std::FILE* f = _wfopen(path.c_str(), L"rb");
-    if (!f)
-        return bytes;
-    char buffer[65536];
-    size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0)
-        bytes.append(buffer, n);
-    std::fclose(f);
-#else
-    // O_NONBLOCK so that opening a FIFO returns at once; fstat then refuses it.
-    int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        return bytes;
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd);
-        return bytes;
-    }
-    // One byte more than the file holds, so that the read which finds the
-    // end needs no reallocation; a file that grew meanwhile is read whole.
-    bytes.resize(static_cast<size_t>(st.st_size) + 1);
-    size_t used = 0;
-    for (;;) {
-        if (used == bytes.size())
-            bytes.resize(bytes.size() * 2);
-        ssize_t n = ::read(fd, bytes.data() + used, bytes.size() - used);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            break;
-        used += static_cast<size_t>(n);
-    }
-    bytes.resize(used);
-    ::close(fd);
-#endif
-    return bytes;
+    return readRegularFile(path, kIniFileLimit).bytes;
 }
 
 namespace {
@@ -135,7 +96,11 @@ IniStore::IniStore(std::string bytes)
 }
 
 IniStore IniStore::open(const std::filesystem::path& path) {
-    return IniStore(readFileBytes(path));
+    FileBytes file = readRegularFile(path, kIniFileLimit);
+    IniStore store(std::move(file.bytes));
+    store.readFailure_ = std::move(file.reason);
+    store.fileMissing_ = file.missing;
+    return store;
 }
 
 namespace {

@@ -51,8 +51,9 @@ struct IniLine {
 // The views point into `bytes`.
 std::vector<IniLine> iniLines(const std::string& bytes);
 
-// The bytes of a regular file; empty for a missing, unreadable or
-// non-regular one (a folder, a FIFO), which must never block the program.
+// The bytes of a regular file of at most kIniFileLimit bytes; empty for a
+// missing, unreadable, non-regular (a folder, a FIFO, a device) or larger
+// one, which must never block the program nor grow its memory.
 std::string readFileBytes(const std::filesystem::path& path);
 
 class IniStore {
@@ -65,9 +66,16 @@ class IniStore {
     IniStore(IniStore&&) = default;
     IniStore& operator=(IniStore&&) = default;
 
-    // Reads the whole file. A missing, unreadable or non-regular file (a
-    // folder, a FIFO) reads as an empty file: every lookup gives its default.
+    // Reads the whole file. A missing, unreadable, non-regular (a folder, a
+    // FIFO, a device) or larger file than kIniFileLimit reads as an empty
+    // file: every lookup gives its default.
     static IniStore open(const std::filesystem::path& path);
+
+    // Why the file that open() was given could not be read; empty when it
+    // was read whole.
+    const std::string& readFailure() const { return readFailure_; }
+    // open() found nothing under the name.
+    bool fileMissing() const { return fileMissing_; }
 
     // The raw value of an entry, or nothing when the section or key is
     // missing. The view lives as long as the store is not written to.
@@ -113,6 +121,8 @@ class IniStore {
     std::unique_ptr<const std::string> bytes_;
     std::deque<std::string> written_; // text of written lines; deque keeps them in place
     std::vector<Section> sections_;
+    std::string readFailure_;
+    bool fileMissing_ = false;
 };
 
 } // namespace hakomaru
