@@ -1,6 +1,7 @@
 // hakomaru-quote: quotes parcels and postal items from the command line.
 #include "CommandLine.h"
 #include "CsvCompare.h"
+#include "FileRead.h"
 #include "HelpText.h"
 #include "JsonlBatch.h"
 #include "ProgramPath.h"
@@ -27,15 +28,15 @@ std::optional<std::string> readCsvInput(const std::string& name) {
         text << std::cin.rdbuf();
         return text.str();
     }
-    std::error_code ec;
-    std::ifstream in;
-    if (!std::filesystem::is_directory(name, ec))
-        in.open(name, std::ios::binary);
-    if (!in.is_open()) {
-        std::cerr << "hakomaru-quote: ファイル " << name << " は開けません\n";
+    // A regular file only: a FIFO or a device would block or never end
+    // (standard input is "-").
+    ReadableFileBuf in{ReadableFile(name)};
+    if (in.file().ok())
+        text << &in;
+    if (!in.file().ok() || in.failed()) {
+        std::cerr << "hakomaru-quote: " << fileOpenMessage(name, in.file().shownReason()) << "\n";
         return std::nullopt;
     }
-    text << in.rdbuf();
     return text.str();
 }
 
@@ -53,16 +54,18 @@ int compare(const IniStore& tariff, const Invocation& inv) {
 int quote(const Invocation& inv, const char* argv0) {
     // A tariff named on the command line must exist; the default one beside
     // the program reads as empty when it is missing, as in the windows.
-    std::error_code ec;
     const auto path = inv.tariff ? *inv.tariff : tariffPathIn(programDirectory(argv0));
     if (inv.mode == Mode::Check)
         return runTariffCheck(path, std::cout, std::cerr);
-    if (!std::filesystem::is_regular_file(path, ec)) {
-        std::cerr << "hakomaru-quote: ファイル " << path.string() << " は開けません\n";
+    const IniStore tariff = readTariff(path);
+    if (!tariff.readFailure().empty()) {
+        std::cerr << "hakomaru-quote: "
+                  << fileOpenMessage(path.string(),
+                                     tariff.fileMissing() ? "" : tariff.readFailure())
+                  << "\n";
         if (inv.tariff)
             return 2;
     }
-    const IniStore tariff = readTariff(path);
 
     switch (inv.mode) {
     case Mode::Jsonl:
