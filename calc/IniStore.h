@@ -25,7 +25,8 @@
 namespace hakomaru {
 
 // A save that could not be completed; the old file is left as it was.
-// The message is "ファイル %s を作成できません" with the file name.
+// The message is "ファイル %s を作成できません" with the file name, followed
+// by the reason in full-width brackets.
 class SaveError : public std::runtime_error {
   public:
     using std::runtime_error::runtime_error;
@@ -92,7 +93,12 @@ class IniStore {
 
     // Writes toBytes() to a temporary file in the same folder, flushes it to
     // disk and renames it over `path`, so a crash, a full disk or a second
-    // writer never leaves a truncated file. Throws SaveError on failure.
+    // writer never leaves a truncated file; then removes temporary files
+    // that earlier saves killed midway left behind. A folder that takes no
+    // new file but holds a writable file gets the file written in place,
+    // whole, and flushed. Throws SaveError, changing nothing, when the file
+    // is read-only, is not a regular file (or links to one that is not), or
+    // existed but could not be read by open(): saving would lose its content.
     void save(const std::filesystem::path& path) const;
 
     // True when both names match, ASCII letters compared without regard to

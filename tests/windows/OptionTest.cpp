@@ -16,6 +16,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <cerrno>
+#include <cstring>
 #include <fstream>
 #include <sys/stat.h>
 
@@ -258,8 +260,9 @@ void OptionTest::unwritableFileLeavesEverything() {
     w->btnOKClick();
     settle();
     QCOMPARE(f.platform.errors.size(), 1);
-    QCOMPARE(f.platform.errors.front(), QStringLiteral("ファイル %1 を作成できません")
-                                            .arg(QString::fromStdString(unwritable.string())));
+    QCOMPARE(f.platform.errors.front(),
+             QStringLiteral("ファイル %1 を作成できません（%2）")
+                 .arg(QString::fromStdString(unwritable.string()), std::strerror(ENOTDIR)));
     QVERIFY(!w.isNull() && w->isVisible());
     QVERIFY(f.applied.calls.isEmpty());
     delete w;
