@@ -25,7 +25,8 @@
 namespace hakomaru {
 
 // A save that could not be completed; the old file is left as it was.
-// The message is "ファイル %s を作成できません" with the file name.
+// The message is "ファイル %s を作成できません" with the file name, followed
+// by the reason in full-width brackets.
 class SaveError : public std::runtime_error {
   public:
     using std::runtime_error::runtime_error;
@@ -51,8 +52,9 @@ struct IniLine {
 // The views point into `bytes`.
 std::vector<IniLine> iniLines(std::string_view bytes);
 
-// The bytes of a regular file; empty for a missing, unreadable or
-// non-regular one (a folder, a FIFO), which must never block the program.
+// The bytes of a regular file of at most kIniFileLimit bytes; empty for a
+// missing, unreadable, non-regular (a folder, a FIFO, a device) or larger
+// one, which must never block the program nor grow its memory.
 std::string readFileBytes(const std::filesystem::path& path);
 
 class IniStore {
@@ -65,9 +67,16 @@ class IniStore {
     IniStore(IniStore&&) = default;
     IniStore& operator=(IniStore&&) = default;
 
-    // Reads the whole file. A missing, unreadable or non-regular file (a
-    // folder, a FIFO) reads as an empty file: every lookup gives its default.
+    // Reads the whole file. A missing, unreadable, non-regular (a folder, a
+    // FIFO, a device) or larger file than kIniFileLimit reads as an empty
+    // file: every lookup gives its default.
     static IniStore open(const std::filesystem::path& path);
+
+    // Why the file that open() was given could not be read; empty when it
+    // was read whole.
+    const std::string& readFailure() const { return readFailure_; }
+    // open() found nothing under the name.
+    bool fileMissing() const { return fileMissing_; }
 
     // The raw value of an entry, or nothing when the section or key is
     // missing. The view lives as long as the store is not written to.
@@ -84,7 +93,12 @@ class IniStore {
 
     // Writes toBytes() to a temporary file in the same folder, flushes it to
     // disk and renames it over `path`, so a crash, a full disk or a second
-    // writer never leaves a truncated file. Throws SaveError on failure.
+    // writer never leaves a truncated file; then removes temporary files
+    // that earlier saves killed midway left behind. A folder that takes no
+    // new file but holds a writable file gets the file written in place,
+    // whole, and flushed. Throws SaveError, changing nothing, when the file
+    // is read-only, is not a regular file (or links to one that is not), or
+    // existed but could not be read by open(): saving would lose its content.
     void save(const std::filesystem::path& path) const;
 
     // The number of the line (counted from 1 as iniLines() counts) on which
@@ -123,6 +137,8 @@ class IniStore {
     std::deque<std::string> written_; // text of written lines; deque keeps them in place
     std::vector<Section> sections_;
     mutable std::vector<size_t> lineStarts_; // offsets of line starts, built by lineNumberOf
+    std::string readFailure_;
+    bool fileMissing_ = false;
 };
 
 } // namespace hakomaru

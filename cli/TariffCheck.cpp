@@ -5,6 +5,7 @@
 #include "Catalogues.h"
 #include "ConversionError.h"
 #include "EncodedName.h"
+#include "FileRead.h"
 #include "FixedWidthField.h"
 #include "IniStore.h"
 #include "JsonText.h"
@@ -646,18 +647,12 @@ std::string problemLine(const std::string& fileName, const TariffProblem& proble
 }
 
 int runTariffCheck(const std::filesystem::path& path, std::ostream& out, std::ostream& err) {
-    std::error_code ec;
-    std::ifstream in;
-    if (std::filesystem::is_regular_file(path, ec))
-        in.open(path, std::ios::binary);
-    std::ostringstream bytes;
-    if (in.is_open())
-        bytes << in.rdbuf();
-    if (!in.is_open() || in.bad()) {
-        err << "hakomaru-quote: ファイル " << path.string() << " は開けません\n";
+    const FileBytes file = readRegularFile(path, kIniFileLimit);
+    if (!file.ok()) {
+        err << "hakomaru-quote: " << fileOpenMessage(path.string(), file.shownReason()) << "\n";
         return 2;
     }
-    const auto problems = checkTariff(bytes.str());
+    const auto problems = checkTariff(file.bytes);
     for (const TariffProblem& problem : problems)
         out << problemLine(path.string(), problem) << '\n';
     if (problems.empty())

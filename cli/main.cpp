@@ -1,6 +1,7 @@
 // hakomaru-quote: quotes parcels and postal items from the command line.
 #include "CommandLine.h"
 #include "CsvCompare.h"
+#include "FileRead.h"
 #include "HelpText.h"
 #include "JsonlBatch.h"
 #include "ProgramPath.h"
@@ -10,7 +11,7 @@
 #include "TerminalMode.h"
 #include "UsageError.h"
 
-#include <fstream>
+#include <filesystem>
 #include <iostream>
 #include <memory>
 #include <vector>
@@ -21,26 +22,40 @@ using namespace hakomaru::cli;
 namespace {
 
 // The CSV input of the batch comparison: a file, or standard input for "-".
-// Nothing when the file cannot be opened.
+// A regular file only: a FIFO or a device would block or never end (standard
+// input is "-"). Nothing when the file cannot be opened, with the message
+// written.
+struct CsvFileStream : std::istream {
+    explicit CsvFileStream(ReadableFile file) : std::istream(nullptr), buffer(std::move(file)) {
+        rdbuf(&buffer);
+    }
+    ReadableFileBuf buffer;
+};
+
 std::unique_ptr<std::istream> openCsvInput(const std::string& name) {
     if (name == "-")
         return std::make_unique<std::istream>(std::cin.rdbuf());
-    std::error_code ec;
-    auto in = std::make_unique<std::ifstream>();
-    if (!std::filesystem::is_directory(name, ec))
-        in->open(name, std::ios::binary);
-    if (!in->is_open())
+    auto in = std::make_unique<CsvFileStream>(ReadableFile(name));
+    if (!in->buffer.file().ok()) {
+        std::cerr << "hakomaru-quote: " << fileOpenMessage(name, in->buffer.file().shownReason())
+                  << "\n";
         return nullptr;
+    }
     return in;
 }
 
 int compare(const IniStore& tariff, const Invocation& inv) {
     const auto input = openCsvInput(inv.csv);
-    if (!input) {
-        std::cerr << "hakomaru-quote: ファイル " << inv.csv << " は開けません\n";
+    if (!input)
+        return 2;
+    const int status = runCsvComparison(tariff, *input, std::cout, {inv.bom, inv.remittance});
+    // A read error midway ends the input early: the output is incomplete.
+    if (const auto* file = dynamic_cast<const CsvFileStream*>(input.get());
+        file && file->buffer.failed()) {
+        std::cerr << "hakomaru-quote: " << fileOpenMessage(inv.csv, file->buffer.file().reason())
+                  << "\n";
         return 2;
     }
-    const int status = runCsvComparison(tariff, *input, std::cout, {inv.bom, inv.remittance});
     if (status != 0 && std::cout)
         std::cerr << "hakomaru-quote: 計算できない行があります（エラー列をご覧ください）\n";
     return status;
@@ -50,24 +65,27 @@ int compare(const IniStore& tariff, const Invocation& inv) {
 int quote(const Invocation& inv, const char* argv0) {
     // A tariff named on the command line must exist; the default one beside
     // the program reads as empty when it is missing, as in the windows.
-    std::error_code ec;
     const auto path = inv.tariff ? *inv.tariff : tariffPathIn(programDirectory(argv0));
     if (inv.mode == Mode::Check) {
         // The default tariff is named as the file it leads to: the Debian
         // package's Charge.ini beside the program is a link to
         // /etc/hakomaru/Charge.ini, the file a user edits.
         std::filesystem::path named = path;
+        std::error_code ec;
         if (!inv.tariff)
             if (auto resolved = std::filesystem::weakly_canonical(path, ec); !ec)
                 named = resolved;
         return runTariffCheck(named, std::cout, std::cerr);
     }
-    if (!std::filesystem::is_regular_file(path, ec)) {
-        std::cerr << "hakomaru-quote: ファイル " << path.string() << " は開けません\n";
+    const IniStore tariff = readTariff(path);
+    if (!tariff.readFailure().empty()) {
+        std::cerr << "hakomaru-quote: "
+                  << fileOpenMessage(path.string(),
+                                     tariff.fileMissing() ? "" : tariff.readFailure())
+                  << "\n";
         if (inv.tariff)
             return 2;
     }
-    const IniStore tariff = readTariff(path);
 
     switch (inv.mode) {
     case Mode::Jsonl:

@@ -12,7 +12,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
     try {
         const DecodedJpeg picture = decodeJpeg(std::span(data, size));
         if (picture.width > kMaxJpegSide || picture.height > kMaxJpegSide ||
-            picture.rgb.size() != static_cast<size_t>(picture.width) * picture.height * 3)
+            long{picture.width} * picture.height > kMaxJpegPixels ||
+            picture.image.size() != QSize(picture.width, picture.height))
             std::abort();
     } catch (const JpegError&) {
     }

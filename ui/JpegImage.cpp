@@ -1,6 +1,10 @@
 #include "JpegImage.h"
 
+#include "FileRead.h"
+
 #include <QFile>
+#include <QLocale>
+#include <QSysInfo>
 
 #include <algorithm>
 
@@ -39,7 +43,13 @@ struct Decoder {
     jpeg_decompress_struct cinfo{};
     ErrorManager errors{};
     DecodedJpeg result;
+    bool tooLarge = false; // refused by the bound, before decoding
 };
+
+// Straight into the 32-bit pixels of QImage::Format_RGB32 (0xffRRGGBB in
+// native order), with no intermediate copy of the picture.
+constexpr J_COLOR_SPACE kRgb32ColorSpace =
+    QSysInfo::ByteOrder == QSysInfo::LittleEndian ? JCS_EXT_BGRX : JCS_EXT_XRGB;
 
 // Runs the whole decoding. Returns false when libjpeg raised an error; its
 // message number is then in decoder.errors.pub.msg_code. Nothing declared in
@@ -51,22 +61,32 @@ bool runDecode(Decoder& decoder, const unsigned char* data, unsigned long size) 
 
     jpeg_mem_src(cinfo, data, size);
     jpeg_read_header(cinfo, TRUE);
+    DecodedJpeg& out = decoder.result;
+    out.width = static_cast<int>(cinfo->image_width);
+    out.height = static_cast<int>(cinfo->image_height);
     if (cinfo->image_width > static_cast<JDIMENSION>(kMaxJpegSide) ||
-        cinfo->image_height > static_cast<JDIMENSION>(kMaxJpegSide)) {
+        cinfo->image_height > static_cast<JDIMENSION>(kMaxJpegSide) ||
+        static_cast<long>(cinfo->image_width) * static_cast<long>(cinfo->image_height) >
+            kMaxJpegPixels) {
+        decoder.tooLarge = true;
         ERREXIT1(cinfo, JERR_IMAGE_TOO_BIG, static_cast<unsigned>(kMaxJpegSide));
     }
-    cinfo->out_color_space = JCS_RGB;
+    cinfo->out_color_space = kRgb32ColorSpace;
     cinfo->scale_num = 1;
     cinfo->scale_denom = 1;
     jpeg_start_decompress(cinfo);
 
-    DecodedJpeg& out = decoder.result;
     out.width = static_cast<int>(cinfo->output_width);
     out.height = static_cast<int>(cinfo->output_height);
-    const std::size_t stride = static_cast<std::size_t>(out.width) * 3;
-    out.rgb.assign(stride * static_cast<std::size_t>(out.height), 0);
+    out.image = QImage(out.width, out.height, QImage::Format_RGB32);
+    if (out.image.isNull())
+        ERREXIT1(cinfo, JERR_OUT_OF_MEMORY, 0);
+    // Rows that a truncated file does not reach stay grey, as libjpeg fills
+    // the missing data.
+    uchar* const pixels = out.image.bits();
+    const auto stride = static_cast<std::size_t>(out.image.bytesPerLine());
     while (cinfo->output_scanline < cinfo->output_height) {
-        JSAMPROW row = out.rgb.data() + stride * cinfo->output_scanline;
+        JSAMPROW row = pixels + stride * cinfo->output_scanline;
         jpeg_read_scanlines(cinfo, &row, 1);
     }
     jpeg_finish_decompress(cinfo);
@@ -75,12 +95,24 @@ bool runDecode(Decoder& decoder, const unsigned char* data, unsigned long size) 
 
 } // namespace
 
-JpegError::JpegError(int messageNumber)
-    : std::runtime_error("JPEG エラー #" + std::to_string(messageNumber)),
+JpegError::JpegError(int messageNumber, const std::string& detail)
+    : std::runtime_error("JPEG エラー #" + std::to_string(messageNumber) +
+                         (detail.empty() ? std::string() : "（" + detail + "）")),
       messageNumber_(messageNumber) {}
 
-FileOpenError::FileOpenError(const QString& fileName)
-    : std::runtime_error(QStringLiteral("ファイル %1 は開けません").arg(fileName).toStdString()) {}
+FileOpenError::FileOpenError(const QString& fileName, const std::string& reason)
+    : std::runtime_error(fileOpenMessage(fileName.toStdString(), reason)), reason_(reason) {}
+
+std::string pictureTooLargeDetail(long width, long height) {
+    QLocale grouped(QLocale::C);
+    grouped.setNumberOptions({});
+    return QStringLiteral("画像の大きさ %1 × %2 ピクセルが上限（一辺 %3 ピクセル、全体 %4 "
+                          "ピクセル）を超えています")
+        .arg(width)
+        .arg(height)
+        .arg(grouped.toString(kMaxJpegSide), grouped.toString(qlonglong{kMaxJpegPixels}))
+        .toStdString();
+}
 
 DecodedJpeg decodeJpeg(std::span<const std::uint8_t> data) {
     Decoder decoder;
@@ -101,31 +133,21 @@ DecodedJpeg decodeJpeg(std::span<const std::uint8_t> data) {
     const int messageNumber = decoder.errors.pub.msg_code;
     decoder.result.warnings = decoder.errors.warnings;
     jpeg_destroy_decompress(&decoder.cinfo);
+    if (!ok && decoder.tooLarge)
+        throw JpegError(messageNumber,
+                        pictureTooLargeDetail(decoder.result.width, decoder.result.height));
     if (!ok)
         throw JpegError(messageNumber);
     return std::move(decoder.result);
 }
 
 QImage loadJpegImage(const QString& fileName) {
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly))
-        throw FileOpenError(fileName);
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        throw FileOpenError(fileName);
-    file.close();
-
-    const DecodedJpeg decoded = decodeJpeg(
-        std::span<const std::uint8_t>(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
-                                      static_cast<std::size_t>(bytes.size())));
-    QImage image(decoded.width, decoded.height, QImage::Format_RGB888);
-    if (image.isNull())
-        throw JpegError(JERR_OUT_OF_MEMORY);
-    const std::size_t stride = static_cast<std::size_t>(decoded.width) * 3;
-    for (int y = 0; y < decoded.height; ++y)
-        std::copy_n(decoded.rgb.data() + stride * static_cast<std::size_t>(y), stride,
-                    image.scanLine(y));
-    return image;
+    FileBytes file = readRegularFile(QFile::encodeName(fileName).toStdString(), kPictureFileLimit);
+    if (!file.ok())
+        throw FileOpenError(fileName, std::string(file.shownReason()));
+    DecodedJpeg decoded = decodeJpeg(std::span<const std::uint8_t>(
+        reinterpret_cast<const std::uint8_t*>(file.bytes.data()), file.bytes.size()));
+    return std::move(decoded.image);
 }
 
 } // namespace hakomaru

@@ -10,6 +10,7 @@
 #include "controls/RightEdit.h"
 
 #include "Catalogues.h"
+#include "FileRead.h"
 #include "NumberText.h"
 #include "QuoteCat.h"
 #include "QuoteYoupack.h"
@@ -926,12 +927,14 @@ void TfrmMain::mnuMain_Help_VersionClick() {
 
 void TfrmMain::mnuMain_Help_ViewClick() {
     const std::filesystem::path page = programDir() / "Help" / "Sobato.htm";
-    platform().shellOpen(QDir::toNativeSeparators(QString::fromStdString(page.string())));
+    if (mayHandOver(page))
+        platform().shellOpen(QDir::toNativeSeparators(QString::fromStdString(page.string())));
 }
 
 void TfrmMain::mnuMain_Help_UseClick() {
     const std::filesystem::path page = programDir() / "Help" / "howto.htm";
-    platform().shellOpen(QDir::toNativeSeparators(QString::fromStdString(page.string())));
+    if (mayHandOver(page))
+        platform().shellOpen(QDir::toNativeSeparators(QString::fromStdString(page.string())));
 }
 
 } // namespace hakomaru

@@ -88,11 +88,12 @@ void TfrmMap::FormCreate(const QString& pictureFile, const QString& shownName) {
     // The picture is looked up in the current directory first, then beside
     // the program, and decoded afresh at every opening.
     try {
-        const QImage picture = loadJpegImage(pictureFile);
-        imgJapan->setPixmap(QPixmap::fromImage(picture));
-    } catch (const FileOpenError&) {
+        // Handed over whole, so that the pixmap need not copy the picture.
+        imgJapan->setPixmap(QPixmap::fromImage(loadJpegImage(pictureFile)));
+    } catch (const FileOpenError& e) {
         // Named as the window asks for it, wherever it was found.
-        platform().showError(parentWidget(), QString::fromUtf8(FileOpenError(shownName).what()));
+        platform().showError(parentWidget(),
+                             QString::fromUtf8(FileOpenError(shownName, e.reason()).what()));
     } catch (const std::exception& e) {
         // Reported like any uncaught error; the window opens without the
         // picture and its labels work.

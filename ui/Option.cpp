@@ -239,7 +239,9 @@ void TfrmOption::btnCancelClick() {
 }
 
 void TfrmOption::btnHelpClick() {
-    platform().shellOpen(locateProgramFile(QStringLiteral("Help/Howto.htm")));
+    const QString page = locateDocument(QStringLiteral("Help/Howto.htm"));
+    if (!page.isEmpty())
+        platform().shellOpen(page);
 }
 
 bool TfrmOption::eventFilter(QObject* watched, QEvent* event) {

@@ -1,7 +1,10 @@
 #include "ProgramFiles.h"
 
+#include "FileRead.h"
+
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
 #include <algorithm>
@@ -53,6 +56,11 @@ QString locateProgramFile(const QString& relativeName) {
         return found;
     QString name = relativeName;
     return name.replace(QChar('\\'), QChar('/'));
+}
+
+QString locateDocument(const QString& relativeName) {
+    const QString found = locateProgramFile(relativeName);
+    return mayHandOver(QFile::encodeName(found).toStdString()) ? found : QString();
 }
 
 } // namespace hakomaru

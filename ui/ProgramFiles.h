@@ -13,6 +13,11 @@ namespace hakomaru {
 // current directory is returned, so messages name the file the user expects.
 QString locateProgramFile(const QString& relativeName);
 
+// A document to hand to the shell (a help page), found as above: empty when
+// it may not be handed over (see mayHandOver). A missing page is still
+// handed over, for the browser to say so.
+QString locateDocument(const QString& relativeName);
+
 // The same search in the given directories only, first match wins.
 QString locateIn(const QString& relativeName, const QStringList& directories);
 

@@ -1,10 +1,13 @@
 #include "IniStore.h"
+#include "FileRead.h"
 #include "IniValues.h"
 #include "TariffText.h"
 
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace hakomaru;
 using hakomaru::test::tariffFrom;
@@ -70,7 +73,10 @@ TEST(IniStore, CaseFoldingNeverTouchesTrailBytes) {
     EXPECT_FALSE(ini.find("S", upper));
     EXPECT_FALSE(IniStore::namesMatch(lower, upper));
     // A single-byte letter after a double-byte character is folded.
-    EXPECT_TRUE(IniStore::namesMatch("\x91\xE6" "a", "\x91\xE6" "A"));
+    EXPECT_TRUE(IniStore::namesMatch("\x91\xE6"
+                                     "a",
+                                     "\x91\xE6"
+                                     "A"));
     // Half-width katakana bytes are single characters and never letters.
     EXPECT_FALSE(IniStore::namesMatch("\xC1", "\xE1"));
     EXPECT_FALSE(IniStore::namesMatch("ab", "abc"));
@@ -93,8 +99,8 @@ TEST(IniStore, TypedReads) {
         std::string_view key;
         std::int32_t value;
     };
-    const Case cases[] = {{"a", 25},  {"b", 25}, {"c", 20},  {"d", 20},  {"e", 20}, {"f", -7},
-                          {"g", 2},   {"h", 0},  {"i", 20},  {"j", 26},  {"zz", 20}};
+    const Case cases[] = {{"a", 25}, {"b", 25}, {"c", 20}, {"d", 20}, {"e", 20}, {"f", -7},
+                          {"g", 2},  {"h", 0},  {"i", 20}, {"j", 26}, {"zz", 20}};
     for (const auto& c : cases)
         EXPECT_EQ(readInteger(ini, s, c.key, 20), c.value) << c.key;
     EXPECT_TRUE(readBool(ini, s, "g", false));
@@ -104,16 +110,35 @@ TEST(IniStore, TypedReads) {
     EXPECT_EQ(readString(ini, s, "zz", "x"), "x");
 }
 
+// Whatever lies at the path, opening returns at once: a file is read whole
+// up to the limit; anything else reads as empty, with the reason kept.
 TEST(IniStore, OpensWhateverLiesAtThePath) {
     const auto dir = std::filesystem::temp_directory_path() / "hakomaru_inistore_test";
     std::filesystem::remove_all(dir);
     std::filesystem::create_directories(dir / "folder.ini");
-    {
-        std::ofstream(dir / "file.ini", std::ios::binary) << "[A]\r\nk=v\r\n";
+    for (const char* name : {"file.ini", "limit.ini", "over.ini"})
+        std::ofstream(dir / name, std::ios::binary) << "[A]\r\nk=v\r\n";
+    std::filesystem::resize_file(dir / "limit.ini", kIniFileLimit); // sparse: no disk
+    std::filesystem::resize_file(dir / "over.ini", 1200 * kMiB);
+    ASSERT_EQ(::mkfifo((dir / "fifo.ini").c_str(), 0600), 0);
+    std::filesystem::create_symlink("/dev/zero", dir / "zero.ini");
+    const std::string notRegular = "通常のファイルではありません";
+    const std::pair<const char*, std::string> cases[] = {
+        {"file.ini", ""},
+        {"limit.ini", ""},
+        {"folder.ini", notRegular},
+        {"fifo.ini", notRegular},
+        {"zero.ini", notRegular},
+        {"over.ini", "サイズ 1,200 MiB が上限の 16 MiB を超えています"}};
+    ::alarm(10); // a blocking open or an endless read ends the test here
+    for (const auto& [name, failure] : cases) {
+        const IniStore store = IniStore::open(dir / name);
+        EXPECT_EQ(store.find("A", "k"), failure.empty() ? std::optional("v") : std::nullopt)
+            << name;
+        EXPECT_EQ(store.readFailure(), failure) << name;
     }
-    EXPECT_EQ(IniStore::open(dir / "file.ini").find("A", "k"), "v");
-    EXPECT_EQ(IniStore::open(dir / "missing.ini").find("A", "k"), std::nullopt);
-    EXPECT_EQ(IniStore::open(dir / "folder.ini").find("A", "k"), std::nullopt);
+    EXPECT_TRUE(IniStore::open(dir / "missing.ini").fileMissing());
+    ::alarm(0);
     std::filesystem::remove_all(dir);
 }
 

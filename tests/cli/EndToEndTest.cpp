@@ -51,7 +51,8 @@ ProgramRun run(const fs::path& program, const std::vector<std::string>& args,
                const std::string& input) {
     Scratch scratch;
     std::ofstream(scratch.dir() / "in", std::ios::binary) << input;
-    std::string command = "'" + program.string() + "'";
+    // A run that hangs ends with status 124 instead of stalling the tests.
+    std::string command = "timeout 60 '" + program.string() + "'";
     for (const auto& arg : args)
         command += " '" + arg + "'";
     command += " <'" + (scratch.dir() / "in").string() + "' >'" + (scratch.dir() / "out").string() +
@@ -193,6 +194,19 @@ const Case kCases[] = {
      "",
      "in.csv は開けません"},
     {"compare_without_csv", {"compare"}, "", 2, "", "--csv FILE"},
+    // Devices and folders are refused at once: /dev/zero would never end.
+    {"compare_device_csv",
+     {"compare", "--csv", "/dev/zero", "--tariff", kTestTariffPath},
+     "",
+     2,
+     "",
+     "ファイル /dev/zero は開けません（通常のファイルではありません）"},
+    {"check_folder",
+     {"check", "--tariff", "/"},
+     "",
+     2,
+     "",
+     "ファイル / は開けません（通常のファイルではありません）"},
 };
 INSTANTIATE_TEST_SUITE_P(Runs, EndToEnd, testing::ValuesIn(kCases),
                          [](const auto& info) { return std::string(info.param.name); });

@@ -1,13 +1,21 @@
-// Saving under faults: a writer killed in the middle of a save, and two
-// programs saving the same settings file at once. Either way the file must
-// be whole afterwards: the old content or the new one, never a mixture.
+// Saving under faults: a writer killed in the middle of a save, two
+// programs saving the same settings file at once, a folder that takes no new
+// file, a path that links to something other than a file, a file too large
+// to read. Either way the file must be whole afterwards: the old content or
+// the new one, never a mixture, and nothing else left in the folder.
 #include "IniStore.h"
 #include "Settings.h"
+#include "Sjis.h"
 #include "TempFiles.h"
 
 #include <csignal>
+#include <cstring>
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <random>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -58,6 +66,9 @@ TEST(SaveFault, WriterKilledMidSaveLeavesAWholeFile) {
         EXPECT_TRUE(now == bytesA || now == bytesB)
             << "round " << round << ": " << now.size() << " bytes";
     }
+    // The next save clears what the killed ones left behind.
+    a.save(path);
+    EXPECT_EQ(dir.names(), std::vector<std::string>{"hakomaru.ini"});
 }
 
 TEST(SaveFault, TwoProgramsSavingAtOnceLeaveAWellFormedFile) {
@@ -99,4 +110,128 @@ TEST(SaveFault, TwoProgramsSavingAtOnceLeaveAWellFormedFile) {
     EXPECT_TRUE(settings.postalTabIndex() == 1 || settings.postalTabIndex() == 0);
     for (const auto& name : dir.names())
         EXPECT_EQ(name, "hakomaru.ini"); // no temporary file left behind
+}
+
+namespace {
+
+const std::string kOld = "[Settings]\r\nPos_Top=7\r\n[Custom]\r\nKeep=1\r\n";
+
+std::string failure(const std::filesystem::path& file, const std::string& reason) {
+    return "ファイル " + file.string() + " を作成できません（" + reason + "）";
+}
+
+// The message of a failed main-window save, "" when it saved. As a user: in
+// a child process without root's power over permissions (as nobody when the
+// tests run as root).
+std::string saveMessage(const std::filesystem::path& file, bool asUser = false) {
+    auto save = [&]() -> std::string {
+        try {
+            Settings(file).saveMainWindow(1, 2, 3, 4);
+            return "";
+        } catch (const std::exception& e) {
+            return e.what();
+        }
+    };
+    int ends[2];
+    if (!asUser || ::pipe(ends) != 0)
+        return save();
+    if (::fork() == 0) {
+        if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0))
+            std::_Exit(2);
+        const std::string message = save();
+        std::_Exit(::write(ends[1], message.data(), message.size()) < 0);
+    }
+    ::close(ends[1]);
+    std::string message;
+    char buffer[512];
+    for (ssize_t n; (n = ::read(ends[0], buffer, sizeof buffer)) > 0;)
+        message.append(buffer, static_cast<size_t>(n));
+    ::close(ends[0]);
+    int status = 0;
+    ::wait(&status);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? message : "child failed";
+}
+
+} // namespace
+
+// A folder that takes no new file: a writable settings file in it is written
+// in place, whole; a read-only one is left alone with the system's reason.
+TEST(SaveFault, ReadOnlyFolderSavesAWritableFileInPlace) {
+    for (const bool fileWritable : {true, false}) {
+        TempDir dir;
+        const auto path = dir / "hakomaru.ini";
+        test::writeBytes(path, kOld);
+        if (::geteuid() == 0) {
+            ASSERT_EQ(::chown(dir.path().c_str(), 65534, 65534), 0);
+            ASSERT_EQ(::chown(path.c_str(), 65534, 65534), 0);
+        }
+        ::chmod(path.c_str(), fileWritable ? 0644 : 0444);
+        ::chmod(dir.path().c_str(), 0555);
+        const std::string message = saveMessage(path, true);
+        ::chmod(dir.path().c_str(), 0755);
+        EXPECT_EQ(message, fileWritable ? "" : failure(path, std::strerror(EACCES)));
+        EXPECT_EQ(readBytes(path),
+                  fileWritable
+                      ? toSjis("[Settings]\r\nPos_Top=1\r\nPos_Left=2\r\n発送地=3\r\n届け先=4"
+                               "\r\n\r\n[Custom]\r\nKeep=1\r\n\r\n")
+                      : kOld);
+        EXPECT_EQ(dir.names(), std::vector<std::string>{"hakomaru.ini"});
+    }
+}
+
+// Only the program's own leftovers go, and none that a running save holds.
+TEST(SaveFault, SaveRemovesOnlyItsOwnLeftovers) {
+    TempDir dir;
+    for (const char* name : {"hakomaru.ini.tmp123", "hakomaru.ini.tmp456", "hakomaru.ini.tmp",
+                             "hakomaru.ini.tmp12x", "other.ini.tmp1"})
+        test::writeBytes(dir / name, "half a save");
+    const int held = ::open((dir / "hakomaru.ini.tmp456").c_str(), O_RDONLY);
+    ASSERT_EQ(::flock(held, LOCK_EX), 0);
+    EXPECT_EQ(saveMessage(dir / "hakomaru.ini"), "");
+    ::close(held);
+    EXPECT_EQ(dir.names(),
+              (std::vector<std::string>{"hakomaru.ini", "hakomaru.ini.tmp", "hakomaru.ini.tmp12x",
+                                        "hakomaru.ini.tmp456", "other.ini.tmp1"}));
+}
+
+// A settings path that is, or links to, a FIFO, a folder, a device (as
+// `ln -s /dev/null hakomaru.ini` does) or a file too large to read is never
+// replaced: saving would lose it.
+TEST(SaveFault, WhatCannotBeReadIsNeverReplaced) {
+    const std::string notRegular = "通常のファイルではありません";
+    const std::pair<std::string, std::string> kinds[] = {
+        {"fifo", notRegular},
+        {"folder", notRegular},
+        {"device", notRegular},
+        {"huge", "サイズ 17 MiB が上限の 16 MiB を超えています"}};
+    for (const auto& [kind, reason] : kinds) {
+        for (const bool linked : {false, true}) {
+            TempDir dir;
+            const auto path = dir / "hakomaru.ini";
+            const auto thing = linked ? dir / "thing" : path;
+            if (kind == "fifo")
+                ASSERT_EQ(::mkfifo(thing.c_str(), 0600), 0) << kind;
+            else if (kind == "folder")
+                std::filesystem::create_directory(thing);
+            if (kind == "huge") {
+                test::writeBytes(thing, kOld);
+                std::filesystem::resize_file(thing, 17 * 1024 * 1024);
+            }
+            // A device of one's own, a copy of /dev/null, needs root.
+            if (kind == "device" &&
+                (::geteuid() != 0 || ::mknod(thing.c_str(), S_IFCHR | 0666, makedev(1, 3)) != 0))
+                continue;
+            if (linked)
+                std::filesystem::create_symlink(thing, path);
+            struct stat before {
+            }, after{};
+            ASSERT_EQ(::stat(thing.c_str(), &before), 0);
+            EXPECT_EQ(saveMessage(path), failure(path, reason)) << kind;
+            ASSERT_EQ(::stat(thing.c_str(), &after), 0);
+            EXPECT_TRUE(after.st_mode == before.st_mode && after.st_size == before.st_size &&
+                        after.st_mtim.tv_nsec == before.st_mtim.tv_nsec)
+                << kind;
+            EXPECT_EQ(dir.names().size(), linked ? 2u : 1u) << kind;
+        }
+    }
 }

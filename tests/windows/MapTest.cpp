@@ -167,9 +167,12 @@ void MapTest::pictureProblems_data() {
     QTest::newRow("missing") << QByteArray() << QStringLiteral("ファイル %1 は開けません") << false;
     QTest::newRow("not a JPEG") << QByteArray("BM\x00\x01 not a picture", 19)
                                 << QStringLiteral("JPEG エラー #%1").arg(int(JERR_NO_SOI)) << false;
-    QTest::newRow("huge header") << withClaimedSize(encodeJpeg(16, 16, false), 60000, 60000)
-                                 << QStringLiteral("JPEG エラー #%1").arg(int(JERR_IMAGE_TOO_BIG))
-                                 << false;
+    QTest::newRow("huge header")
+        << withClaimedSize(encodeJpeg(16, 16, false), 60000, 60000)
+        << QStringLiteral("JPEG エラー #%1（画像の大きさ 60000 × 60000 ピクセルが上限（一辺 8,192 "
+                          "ピクセル、全体 8,388,608 ピクセル）を超えています）")
+               .arg(int(JERR_IMAGE_TOO_BIG))
+        << false;
     // A cut file is a warning only: what decoded shows, no message.
     QTest::newRow("truncated") << whole.left(whole.size() / 2) << QString() << true;
 }
@@ -234,7 +237,9 @@ void MapTest::unreadablePictureNamedAsAskedFor() {
     QVERIFY(QDir::setCurrent(current.path()));
     auto* map = new TfrmMap([](int) {});
     QDir::setCurrent(previous);
-    QCOMPARE(platform.errors, QStringList{QStringLiteral("ファイル MapOfJapan.jpg は開けません")});
+    QCOMPARE(platform.errors,
+             QStringList{QStringLiteral(
+                 "ファイル MapOfJapan.jpg は開けません（通常のファイルではありません）")});
     QVERIFY(map->imgJapan->pixmap().isNull());
     delete map;
 }

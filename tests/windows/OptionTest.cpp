@@ -16,7 +16,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <cerrno>
+#include <cstring>
 #include <fstream>
+#include <sys/stat.h>
 
 using namespace hakomaru;
 using namespace hakomaru::test;
@@ -257,8 +260,9 @@ void OptionTest::unwritableFileLeavesEverything() {
     w->btnOKClick();
     settle();
     QCOMPARE(f.platform.errors.size(), 1);
-    QCOMPARE(f.platform.errors.front(), QStringLiteral("ファイル %1 を作成できません")
-                                            .arg(QString::fromStdString(unwritable.string())));
+    QCOMPARE(f.platform.errors.front(),
+             QStringLiteral("ファイル %1 を作成できません（%2）")
+                 .arg(QString::fromStdString(unwritable.string()), std::strerror(ENOTDIR)));
     QVERIFY(!w.isNull() && w->isVisible());
     QVERIFY(f.applied.calls.isEmpty());
     delete w;
@@ -413,6 +417,10 @@ void OptionTest::helpFindsThePage() {
     writeBytes(f.path.parent_path() / "Help" / "howto.htm", "<html></html>");
     QVERIFY(QDir::setCurrent(f.dir.path()));
     auto* w = f.open();
+    w->btnHelp->click();
+    // A FIFO in the page's place is not handed to a browser to wait on.
+    std::filesystem::remove(f.path.parent_path() / "Help" / "howto.htm");
+    QCOMPARE(::mkfifo((f.path.parent_path() / "Help" / "howto.htm").c_str(), 0600), 0);
     w->btnHelp->click();
     QDir::setCurrent(previous);
     QCOMPARE(f.platform.opened, QStringList{QDir(f.dir.path()).filePath("Help/howto.htm")});
