@@ -286,15 +286,12 @@ std::string IniStore::toBytes() const {
 
 #ifdef _WIN32
 
-void IniStore::save(const std::filesystem::path& path) const {
-    if (!readFailure_.empty() && !fileMissing_)
-        throw SaveError(fileCreateMessage(path.string(), readFailure_));
+void saveFileBytes(const std::filesystem::path& path, const std::string& bytes) {
     // Written whole to a temporary file, then moved over the old one.
     const std::filesystem::path temp = path.string() + ".tmp";
     std::FILE* f = _wfopen(temp.c_str(), L"wb");
     if (!f)
         throw SaveError(fileCreateMessage(path.string(), systemReason(errno)));
-    const std::string bytes = toBytes();
     bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
     ok = std::fflush(f) == 0 && ok;
     ok = _commit(_fileno(f)) == 0 && ok;
@@ -449,10 +446,7 @@ bool saveByRename(const std::filesystem::path& target, const std::string& bytes,
 
 } // namespace
 
-void IniStore::save(const std::filesystem::path& path) const {
-    // A file that is there but could not be read would lose its content.
-    if (!readFailure_.empty() && !fileMissing_)
-        throw SaveError(fileCreateMessage(path.string(), readFailure_));
+void saveFileBytes(const std::filesystem::path& path, const std::string& bytes) {
     std::error_code ec;
     // Replace the file a link points to, not the link.
     std::filesystem::path target = path;
@@ -475,7 +469,6 @@ void IniStore::save(const std::filesystem::path& path) const {
     if (exists && ::access(target.c_str(), W_OK) != 0)
         throw SaveError(fileCreateMessage(path.string(), systemReason(errno)));
 
-    const std::string bytes = toBytes();
     try {
         if (saveByRename(target, bytes, exists ? &old : nullptr)) {
             removeLeftoverTemps(target.parent_path(), target.filename().string());
@@ -492,5 +485,12 @@ void IniStore::save(const std::filesystem::path& path) const {
 }
 
 #endif
+
+void IniStore::save(const std::filesystem::path& path) const {
+    // A file that is there but could not be read would lose its content.
+    if (!readFailure_.empty() && !fileMissing_)
+        throw SaveError(fileCreateMessage(path.string(), readFailure_));
+    saveFileBytes(path, toBytes());
+}
 
 } // namespace hakomaru

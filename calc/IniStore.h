@@ -57,6 +57,13 @@ std::vector<IniLine> iniLines(std::string_view bytes);
 // one, which must never block the program nor grow its memory.
 std::string readFileBytes(const std::filesystem::path& path);
 
+// Writes `bytes` as the whole file at `path` the way IniStore::save() does:
+// atomically through a temporary file where the folder allows, keeping the
+// old file's permissions and following a link to the file it names. Throws
+// SaveError, changing nothing, when the file is read-only or not a regular
+// file.
+void saveFileBytes(const std::filesystem::path& path, const std::string& bytes);
+
 class IniStore {
   public:
     IniStore() = default;
@@ -91,12 +98,12 @@ class IniStore {
     // lines in order, then an empty line; lines end with CR LF.
     std::string toBytes() const;
 
-    // Writes toBytes() to a temporary file in the same folder, flushes it to
-    // disk and renames it over `path`, so a crash, a full disk or a second
-    // writer never leaves a truncated file; then removes temporary files
-    // that earlier saves killed midway left behind. A folder that takes no
-    // new file but holds a writable file gets the file written in place,
-    // whole, and flushed. Throws SaveError, changing nothing, when the file
+    // Writes toBytes() through saveFileBytes(): to a temporary file in the
+    // same folder, flushed to disk and renamed over `path`, so a crash, a
+    // full disk or a second writer never leaves a truncated file; then
+    // removes temporary files that earlier saves killed midway left behind.
+    // A folder that takes no new file but holds a writable file gets the
+    // file written in place, whole, and flushed. Throws SaveError, changing nothing, when the file
     // is read-only, is not a regular file (or links to one that is not), or
     // existed but could not be read by open(): saving would lose its content.
     void save(const std::filesystem::path& path) const;

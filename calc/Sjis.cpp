@@ -98,4 +98,63 @@ std::string fromSjis(std::string_view sjis) {
     });
 }
 
+std::size_t firstNonSjisByte(std::string_view text) {
+    for (size_t i = 0; i < text.size(); ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (c < 0x80 || (c >= 0xA1 && c <= 0xDF))
+            continue;
+        if (!isSjisLeadByte(c))
+            return i + 1;
+        const auto trail = i + 1 < text.size() ? static_cast<unsigned char>(text[i + 1]) : 0;
+        if (trail < 0x40 || trail == 0x7F || trail > 0xFC)
+            return i + 1;
+        ++i;
+    }
+    return 0;
+}
+
+std::size_t utf8SequenceLength(std::string_view text) {
+    const auto byte = [&](size_t i) { return static_cast<unsigned char>(text[i]); };
+    const unsigned char lead = byte(0);
+    size_t length = 0;
+    unsigned char low = 0x80, high = 0xBF; // range of the second byte
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        if (lead == 0xE0)
+            low = 0xA0; // no overlong forms
+        if (lead == 0xED)
+            high = 0x9F; // no surrogates
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        if (lead == 0xF0)
+            low = 0x90;
+        if (lead == 0xF4)
+            high = 0x8F; // nothing beyond U+10FFFF
+    } else {
+        return 0;
+    }
+    if (text.size() < length || byte(1) < low || byte(1) > high)
+        return 0;
+    for (size_t i = 2; i < length; ++i)
+        if (byte(i) < 0x80 || byte(i) > 0xBF)
+            return 0;
+    return length;
+}
+
+bool isWellFormedUtf8(std::string_view text) {
+    for (size_t i = 0; i < text.size();) {
+        if (static_cast<unsigned char>(text[i]) < 0x80) {
+            ++i;
+            continue;
+        }
+        const size_t length = utf8SequenceLength(text.substr(i));
+        if (length == 0)
+            return false;
+        i += length;
+    }
+    return true;
+}
+
 } // namespace hakomaru

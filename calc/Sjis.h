@@ -5,6 +5,7 @@
 // once from the UTF-8 literals of the code, values stay raw bytes until they
 // are shown to a person. Conversion goes through glibc iconv "CP932", which
 // keeps 0x5C and 0x7E as ASCII and knows the NEC and IBM extensions.
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -24,6 +25,16 @@ std::string fromSjis(std::string_view sjis);
 constexpr bool isSjisLeadByte(unsigned char byte) {
     return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
 }
+
+// The position (from 1) of the first byte of `text` that code page 932
+// cannot read as a character, or 0 when every byte can.
+std::size_t firstNonSjisByte(std::string_view text);
+
+// The length of the well-formed UTF-8 sequence that starts `text`, or 0.
+std::size_t utf8SequenceLength(std::string_view text);
+
+// True when every byte of `text` is part of a well-formed UTF-8 sequence.
+bool isWellFormedUtf8(std::string_view text);
 
 // The yen sign as shown to a person: the program's own texts write it as
 // the byte 0x5C, which fonts for code page 932 draw as "¥".

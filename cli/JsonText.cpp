@@ -1,56 +1,13 @@
 #include "JsonText.h"
 
+#include "Sjis.h"
+
 namespace hakomaru::cli {
 namespace {
 
 constexpr std::string_view kReplacement = "\xEF\xBF\xBD"; // U+FFFD
 
-// The length of the well-formed UTF-8 sequence that starts `text`, or 0.
-size_t sequenceLength(std::string_view text) {
-    const auto byte = [&](size_t i) { return static_cast<unsigned char>(text[i]); };
-    const unsigned char lead = byte(0);
-    size_t length = 0;
-    unsigned char low = 0x80, high = 0xBF; // range of the second byte
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        if (lead == 0xE0)
-            low = 0xA0; // no overlong forms
-        if (lead == 0xED)
-            high = 0x9F; // no surrogates
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        if (lead == 0xF0)
-            low = 0x90;
-        if (lead == 0xF4)
-            high = 0x8F; // nothing beyond U+10FFFF
-    } else {
-        return 0;
-    }
-    if (text.size() < length || byte(1) < low || byte(1) > high)
-        return 0;
-    for (size_t i = 2; i < length; ++i)
-        if (byte(i) < 0x80 || byte(i) > 0xBF)
-            return 0;
-    return length;
-}
-
 } // namespace
-
-bool isWellFormedUtf8(std::string_view text) {
-    for (size_t i = 0; i < text.size();) {
-        if (static_cast<unsigned char>(text[i]) < 0x80) {
-            ++i;
-            continue;
-        }
-        const size_t length = sequenceLength(text.substr(i));
-        if (length == 0)
-            return false;
-        i += length;
-    }
-    return true;
-}
 
 void appendJsonString(std::string& out, std::string_view text) {
     static constexpr char kHex[] = "0123456789abcdef";
@@ -71,7 +28,7 @@ void appendJsonString(std::string& out, std::string_view text) {
             break;
         const auto c = static_cast<unsigned char>(text[i]);
         if (c >= 0x80) {
-            const size_t length = sequenceLength(text.substr(i));
+            const size_t length = utf8SequenceLength(text.substr(i));
             if (length == 0) {
                 out += kReplacement;
                 ++i;

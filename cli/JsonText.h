@@ -1,6 +1,8 @@
 #pragma once
 // Writing JSON text by hand, for answers that are written by the hundred
 // thousand: a fixed set of members in a fixed order needs no document.
+#include "Sjis.h" // isWellFormedUtf8
+
 #include <string>
 #include <string_view>
 
@@ -11,9 +13,6 @@ namespace hakomaru::cli {
 // of a well-formed UTF-8 sequence becomes U+FFFD, so the output is always
 // valid UTF-8 whatever a tariff file holds.
 void appendJsonString(std::string& out, std::string_view text);
-
-// True when every byte of `text` is part of a well-formed UTF-8 sequence.
-bool isWellFormedUtf8(std::string_view text);
 
 // One JSON object, its members in the order they are added.
 class JsonObjectWriter {

@@ -85,22 +85,6 @@ struct SectionSpan {
     size_t end;    // one past its last line
 };
 
-// The position (from 1) of the first byte that code page 932 cannot read, or 0.
-size_t firstNonSjisByte(std::string_view text) {
-    for (size_t i = 0; i < text.size(); ++i) {
-        const auto c = static_cast<unsigned char>(text[i]);
-        if (c < 0x80 || (c >= 0xA1 && c <= 0xDF))
-            continue;
-        if (!isSjisLeadByte(c))
-            return i + 1;
-        const auto trail = i + 1 < text.size() ? static_cast<unsigned char>(text[i + 1]) : 0;
-        if (trail < 0x40 || trail == 0x7F || trail > 0xFC)
-            return i + 1;
-        ++i;
-    }
-    return 0;
-}
-
 class Checker {
   public:
     explicit Checker(const std::string& bytes)
@@ -135,8 +119,9 @@ class Checker {
     }
 
     void add(Kind kind, size_t line, std::string_view section, std::string_view key,
-             std::string message) {
-        problems_.push_back({kind, line, fromSjis(section), fromSjis(key), std::move(message)});
+             std::string message, size_t position = 0) {
+        problems_.push_back(
+            {kind, line, fromSjis(section), fromSjis(key), std::move(message), position});
     }
 
     size_t lineNumber(size_t index) const { return lines_[index].number; }
@@ -371,14 +356,15 @@ class Checker {
             const auto fee = parseWholeNumber(field);
             if (!fee)
                 add(Kind::BadField, line.number, section, line.name,
-                    where + ConversionError::notWholeNumber(fromSjis(field)).what());
+                    where + ConversionError::notWholeNumber(fromSjis(field)).what(), f.first);
             else if (*fee < 0)
                 add(Kind::NegativeFee, line.number, section, line.name,
-                    where + "料金 " + std::to_string(*fee) + " 円は負の数です");
+                    where + "料金 " + std::to_string(*fee) + " 円は負の数です", f.first);
             else if (*fee < discount)
                 add(Kind::NegativeFee, line.number, section, line.name,
                     where + "料金 " + std::to_string(*fee) + " 円から " + std::to_string(discount) +
-                        " 円を引いた店頭持ち込みの料金が負になります");
+                        " 円を引いた店頭持ち込みの料金が負になります",
+                    f.first);
         }
     }
 
@@ -418,7 +404,8 @@ class Checker {
                 if (!tariff::isZoneCharacter(c)) {
                     add(Kind::BadZoneCharacter, line.number, sj(kZoneSection), line.name,
                         num(pos) + " 桁目（届け先 " + std::string(destinations[pos - 1]) +
-                            "）: 地帯は 1 バイトの文字で書いてください");
+                            "）: 地帯は 1 バイトの文字で書いてください",
+                        pos);
                     break;
                 }
                 // The last position names the zone in the caption only: the

@@ -35,6 +35,7 @@ struct TariffProblem {
     std::string section; // UTF-8
     std::string key;     // UTF-8; empty for a problem of a whole section or line
     std::string message; // UTF-8, Japanese
+    size_t position = 0; // the field's first byte in the value, from 1; 0: the whole entry
 };
 
 // Every problem of a tariff file's bytes, in the order of the file's layout.

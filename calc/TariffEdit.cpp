@@ -1,0 +1,460 @@
+#include "TariffEdit.h"
+
+#include "Catalogues.h"
+#include "EncodedName.h"
+#include "FixedWidthField.h"
+#include "IniStore.h"
+#include "NumberText.h"
+#include "Sjis.h"
+#include "TariffLayout.h"
+#include "TariffOptions.h"
+
+#include <algorithm>
+#include <functional>
+
+namespace hakomaru {
+namespace {
+
+using namespace tariff;
+
+constexpr int kRemittanceMethods = 9;
+constexpr int kRemittanceClasses = 8;
+
+std::string_view trimmedCaption(std::string_view caption) {
+    const size_t begin = caption.find_first_not_of(' ');
+    return begin == caption.npos ? std::string_view{} : caption.substr(begin);
+}
+
+std::string_view trimBlanks(std::string_view text) {
+    while (!text.empty() && static_cast<unsigned char>(text.front()) <= 32)
+        text.remove_prefix(1);
+    while (!text.empty() && static_cast<unsigned char>(text.back()) <= 32)
+        text.remove_suffix(1);
+    return text;
+}
+
+// The columns of a fee table: one per field, named by the last row that the
+// field prices.
+struct Column {
+    std::size_t position;
+    std::string name;
+};
+
+std::vector<Column> columnsOf(const FeeTable& table,
+                              const std::function<std::string(std::size_t)>& name) {
+    std::vector<Column> columns;
+    for (std::size_t row = 0; row < table.positions.size(); ++row) {
+        const std::size_t first = table.positions[row];
+        if (first == 0)
+            continue;
+        if (!columns.empty() && columns.back().position == first)
+            columns.back().name = name(row);
+        else
+            columns.push_back({first, name(row)});
+    }
+    return columns;
+}
+
+// Reads fields out of the file through the store, as the quotes find them.
+class Locator {
+  public:
+    explicit Locator(const std::string& bytes) : store_(std::string(bytes)) {}
+
+    // A field of the entry the store finds; line 0 when there is none.
+    TariffCell field(TariffFieldKind kind, std::string section, std::string key,
+                     std::size_t position, std::size_t width) const {
+        TariffCell cell;
+        cell.kind = kind;
+        cell.position = position;
+        cell.width = width;
+        if (const auto value = store_.find(section, key)) {
+            cell.line = store_.lineNumberOf(*value);
+            cell.offset =
+                static_cast<std::size_t>(value->data() - store_.bytes().data()) + position - 1;
+            cell.text = std::string(fieldAt(*value, position, width));
+        }
+        cell.section = std::move(section);
+        cell.key = std::move(key);
+        return cell;
+    }
+
+    TariffCell option(std::string section, std::string key, std::int32_t fallback) const {
+        TariffCell cell;
+        cell.kind = TariffFieldKind::Option;
+        cell.fallback = fallback;
+        if (const auto value = store_.find(section, key)) {
+            cell.line = store_.lineNumberOf(*value);
+            cell.offset = static_cast<std::size_t>(value->data() - store_.bytes().data());
+            cell.position = 1;
+            cell.width = value->size();
+            cell.text = std::string(*value);
+        }
+        cell.section = std::move(section);
+        cell.key = std::move(key);
+        return cell;
+    }
+
+    const IniStore& store() const { return store_; }
+
+  private:
+    IniStore store_;
+};
+
+TariffGrid feeGrid(const Locator& at, std::string title, const FeeTable& table,
+                   const std::string& section, const std::vector<std::string>& keys,
+                   const std::vector<std::string>& rowNames, const std::vector<Column>& columns) {
+    TariffGrid grid;
+    grid.title = std::move(title);
+    grid.rows = rowNames;
+    for (const Column& c : columns)
+        grid.columns.push_back(c.name);
+    for (const std::string& key : keys)
+        for (const Column& c : columns)
+            grid.cells.push_back(
+                at.field(TariffFieldKind::Fee, section, key, c.position, table.width));
+    return grid;
+}
+
+std::string notShiftJisReason(std::string_view bytes) {
+    const bool multibyte = std::any_of(
+        bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+    if (bytes.starts_with("\xEF\xBB\xBF") || (multibyte && isWellFormedUtf8(bytes)))
+        return "このファイルは UTF-8 で保存されているため、読み取り専用で開きました。"
+               "Shift-JIS (コードページ 932) で保存し直すと編集できます";
+    if (const std::size_t at = firstNonSjisByte(bytes)) {
+        const auto line = 1 + static_cast<std::size_t>(std::count(
+                                  bytes.begin(), bytes.begin() + static_cast<long>(at - 1), '\n'));
+        return "このファイルには Shift-JIS として読めないバイトがあるため（" +
+               std::to_string(line) +
+               " 行目付近）、読み取り専用で開きました。Shift-JIS (コードページ 932) "
+               "で保存し直すと編集できます";
+    }
+    return {};
+}
+
+// The line end the file uses most likely: its first one, else CR LF.
+std::string lineEndOf(std::string_view bytes) {
+    const std::size_t at = bytes.find_first_of("\r\n");
+    if (at == bytes.npos)
+        return "\r\n";
+    if (bytes[at] == '\r')
+        return at + 1 < bytes.size() && bytes[at + 1] == '\n' ? "\r\n" : "\r";
+    return "\n";
+}
+
+// The offset just after the line that holds `offset`, with its line end.
+std::size_t afterLine(std::string_view bytes, std::size_t offset) {
+    std::size_t end = bytes.find_first_of("\r\n", offset);
+    if (end == bytes.npos)
+        return bytes.size();
+    if (bytes[end] == '\r' && end + 1 < bytes.size() && bytes[end + 1] == '\n')
+        return end + 2;
+    return end + 1;
+}
+
+bool allDigits(std::string_view text) {
+    return !text.empty() &&
+           std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// The digits of a whole number without the zeros in front.
+std::string_view withoutLeadingZeros(std::string_view digits) {
+    while (digits.size() > 1 && digits.front() == '0')
+        digits.remove_prefix(1);
+    return digits;
+}
+
+} // namespace
+
+TariffDocument::TariffDocument(std::string bytes) : bytes_(std::move(bytes)) {
+    parse();
+}
+
+void TariffDocument::reset(std::string bytes) {
+    bytes_ = std::move(bytes);
+    parse();
+}
+
+void TariffDocument::parse() {
+    readOnlyReason_ = notShiftJisReason(bytes_);
+    grids_.clear();
+    const Locator at(bytes_);
+    auto sj = [](std::string_view utf8) { return sjisName(utf8); };
+
+    // The zone table: a row per prefecture, a column per destination row.
+    {
+        TariffGrid grid;
+        grid.title = std::string(kZoneSection);
+        for (std::string_view to : PrefectureRows(true))
+            grid.columns.emplace_back(to);
+        for (std::string_view from : PrefectureRows(false)) {
+            if (IsSeparatorRow(from))
+                continue;
+            grid.rows.emplace_back(from);
+            for (std::size_t pos = 1; pos <= kZoneCharacters; ++pos)
+                grid.cells.push_back(
+                    at.field(TariffFieldKind::Zone, sj(kZoneSection), sj(from), pos, 1));
+        }
+        grids_.push_back(std::move(grid));
+    }
+
+    // ゆうパック fees: the zone rows the file holds, in its order, then 市内.
+    {
+        const std::string& section = sj(kYoupackFees.section);
+        const std::string& sameCity = sj(kYoupackSameCityKey);
+        std::vector<std::string> keys;
+        bool inSection = false;
+        for (const IniLine& line : iniLines(at.store().bytes())) {
+            if (line.kind == IniLine::Kind::Section)
+                inSection = IniStore::namesMatch(line.name, section);
+            const std::string bare = zoneFeeKey({});
+            const std::string& head = sj("第");
+            const bool zoneKey = line.name.size() == bare.size() + 1 &&
+                                 line.name.starts_with(head) &&
+                                 line.name.ends_with(std::string_view(bare).substr(head.size())) &&
+                                 isZoneCharacter(line.name[head.size()]);
+            if (inSection && line.kind == IniLine::Kind::Entry && zoneKey &&
+                std::none_of(keys.begin(), keys.end(), [&](const std::string& k) {
+                    return IniStore::namesMatch(k, line.name);
+                }))
+                keys.emplace_back(line.name);
+        }
+        keys.push_back(sameCity);
+        std::vector<std::string> rowNames;
+        for (const std::string& key : keys)
+            rowNames.push_back(fromSjis(key));
+        const auto columns = columnsOf(kYoupackFees, [](std::size_t row) {
+            return std::string(trimmedCaption(WeightRows()[row]));
+        });
+        grids_.push_back(feeGrid(at, std::string(kYoupackFees.section), kYoupackFees, section, keys,
+                                 rowNames, columns));
+    }
+
+    // クロネコ fees: a grid per sending region.
+    {
+        const auto columns = columnsOf(kCatFees, [](std::size_t sizeClass) {
+            return std::string(trimmedCaption(SizeRows()[sizeClass]));
+        });
+        std::vector<std::string> rowNames(kCatRegions.begin(), kCatRegions.end());
+        rowNames.emplace_back(kCatSameCityKey);
+        std::vector<std::string> keys;
+        for (const std::string& name : rowNames)
+            keys.push_back(sj(name));
+        for (std::string_view from : kCatRegions)
+            grids_.push_back(feeGrid(at, "クロネコ " + std::string(from) + "発", kCatFees, sj(from),
+                                     keys, rowNames, columns));
+    }
+
+    // Letter mail and book parcels.
+    {
+        const auto columns = columnsOf(kLetterFees, [](std::size_t row) {
+            return std::string(row < 3 ? "定形 " : "定形外 ") +
+                   std::string(trimmedCaption(PostalWeightRows()[row]));
+        });
+        std::vector<std::string> keys, rowNames;
+        for (std::string_view key : kLetterFees.keys) {
+            keys.push_back(sj(key));
+            rowNames.emplace_back(key);
+        }
+        grids_.push_back(feeGrid(at, std::string(kLetterFees.section), kLetterFees,
+                                 sj(kLetterFees.section), keys, rowNames, columns));
+    }
+    {
+        const auto columns = columnsOf(kBookFees, [](std::size_t row) {
+            return std::string(trimmedCaption(PostalWeightRows()[row]));
+        });
+        const std::string key(kBookFees.keys[0]);
+        grids_.push_back(feeGrid(at, std::string(kBookFees.section), kBookFees,
+                                 sj(kBookFees.section), {sj(key)}, {key}, columns));
+    }
+
+    // Every option entry, then the remittance fees.
+    {
+        TariffGrid grid;
+        grid.title = "オプション";
+        grid.columns = {"料金"};
+        auto add = [&](std::string_view section, const std::string& key, std::int32_t fallback) {
+            grid.rows.push_back(std::string(section) + " " + key);
+            grid.cells.push_back(at.option(sj(section), sj(key), fallback));
+        };
+        for (const TariffOption& option : allTariffOptions())
+            add(option.section, std::string(option.key), option.fallback);
+        for (int method = 0; method < kRemittanceMethods; ++method)
+            for (int c = 0; c < kRemittanceClasses; ++c)
+                add(RemittanceMethodName(method), "料金" + std::to_string(c), 0);
+        grids_.push_back(std::move(grid));
+    }
+}
+
+std::string TariffDocument::shown(const TariffCell& cell) {
+    if (cell.kind == TariffFieldKind::Option && cell.line == 0)
+        return std::to_string(cell.fallback);
+    return fromSjis(trimBlanks(cell.text));
+}
+
+std::optional<std::string> TariffDocument::set(const TariffAddress& address,
+                                               std::string_view typed) {
+    if (!readOnlyReason_.empty())
+        return readOnlyReason_;
+    if (address.grid >= grids_.size() || address.row >= grids_[address.grid].rows.size() ||
+        address.column >= grids_[address.grid].columns.size())
+        return std::string("そのような欄はありません");
+    const TariffCell& cell = grids_[address.grid].cell(address.row, address.column);
+    const std::string_view value = trimBlanks(typed);
+    const std::string quoted = "'" + std::string(value) + "'";
+
+    std::size_t start = 0, length = 0; // the bytes replaced
+    std::string written;
+    if (cell.kind == TariffFieldKind::Option) {
+        const auto fee = allDigits(value) ? parseWholeNumber(value) : std::nullopt;
+        if (!fee || *fee > kLargestPlausibleFee)
+            return quoted + " は入りません。0 から " + grouped(kLargestPlausibleFee) +
+                   " までの整数を半角数字で入力してください";
+        written = std::string(withoutLeadingZeros(value));
+        if (cell.line > 0) {
+            start = cell.offset;
+            length = cell.width;
+        } else {
+            // A new entry at the end of the section the store reads, or a
+            // new section at the end of the file.
+            const std::string eol = lineEndOf(bytes_);
+            const std::string entry = cell.key + "=" + written;
+            std::optional<std::size_t> lastLine;
+            bool inSection = false;
+            for (const IniLine& line : iniLines(bytes_)) {
+                if (line.kind == IniLine::Kind::Section)
+                    inSection = IniStore::namesMatch(line.name, cell.section);
+                if (inSection && line.kind != IniLine::Kind::Ignored)
+                    lastLine = static_cast<std::size_t>(line.text.data() - bytes_.data());
+            }
+            std::string_view tail = bytes_;
+            const bool endsLine = tail.ends_with('\n') || tail.ends_with('\r');
+            if (lastLine) {
+                start = afterLine(bytes_, *lastLine);
+                written = (start == bytes_.size() && !endsLine ? eol : "") + entry + eol;
+            } else {
+                start = bytes_.size();
+                written = (bytes_.empty() || endsLine ? "" : eol) + "[" + cell.section + "]" + eol +
+                          entry + eol;
+            }
+        }
+    } else {
+        if (cell.line == 0)
+            return "この行はファイルにありません。先に行を書き加えてください（[" +
+                   fromSjis(cell.section) + "] " + fromSjis(cell.key) + "）";
+        const std::size_t valueStart = cell.offset - (cell.position - 1);
+        const std::size_t valueLength =
+            trimBlanks(std::string_view(bytes_).substr(valueStart,
+                                                       afterLine(bytes_, valueStart) - valueStart))
+                .size();
+        std::string field;
+        if (cell.kind == TariffFieldKind::Zone) {
+            const bool graphic = value.size() == 1 && value[0] > ' ' && value[0] < 0x7F;
+            if (!graphic ||
+                !Locator(bytes_).store().find(sjisName(kYoupackFees.section), zoneFeeKey(value)))
+                return quoted +
+                       " は地帯になりません。ゆうパックの料金表に料金行のある地帯の文字を 1 "
+                       "文字、半角で入力してください";
+            if (cell.position > valueLength + 1)
+                return "この行は地帯が " + std::to_string(valueLength) +
+                       " 文字しかないため、この届け先の地帯は書けません";
+            field = std::string(value);
+        } else {
+            const std::string_view digits = withoutLeadingZeros(value);
+            if (!allDigits(value) || digits.size() > cell.width)
+                return quoted + " は " + std::to_string(cell.width) +
+                       " 桁の欄に入りません。0 から " + std::string(cell.width, '9') +
+                       " までの料金を半角数字で入力してください";
+            // Zeros pad a field at the start of the value, where blanks
+            // would be trimmed away and shift every later field, and a field
+            // written with zeros before; blanks pad the others.
+            const bool zeros =
+                cell.position == 1 || (cell.text.size() == cell.width && cell.text.front() == '0');
+            field = std::string(cell.width - digits.size(), zeros ? '0' : ' ');
+            field += digits;
+        }
+        // Within the value only the field's bytes change; a value that ends
+        // before the field is first filled with blanks up to it.
+        start = valueStart;
+        length = valueLength;
+        written = std::string(bytes_, valueStart, valueLength);
+        if (written.size() < cell.position - 1 + field.size())
+            written.resize(cell.position - 1 + field.size(), ' ');
+        written.replace(cell.position - 1, field.size(), field);
+    }
+    bytes_.replace(start, length, written);
+    parse();
+    return std::nullopt;
+}
+
+std::variant<TariffAddress, std::string>
+TariffDocument::find(std::string_view section, std::string_view key,
+                     std::optional<std::string_view> column) const {
+    std::string sjSection, sjKey;
+    try {
+        sjSection = toSjis(trimBlanks(section));
+        sjKey = toSjis(trimBlanks(key));
+    } catch (const std::invalid_argument&) {
+        return std::string("名前に Shift-JIS で書けない文字があります");
+    }
+    const std::string where = "[" + std::string(section) + "] " + std::string(key);
+    for (std::size_t g = 0; g < grids_.size(); ++g) {
+        const TariffGrid& grid = grids_[g];
+        for (std::size_t row = 0; row < grid.rows.size(); ++row) {
+            const TariffCell& first = grid.cell(row, 0);
+            if (!IniStore::namesMatch(first.section, sjSection) ||
+                !IniStore::namesMatch(first.key, sjKey))
+                continue;
+            std::string names;
+            for (const std::string& name : grid.columns)
+                names += (names.empty() ? "" : " ") + std::string(trimmedCaption(name));
+            if (!column) {
+                if (grid.columns.size() == 1)
+                    return TariffAddress{g, row, 0};
+                return where + " には欄が " + std::to_string(grid.columns.size()) +
+                       " あります。どの欄かを指定してください: " + names;
+            }
+            const std::string_view wanted = trimBlanks(*column);
+            std::vector<std::size_t> matches;
+            for (std::size_t c = 0; c < grid.columns.size(); ++c) {
+                const std::string_view name = trimmedCaption(grid.columns[c]);
+                if (name == wanted ||
+                    (name.ends_with("以下") &&
+                     name.substr(0, name.size() - std::string_view("以下").size()) == wanted))
+                    matches.push_back(c);
+            }
+            if (matches.size() == 1)
+                return TariffAddress{g, row, matches[0]};
+            return where + " に欄 '" + std::string(wanted) + "' " +
+                   (matches.empty() ? "はありません" : "が複数あります") + "。欄: " + names;
+        }
+    }
+    return where +
+           " は編集できる項目ではありません（料金表の行かオプションの料金を指定してください）";
+}
+
+std::vector<TariffChange> TariffDocument::changesFrom(const TariffDocument& original) const {
+    std::vector<TariffChange> changes;
+    for (std::size_t g = 0; g < grids_.size() && g < original.grids_.size(); ++g) {
+        const TariffGrid& now = grids_[g];
+        const TariffGrid& before = original.grids_[g];
+        if (now.rows != before.rows || now.columns != before.columns)
+            continue;
+        for (std::size_t i = 0; i < now.cells.size(); ++i) {
+            const TariffCell& a = before.cells[i];
+            const TariffCell& b = now.cells[i];
+            if (a.text == b.text && (a.line == 0) == (b.line == 0))
+                continue;
+            auto text = [](const TariffCell& c) {
+                return c.kind == TariffFieldKind::Option && c.line == 0 ? shown(c) + "（既定値）"
+                                                                        : shown(c);
+            };
+            const std::size_t row = i / now.columns.size();
+            const std::size_t column = i % now.columns.size();
+            changes.push_back({now.title, now.rows[row], now.columns[column], text(a), text(b)});
+        }
+    }
+    return changes;
+}
+
+} // namespace hakomaru

@@ -1,0 +1,96 @@
+#pragma once
+// Editing a tariff file in place. The file is read into grids of located
+// fields (the zone table, the ゆうパック fees, the クロネコ fees per sending
+// region, the letter-mail and book-parcel fees, the option entries), each
+// field knowing its line, its byte offset and its width; setting a field
+// checks the value against what the field can hold and rewrites only that
+// field's bytes, so comments, unknown lines, spacing and line ends stay as
+// they were. The editor window and `hakomaru-quote set` both edit through it.
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+namespace hakomaru {
+
+enum class TariffFieldKind {
+    Zone,   // one zone character of the zone table
+    Fee,    // a fixed-width field of a fee row
+    Option, // a single-valued entry: its whole value
+};
+
+// One field of the file and where it lies.
+struct TariffCell {
+    TariffFieldKind kind = TariffFieldKind::Fee;
+    std::string section, key;  // code page 932, as the quotes look them up
+    std::size_t position = 0;  // Zone, Fee: the field's first byte in the value, from 1
+    std::size_t width = 0;     // Zone, Fee: the field's width in bytes
+    std::size_t line = 0;      // the entry's line, from 1; 0 when the file has none
+    std::size_t offset = 0;    // the field's first byte in the file (when line > 0)
+    std::string text;          // the field's bytes as written; shorter past the value's end
+    std::int32_t fallback = 0; // Option: the fee that applies without an entry
+};
+
+// A table as a person reads it: headers in UTF-8, cells row by row.
+struct TariffGrid {
+    std::string title;
+    std::vector<std::string> rows, columns;
+    std::vector<TariffCell> cells;
+    const TariffCell& cell(std::size_t row, std::size_t column) const {
+        return cells[row * columns.size() + column];
+    }
+};
+
+// One changed field, for the list shown before saving. UTF-8.
+struct TariffChange {
+    std::string table, row, column, before, after;
+};
+
+// Where a field lies among the grids.
+struct TariffAddress {
+    std::size_t grid = 0, row = 0, column = 0;
+};
+
+class TariffDocument {
+  public:
+    explicit TariffDocument(std::string bytes);
+
+    const std::string& bytes() const { return bytes_; }
+    // Why the file can only be read (it is not Shift-JIS); empty when it
+    // can be edited.
+    const std::string& readOnlyReason() const { return readOnlyReason_; }
+    const std::vector<TariffGrid>& grids() const { return grids_; }
+
+    // The field as a person reads it, UTF-8: its text without the padding
+    // blanks; for an option the file lacks, the fee that applies.
+    static std::string shown(const TariffCell& cell);
+
+    // Sets a field to `value` (UTF-8, as typed). Returns why the value does
+    // not fit the field, the file being left as it was; nothing when set.
+    std::optional<std::string> set(const TariffAddress& at, std::string_view value);
+
+    // Takes other bytes as the whole file (undo and redo).
+    void reset(std::string bytes);
+
+    // The field named by section, key and column header (UTF-8, as the lists
+    // and `hakomaru-quote rows` show them; blanks around a header do not
+    // count). The column may be left out where the entry has one field.
+    // Returns the reason when no single field matches.
+    std::variant<TariffAddress, std::string> find(std::string_view section, std::string_view key,
+                                                  std::optional<std::string_view> column) const;
+
+    // Every field whose text differs from `original`'s, in grid order.
+    std::vector<TariffChange> changesFrom(const TariffDocument& original) const;
+
+  private:
+    void parse();
+
+    std::string bytes_;
+    std::string readOnlyReason_;
+    std::vector<TariffGrid> grids_;
+};
+
+} // namespace hakomaru
