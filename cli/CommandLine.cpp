@@ -233,6 +233,34 @@ Invocation parseCompare(std::span<const std::string_view> args) {
     return inv;
 }
 
+// SECTION KEY [COLUMN] VALUE, with --tariff anywhere among them. An
+// argument after "--" is taken as it is, even one starting with "--".
+Invocation parseSet(std::span<const std::string_view> args) {
+    Invocation inv;
+    inv.mode = Mode::Set;
+    std::vector<std::string> positional;
+    std::vector<std::string_view> options;
+    bool plain = false;
+    for (size_t i = 0; i < args.size(); ++i) {
+        if (!plain && args[i] == "--")
+            plain = true;
+        else if (!plain && args[i].starts_with("--")) {
+            options.push_back(args[i]);
+            if (args[i] == "--tariff" && i + 1 < args.size())
+                options.push_back(args[++i]);
+        } else
+            positional.emplace_back(args[i]);
+    }
+    readOptions(options, {tariffOption(inv)});
+    if (positional.size() < 3 || positional.size() > 4)
+        throw UsageError("set にはセクション、キー、（欄、）値を指定してください: "
+                         "set [--tariff FILE] SECTION KEY [COLUMN] VALUE");
+    inv.value = positional.back();
+    positional.pop_back();
+    inv.field = std::move(positional);
+    return inv;
+}
+
 Invocation parseRows(std::span<const std::string_view> args) {
     Invocation inv;
     inv.mode = Mode::Rows;
@@ -265,11 +293,8 @@ Invocation parseCommandLine(std::span<const std::string_view> args) {
         first += args[first] == "--tariff" ? 2 : 1;
     static const std::vector<
         std::pair<std::string_view, Invocation (*)(std::span<const std::string_view>)>>
-        subcommands{{"letter", parseLetter},
-                    {"book", parseBook},
-                    {"check", parseCheck},
-                    {"compare", parseCompare},
-                    {"rows", parseRows}};
+        subcommands{{"letter", parseLetter},   {"book", parseBook}, {"check", parseCheck},
+                    {"compare", parseCompare}, {"rows", parseRows}, {"set", parseSet}};
     for (const auto& [name, parse] : subcommands) {
         if (first >= args.size() || args[first] != name)
             continue;

@@ -9,6 +9,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace hakomaru::cli {
 
@@ -21,6 +22,7 @@ enum class Mode {
     Check,   // "check": list the problems of a tariff file
     Compare, // "compare": both carriers for every parcel of a CSV file
     Rows,    // "rows": print the selection lists with their row numbers
+    Set,     // "set": change one field of a tariff file
 };
 
 struct Invocation {
@@ -33,6 +35,8 @@ struct Invocation {
     std::string csv;                             // Mode::Compare: --csv FILE, "-" standard input
     bool bom = true;                             // Mode::Compare: false after --no-bom
     int remittance = 8;                          // Mode::Compare: --sokin N
+    std::vector<std::string> field;              // Mode::Set: SECTION KEY [COLUMN]
+    std::string value;                           // Mode::Set: VALUE
 };
 
 // Reads the arguments after the program name. Throws UsageError for an

@@ -23,6 +23,8 @@ std::string_view helpText() {
       CSV の荷物ごとに両社の料金を比べ、CSV で出力します (batch comparison)
   hakomaru-quote check [--tariff FILE]
       料金表ファイルを検査し、問題を行番号付きで示します (check a tariff file)
+  hakomaru-quote set [--tariff FILE] SECTION KEY [COLUMN] VALUE
+      料金表ファイルの欄を 1 つ書き換えます (change one field of a tariff file)
   hakomaru-quote rows
       一覧 (都道府県・重さ・サイズ・郵便の重さ・送金方法) を行番号付きで示します
       (the lists with the row numbers that requests and --*-row use)
@@ -101,6 +103,23 @@ std::string_view helpText() {
   「ファイル:行: [セクション] キー: 内容」の形で示します。
   終了コード: 0 問題なし, 1 問題あり, 2 ファイルを読めない。
 
+書き換え (set):
+  SECTION と KEY で行を、料金表の行なら COLUMN で欄を選びます。COLUMN は一覧の
+  とおりです: 重さ (2kg以下)、サイズ (60cm以下)、地帯区分では届け先 (大阪)、
+  普通郵便では 定形 25g以下 / 定形外 50g以下、冊子小包では 150g以下 など。
+  末尾の「以下」は省略できます。オプションの料金は COLUMN なしです。
+    hakomaru-quote set ゆうパック 第1地帯 2kg以下 820
+    hakomaru-quote set 北海道 関東 60cm 1300
+    hakomaru-quote set 地帯区分 東京 大阪 4
+    hakomaru-quote set 速達 2kg 320
+  欄の幅に収まる半角数字 (地帯は料金行のある地帯の 1 文字) だけを受け付け、
+  その欄のバイトだけを書き換えます。コメント・空行・行末・ほかの行はそのまま
+  です。ファイルにないオプションの行は、そのセクションの末尾に足します。
+  保存は設定ファイルと同じく一時ファイルを経て置き換えます (atomic save)。
+  Shift-JIS でないファイルは書き換えません。
+  終了コード: 0 書き換えた, 1 値が欄に合わない・欄がない・保存できない,
+  2 引数の誤り、またはファイルを読めない。
+
 JSON Lines (--jsonl):
   標準入力の 1 行に 1 つの JSON オブジェクト (one request object per line)。
   "quote" が種類を選び、ほかのメンバーが計算の入力です。メンバー名は大文字・
@@ -165,6 +184,7 @@ JSON Lines (--jsonl):
   hakomaru-quote book --weight 500g --cyaku --daihiki --cod 1
   printf '%s\n' '{"quote":"letter","WeightRow":4}' | hakomaru-quote --jsonl
   hakomaru-quote check --tariff Charge.ini
+  hakomaru-quote set --tariff Charge.ini 複数口 料金 120
   hakomaru-quote compare --csv parcels.csv > result.csv
     parcels.csv:
       発送地,届け先,重さ,サイズ,代引金額,オプション

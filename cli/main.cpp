@@ -8,6 +8,7 @@
 #include "Selections.h"
 #include "Tariff.h"
 #include "TariffCheck.h"
+#include "TariffSet.h"
 #include "TerminalMode.h"
 #include "UsageError.h"
 
@@ -66,7 +67,7 @@ int quote(const Invocation& inv, const char* argv0) {
     // A tariff named on the command line must exist; the default one beside
     // the program reads as empty when it is missing, as in the windows.
     const auto path = inv.tariff ? *inv.tariff : tariffPathIn(programDirectory(argv0));
-    if (inv.mode == Mode::Check) {
+    if (inv.mode == Mode::Check || inv.mode == Mode::Set) {
         // The default tariff is named as the file it leads to: the Debian
         // package's Charge.ini beside the program is a link to
         // /etc/hakomaru/Charge.ini, the file a user edits.
@@ -75,6 +76,8 @@ int quote(const Invocation& inv, const char* argv0) {
         if (!inv.tariff)
             if (auto resolved = std::filesystem::weakly_canonical(path, ec); !ec)
                 named = resolved;
+        if (inv.mode == Mode::Set)
+            return runTariffSet(named, inv.field, inv.value, std::cout, std::cerr);
         return runTariffCheck(named, std::cout, std::cerr);
     }
     const IniStore tariff = readTariff(path);
@@ -99,6 +102,7 @@ int quote(const Invocation& inv, const char* argv0) {
     case Mode::Compare:
         return compare(tariff, inv);
     case Mode::Check:
+    case Mode::Set:
     case Mode::Rows:
     case Mode::Help:
         break;

@@ -1,0 +1,205 @@
+// The tariff edit core and `hakomaru-quote set`: an edit rewrites only its
+// field's bytes, whatever the file's formatting, refuses what the field
+// cannot hold, and leaves the shipped tariff clean for the checker.
+#include "TariffEdit.h"
+#include "TariffCheck.h"
+#include "TariffSet.h"
+
+#include "IniStore.h"
+#include "Sjis.h"
+
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <sstream>
+
+namespace {
+
+using namespace hakomaru;
+namespace fs = std::filesystem;
+
+const fs::path kShippedTariff = fs::path(HAKOMARU_SHIPPED_DATA_DIR) / "Charge.ini";
+
+// Odd formatting: CR-only, LF and CR LF line ends, blanks around "=", a
+// comment, a key written twice, an unknown section, a line without a line end.
+const std::string kOdd = "; fees\r[ゆうパック]\n第1地帯 =  AAA 810 910\r\n[謎]\rx=1\n"
+                         "[ゆうパック]\r\n第1地帯=AAA 700 800\r\n 第2地帯\t=\tAAA 900\n"
+                         "[冊子小包]\r料金=090110\r[速達]\n2kg = 310 ; note\r\n[普通郵便]\r"
+                         "料金=";
+
+struct EditCase {
+    std::string name, input;
+    std::vector<std::string> field; // section, key[, column]
+    std::string value, expected;    // UTF-8; expected empty: refused
+};
+
+class Edit : public testing::TestWithParam<EditCase> {};
+
+TEST_P(Edit, ChangesOnlyItsField) {
+    const EditCase& c = GetParam();
+    TariffDocument document(toSjis(c.input));
+    const auto found = document.find(c.field[0], c.field[1],
+                                     c.field.size() > 2 ? std::optional(c.field[2]) : std::nullopt);
+    ASSERT_TRUE(std::holds_alternative<TariffAddress>(found)) << std::get<std::string>(found);
+    const auto refused = document.set(std::get<TariffAddress>(found), c.value);
+    if (c.expected.empty()) {
+        EXPECT_TRUE(refused);
+        EXPECT_EQ(document.bytes(), toSjis(c.input));
+    } else {
+        EXPECT_FALSE(refused) << *refused;
+        EXPECT_EQ(fromSjis(document.bytes()), c.expected);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Tariff, Edit,
+    testing::Values(
+        EditCase{"LaterDuplicateKeyOfLaterSection",
+                 kOdd,
+                 {"ゆうパック", "第1地帯", "4kg"},
+                 "85",
+                 "; fees\r[ゆうパック]\n第1地帯 =  AAA 810 910\r\n[謎]\rx=1\n[ゆうパック]\r\n"
+                 "第1地帯=AAA 700  85\r\n 第2地帯\t=\tAAA 900\n[冊子小包]\r料金=090110\r[速達]\n"
+                 "2kg = 310 ; note\r\n[普通郵便]\r料金="},
+        EditCase{"ShortRowFilledWithBlanks",
+                 kOdd,
+                 {"ゆうパック", "第2地帯", "5kg以下"},
+                 "1200",
+                 "; fees\r[ゆうパック]\n第1地帯 =  AAA 810 910\r\n[謎]\rx=1\n[ゆうパック]\r\n"
+                 "第1地帯=AAA 700 800\r\n 第2地帯\t=\tAAA 900    1200\n[冊子小包]\r料金=090110\r"
+                 "[速達]\n2kg = 310 ; note\r\n[普通郵便]\r料金="},
+        // Blanks in front of the first field would be trimmed away.
+        EditCase{"FirstFieldPaddedWithZeros",
+                 kOdd,
+                 {"冊子小包", "料金", "150g"},
+                 "80",
+                 "; fees\r[ゆうパック]\n第1地帯 =  AAA 810 910\r\n[謎]\rx=1\n[ゆうパック]\r\n"
+                 "第1地帯=AAA 700 800\r\n 第2地帯\t=\tAAA 900\n[冊子小包]\r料金=080110\r[速達]\n"
+                 "2kg = 310 ; note\r\n[普通郵便]\r料金="},
+        EditCase{"OptionValueReplaced",
+                 kOdd,
+                 {"速達", "2kg"},
+                 "0320",
+                 "; fees\r[ゆうパック]\n第1地帯 =  AAA 810 910\r\n[謎]\rx=1\n[ゆうパック]\r\n"
+                 "第1地帯=AAA 700 800\r\n 第2地帯\t=\tAAA 900\n[冊子小包]\r料金=090110\r[速達]\n"
+                 "2kg = 320\r\n[普通郵便]\r料金="},
+        EditCase{"MissingOptionAddedToItsSection",
+                 kOdd,
+                 {"冊子小包", "書留"},
+                 "400",
+                 "; fees\r[ゆうパック]\n第1地帯 =  AAA 810 910\r\n[謎]\rx=1\n[ゆうパック]\r\n"
+                 "第1地帯=AAA 700 800\r\n 第2地帯\t=\tAAA 900\n[冊子小包]\r料金=090110\r"
+                 "書留=400\r[速達]\n2kg = 310 ; note\r\n[普通郵便]\r料金="},
+        EditCase{"MissingSectionAppended",
+                 kOdd,
+                 {"書留", "料金"},
+                 "430",
+                 "; fees\r[ゆうパック]\n第1地帯 =  AAA 810 910\r\n[謎]\rx=1\n[ゆうパック]\r\n"
+                 "第1地帯=AAA 700 800\r\n 第2地帯\t=\tAAA 900\n[冊子小包]\r料金=090110\r[速達]\n"
+                 "2kg = 310 ; note\r\n[普通郵便]\r料金=\r[書留]\r料金=430\r"},
+        EditCase{"TooWide", kOdd, {"ゆうパック", "第1地帯", "2kg以下"}, "12345", ""},
+        EditCase{"NotDigits", kOdd, {"ゆうパック", "第1地帯", "2kg以下"}, "8l0", ""},
+        EditCase{"Negative", kOdd, {"速達", "2kg"}, "-5", ""},
+        EditCase{"ImplausibleOption", kOdd, {"速達", "2kg"}, "100000", ""},
+        EditCase{"RowNotInFile", kOdd, {"普通郵便", "翌朝10時", "定形 25g以下"}, "100", ""},
+        EditCase{"ZoneWithoutFeeRow",
+                 "[地帯区分]\n東京=12\n[ゆうパック]\n第1地帯=x\n第2地帯=y\n",
+                 {"地帯区分", "東京", "青森"},
+                 "3",
+                 ""},
+        EditCase{"ZoneBlank",
+                 "[地帯区分]\n東京=12\n[ゆうパック]\n第1地帯=x\n第2地帯=y\n",
+                 {"地帯区分", "東京", "青森"},
+                 " ",
+                 ""},
+        EditCase{"ZoneAppended",
+                 "[地帯区分]\n東京=12\n[ゆうパック]\n第1地帯=x\n第2地帯=y\n",
+                 {"地帯区分", "東京", "青森"},
+                 "1",
+                 "[地帯区分]\n東京=121\n[ゆうパック]\n第1地帯=x\n第2地帯=y\n"},
+        EditCase{"ZoneLetterCase",
+                 "[地帯区分]\n東京=12\n[ゆうパック]\n第1地帯=x\n第A地帯=y\n",
+                 {"地帯区分", "東京", "北海道"},
+                 "a",
+                 "[地帯区分]\n東京=a2\n[ゆうパック]\n第1地帯=x\n第A地帯=y\n"}),
+    [](const auto& info) { return info.param.name; });
+
+TEST(TariffEdit, FindRefusesWhatNamesNoSingleField) {
+    const TariffDocument document(toSjis(kOdd));
+    for (const auto& [section, key, column] :
+         std::vector<std::tuple<std::string, std::string, std::optional<std::string>>>{
+             {"ゆうパック", "第1地帯", std::nullopt}, // a row needs its column
+             {"ゆうパック", "第1地帯", "3kg"},
+             {"普通郵便", "料金", "50g"}, // 定形 or 定形外
+             {"謎", "x", std::nullopt}})
+        EXPECT_TRUE(std::holds_alternative<std::string>(document.find(section, key, column)))
+            << section << " " << key;
+}
+
+TEST(TariffEdit, FileNotShiftJisIsReadOnly) {
+    for (const std::string& bytes :
+         {std::string("\xEF\xBB\xBF[a]\r\n"), std::string("[\xE3\x81\x82]\r\n"),
+          std::string("[a]\r\nb=\x81\r\n")}) {
+        TariffDocument document(bytes);
+        EXPECT_NE(document.readOnlyReason(), "");
+        EXPECT_TRUE(document.set({5, 0, 0}, "1"));
+        EXPECT_EQ(document.bytes(), bytes);
+    }
+}
+
+// Fields of every kind and table of the shipped tariff (every fifth one) set
+// to a new value change only their own bytes, and set back give the file
+// again, byte for byte.
+TEST(TariffEdit, ShippedTariffEveryFieldRoundTrips) {
+    const std::string shipped = readFileBytes(kShippedTariff);
+    TariffDocument document(shipped);
+    ASSERT_EQ(document.readOnlyReason(), "");
+    size_t edited = 0;
+    for (size_t g = 0; g < document.grids().size(); ++g)
+        for (size_t r = 0; r < document.grids()[g].rows.size(); ++r)
+            for (size_t c = 0; c < document.grids()[g].columns.size(); ++c) {
+                const TariffCell cell = document.grids()[g].cell(r, c);
+                if (cell.line == 0 || cell.kind == TariffFieldKind::Zone || (r + c) % 5 != 0)
+                    continue;
+                const std::string before = TariffDocument::shown(cell);
+                ASSERT_FALSE(document.set({g, r, c}, "7"));
+                const std::string& now = document.bytes();
+                const size_t after = shipped.size() - cell.offset - cell.text.size();
+                ASSERT_GE(now.size(), after);
+                EXPECT_EQ(now.substr(0, cell.offset), shipped.substr(0, cell.offset));
+                EXPECT_EQ(now.substr(now.size() - after), shipped.substr(shipped.size() - after));
+                ASSERT_FALSE(document.set({g, r, c}, before));
+                ASSERT_EQ(document.bytes(), shipped) << document.grids()[g].title << " " << r;
+                ++edited;
+            }
+    EXPECT_GT(edited, 100u);
+}
+
+// `set` from the command line: the change is saved and listed, the file
+// stays clean for the checker, a value that does not fit exits 1.
+TEST(TariffEdit, SetCommandSavesAndStaysClean) {
+    const fs::path path = fs::path(testing::TempDir()) / "set-tariff.ini";
+    fs::copy_file(kShippedTariff, path, fs::copy_options::overwrite_existing);
+    std::ostringstream out, err;
+    for (const std::vector<std::string>& field :
+         {std::vector<std::string>{"ゆうパック", "第1地帯", "2kg以下"},
+          {"北海道", "関東", "60cm以下"},
+          {"地帯区分", "東京", "大阪"},
+          {"複数口", "料金"}}) {
+        EXPECT_EQ(cli::runTariffSet(path, field, field[0] == "地帯区分" ? "5" : "123", out, err), 0)
+            << err.str();
+    }
+    EXPECT_EQ(cli::checkTariff(readFileBytes(path)).size(), 0u);
+    EXPECT_EQ(cli::runTariffSet(path, {"複数口", "料金"}, "1x", out, err), 1);
+    EXPECT_NE(out.str().find("→ 123"), std::string::npos) << out.str();
+    const std::string saved = readFileBytes(path);
+    size_t differing = 0;
+    const std::string shipped = readFileBytes(kShippedTariff);
+    ASSERT_EQ(saved.size(), shipped.size());
+    for (size_t i = 0; i < saved.size(); ++i)
+        differing += saved[i] != shipped[i];
+    EXPECT_LE(differing, 4u + 3u + 1u + 3u);
+    fs::remove(path);
+}
+
+} // namespace
