@@ -1,0 +1,57 @@
+#include "ChangeList.h"
+
+#include <QDialogButtonBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+namespace hakomaru {
+
+TfrmChangeList::TfrmChangeList(const QString& fileName, const std::vector<TariffChange>& changes,
+                               QWidget* parent)
+    : QDialog(parent) {
+    setObjectName(QStringLiteral("frmChangeList"));
+    setWindowTitle(QStringLiteral("変更の確認"));
+    auto* layout = new QVBoxLayout(this);
+    auto* caption = new QLabel(
+        QStringLiteral("%1 の次の %2 か所を書き換えて保存します。ほかのバイトはそのままです。")
+            .arg(fileName)
+            .arg(changes.size()),
+        this);
+    caption->setWordWrap(true);
+    layout->addWidget(caption);
+
+    lstChanges_ = new QTableWidget(static_cast<int>(changes.size()), 5, this);
+    lstChanges_->setObjectName(QStringLiteral("lstChanges"));
+    lstChanges_->setHorizontalHeaderLabels({QStringLiteral("表"), QStringLiteral("行"),
+                                            QStringLiteral("欄"), QStringLiteral("変更前"),
+                                            QStringLiteral("変更後")});
+    lstChanges_->verticalHeader()->hide();
+    lstChanges_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    lstChanges_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    for (int row = 0; row < static_cast<int>(changes.size()); ++row) {
+        const TariffChange& c = changes[static_cast<std::size_t>(row)];
+        int column = 0;
+        for (const std::string* text : {&c.table, &c.row, &c.column, &c.before, &c.after})
+            lstChanges_->setItem(row, column++,
+                                 new QTableWidgetItem(QString::fromStdString(*text).trimmed()));
+    }
+    lstChanges_->resizeColumnsToContents();
+    lstChanges_->horizontalHeader()->setStretchLastSection(true);
+    layout->addWidget(lstChanges_);
+
+    auto* buttons = new QDialogButtonBox(this);
+    auto* save = buttons->addButton(QStringLiteral("保存"), QDialogButtonBox::AcceptRole);
+    save->setObjectName(QStringLiteral("btnSave"));
+    save->setDefault(true);
+    auto* cancel = buttons->addButton(QStringLiteral("キャンセル"), QDialogButtonBox::RejectRole);
+    cancel->setObjectName(QStringLiteral("btnCancel"));
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    layout->addWidget(buttons);
+    resize(620, 360);
+}
+
+} // namespace hakomaru
