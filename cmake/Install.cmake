@@ -6,9 +6,14 @@
 # pages Help/, the map picture MapOfJapan.jpg and the icons. P/bin/ starts
 # them from anywhere; P/share/applications/hakomaru.desktop puts はこ丸 in the
 # desktop's menu with the program folder as its working directory.
-# `cpack -G DEB` in the build folder makes the Debian package "hakomaru".
+# `cpack -G DEB` in the build folder makes the Debian packages "hakomaru"
+# and "hakomaru-tariff" (the tariff editor, which needs the first).
 
 set(HAKOMARU_INSTALL_DIR lib/hakomaru)
+# Everything below belongs to the package "hakomaru" unless it names the
+# editor's component.
+set(CMAKE_INSTALL_DEFAULT_COMPONENT_NAME hakomaru)
+set(HAKOMARU_EDITOR_COMPONENT hakomaru-tariff)
 
 if(TARGET hakomaru)
     install(TARGETS hakomaru RUNTIME DESTINATION ${HAKOMARU_INSTALL_DIR})
@@ -83,6 +88,40 @@ install(CODE [[
     message(STATUS "Installing: ${bin}/hakomaru-quote -> ../lib/hakomaru/hakomaru-quote")
 ]])
 
+# The tariff editor: beside the program, on the path through a link (it
+# finds Charge.ini through its own resolved path, as the quote tool does).
+if(TARGET hakomaru-tariff)
+    install(TARGETS hakomaru-tariff RUNTIME DESTINATION ${HAKOMARU_INSTALL_DIR}
+        COMPONENT ${HAKOMARU_EDITOR_COMPONENT})
+    install(CODE [[
+        set(bin "$ENV{DESTDIR}${CMAKE_INSTALL_PREFIX}/bin")
+        file(MAKE_DIRECTORY "${bin}")
+        file(REMOVE "${bin}/hakomaru-tariff")
+        file(CREATE_LINK ../lib/hakomaru/hakomaru-tariff "${bin}/hakomaru-tariff" SYMBOLIC)
+        list(APPEND CMAKE_INSTALL_MANIFEST_FILES "${bin}/hakomaru-tariff")
+        message(STATUS "Installing: ${bin}/hakomaru-tariff -> ../lib/hakomaru/hakomaru-tariff")
+        set(folder "${CMAKE_INSTALL_PREFIX}/lib/hakomaru")
+        set(desktop
+            "$ENV{DESTDIR}${CMAKE_INSTALL_PREFIX}/share/applications/hakomaru-tariff.desktop")
+        file(WRITE "${desktop}" "[Desktop Entry]
+Type=Application
+Name=はこ丸 料金表の編集
+Name[ja]=はこ丸 料金表の編集
+GenericName=Tariff editor
+GenericName[ja]=料金表エディター
+Comment=Edits the fees of はこ丸's tariff file Charge.ini
+Comment[ja]=はこ丸の料金表 Charge.ini の料金を編集します
+Exec=\"${folder}/hakomaru-tariff\" %f
+Icon=${folder}/icons/hakomaru.svg
+Terminal=false
+Categories=Office;
+Keywords=tariff;fees;料金表;送料;
+")
+        list(APPEND CMAKE_INSTALL_MANIFEST_FILES "${desktop}")
+        message(STATUS "Installing: ${desktop}")
+    ]] COMPONENT ${HAKOMARU_EDITOR_COMPONENT})
+endif()
+
 # The launcher names the installed folder, which is known only at install
 # time (`--prefix` overrides the configured prefix).
 if(TARGET hakomaru)
@@ -130,13 +169,54 @@ install(CODE "hakomaru_install_gz(\"${CMAKE_CURRENT_BINARY_DIR}/install/changelo
     share/doc/hakomaru/changelog.gz)")
 install(CODE "hakomaru_install_gz(\"${PROJECT_SOURCE_DIR}/docs/man/hakomaru-quote.1\"
     share/man/man1/hakomaru-quote.1.gz)")
+if(TARGET hakomaru-tariff)
+    configure_file(${PROJECT_SOURCE_DIR}/cmake/debian/changelog-tariff.in
+        ${CMAKE_CURRENT_BINARY_DIR}/install/changelog-tariff @ONLY)
+    install(FILES ${PROJECT_SOURCE_DIR}/cmake/debian/copyright
+        DESTINATION share/doc/hakomaru-tariff COMPONENT ${HAKOMARU_EDITOR_COMPONENT})
+    install(CODE [[
+        function(hakomaru_install_gz source destination)
+            set(target "$ENV{DESTDIR}${CMAKE_INSTALL_PREFIX}/${destination}")
+            get_filename_component(dir "${target}" DIRECTORY)
+            file(MAKE_DIRECTORY "${dir}")
+            execute_process(COMMAND gzip -9n -c "${source}" OUTPUT_FILE "${target}"
+                            RESULT_VARIABLE failed)
+            if(failed)
+                message(FATAL_ERROR "gzip could not write ${target}")
+            endif()
+            message(STATUS "Installing: ${target}")
+            set(CMAKE_INSTALL_MANIFEST_FILES ${CMAKE_INSTALL_MANIFEST_FILES} "${target}" PARENT_SCOPE)
+        endfunction()
+    ]] COMPONENT ${HAKOMARU_EDITOR_COMPONENT})
+    install(CODE "hakomaru_install_gz(\"${CMAKE_CURRENT_BINARY_DIR}/install/changelog-tariff\"
+        share/doc/hakomaru-tariff/changelog.gz)" COMPONENT ${HAKOMARU_EDITOR_COMPONENT})
+    install(CODE "hakomaru_install_gz(\"${PROJECT_SOURCE_DIR}/docs/man/hakomaru-tariff.1\"
+        share/man/man1/hakomaru-tariff.1.gz)" COMPONENT ${HAKOMARU_EDITOR_COMPONENT})
+endif()
 if(TARGET hakomaru)
     install(CODE "hakomaru_install_gz(\"${PROJECT_SOURCE_DIR}/docs/man/hakomaru.1\"
         share/man/man1/hakomaru.1.gz)")
 endif()
 
-# ---- Debian package ----
+# ---- Debian packages ----
 set(CPACK_GENERATOR DEB)
+set(CPACK_DEB_COMPONENT_INSTALL ON)
+if(TARGET hakomaru-tariff)
+    set(CPACK_COMPONENTS_ALL hakomaru hakomaru-tariff)
+else()
+    set(CPACK_COMPONENTS_ALL hakomaru)
+endif()
+set(CPACK_DEBIAN_HAKOMARU_PACKAGE_NAME hakomaru)
+set(CPACK_DEBIAN_HAKOMARU-TARIFF_PACKAGE_NAME hakomaru-tariff)
+set(CPACK_DEBIAN_HAKOMARU-TARIFF_PACKAGE_DEPENDS "hakomaru (= ${PROJECT_VERSION})")
+set(CPACK_DEBIAN_HAKOMARU-TARIFF_PACKAGE_SECTION utils)
+# The summary line is the same for both (CPack takes it for every package).
+set(CPACK_DEBIAN_HAKOMARU-TARIFF_DESCRIPTION
+    "The tariff editor of はこ丸: hakomaru-tariff shows every table of the
+tariff file /etc/hakomaru/Charge.ini as a grid, takes only values its
+fixed-width fields can hold, marks what hakomaru-quote check would flag,
+previews both carriers from the unsaved tariff, and saves only the changed
+fields' bytes after listing every change.")
 set(CPACK_PACKAGE_NAME hakomaru)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_VENDOR "hakomaru")
@@ -147,8 +227,11 @@ set(CPACK_PACKAGE_DESCRIPTION
 each total and quotes letter mail and book parcels, from the tariff file
 /etc/hakomaru/Charge.ini. Includes the command-line tool hakomaru-quote,
 which also checks a tariff file and compares a CSV batch of parcels.")
+set(CPACK_DEBIAN_HAKOMARU_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION}")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_HAKOMARU_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_HAKOMARU-TARIFF_FILE_NAME DEB-DEFAULT)
 # The build keeps debugging information; the package does not.
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
@@ -164,6 +247,6 @@ endif()
 # The tariff under /etc is a configuration file: dpkg keeps a user's edits
 # across upgrades and asks before replacing an edited one.
 file(WRITE ${CMAKE_CURRENT_BINARY_DIR}/install/conffiles "/etc/hakomaru/Charge.ini\n")
-set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${CMAKE_CURRENT_BINARY_DIR}/install/conffiles)
+set(CPACK_DEBIAN_HAKOMARU_PACKAGE_CONTROL_EXTRA ${CMAKE_CURRENT_BINARY_DIR}/install/conffiles)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 include(CPack)

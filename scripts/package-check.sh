@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Builds the Debian package of はこ丸 and checks it: the file list, the
-# dependencies, the launcher (desktop-file-validate), lintian, a run of the
-# unpacked programs, and dpkg keeping an edited tariff when the package is
-# installed again or upgraded. Installs what it needs first.
+# Builds the Debian packages of はこ丸 (hakomaru, and hakomaru-tariff with
+# the tariff editor) and checks them: the file lists, the dependencies, the
+# launchers (desktop-file-validate), lintian, a run of the unpacked
+# programs, and dpkg keeping an edited tariff when the package is installed
+# again or upgraded. Installs what it needs first.
 #
 #   scripts/package-check.sh            # build folder build-package/
 #   HAKOMARU_PACKAGE_BUILD=dir scripts/package-check.sh
@@ -25,12 +26,15 @@ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DCMAKE_CXX_FLAGS="$cxxflags" -DCMAKE_EXE_LINKER_FLAGS="$ldflags" \
     -DHAKOMARU_BUILD_TESTS=OFF -DHAKOMARU_BUILD_BENCH=OFF -DHAKOMARU_BUILD_FUZZ=OFF >/dev/null
 cmake --build "$build"
-rm -f "$build"/hakomaru_*.deb
+rm -f "$build"/hakomaru_*.deb "$build"/hakomaru-tariff_*.deb
 (cd "$build" && cpack -G DEB >/dev/null)
 debs=("$build"/hakomaru_*.deb)
 [ -f "${debs[0]}" ] || fail "no package was built"
 deb=${debs[0]}
-echo "package-check: $deb"
+editors=("$build"/hakomaru-tariff_*.deb)
+[ -f "${editors[0]}" ] || fail "the editor's package was not built"
+editor_deb=${editors[0]}
+echo "package-check: $deb $editor_deb"
 
 # The file list.
 list=$(dpkg-deb -c "$deb" | awk '{ print $6 }' | sed 's|^\./|/|')
@@ -52,6 +56,25 @@ for path in \
     /usr/share/man/man1/hakomaru-quote.1.gz; do
     grep -qx "$path" <<<"$list" || fail "missing from the package: $path"
 done
+# The editor's package holds the editor and nothing of the main package.
+editor_list=$(dpkg-deb -c "$editor_deb" | awk '{ print $6 }' | sed 's|^\./|/|')
+for path in \
+    /usr/lib/hakomaru/hakomaru-tariff \
+    /usr/bin/hakomaru-tariff \
+    /usr/share/applications/hakomaru-tariff.desktop \
+    /usr/share/doc/hakomaru-tariff/copyright \
+    /usr/share/man/man1/hakomaru-tariff.1.gz; do
+    grep -qx "$path" <<<"$editor_list" || fail "missing from the editor's package: $path"
+done
+grep -qx /usr/lib/hakomaru/hakomaru-tariff <<<"$list" && fail "the editor is in the main package"
+grep -q '/etc/' <<<"$editor_list" && fail "the editor's package holds a configuration file"
+[ "$(dpkg-deb -f "$editor_deb" Package)" = hakomaru-tariff ] ||
+    fail "editor package name is not hakomaru-tariff"
+editor_depends=$(dpkg-deb -f "$editor_deb" Depends)
+grep -q "hakomaru (= $(dpkg-deb -f "$deb" Version))" <<<"$editor_depends" ||
+    fail "the editor does not depend on the same version of hakomaru: $editor_depends"
+grep -q libqt6widgets6 <<<"$editor_depends" || fail "editor Depends lacks Qt: $editor_depends"
+
 # Nothing of the build leaks in (build paths, settings files, test programs).
 if grep -E '\.ini$' <<<"$list" | grep -vqxE '/usr/lib/hakomaru/Charge.ini|/etc/hakomaru/Charge.ini'; then
     fail "a settings file is in the package"
@@ -71,6 +94,7 @@ done
 root=$(mktemp -d)
 trap 'rm -rf "$root"' EXIT
 dpkg -x "$deb" "$root"
+dpkg -x "$editor_deb" "$root"
 folder=$root/usr/lib/hakomaru
 tariff=$root/etc/hakomaru/Charge.ini
 [ "$(readlink "$root/usr/bin/hakomaru-quote")" = ../lib/hakomaru/hakomaru-quote ] ||
@@ -91,9 +115,23 @@ grep -qx 'Path=/usr/lib/hakomaru' "$desktop" || fail "launcher working folder is
 grep -qx 'Exec="/usr/lib/hakomaru/hakomaru"' "$desktop" || fail "launcher does not start the program"
 grep -qx 'Icon=/usr/lib/hakomaru/icons/hakomaru.svg' "$desktop" || fail "launcher has no icon"
 desktop-file-validate "$desktop" || fail "desktop-file-validate rejects the launcher"
+editor_desktop=$root/usr/share/applications/hakomaru-tariff.desktop
+grep -q '^Exec="/usr/lib/hakomaru/hakomaru-tariff"' "$editor_desktop" ||
+    fail "the editor's launcher does not start the editor"
+grep -qx 'Icon=/usr/lib/hakomaru/icons/hakomaru.svg' "$editor_desktop" ||
+    fail "the editor's launcher has no icon"
+desktop-file-validate "$editor_desktop" || fail "desktop-file-validate rejects the editor's launcher"
+[ "$(readlink "$root/usr/bin/hakomaru-tariff")" = ../lib/hakomaru/hakomaru-tariff ] ||
+    fail "/usr/bin/hakomaru-tariff does not point into the program folder"
+# The unpacked quote tool changes a field of a copy of the tariff.
+cp "$tariff" "$root/set.ini"
+"$root/usr/bin/hakomaru-quote" set --tariff "$root/set.ini" 複数口 料金 120 >/dev/null ||
+    fail "hakomaru-quote set fails"
+"$root/usr/bin/hakomaru-quote" check --tariff "$root/set.ini" >/dev/null ||
+    fail "the tariff changed by set does not pass the check"
 
 # Debian's own checks: every error and warning counts.
-lintian --fail-on error,warning "$deb" 2> >(grep -v 'root privileges' >&2) ||
+lintian --fail-on error,warning "$deb" "$editor_deb" 2> >(grep -v 'root privileges' >&2) ||
     fail "lintian reports problems (above)"
 
 # dpkg keeps a tariff the user edited: installed into a scratch root, edited,
@@ -123,7 +161,9 @@ install_into_scratch "$root/newer.deb"
 cmp -s "$edited" "$root/edited.ini" || fail "upgrading the package replaced the edited tariff"
 
 # apt can install it here (dependencies resolved, nothing changed).
-apt-get install --simulate -qq "./$deb" >/dev/null || fail "apt cannot install $deb"
+apt-get install --simulate -qq "./$deb" "./$editor_deb" >/dev/null ||
+    fail "apt cannot install $deb and $editor_deb"
 
 echo "package-check: $(wc -l <<<"$list") entries, Depends: $depends"
+echo "package-check: editor $(wc -l <<<"$editor_list") entries, Depends: $editor_depends"
 echo "package-check: ok"
