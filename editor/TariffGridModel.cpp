@@ -30,7 +30,10 @@ QVariant TariffGridModel::data(const QModelIndex& index, int role) const {
     case Qt::EditRole:
         return QString::fromStdString(TariffDocument::shown(cell));
     case Qt::TextAlignmentRole:
-        return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
+        // Zones are characters, fees are numbers.
+        return QVariant::fromValue(cell.kind == TariffFieldKind::Zone
+                                       ? Qt::AlignCenter
+                                       : Qt::AlignRight | Qt::AlignVCenter);
     case Qt::ToolTipRole:
         if (problem != problems_.end())
             return problem->second;
