@@ -122,8 +122,9 @@ std::string notShiftJisReason(std::string_view bytes) {
         return "このファイルは UTF-8 で保存されているため、読み取り専用で開きました。"
                "Shift-JIS (コードページ 932) で保存し直すと編集できます";
     if (const std::size_t at = firstNonSjisByte(bytes)) {
-        const auto line = 1 + static_cast<std::size_t>(std::count(
-                                  bytes.begin(), bytes.begin() + static_cast<long>(at - 1), '\n'));
+        // Lines counted as the store counts them: CR, LF and CR LF each end one.
+        const IniStore store{std::string(bytes)};
+        const std::size_t line = store.lineNumberOf(store.bytes().substr(at - 1));
         return "このファイルには Shift-JIS として読めないバイトがあるため（" +
                std::to_string(line) +
                " 行目付近）、読み取り専用で開きました。Shift-JIS (コードページ 932) "

@@ -137,11 +137,13 @@ TEST(TariffEdit, FindRefusesWhatNamesNoSingleField) {
 }
 
 TEST(TariffEdit, FileNotShiftJisIsReadOnly) {
-    for (const std::string& bytes :
-         {std::string("\xEF\xBB\xBF[a]\r\n"), std::string("[\xE3\x81\x82]\r\n"),
-          std::string("[a]\r\nb=\x81\r\n")}) {
+    for (const auto& [bytes, reason] :
+         std::vector<std::pair<std::string, std::string>>{{"\xEF\xBB\xBF[a]\r\n", "UTF-8"},
+                                                          {"[\xE3\x81\x82]\r\n", "UTF-8"},
+                                                          {"[a]\rb=\x81\r", "2 行目"}}) {
         TariffDocument document(bytes);
-        EXPECT_NE(document.readOnlyReason(), "");
+        EXPECT_NE(document.readOnlyReason().find(reason), std::string::npos)
+            << document.readOnlyReason();
         EXPECT_TRUE(document.set({5, 0, 0}, "1"));
         EXPECT_EQ(document.bytes(), bytes);
     }
