@@ -379,8 +379,21 @@ std::optional<std::string> TariffDocument::set(const TariffAddress& address,
         start = valueStart;
         length = valueLength;
         written = std::string(bytes_, valueStart, valueLength);
-        if (written.size() < cell.position - 1 + field.size())
+        if (written.size() < cell.position - 1 + field.size()) {
+            const bool empty = written.empty();
             written.resize(cell.position - 1 + field.size(), ' ');
+            // An empty value must not begin with blanks, which reading
+            // trims away: the unread bytes before the first field become
+            // zeros, and a first field that is read stays to be filled first.
+            if (empty) {
+                const std::size_t firstField = grids_[address.grid].cell(address.row, 0).position;
+                if (firstField == 1 && cell.position != 1)
+                    return "この行の値は空です。先に最初の欄（" + grids_[address.grid].columns[0] +
+                           "）を入力してください";
+                std::fill(written.begin(), written.begin() + static_cast<long>(firstField - 1),
+                          '0');
+            }
+        }
         written.replace(cell.position - 1, field.size(), field);
     }
     bytes_.replace(start, length, written);

@@ -97,6 +97,17 @@ INSTANTIATE_TEST_SUITE_P(
                  "; fees\r[ゆうパック]\n第1地帯 =  AAA 810 910\r\n[謎]\rx=1\n[ゆうパック]\r\n"
                  "第1地帯=AAA 700 800\r\n 第2地帯\t=\tAAA 900\n[冊子小包]\r料金=090110\r[速達]\n"
                  "2kg = 310 ; note\r\n[普通郵便]\r料金=\r[書留]\r料金=430\r"},
+        // Blanks at the start of an empty value would be trimmed away.
+        EditCase{"EmptyValueGetsZerosFirst",
+                 "[ゆうパック]\n第1地帯=\n",
+                 {"ゆうパック", "第1地帯", "4kg"},
+                 "85",
+                 "[ゆうパック]\n第1地帯=000      85\n"},
+        EditCase{"EmptyValueFirstFieldFirst",
+                 "[冊子小包]\n料金=\n",
+                 {"冊子小包", "料金", "250g"},
+                 "85",
+                 ""},
         EditCase{"TooWide", kOdd, {"ゆうパック", "第1地帯", "2kg以下"}, "12345", ""},
         EditCase{"NotDigits", kOdd, {"ゆうパック", "第1地帯", "2kg以下"}, "8l0", ""},
         EditCase{"Negative", kOdd, {"速達", "2kg"}, "-5", ""},
