@@ -1,0 +1,60 @@
+// The tariff edit core on arbitrary files and values. The first bytes pick
+// a field and a value, the rest is the file. An edit either changes nothing
+// (refused) or sets its field to the value and leaves every other field as
+// it was, and the file read again holds the same fields.
+#include "NumberText.h"
+#include "TariffEdit.h"
+
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+
+using namespace hakomaru;
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
+    if (size < 4)
+        return 0;
+    const std::string_view input(reinterpret_cast<const char*>(data), size);
+    const std::size_t pick =
+        static_cast<std::uint8_t>(input[0]) * 256u + static_cast<std::uint8_t>(input[1]);
+    const std::size_t valueLength = static_cast<std::uint8_t>(input[2]) % 6;
+    const std::string value(input.substr(3, valueLength));
+    const std::string bytes(input.substr(std::min(size, 3 + valueLength)));
+
+    TariffDocument document(bytes);
+    const TariffDocument before = document;
+    // The field: a grid, then a cell of it.
+    const auto& grids = document.grids();
+    const std::size_t g = pick % grids.size();
+    const std::size_t cells = grids[g].cells.size();
+    const std::size_t c = (pick / grids.size()) % cells;
+    const TariffAddress at{g, c / grids[g].columns.size(), c % grids[g].columns.size()};
+
+    if (document.set(at, value)) {
+        if (document.bytes() != bytes)
+            std::abort(); // refused, yet changed
+        return 0;
+    }
+    if (TariffDocument(document.bytes()).bytes() != document.bytes())
+        std::abort();
+    // Every other field reads as before; the edited one reads as the value.
+    for (std::size_t i = 0; i < grids.size(); ++i)
+        for (std::size_t k = 0; k < grids[i].cells.size(); ++k) {
+            const std::string now = TariffDocument::shown(document.grids()[i].cells[k]);
+            const std::string was = TariffDocument::shown(before.grids()[i].cells[k]);
+            if (i == g && k == c) {
+                // Blanks and control bytes around a typed value do not count.
+                std::string_view typed = value;
+                while (!typed.empty() && static_cast<unsigned char>(typed.front()) <= 32)
+                    typed.remove_prefix(1);
+                while (!typed.empty() && static_cast<unsigned char>(typed.back()) <= 32)
+                    typed.remove_suffix(1);
+                const auto number = parseWholeNumber(now);
+                if (now != typed && (!number || number != parseWholeNumber(typed)))
+                    std::abort();
+            } else if (now != was) {
+                std::abort();
+            }
+        }
+    return 0;
+}
