@@ -114,6 +114,9 @@ TfrmTariffEditor::TfrmTariffEditor(QWidget* parent)
     layout->addWidget(splitter, 1);
     setCentralWidget(central);
     buildMenus();
+    lblProblems_ = new QLabel(this);
+    lblProblems_->setObjectName(QStringLiteral("lblProblems"));
+    statusBar()->addPermanentWidget(lblProblems_);
 
     connect(undo_, &QUndoStack::cleanChanged, this, [this] { updateTitle(); });
     resize(1000, 640);
@@ -289,7 +292,8 @@ void TfrmTariffEditor::takeBytes(const std::string& bytes) {
 }
 
 void TfrmTariffEditor::markProblems() {
-    // Every cell of an entry's line, or the one field the checker names.
+    // The checker names a line, and a field of it where one is at fault:
+    // every cell of that line, or that field's.
     std::map<std::size_t, std::vector<TariffAddress>> byLine;
     const auto& grids = document_.grids();
     for (std::size_t g = 0; g < grids.size(); ++g)
@@ -298,23 +302,38 @@ void TfrmTariffEditor::markProblems() {
                 if (const std::size_t line = grids[g].cell(r, c).line)
                     byLine[line].push_back({g, r, c});
     std::vector<std::map<std::pair<int, int>, QString>> marks(grids.size());
+    std::vector<cli::TariffProblem> problems;
     if (document_.readOnlyReason().empty())
-        for (const cli::TariffProblem& problem : cli::checkTariff(document_.bytes())) {
-            const auto cells = byLine.find(problem.line);
-            if (cells == byLine.end())
+        problems = cli::checkTariff(document_.bytes());
+    for (const cli::TariffProblem& problem : problems) {
+        std::vector<TariffAddress> flagged;
+        if (const auto onLine = byLine.find(problem.line); onLine != byLine.end())
+            flagged = onLine->second;
+        // A row the file lacks: its cells, found by section and key.
+        if (problem.kind == cli::TariffProblemKind::MissingEntry && !problem.key.empty())
+            for (std::size_t g = 0; g < grids.size(); ++g)
+                for (std::size_t r = 0; r < grids[g].rows.size(); ++r) {
+                    const TariffCell& first = grids[g].cell(r, 0);
+                    if (first.line == 0 && fromSjis(first.section) == problem.section &&
+                        fromSjis(first.key) == problem.key)
+                        for (std::size_t c = 0; c < grids[g].columns.size(); ++c)
+                            flagged.push_back({g, r, c});
+                }
+        for (const TariffAddress& at : flagged) {
+            if (problem.position != 0 &&
+                grids[at.grid].cell(at.row, at.column).position != problem.position)
                 continue;
-            for (const TariffAddress& at : cells->second) {
-                if (problem.position != 0 &&
-                    grids[at.grid].cell(at.row, at.column).position != problem.position)
-                    continue;
-                QString& text =
-                    marks[at.grid][{static_cast<int>(at.row), static_cast<int>(at.column)}];
-                text += (text.isEmpty() ? QString() : QStringLiteral("\n")) +
-                        QString::fromStdString(problem.message);
-            }
+            QString& text = marks[at.grid][{static_cast<int>(at.row), static_cast<int>(at.column)}];
+            text += (text.isEmpty() ? QString() : QStringLiteral("\n")) +
+                    QString::fromStdString(problem.message);
         }
+    }
     for (std::size_t g = 0; g < models_.size() && g < marks.size(); ++g)
         models_[g]->setProblems(std::move(marks[g]));
+    lblProblems_->setText(
+        problems.empty()
+            ? QStringLiteral("検査: 問題はありません")
+            : QStringLiteral("検査: 問題が %1 件あります（赤い欄に内容）").arg(problems.size()));
 }
 
 void TfrmTariffEditor::updatePreview() {

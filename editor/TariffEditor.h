@@ -60,6 +60,7 @@ class TfrmTariffEditor : public QMainWindow {
     QUndoStack* undo_;
     QTabWidget* tabTables_;
     QLabel* lblReadOnly_;
+    QLabel* lblProblems_;
     std::vector<TariffGridModel*> models_;
     QComboBox* cmbFrom_;
     QComboBox* cmbTo_;

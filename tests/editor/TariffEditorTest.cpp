@@ -74,6 +74,9 @@ class TariffEditorTest : public QObject {
         type(cat, low, QStringLiteral("50"));
         QVERIFY(low.data(Qt::ToolTipRole).toString().contains(QStringLiteral("店頭持ち込み")));
         QVERIFY(low.data(Qt::BackgroundRole).isValid());
+        QVERIFY(editor.findChild<QLabel*>(QStringLiteral("lblProblems"))
+                    ->text()
+                    .contains(QStringLiteral("1 件")));
         QVERIFY(!low.siblingAtColumn(1).data(Qt::BackgroundRole).isValid());
         action(editor, "mnuEdit_Undo")->trigger();
         QVERIFY(!low.data(Qt::BackgroundRole).isValid());
