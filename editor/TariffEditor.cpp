@@ -375,8 +375,14 @@ void TfrmTariffEditor::updateTitle() {
 }
 
 bool TfrmTariffEditor::save() {
-    if (!document_.readOnlyReason().empty() || path_.empty())
+    if (!document_.readOnlyReason().empty())
         return false;
+    if (path_.empty()) {
+        platform().showMessage(
+            this,
+            QStringLiteral("料金表ファイルが開かれていません。ファイル → 開く で開いてください"));
+        return false;
+    }
     const auto changes = document_.changesFrom(saved_);
     if (changes.empty()) {
         statusBar()->showMessage(QStringLiteral("変更はありません"));
