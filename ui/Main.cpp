@@ -16,6 +16,7 @@
 #include "Settings.h"
 #include "Sjis.h"
 #include "Tariff.h"
+#include "WindowPlacement.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -32,9 +33,12 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
+#include <QScreen>
 #include <QSignalBlocker>
+#include <QStyle>
 #include <QTimer>
 #include <QTranslator>
+#include <QWindow>
 
 namespace hakomaru {
 namespace {
@@ -406,7 +410,11 @@ void TfrmMain::FormCreate() {
     cmbSize->setCurrentIndex(0);
 
     const StartPreferences prefs = settings.startPreferences();
-    move(prefs.posLeft, prefs.posTop);
+    QList<QRect> screens;
+    for (const QScreen* screen : QGuiApplication::screens())
+        screens.append(screen->availableGeometry());
+    placeFrame(reachableFramePosition(QPoint(prefs.posLeft, prefs.posTop), width(),
+                                      style()->pixelMetric(QStyle::PM_TitleBarHeight), screens));
     useCatDaihiki = prefs.useCatDaihiki;
     setChecked(chkCatHome, prefs.homeShipping);
     listTextColor_ = prefs.listTextColor;
@@ -431,6 +439,58 @@ void TfrmMain::showEvent(QShowEvent* event) {
     QTimer::singleShot(0, this, [this] { runReported(this, [this] { FormShow(); }); });
 }
 
+// The window's frame goes where the settings say. The layout's sizes come
+// first: a window resized before it is first shown would put its client
+// area, not its frame, at the saved corner.
+void TfrmMain::setVisible(bool visible) {
+    if (visible && !testAttribute(Qt::WA_WState_Created)) {
+        ensurePolished();
+        layout()->activate();
+        adjustSize();
+        if (!frameSettled_)
+            move(wantedFrame_);
+    }
+    QMainWindow::setVisible(visible);
+    if (visible && windowHandle())
+        windowHandle()->installEventFilter(this);
+}
+
+void TfrmMain::moveEvent(QMoveEvent* event) {
+    QMainWindow::moveEvent(event);
+    settleFrame();
+}
+
+QPoint TfrmMain::framePosition() const {
+    return frameSettled_ || !isVisible() ? hakomaru::framePosition(*this) : wantedFrame_;
+}
+
+void TfrmMain::placeFrame(QPoint frame) {
+    wantedFrame_ = frame;
+    frameSettled_ = false;
+    frameCorrected_ = frameKnown(*this);
+    moveFrame(*this, frame);
+}
+
+// Runs when the window moves or is exposed while a placement is pending.
+// Once the frame's extents are known: the frame at the corner asked for
+// settles it, a frame elsewhere is moved there once (a window manager that
+// placed the client area there), and the next move settles it whatever it
+// is. Without known extents only a move elsewhere (someone moved the
+// window) settles it.
+void TfrmMain::settleFrame() {
+    if (frameSettled_ || !isVisible())
+        return;
+    const QPoint now = hakomaru::framePosition(*this);
+    if (!frameKnown(*this)) {
+        frameSettled_ = now != wantedFrame_;
+    } else if (now == wantedFrame_ || frameCorrected_) {
+        frameSettled_ = true;
+    } else {
+        frameCorrected_ = true;
+        moveFrame(*this, wantedFrame_);
+    }
+}
+
 void TfrmMain::FormShow() {
     const PostalAtStart postal = Settings(settingsPath_).postalAtStart();
     if (postal.showPostalAlways || postal.showPostal)
@@ -447,7 +507,8 @@ void TfrmMain::closeEvent(QCloseEvent* event) {
 void TfrmMain::FormCloseQuery() {
     runReported(this, [this] {
         Settings(settingsPath_)
-            .saveMainWindow(y(), x(), cmbFrom->currentIndex(), cmbTo->currentIndex());
+            .saveMainWindow(framePosition().y(), framePosition().x(), cmbFrom->currentIndex(),
+                            cmbTo->currentIndex());
     });
 }
 
@@ -801,6 +862,13 @@ bool TfrmMain::isFreeGroupSurface(QGroupBox* group, const QPoint& pos) const {
 }
 
 bool TfrmMain::eventFilter(QObject* watched, QEvent* event) {
+    // Mapped by the window manager: the frame's extents are known now, and
+    // the client area may not have moved.
+    if (watched == windowHandle()) {
+        if (event->type() == QEvent::Expose)
+            settleFrame();
+        return false;
+    }
     auto* widget = qobject_cast<QWidget*>(watched);
     switch (event->type()) {
     case QEvent::MouseMove: {

@@ -1,0 +1,70 @@
+#include "WindowPlacement.h"
+
+#include <QWidget>
+#include <QWindow>
+
+#include <algorithm>
+#include <limits>
+
+namespace hakomaru {
+namespace {
+
+// Squared distance between two rectangles, 0 when they meet.
+long long distance2(const QRect& a, const QRect& b) {
+    const long long dx = std::max({0, b.left() - a.right(), a.left() - b.right()});
+    const long long dy = std::max({0, b.top() - a.bottom(), a.top() - b.bottom()});
+    return dx * dx + dy * dy;
+}
+
+} // namespace
+
+QPoint reachableFramePosition(QPoint frame, int frameWidth, int titleHeight,
+                              const QList<QRect>& screens) {
+    const QRect title(frame, QSize(std::max(1, frameWidth), std::max(1, titleHeight)));
+    const QRect* nearest = nullptr;
+    long long best = std::numeric_limits<long long>::max();
+    for (const QRect& screen : screens) {
+        if (screen.intersects(title))
+            return frame;
+        if (const long long d = distance2(title, screen); d < best) {
+            best = d;
+            nearest = &screen;
+        }
+    }
+    if (!nearest)
+        return frame;
+    // Inside the screen when it fits, the left end of the bar first.
+    const int x =
+        std::max(nearest->left(), std::min(frame.x(), nearest->right() + 1 - title.width()));
+    const int y =
+        std::max(nearest->top(), std::min(frame.y(), nearest->bottom() + 1 - title.height()));
+    return {x, y};
+}
+
+QPoint roomForPostalWindow(QPoint mainFrame, const QRect& available) {
+    return {std::max(mainFrame.x(), available.left() + kPostalDockOffset), mainFrame.y()};
+}
+
+QPoint framePosition(const QWidget& window) {
+    if (const QWindow* handle = window.windowHandle(); handle && handle->handle())
+        return handle->framePosition();
+    return window.pos();
+}
+
+bool frameKnown(const QWidget& window) {
+    const QWindow* handle = window.windowHandle();
+    return handle && handle->handle() && !handle->frameMargins().isNull();
+}
+
+void moveFrame(QWidget& window, QPoint frame) {
+    QWindow* handle = window.windowHandle();
+    if (handle && handle->handle())
+        // Frame-inclusive: once the frame extents are known the window system
+        // places the frame there, whatever gravity the window was created with.
+        handle->setFramePosition(frame);
+    else
+        // Not created yet: Qt asks the window manager to put the frame there.
+        window.move(frame);
+}
+
+} // namespace hakomaru
