@@ -1,6 +1,7 @@
 #include "Main.h"
 #include "FormPieces.h"
 #include "WindowFonts.h"
+#include "WindowStyle.h"
 
 #include "CarrierIcons.h"
 #include "ColorValue.h"
@@ -52,6 +53,24 @@ constexpr int kCatTotalRight = 177;
 
 const QString kNotHandled = QStringLiteral("取扱不可");
 
+// The explanation area: a sunken bevel with up to two wrapped lines inside.
+// QLabel would indent a framed text at the top as well as at the left, and
+// the second line would lose its bottom rows; here the text starts right
+// under the bevel, two pixels in from its sides.
+class ExplanationArea final : public QLabel {
+  public:
+    using QLabel::QLabel;
+
+  protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        drawFrame(&painter);
+        style()->drawItemText(&painter, contentsRect().adjusted(2, 0, -2, 0),
+                              Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, palette(),
+                              isEnabled(), text(), foregroundRole());
+    }
+};
+
 TActiveColorCheckBox* box(QWidget* parent, const char* name, const char* caption, int left, int top,
                           int width, int height) {
     auto* b = place(new TActiveColorCheckBox(QString::fromUtf8(caption), parent), name, left, top,
@@ -102,6 +121,7 @@ void setUpApplication() {
     // its display name: X11 window titles gain " — " and the display name.
     QCoreApplication::setApplicationName(QStringLiteral("はこ丸"));
     setUpWindowFonts();
+    setUpWindowStyle();
     // Qt's own texts (dialog buttons, edit menus) in Japanese, when installed.
     auto* translator = new QTranslator(qApp);
     if (translator->load(QLocale(QLocale::Japanese), QStringLiteral("qtbase"), QStringLiteral("_"),
@@ -237,7 +257,7 @@ void TfrmMain::buildCatGroup() {
 
 void TfrmMain::buildDetailArea() {
     lblDetail = label(client, "lblDetail", "", 8, 218, 385, 12);
-    stExplain = label(client, "stExplain", "", 4, 236, 393, 29);
+    stExplain = place(new ExplanationArea(client), "stExplain", 4, 236, 393, 29);
     stExplain->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     stExplain->setLineWidth(1);
     stExplain->setAlignment(Qt::AlignLeft | Qt::AlignTop);
