@@ -26,6 +26,7 @@
 #include <QContextMenuEvent>
 #include <QDir>
 #include <QGroupBox>
+#include <QIcon>
 #include <QLabel>
 #include <QLayout>
 #include <QLibraryInfo>
@@ -122,6 +123,12 @@ void setUpApplication() {
     QCoreApplication::setApplicationName(QStringLiteral("はこ丸"));
     setUpWindowFonts();
     setUpWindowStyle();
+    // Every window carries the launcher's icon, at the sizes window managers
+    // and task bars ask for.
+    QIcon icon;
+    for (int size : {16, 32, 48, 64, 128})
+        icon.addFile(QStringLiteral(":/icons/hakomaru-%1.png").arg(size), QSize(size, size));
+    QApplication::setWindowIcon(icon);
     // Qt's own texts (dialog buttons, edit menus) in Japanese, when installed.
     auto* translator = new QTranslator(qApp);
     if (translator->load(QLocale(QLocale::Japanese), QStringLiteral("qtbase"), QStringLiteral("_"),

@@ -92,6 +92,7 @@ void TfrmPostal::buildWindow() {
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
                    Qt::MSWindowsFixedSizeDialogHint);
     setAttribute(Qt::WA_DeleteOnClose);
+    minimiseWithOwner(*this);
     setFont(windowFont(kPGothic, 12));
     setFixedSize(kClientWidth, kClientHeight);
 

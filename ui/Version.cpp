@@ -2,6 +2,7 @@
 
 #include "Platform.h"
 #include "WindowFonts.h"
+#include "WindowPlacement.h"
 #include "untVersionInfo.h"
 
 #include <QDate>
@@ -26,6 +27,7 @@ QString rightsNotice(const QDate& date) {
 TfrmVersion::TfrmVersion(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("frmVersion"));
     setAttribute(Qt::WA_DeleteOnClose);
+    minimiseWithOwner(*this);
     setWindowTitle(QStringLiteral("バージョン情報"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint);

@@ -1,5 +1,6 @@
 #include "WindowPlacement.h"
 
+#include <QEvent>
 #include <QWidget>
 #include <QWindow>
 
@@ -15,6 +16,22 @@ long long distance2(const QRect& a, const QRect& b) {
     const long long dy = std::max({0, b.top() - a.bottom(), a.top() - b.bottom()});
     return dx * dx + dy * dy;
 }
+
+class OwnerMinimiser final : public QObject {
+  public:
+    explicit OwnerMinimiser(QWidget& window) : QObject(&window), window_(window) {
+        window.installEventFilter(this);
+    }
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::WindowStateChange && window_.isMinimized())
+            if (QWidget* owner = window_.parentWidget(); owner && !owner->window()->isMinimized())
+                owner->window()->showMinimized();
+        return false;
+    }
+
+  private:
+    QWidget& window_;
+};
 
 } // namespace
 
@@ -65,6 +82,10 @@ void moveFrame(QWidget& window, QPoint frame) {
     else
         // Not created yet: Qt asks the window manager to put the frame there.
         window.move(frame);
+}
+
+void minimiseWithOwner(QWidget& window) {
+    new OwnerMinimiser(window);
 }
 
 } // namespace hakomaru

@@ -42,4 +42,10 @@ bool frameKnown(const QWidget& window);
 // been shown.
 void moveFrame(QWidget& window, QPoint frame);
 
+// The window has no minimise box, but a window manager that offers one all
+// the same would hide it alone, with no task bar entry to bring it back (and
+// a hidden modal window would leave its owner blocked): minimising it
+// minimises its owner too, and restoring the owner brings both back.
+void minimiseWithOwner(QWidget& window);
+
 } // namespace hakomaru
