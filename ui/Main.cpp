@@ -6,6 +6,7 @@
 #include "CarrierIcons.h"
 #include "ColorValue.h"
 #include "Platform.h"
+#include "ProgramFiles.h"
 #include "controls/ActiveColorCheckBox.h"
 #include "controls/OwnerDrawComboBox.h"
 #include "controls/RightEdit.h"
@@ -1019,12 +1020,12 @@ void TfrmMain::mnuMain_Help_VersionClick() {
 }
 
 void TfrmMain::mnuMain_Help_ViewClick() {
-    const std::filesystem::path page = programDir() / "Help" / "Sobato.htm";
+    const std::filesystem::path page = programDir() / kIntroductionPage;
     platform().shellOpen(QDir::toNativeSeparators(QString::fromStdString(page.string())));
 }
 
 void TfrmMain::mnuMain_Help_UseClick() {
-    const std::filesystem::path page = programDir() / "Help" / "howto.htm";
+    const std::filesystem::path page = programDir() / kHowToUsePage;
     platform().shellOpen(QDir::toNativeSeparators(QString::fromStdString(page.string())));
 }
 
