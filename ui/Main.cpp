@@ -438,11 +438,10 @@ void TfrmMain::FormCreate() {
     cmbSize->setCurrentIndex(0);
 
     const StartPreferences prefs = settings.startPreferences();
-    QList<QRect> screens;
-    for (const QScreen* screen : QGuiApplication::screens())
-        screens.append(screen->availableGeometry());
-    placeFrame(reachableFramePosition(QPoint(prefs.posLeft, prefs.posTop), width(),
-                                      style()->pixelMetric(QStyle::PM_TitleBarHeight), screens));
+    // Checked again once the window manager has told the title bar's height.
+    placeFrame(reachableFramePosition(QPoint(prefs.posLeft, prefs.posTop), sizeHint().width(),
+                                      style()->pixelMetric(QStyle::PM_TitleBarHeight),
+                                      availableScreenAreas()));
     useCatDaihiki = prefs.useCatDaihiki;
     setChecked(chkCatHome, prefs.homeShipping);
     listTextColor_ = prefs.listTextColor;
@@ -500,23 +499,30 @@ void TfrmMain::placeFrame(QPoint frame) {
 }
 
 // Runs when the window moves or is exposed while a placement is pending.
-// Once the frame's extents are known: the frame at the corner asked for
-// settles it, a frame elsewhere is moved there once (a window manager that
-// placed the client area there), and the next move settles it whatever it
-// is. Without known extents only a move elsewhere (someone moved the
-// window) settles it.
+// Without known frame extents only a move elsewhere (someone moved the
+// window) settles it. Once they are known, the title bar's real height
+// decides whether the corner asked for is within reach; a frame elsewhere is
+// then moved there once (a window manager that put the client area there),
+// and the next move settles it wherever the window manager put it.
 void TfrmMain::settleFrame() {
     if (frameSettled_ || !isVisible())
         return;
     const QPoint now = hakomaru::framePosition(*this);
     if (!frameKnown(*this)) {
         frameSettled_ = now != wantedFrame_;
-    } else if (now == wantedFrame_ || frameCorrected_) {
-        frameSettled_ = true;
-    } else {
-        frameCorrected_ = true;
-        moveFrame(*this, wantedFrame_);
+        return;
     }
+    if (!frameCorrected_) {
+        wantedFrame_ =
+            reachableFramePosition(wantedFrame_, frameGeometry().width(),
+                                   windowHandle()->frameMargins().top(), availableScreenAreas());
+        if (now != wantedFrame_) {
+            frameCorrected_ = true;
+            moveFrame(*this, wantedFrame_);
+            return;
+        }
+    }
+    frameSettled_ = true;
 }
 
 void TfrmMain::FormShow() {

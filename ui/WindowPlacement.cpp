@@ -1,6 +1,8 @@
 #include "WindowPlacement.h"
 
 #include <QEvent>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QWidget>
 #include <QWindow>
 
@@ -58,6 +60,13 @@ QPoint reachableFramePosition(QPoint frame, int frameWidth, int titleHeight,
     return {x, y};
 }
 
+QList<QRect> availableScreenAreas() {
+    QList<QRect> areas;
+    for (const QScreen* screen : QGuiApplication::screens())
+        areas.append(screen->availableGeometry());
+    return areas;
+}
+
 QPoint roomForPostalWindow(QPoint mainFrame, const QRect& available) {
     return {std::max(mainFrame.x(), available.left() + kPostalDockOffset), mainFrame.y()};
 }
@@ -74,14 +83,10 @@ bool frameKnown(const QWidget& window) {
 }
 
 void moveFrame(QWidget& window, QPoint frame) {
-    QWindow* handle = window.windowHandle();
-    if (handle && handle->handle())
-        // Frame-inclusive: once the frame extents are known the window system
-        // places the frame there, whatever gravity the window was created with.
-        handle->setFramePosition(frame);
-    else
-        // Not created yet: Qt asks the window manager to put the frame there.
-        window.move(frame);
+    // A top-level widget's position is its frame's: before the window exists
+    // Qt asks the window manager to put the frame there, afterwards it
+    // places the client area by the frame's extents it knows.
+    window.move(frame);
 }
 
 void minimiseWithOwner(QWidget& window) {

@@ -27,6 +27,9 @@ inline QPoint dockedFramePosition(QPoint mainFrame) {
 QPoint reachableFramePosition(QPoint frame, int frameWidth, int titleHeight,
                               const QList<QRect>& screens);
 
+// The available areas of the screens (without panels and docks).
+QList<QRect> availableScreenAreas();
+
 // The main window's frame corner moved right just enough that the postal
 // window docked on its left starts inside `available`.
 QPoint roomForPostalWindow(QPoint mainFrame, const QRect& available);
@@ -39,7 +42,7 @@ QPoint framePosition(const QWidget& window);
 bool frameKnown(const QWidget& window);
 
 // Puts a top-level window's frame corner at `frame`, whether or not it has
-// been shown.
+// been shown (exact once the frame's extents are known).
 void moveFrame(QWidget& window, QPoint frame);
 
 // The window has no minimise box, but a window manager that offers one all
