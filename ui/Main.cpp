@@ -36,7 +36,6 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
-#include <QScreen>
 #include <QSignalBlocker>
 #include <QStyle>
 #include <QTimer>

@@ -38,7 +38,6 @@ namespace {
 
 constexpr int kClientWidth = 202;
 constexpr int kClientHeight = 218;
-// The postal window sits this far left of the main window, top to top.
 // Both totals keep this right edge in their page as their text changes.
 constexpr int kTotalRight = 181;
 constexpr int kTotalTop = 103;
