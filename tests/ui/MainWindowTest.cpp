@@ -723,15 +723,13 @@ class MainWindowTest : public QObject {
         QTest::newRow("クロネコ icon")
             << "imgCat" << QStringLiteral("クロネコのホームページに飛びます。");
     }
-    // Each explanation, drawn whole: a second line reaches as far below its
-    // top as the first one does; a check box's square keeps its bottom row.
+    // Drawn whole: the second line as deep as the first, a box's bottom row.
     void explanations() {
         QFETCH(QString, control);
         QFETCH(QString, explanation);
         start();
         moveOver(w(qPrintable(control)), QPoint(8, 6));
         QCOMPARE(text("stExplain"), explanation);
-
         const QImage area = w("stExplain")->grab().toImage();
         const int line = w("stExplain")->fontMetrics().lineSpacing();
         auto lowestInk = [&area](int from, int to) {
@@ -744,10 +742,8 @@ class MainWindowTest : public QObject {
         };
         if (const int second = lowestInk(1 + line, area.height() - 1); second >= 0)
             QVERIFY2(second >= lowestInk(1, 1 + line) + line - 1, "second line cut");
-
         if (auto* checkBox = qobject_cast<QCheckBox*>(w(qPrintable(control)))) {
             const QImage square = checkBox->grab().toImage();
-            QCOMPARE(square.height(), 13);
             QCOMPARE(square.pixel(6, 12), square.pixel(6, 0));  // the border
             QVERIFY(square.pixel(6, 12) != square.pixel(6, 6)); // not the inside
         }

@@ -1,6 +1,5 @@
-// Where the windows go: a saved place brought back only when its title bar
-// is out of reach, room for the postal window, and the window system chosen
-// at start.
+// A saved place brought back only when its title bar is out of reach, and
+// the window system chosen at start.
 #include "WindowPlacement.h"
 #include "DisplayPlatform.h"
 
@@ -8,67 +7,30 @@
 
 using namespace hakomaru;
 
-namespace {
-
-struct ReachCase {
-    const char* name;
-    QPoint saved;
-    QPoint expected;
-};
-
-// Two screens side by side; a 404-pixel frame with a 20-pixel title bar.
-const QList<QRect> kScreens{QRect(0, 0, 1024, 768), QRect(1024, 0, 800, 600)};
-
-class Reachable : public testing::TestWithParam<ReachCase> {};
-
-TEST_P(Reachable, FramePosition) {
-    EXPECT_EQ(reachableFramePosition(GetParam().saved, 404, 20, kScreens), GetParam().expected);
+TEST(Placement, TitleBarOutOfReachComesBackToTheNearestScreen) {
+    const QList<QRect> screens{QRect(0, 0, 1024, 768), QRect(1024, 0, 800, 600)};
+    const std::pair<QPoint, QPoint> cases[] = {{{400, 100}, {400, 100}},
+                                               {{-300, -19}, {-300, -19}},
+                                               {{-1, -20}, {0, 0}},
+                                               {{1500, 900}, {1420, 580}}};
+    for (const auto& [saved, expected] : cases)
+        EXPECT_EQ(reachableFramePosition(saved, 404, 20, screens), expected)
+            << saved.x() << "," << saved.y();
 }
 
-INSTANTIATE_TEST_SUITE_P(Saved, Reachable,
-                         testing::Values(ReachCase{"OnScreen", {400, 100}, {400, 100}},
-                                         ReachCase{
-                                             "PartlyOffStaysUnchanged", {-300, -19}, {-300, -19}},
-                                         ReachCase{"OnSecondScreen", {1500, 500}, {1500, 500}},
-                                         ReachCase{"AboveTheScreen", {-1, -20}, {0, 0}},
-                                         ReachCase{"FarLeft", {-5000, 300}, {0, 300}},
-                                         ReachCase{"BelowSecondScreen", {1500, 900}, {1420, 580}},
-                                         ReachCase{"RightOfEverything", {3000, 100}, {1420, 100}}),
-                         [](const auto& info) { return std::string(info.param.name); });
-
-TEST(RoomForPostalWindow, MainWindowMovesRightJustEnough) {
-    const QRect available(0, 0, 1024, 740);
-    EXPECT_EQ(roomForPostalWindow({0, 0}, available), QPoint(210, 0));
-    EXPECT_EQ(roomForPostalWindow({100, 50}, available), QPoint(210, 50));
-    EXPECT_EQ(roomForPostalWindow({400, 50}, available), QPoint(400, 50));
-    EXPECT_EQ(roomForPostalWindow({0, 0}, QRect(60, 0, 964, 768)), QPoint(270, 0));
+TEST(Placement, X11ChosenInAWaylandSessionWithXWayland) {
+    struct Case {
+        DisplayEnvironment env;
+        bool x11;
+    };
+    const Case cases[] = {
+        {{nullptr, nullptr, ":0", "wayland"}, true},
+        {{"", "wayland-0", ":0", nullptr}, true}, // an empty choice is none
+        {{nullptr, "wayland-0", nullptr, "wayland"}, false},
+        {{"wayland", "wayland-0", ":0", "wayland"}, false},
+        {{nullptr, "wayland-0", ":0", "wayland", true}, false}, // -platform given
+        {{nullptr, nullptr, ":0", "x11"}, false},
+    };
+    for (size_t i = 0; i < std::size(cases); ++i)
+        EXPECT_EQ(runOnX11(cases[i].env), cases[i].x11) << "case " << i;
 }
-
-struct PlatformCase {
-    const char* name;
-    DisplayEnvironment env;
-    bool x11;
-};
-
-class Platform : public testing::TestWithParam<PlatformCase> {};
-
-TEST_P(Platform, Choice) {
-    EXPECT_EQ(runOnX11(GetParam().env), GetParam().x11);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Start, Platform,
-    testing::Values(
-        PlatformCase{"WaylandWithXWayland", {nullptr, "wayland-0", ":0", "wayland"}, true},
-        PlatformCase{"WaylandDisplayOnly", {nullptr, "wayland-0", ":0", nullptr}, true},
-        PlatformCase{"SessionTypeOnly", {nullptr, nullptr, ":0", "wayland"}, true},
-        PlatformCase{"WaylandWithoutX", {nullptr, "wayland-0", nullptr, "wayland"}, false},
-        PlatformCase{"EmptyDisplay", {nullptr, "wayland-0", "", "wayland"}, false},
-        PlatformCase{"UserChoseWayland", {"wayland", "wayland-0", ":0", "wayland"}, false},
-        PlatformCase{"UserChoseOffscreen", {"offscreen", nullptr, ":0", nullptr}, false},
-        PlatformCase{"EmptyChoiceIsNone", {"", "wayland-0", ":0", nullptr}, true},
-        PlatformCase{"PlatformOption", {nullptr, "wayland-0", ":0", "wayland", true}, false},
-        PlatformCase{"X11Session", {nullptr, nullptr, ":0", "x11"}, false}),
-    [](const auto& info) { return std::string(info.param.name); });
-
-} // namespace
