@@ -9,7 +9,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     nlohmann-json3-dev qt6-base-dev libjpeg-dev
     fonts-ipafont-gothic fonts-ipafont-mincho
-    xvfb xauth jq xdotool
+    xvfb xauth jq xdotool openbox x11-utils
     clang libclang-rt-14-dev
     qt6-translations-l10n
     python3 dpkg-dev file

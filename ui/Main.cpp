@@ -1,10 +1,12 @@
 #include "Main.h"
 #include "FormPieces.h"
 #include "WindowFonts.h"
+#include "WindowStyle.h"
 
 #include "CarrierIcons.h"
 #include "ColorValue.h"
 #include "Platform.h"
+#include "ProgramFiles.h"
 #include "controls/ActiveColorCheckBox.h"
 #include "controls/OwnerDrawComboBox.h"
 #include "controls/RightEdit.h"
@@ -17,6 +19,7 @@
 #include "Settings.h"
 #include "Sjis.h"
 #include "Tariff.h"
+#include "WindowPlacement.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -25,6 +28,7 @@
 #include <QContextMenuEvent>
 #include <QDir>
 #include <QGroupBox>
+#include <QIcon>
 #include <QLabel>
 #include <QLayout>
 #include <QLibraryInfo>
@@ -34,8 +38,10 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QSignalBlocker>
+#include <QStyle>
 #include <QTimer>
 #include <QTranslator>
+#include <QWindow>
 
 namespace hakomaru {
 namespace {
@@ -48,6 +54,24 @@ constexpr int kYouTotalRight = 181;
 constexpr int kCatTotalRight = 177;
 
 const QString kNotHandled = QString::fromUtf8(kNotHandledText);
+
+// The explanation area: a sunken bevel with up to two wrapped lines inside.
+// QLabel would indent a framed text at the top as well as at the left, and
+// the second line would lose its bottom rows; here the text starts right
+// under the bevel, two pixels in from its sides.
+class ExplanationArea final : public QLabel {
+  public:
+    using QLabel::QLabel;
+
+  protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        drawFrame(&painter);
+        style()->drawItemText(&painter, contentsRect().adjusted(2, 0, -2, 0),
+                              Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, palette(),
+                              isEnabled(), text(), foregroundRole());
+    }
+};
 
 TActiveColorCheckBox* box(QWidget* parent, const char* name, const char* caption, int left, int top,
                           int width, int height) {
@@ -99,6 +123,13 @@ void setUpApplication() {
     // its display name: X11 window titles gain " — " and the display name.
     QCoreApplication::setApplicationName(QStringLiteral("はこ丸"));
     setUpWindowFonts();
+    setUpWindowStyle();
+    // Every window carries the launcher's icon, at the sizes window managers
+    // and task bars ask for.
+    QIcon icon;
+    for (int size : {16, 32, 48, 64, 128})
+        icon.addFile(QStringLiteral(":/icons/hakomaru-%1.png").arg(size), QSize(size, size));
+    QApplication::setWindowIcon(icon);
     // Qt's own texts (dialog buttons, edit menus) in Japanese, when installed.
     auto* translator = new QTranslator(qApp);
     if (translator->load(QLocale(QLocale::Japanese), QStringLiteral("qtbase"), QStringLiteral("_"),
@@ -234,7 +265,7 @@ void TfrmMain::buildCatGroup() {
 
 void TfrmMain::buildDetailArea() {
     lblDetail = label(client, "lblDetail", "", 8, 218, 385, 12);
-    stExplain = label(client, "stExplain", "", 4, 236, 393, 29);
+    stExplain = place(new ExplanationArea(client), "stExplain", 4, 236, 393, 29);
     stExplain->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     stExplain->setLineWidth(1);
     stExplain->setAlignment(Qt::AlignLeft | Qt::AlignTop);
@@ -407,7 +438,10 @@ void TfrmMain::FormCreate() {
     cmbSize->setCurrentIndex(0);
 
     const StartPreferences prefs = settings.startPreferences();
-    move(prefs.posLeft, prefs.posTop);
+    // Checked again once the window manager has told the title bar's height.
+    placeFrame(reachableFramePosition(QPoint(prefs.posLeft, prefs.posTop), sizeHint().width(),
+                                      style()->pixelMetric(QStyle::PM_TitleBarHeight),
+                                      availableScreenAreas()));
     useCatDaihiki = prefs.useCatDaihiki;
     setChecked(chkCatHome, prefs.homeShipping);
     listTextColor_ = prefs.listTextColor;
@@ -432,6 +466,65 @@ void TfrmMain::showEvent(QShowEvent* event) {
     QTimer::singleShot(0, this, [this] { runReported(this, [this] { FormShow(); }); });
 }
 
+// The window's frame goes where the settings say. The layout's sizes come
+// first: a window resized before it is first shown would put its client
+// area, not its frame, at the saved corner.
+void TfrmMain::setVisible(bool visible) {
+    if (visible && !testAttribute(Qt::WA_WState_Created)) {
+        ensurePolished();
+        layout()->activate();
+        adjustSize();
+        if (!frameSettled_)
+            move(wantedFrame_);
+    }
+    QMainWindow::setVisible(visible);
+    if (visible && windowHandle())
+        windowHandle()->installEventFilter(this);
+}
+
+void TfrmMain::moveEvent(QMoveEvent* event) {
+    QMainWindow::moveEvent(event);
+    settleFrame();
+}
+
+QPoint TfrmMain::framePosition() const {
+    return frameSettled_ || !isVisible() ? hakomaru::framePosition(*this) : wantedFrame_;
+}
+
+void TfrmMain::placeFrame(QPoint frame) {
+    wantedFrame_ = frame;
+    frameSettled_ = false;
+    frameCorrected_ = frameKnown(*this);
+    moveFrame(*this, frame);
+}
+
+// Runs when the window moves or is exposed while a placement is pending.
+// Without known frame extents only a move elsewhere (someone moved the
+// window) settles it. Once they are known, the title bar's real height
+// decides whether the corner asked for is within reach; a frame elsewhere is
+// then moved there once (a window manager that put the client area there),
+// and the next move settles it wherever the window manager put it.
+void TfrmMain::settleFrame() {
+    if (frameSettled_ || !isVisible())
+        return;
+    const QPoint now = hakomaru::framePosition(*this);
+    if (!frameKnown(*this)) {
+        frameSettled_ = now != wantedFrame_;
+        return;
+    }
+    if (!frameCorrected_) {
+        wantedFrame_ =
+            reachableFramePosition(wantedFrame_, frameGeometry().width(),
+                                   windowHandle()->frameMargins().top(), availableScreenAreas());
+        if (now != wantedFrame_) {
+            frameCorrected_ = true;
+            moveFrame(*this, wantedFrame_);
+            return;
+        }
+    }
+    frameSettled_ = true;
+}
+
 void TfrmMain::FormShow() {
     const PostalAtStart postal = Settings(settingsPath_).postalAtStart();
     if (postal.showPostalAlways || postal.showPostal)
@@ -448,7 +541,8 @@ void TfrmMain::closeEvent(QCloseEvent* event) {
 void TfrmMain::FormCloseQuery() {
     runReported(this, [this] {
         Settings(settingsPath_)
-            .saveMainWindow(y(), x(), cmbFrom->currentIndex(), cmbTo->currentIndex());
+            .saveMainWindow(framePosition().y(), framePosition().x(), cmbFrom->currentIndex(),
+                            cmbTo->currentIndex());
     });
 }
 
@@ -803,6 +897,13 @@ bool TfrmMain::isFreeGroupSurface(QGroupBox* group, const QPoint& pos) const {
 }
 
 bool TfrmMain::eventFilter(QObject* watched, QEvent* event) {
+    // Mapped by the window manager: the frame's extents are known now, and
+    // the client area may not have moved.
+    if (watched == windowHandle()) {
+        if (event->type() == QEvent::Expose)
+            settleFrame();
+        return false;
+    }
     auto* widget = qobject_cast<QWidget*>(watched);
     switch (event->type()) {
     case QEvent::MouseMove: {
@@ -926,13 +1027,13 @@ void TfrmMain::mnuMain_Help_VersionClick() {
 }
 
 void TfrmMain::mnuMain_Help_ViewClick() {
-    const std::filesystem::path page = programDir() / "Help" / "Sobato.htm";
+    const std::filesystem::path page = programDir() / kIntroductionPage;
     if (mayHandOver(page))
         platform().shellOpen(QDir::toNativeSeparators(QString::fromStdString(page.string())));
 }
 
 void TfrmMain::mnuMain_Help_UseClick() {
-    const std::filesystem::path page = programDir() / "Help" / "howto.htm";
+    const std::filesystem::path page = programDir() / kHowToUsePage;
     if (mayHandOver(page))
         platform().shellOpen(QDir::toNativeSeparators(QString::fromStdString(page.string())));
 }

@@ -12,6 +12,7 @@
 // unwinds through this class only, never through a Qt signal emission, and
 // is reported once by the slot that received the user event.
 #include <QMainWindow>
+#include <QPoint>
 
 #include <cstdint>
 #include <filesystem>
@@ -76,6 +77,13 @@ class TfrmMain : public QMainWindow {
     // Shows or hides the explanation area; the window's height follows.
     void setExplainVisible(bool visible);
 
+    // The top-left corner of the window's outer frame: where the window is,
+    // or, while the window manager has yet to put it there, where it goes.
+    QPoint framePosition() const;
+    // Puts the frame's corner at `frame`; the window corrects its place once
+    // the window manager has told the frame's extents.
+    void placeFrame(QPoint frame);
+
     // The destination row was chosen (by the user, or by the map window
     // after selecting a row). Throws on a failed quote.
     void cmbToClick();
@@ -94,8 +102,11 @@ class TfrmMain : public QMainWindow {
     TActiveColorCheckBox* chkCatDaihiki = nullptr;
     QTimer* Timer = nullptr;
 
+    void setVisible(bool visible) override;
+
   protected:
     void showEvent(QShowEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -114,6 +125,7 @@ class TfrmMain : public QMainWindow {
     void FormCreate();
     void FormShow();
     void FormCloseQuery();
+    void settleFrame();
 
     // Selections.
     void cmbFromClick();
@@ -179,6 +191,12 @@ class TfrmMain : public QMainWindow {
     std::string yuPackDetail_;
     std::string catDetail_;
     bool shown_ = false;
+    // The frame's corner asked for, until the window manager has put the
+    // frame there (settled); corrected once when it placed the client area
+    // there instead.
+    QPoint wantedFrame_;
+    bool frameSettled_ = true;
+    bool frameCorrected_ = false;
 
     // Controls.
     QWidget* client = nullptr;

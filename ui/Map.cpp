@@ -4,6 +4,7 @@
 #include "Platform.h"
 #include "ProgramFiles.h"
 #include "WindowFonts.h"
+#include "WindowPlacement.h"
 #include "controls/LabelEx.h"
 
 #include <QCloseEvent>
@@ -41,6 +42,7 @@ TfrmMap::TfrmMap(std::function<void(int)> selectDestination, QWidget* parent,
     : QDialog(parent), selectDestination_(std::move(selectDestination)) {
     setObjectName(QStringLiteral("frmMap"));
     setAttribute(Qt::WA_DeleteOnClose);
+    minimiseWithOwner(*this);
     setWindowTitle(QStringLiteral("届け先選択"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint);

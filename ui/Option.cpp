@@ -7,6 +7,7 @@
 #include "ProgramFiles.h"
 #include "Settings.h"
 #include "WindowFonts.h"
+#include "WindowPlacement.h"
 #include "controls/RightEdit.h"
 
 #include <QApplication>
@@ -54,6 +55,7 @@ TfrmOption::TfrmOption(OptionTargets targets, std::filesystem::path settingsPath
     : QDialog(parent), targets_(std::move(targets)), settingsPath_(std::move(settingsPath)) {
     setObjectName(QStringLiteral("frmOption"));
     setAttribute(Qt::WA_DeleteOnClose);
+    minimiseWithOwner(*this);
     setWindowTitle(QStringLiteral("オプション設定"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint);

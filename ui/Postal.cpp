@@ -15,15 +15,18 @@
 #include "Settings.h"
 #include "Sjis.h"
 #include "Tariff.h"
+#include "WindowPlacement.h"
 
 #include <QAction>
 #include <QCloseEvent>
 #include <QContextMenuEvent>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPointer>
+#include <QScreen>
 #include <QSignalBlocker>
 #include <QTabWidget>
 #include <QTimer>
@@ -35,8 +38,6 @@ namespace {
 
 constexpr int kClientWidth = 202;
 constexpr int kClientHeight = 218;
-// The postal window sits this far left of the main window, top to top.
-constexpr int kDockOffset = 210;
 // Both totals keep this right edge in their page as their text changes.
 constexpr int kTotalRight = 181;
 constexpr int kTotalTop = 103;
@@ -84,6 +85,7 @@ void TfrmPostal::buildWindow() {
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
                    Qt::MSWindowsFixedSizeDialogHint);
     setAttribute(Qt::WA_DeleteOnClose);
+    minimiseWithOwner(*this);
     setFont(windowFont(kPGothic, 12));
     setFixedSize(kClientWidth, kClientHeight);
 
@@ -698,8 +700,26 @@ class ProgramEndWatch final : public QObject {
     TfrmMain& main_;
 };
 
+// Frame to frame, so both title bars are level. Moves only what is off its
+// place: the window manager hears of a move only when there is one.
 void dock(QWidget& postal, const TfrmMain& main) {
-    postal.move(main.x() - kDockOffset, main.y());
+    const QPoint frame = dockedFramePosition(main.framePosition());
+    if (framePosition(postal) != frame || !postal.isVisible())
+        moveFrame(postal, frame);
+}
+
+// Both windows whole on the screen: a postal window that would start left of
+// the screen's available area moves the main window right just enough.
+void makeRoomForPostalWindow(TfrmMain& main) {
+    const QPoint frame = main.framePosition();
+    const QScreen* screen = QGuiApplication::screenAt(frame);
+    if (!screen)
+        screen = main.screen();
+    if (!screen)
+        return;
+    const QPoint room = roomForPostalWindow(frame, screen->availableGeometry());
+    if (room != frame)
+        main.placeFrame(room);
 }
 
 } // namespace
@@ -710,6 +730,7 @@ void installPostalWindow(TfrmMain& main) {
     main.commands.openPostal = [newest](TfrmMain& m) {
         auto* postal = new TfrmPostal(m);
         *newest = postal;
+        makeRoomForPostalWindow(m);
         dock(*postal, m);
         postal->show();
         // Opened from the menu, the new window takes the keyboard from the

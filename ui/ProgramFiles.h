@@ -5,6 +5,11 @@
 
 namespace hakomaru {
 
+// The help pages shipped in the program's folder: the introduction (also
+// the about window's link) and how to use the program.
+inline constexpr const char* kIntroductionPage = "Help/Sobato.htm";
+inline constexpr const char* kHowToUsePage = "Help/howto.htm";
+
 // Resolves a relative name such as "MapOfJapan.jpg" or "Help/Howto.htm":
 // the current directory first, then the program's directory. Each path
 // component is matched exactly or, failing that, without regard to letter

@@ -1,10 +1,14 @@
 #include "Version.h"
 
 #include "Platform.h"
+#include "ProgramFiles.h"
 #include "WindowFonts.h"
+#include "WindowPlacement.h"
 #include "untVersionInfo.h"
 
+#include <QCoreApplication>
 #include <QDate>
+#include <QDir>
 #include <QEvent>
 #include <QGroupBox>
 #include <QGuiApplication>
@@ -14,6 +18,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScreen>
+#include <QUrl>
 
 namespace hakomaru {
 
@@ -23,9 +28,16 @@ QString rightsNotice(const QDate& date) {
            QString::fromUtf8(kAuthorName);
 }
 
+QString authorHomePage() {
+    const QDir programDir(QCoreApplication::applicationDirPath());
+    return QUrl::fromLocalFile(programDir.absoluteFilePath(QString::fromUtf8(kIntroductionPage)))
+        .toString();
+}
+
 TfrmVersion::TfrmVersion(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("frmVersion"));
     setAttribute(Qt::WA_DeleteOnClose);
+    minimiseWithOwner(*this);
     setWindowTitle(QStringLiteral("バージョン情報"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint);
@@ -53,10 +65,14 @@ TfrmVersion::TfrmVersion(QWidget* parent) : QDialog(parent) {
     lblCopyright = makeLabel("lblCopyright", 28, 60);
     lblCopyright->setStyleSheet(QStringLiteral("color: black;"));
     lblUrl = makeLabel("lblUrl", 28, 76);
-    lblUrl->setText(QString::fromUtf8(kAuthorHomePage));
     QFont linkFont = windowFont(kPGothic, 12);
     linkFont.setUnderline(true);
     lblUrl->setFont(linkFont);
+    // A long folder name is shortened in the middle to stay inside the group
+    // box; the whole address shows as the label's tool tip.
+    const int room = grpVersion->width() - 28 - 8;
+    lblUrl->setText(QFontMetrics(linkFont).elidedText(authorHomePage(), Qt::ElideMiddle, room));
+    lblUrl->setToolTip(authorHomePage());
     lblUrl->setStyleSheet(QStringLiteral("color: blue;"));
     lblUrl->setCursor(Qt::PointingHandCursor);
     lblUrl->installEventFilter(this);
@@ -84,7 +100,7 @@ void TfrmVersion::FormCreate() {
 }
 
 void TfrmVersion::lblUrlClick() {
-    platform().shellOpen(QString::fromUtf8(kAuthorHomePage));
+    platform().shellOpen(authorHomePage());
 }
 
 bool TfrmVersion::eventFilter(QObject* watched, QEvent* event) {

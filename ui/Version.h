@@ -10,14 +10,17 @@ class QPushButton;
 
 namespace hakomaru {
 
-// The author's name and home page, shown in the rights notice and the link.
+// The author's name, shown in the rights notice.
 inline constexpr const char* kAuthorName = "Hakomaru Project";
-inline constexpr const char* kAuthorHomePage = "https://www.example.com/hakomaru/";
 inline constexpr const char* kCopyrightPrefix = "Copyright (C) ";
 
 // The rights notice: the fixed prefix, the first four characters of `date`
 // as the system writes a short date, a blank and the author's name.
 QString rightsNotice(const QDate& date);
+
+// The link's address: the introduction page shipped in the program's folder,
+// as a file URL, so it works offline and wherever the program is installed.
+QString authorHomePage();
 
 class TfrmVersion : public QDialog {
     Q_OBJECT

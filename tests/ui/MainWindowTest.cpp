@@ -723,12 +723,30 @@ class MainWindowTest : public QObject {
         QTest::newRow("クロネコ icon")
             << "imgCat" << QStringLiteral("クロネコのホームページに飛びます。");
     }
+    // Drawn whole: the second line as deep as the first, a box's bottom row.
     void explanations() {
         QFETCH(QString, control);
         QFETCH(QString, explanation);
         start();
         moveOver(w(qPrintable(control)), QPoint(8, 6));
         QCOMPARE(text("stExplain"), explanation);
+        const QImage area = w("stExplain")->grab().toImage();
+        const int line = w("stExplain")->fontMetrics().lineSpacing();
+        auto lowestInk = [&area](int from, int to) {
+            int lowest = -1;
+            for (int y = from; y < to; ++y)
+                for (int x = 2; x < area.width() - 2; ++x)
+                    if (qGray(area.pixel(x, y)) < 128)
+                        lowest = y;
+            return lowest;
+        };
+        if (const int second = lowestInk(1 + line, area.height() - 1); second >= 0)
+            QVERIFY2(second >= lowestInk(1, 1 + line) + line - 1, "second line cut");
+        if (auto* checkBox = qobject_cast<QCheckBox*>(w(qPrintable(control)))) {
+            const QImage square = checkBox->grab().toImage();
+            QCOMPARE(square.pixel(6, 12), square.pixel(6, 0));  // the border
+            QVERIFY(square.pixel(6, 12) != square.pixel(6, 6)); // not the inside
+        }
     }
 
     void explanationOfCountAndOfEnabledCatDaihiki() {

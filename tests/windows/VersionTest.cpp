@@ -161,7 +161,11 @@ void VersionTest::aboutWindow() {
     QVERIFY(w->lblCopyright->text().contains(date.left(4) + " " + kAuthorName));
 
     QTest::mouseClick(w->lblUrl, Qt::LeftButton);
-    QCOMPARE(platform.opened, QStringList{QString::fromUtf8(kAuthorHomePage)});
+    // The introduction page shipped beside the program, whole in the box.
+    QCOMPARE(platform.opened.size(), 1);
+    const QUrl link(platform.opened.front());
+    QCOMPARE(link.toLocalFile(), QCoreApplication::applicationDirPath() + "/Help/Sobato.htm");
+    QVERIFY(w->lblUrl->geometry().right() < w->lblUrl->parentWidget()->width());
     QVERIFY(w->isVisible());
 
     QVERIFY(w->btnOk->isDefault());

@@ -1,0 +1,85 @@
+#!/usr/bin/env bash
+# The program under openbox on its own X server: frame positions survive
+# starts and closes, the postal window docks level and 210 pixels to the left,
+# both windows stay on the screen. Polls, never sleeps a fixed time.
+set -euo pipefail
+for tool in Xvfb openbox xdotool xprop xwininfo python3 iconv; do
+    command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
+done
+work="$(mktemp -d)"
+cp "$1" "$work/hakomaru"
+cp "$2/Charge.ini" "$work/"
+mkdir -m 700 "$work/runtime"
+export XDG_RUNTIME_DIR="$work/runtime" HOME="$work"
+unset QT_QPA_PLATFORM WAYLAND_DISPLAY QT_SCALE_FACTOR
+fail() { echo "FAIL: $*" >&2; cat "$work/program.log" >&2 2>/dev/null; exit 1; }
+within() { timeout "$1" bash -c "until $2; do sleep 0.05; done"; } # polls a condition
+
+# The server picks a free display itself, so tests side by side never race.
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
+xvfb=$! && trap 'kill $xvfb ${wm:-} 2>/dev/null; wait; rm -rf "$work"' EXIT
+within 20 "[ -s $work/display ]" || fail "Xvfb did not start"
+export DISPLAY=":$(head -n 1 "$work/display")"
+openbox --sm-disable >"$work/openbox.log" 2>&1 &
+wm=$! && within 20 'xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"' || fail "openbox did not start: $(cat "$work/openbox.log")"
+
+window() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1; }
+# The frame's corner: the client area's less the frame extents; empty until framed.
+frame() {
+    local id ext x y
+    id=$(window "$1") && [ -n "$id" ] || return 0
+    ext=$(xprop -id "$id" _NET_FRAME_EXTENTS | sed -n 's/.*= //p' | tr -d ' ') && [ -n "$ext" ] || return 0
+    read -r x y < <(xwininfo -id "$id" | awk '/Absolute upper-left X/{x=$4} /Absolute upper-left Y/{y=$4} END{print x, y}')
+    IFS=, read -r l _ t _ <<<"$ext"
+    echo "$((x - l)),$((y - t))"
+}
+shown() { xdotool search --onlyvisible --classname hakomaru 2>/dev/null | wc -l; }
+export -f window frame shown
+start() {
+    (cd "$work" && exec ./hakomaru >>"$work/program.log" 2>&1) &
+    program=$!
+    within 20 '[ -n "$(window はこ丸)" ]' || fail "the main window did not show"
+}
+close_main() {
+    python3 "$(dirname "$0")/close_window.py" "$(window はこ丸)"
+    timeout 20 tail --pid="$program" -f /dev/null || fail "the program did not end"
+}
+saved() { iconv -f CP932 -t UTF-8 "$work/hakomaru.ini" | tr -d '\r' | awk -F= '/^Pos_Top=/{t=$2} /^Pos_Left=/{l=$2} END{print l "," t}'; }
+settings() { printf '[Settings]\r\n%s' "$1" >"$work/hakomaru.ini"; }
+docked() { # $1: the main window's frame
+    within "$2" "[ \"\$(frame はこ丸)\" = $1 ] && [ \"\$(frame 普通郵便・冊子小包)\" = $((${1%,*} - 210)),${1#*,} ]"
+}
+
+# First start: the frame at the screen's corner. The postal window from the
+# menu would start left of the screen: the main window moves right for it.
+start
+within 5 '[ "$(frame はこ丸)" = 0,0 ]' || fail "first start: frame at $(frame はこ丸)"
+xdotool windowactivate --sync "$(window はこ丸)"
+before=$(shown) && xdotool key alt+v
+within 5 "[ \$(shown) -gt $before ]" || fail "the view menu did not open"
+xdotool key Return
+docked 210,0 5 || fail "from the menu: main $(frame はこ丸), postal $(frame 普通郵便・冊子小包)"
+close_main
+[ "$(saved)" = 210,0 ] || fail "first start saved $(saved)"
+
+# Three cycles, each closed as soon as the window shows, keep the place; a
+# title bar above the screen (an older version's place) comes back.
+settings $'Pos_Top=100\r\nPos_Left=400\r\n'
+for cycle in 1 2 3; do
+    start && close_main
+    [ "$(saved)" = 400,100 ] || fail "cycle $cycle saved $(saved)"
+done
+settings $'Pos_Top=-20\r\nPos_Left=-1\r\n' && start
+within 5 '[ "$(frame はこ丸)" = 0,0 ]' || fail "title bar above the screen: frame at $(frame はこ丸)"
+close_main
+
+# The postal window at start: docked at once, and brought along when another
+# program moves the main window, wherever its frame lands; that is saved.
+settings $'Pos_Top=100\r\nPos_Left=400\r\nShowPostal=1\r\n' && start
+docked 400,100 5 || fail "at start: main $(frame はこ丸), postal $(frame 普通郵便・冊子小包)"
+xdotool windowmove "$(window はこ丸)" 500 300
+within 5 '[ "$(frame はこ丸)" != 400,100 ]' || fail "the main window did not move"
+moved=$(frame はこ丸) && docked "$moved" 2 || fail "after a move: main $(frame はこ丸), postal $(frame 普通郵便・冊子小包)"
+close_main
+[ "$(saved)" = "$moved" ] || fail "after a move saved $(saved), not $moved"
+echo "PASS: frame positions kept, first start at 0,0, postal window docked and on the screen"

@@ -1,0 +1,96 @@
+#include "WindowPlacement.h"
+
+#include <QEvent>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QWidget>
+#include <QWindow>
+
+#include <algorithm>
+#include <limits>
+
+namespace hakomaru {
+namespace {
+
+// Squared distance between two rectangles, 0 when they meet.
+long long distance2(const QRect& a, const QRect& b) {
+    const long long dx = std::max({0, b.left() - a.right(), a.left() - b.right()});
+    const long long dy = std::max({0, b.top() - a.bottom(), a.top() - b.bottom()});
+    return dx * dx + dy * dy;
+}
+
+class OwnerMinimiser final : public QObject {
+  public:
+    explicit OwnerMinimiser(QWidget& window) : QObject(&window), window_(window) {
+        window.installEventFilter(this);
+    }
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::WindowStateChange && window_.isMinimized())
+            if (QWidget* owner = window_.parentWidget(); owner && !owner->window()->isMinimized())
+                owner->window()->showMinimized();
+        return false;
+    }
+
+  private:
+    QWidget& window_;
+};
+
+} // namespace
+
+QPoint reachableFramePosition(QPoint frame, int frameWidth, int titleHeight,
+                              const QList<QRect>& screens) {
+    const QRect title(frame, QSize(std::max(1, frameWidth), std::max(1, titleHeight)));
+    const QRect* nearest = nullptr;
+    long long best = std::numeric_limits<long long>::max();
+    for (const QRect& screen : screens) {
+        if (screen.intersects(title))
+            return frame;
+        if (const long long d = distance2(title, screen); d < best) {
+            best = d;
+            nearest = &screen;
+        }
+    }
+    if (!nearest)
+        return frame;
+    // Inside the screen when it fits, the left end of the bar first.
+    const int x =
+        std::max(nearest->left(), std::min(frame.x(), nearest->right() + 1 - title.width()));
+    const int y =
+        std::max(nearest->top(), std::min(frame.y(), nearest->bottom() + 1 - title.height()));
+    return {x, y};
+}
+
+QList<QRect> availableScreenAreas() {
+    QList<QRect> areas;
+    for (const QScreen* screen : QGuiApplication::screens())
+        areas.append(screen->availableGeometry());
+    return areas;
+}
+
+QPoint roomForPostalWindow(QPoint mainFrame, const QRect& available) {
+    return {std::max(mainFrame.x(), available.left() + kPostalDockOffset), mainFrame.y()};
+}
+
+QPoint framePosition(const QWidget& window) {
+    if (const QWindow* handle = window.windowHandle(); handle && handle->handle())
+        return handle->framePosition();
+    return window.pos();
+}
+
+bool frameKnown(const QWidget& window) {
+    const QWindow* handle = window.windowHandle();
+    return handle && handle->handle() && !handle->frameMargins().isNull();
+}
+
+void moveFrame(QWidget& window, QPoint frame) {
+    // A top-level widget's position is its frame's: before the window exists
+    // Qt asks the window manager to put the frame there, afterwards it
+    // places the client area by the frame's extents it knows.
+    window.move(frame);
+}
+
+void minimiseWithOwner(QWidget& window) {
+    new OwnerMinimiser(window);
+}
+
+} // namespace hakomaru
