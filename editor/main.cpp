@@ -4,13 +4,11 @@
 #include "TariffEditor.h"
 
 #include <QApplication>
-#include <QIcon>
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
+    // The program's title, window fonts, style and icon, as in the main program.
     hakomaru::setUpApplication();
-    QApplication::setWindowIcon(
-        QIcon(QApplication::applicationDirPath() + QStringLiteral("/icons/hakomaru.svg")));
     // The file named on the command line, else the tariff the program uses:
     // Charge.ini beside this program (in the Debian package a link to
     // /etc/hakomaru/Charge.ini).
