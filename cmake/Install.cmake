@@ -151,20 +151,7 @@ endif()
 configure_file(${PROJECT_SOURCE_DIR}/cmake/debian/changelog.in
     ${CMAKE_CURRENT_BINARY_DIR}/install/changelog @ONLY)
 install(FILES ${PROJECT_SOURCE_DIR}/cmake/debian/copyright DESTINATION share/doc/hakomaru)
-install(CODE [[
-    function(hakomaru_install_gz source destination)
-        set(target "$ENV{DESTDIR}${CMAKE_INSTALL_PREFIX}/${destination}")
-        get_filename_component(dir "${target}" DIRECTORY)
-        file(MAKE_DIRECTORY "${dir}")
-        execute_process(COMMAND gzip -9n -c "${source}" OUTPUT_FILE "${target}"
-                        RESULT_VARIABLE failed)
-        if(failed)
-            message(FATAL_ERROR "gzip could not write ${target}")
-        endif()
-        message(STATUS "Installing: ${target}")
-        set(CMAKE_INSTALL_MANIFEST_FILES ${CMAKE_INSTALL_MANIFEST_FILES} "${target}" PARENT_SCOPE)
-    endfunction()
-]])
+install(CODE "include(\"${PROJECT_SOURCE_DIR}/cmake/InstallGz.cmake\")")
 install(CODE "hakomaru_install_gz(\"${CMAKE_CURRENT_BINARY_DIR}/install/changelog\"
     share/doc/hakomaru/changelog.gz)")
 install(CODE "hakomaru_install_gz(\"${PROJECT_SOURCE_DIR}/docs/man/hakomaru-quote.1\"
@@ -174,20 +161,8 @@ if(TARGET hakomaru-tariff)
         ${CMAKE_CURRENT_BINARY_DIR}/install/changelog-tariff @ONLY)
     install(FILES ${PROJECT_SOURCE_DIR}/cmake/debian/copyright
         DESTINATION share/doc/hakomaru-tariff COMPONENT ${HAKOMARU_EDITOR_COMPONENT})
-    install(CODE [[
-        function(hakomaru_install_gz source destination)
-            set(target "$ENV{DESTDIR}${CMAKE_INSTALL_PREFIX}/${destination}")
-            get_filename_component(dir "${target}" DIRECTORY)
-            file(MAKE_DIRECTORY "${dir}")
-            execute_process(COMMAND gzip -9n -c "${source}" OUTPUT_FILE "${target}"
-                            RESULT_VARIABLE failed)
-            if(failed)
-                message(FATAL_ERROR "gzip could not write ${target}")
-            endif()
-            message(STATUS "Installing: ${target}")
-            set(CMAKE_INSTALL_MANIFEST_FILES ${CMAKE_INSTALL_MANIFEST_FILES} "${target}" PARENT_SCOPE)
-        endfunction()
-    ]] COMPONENT ${HAKOMARU_EDITOR_COMPONENT})
+    install(CODE "include(\"${PROJECT_SOURCE_DIR}/cmake/InstallGz.cmake\")"
+        COMPONENT ${HAKOMARU_EDITOR_COMPONENT})
     install(CODE "hakomaru_install_gz(\"${CMAKE_CURRENT_BINARY_DIR}/install/changelog-tariff\"
         share/doc/hakomaru-tariff/changelog.gz)" COMPONENT ${HAKOMARU_EDITOR_COMPONENT})
     install(CODE "hakomaru_install_gz(\"${PROJECT_SOURCE_DIR}/docs/man/hakomaru-tariff.1\"
