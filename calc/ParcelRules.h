@@ -22,6 +22,11 @@ inline constexpr float kCatCodLimit = 30;        // above: クロネコ takes no
 inline constexpr float kParcelAmountLimit = 200; // above: neither parcel carrier takes it
 inline constexpr float kPostalAmountLimit = 200; // above: the postal window refuses the amount
 
+// What the windows' edits hold: the cash-on-delivery amount at most 7
+// characters, the several-parcels count at most 3 (so at most 999 parcels).
+inline constexpr int kAmountTextLength = 7;
+inline constexpr int kParcelCountTextLength = 3;
+
 // The total text of a carrier or a service that does not take the item.
 inline constexpr std::string_view kNotHandledText = "取扱不可";
 

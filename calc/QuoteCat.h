@@ -1,15 +1,21 @@
 #pragma once
 #include "IniStore.h"
 #include "ParcelQuote.h"
+#include "ParcelRules.h"
 
 namespace hakomaru {
 
 // True when クロネコ takes no parcel of this weight or size (30 kg, 170 cm).
 bool CatNotHandled(int weightRow, int sizeRow);
 
-// The most parcels of one request to one address: what the window's
-// three-digit count edit holds.
-inline constexpr int kMaxParcelCount = 999;
+// The most parcels of one request to one address: what the window's count
+// edit holds.
+inline constexpr int kMaxParcelCount = [] {
+    int most = 1;
+    for (int digit = 0; digit < kParcelCountTextLength; ++digit)
+        most *= 10;
+    return most - 1;
+}();
 
 // A several-parcels count, 0 to kMaxParcelCount. Throws ConversionError when
 // the text is not a whole number or the count is outside that range.

@@ -1,6 +1,7 @@
 #include "Selections.h"
 
 #include "Catalogues.h"
+#include "QuoteCat.h"
 #include "QuotePostal.h"
 #include "UsageError.h"
 
@@ -159,22 +160,24 @@ int postalWeightRowOf(std::string_view text, bool standardSize) {
 }
 
 std::string codAmountOf(std::string_view text) {
-    const bool ok = !text.empty() && text.size() <= 7 &&
+    const bool ok = !text.empty() && text.size() <= kAmountTextLength &&
                     text.find_first_not_of("0123456789.") == text.npos &&
                     text.find_first_of("0123456789") != text.npos &&
                     std::count(text.begin(), text.end(), '.') <= 1;
     if (!ok)
         throw UsageError("代引金額 " + quoted(text) +
-                         " は万円単位の数で指定してください（例: 3, 2.5。7文字まで）");
+                         " は万円単位の数で指定してください（例: 3, 2.5。" +
+                         std::to_string(kAmountTextLength) + "文字まで）");
     return std::string(text);
 }
 
 std::string parcelCountOf(std::string_view text) {
-    const bool ok = !text.empty() && text.size() <= 3 &&
+    const bool ok = !text.empty() && text.size() <= kParcelCountTextLength &&
                     text.find_first_not_of("0123456789") == text.npos &&
                     text.find_first_not_of('0') != text.npos;
     if (!ok)
-        throw UsageError("個数 " + quoted(text) + " は 1 から 999 の整数で指定してください");
+        throw UsageError("個数 " + quoted(text) + " は 1 から " + std::to_string(kMaxParcelCount) +
+                         " の整数で指定してください");
     return std::string(text);
 }
 

@@ -204,7 +204,7 @@ void TfrmMain::buildSelections() {
 
     lblDaihiki = label(client, "lblDaihiki", "代引・要償額：", 254, 42, 72, 12);
     edtDaihiki = place(new TRightEdit(client), "edtDaihiki", 328, 37, 37, 21);
-    edtDaihiki->setMaxLength(7);
+    edtDaihiki->setMaxLength(kAmountTextLength);
     edtDaihiki->setFont(windowFont(kPGothic, 13));
     edtDaihiki->setText(QStringLiteral("0"));
     lblDaihiki2 = label(client, "lblDaihiki2", "万円", 368, 44, 24, 12);
@@ -233,7 +233,7 @@ void TfrmMain::buildCatGroup() {
     chkCatCool = box(grpCat, "chkCatCool", "クール", 12, 65, 65, 13);
     chkCatFukusu = box(grpCat, "chkCatFukusu", "複数口", 116, 61, 65, 13);
     edtFukusu = place(new TRightEdit(grpCat), "edtFukusu", 116, 80, 33, 21);
-    edtFukusu->setMaxLength(3);
+    edtFukusu->setMaxLength(kParcelCountTextLength);
     edtFukusu->setFont(windowFont(kGothic, 13));
     edtFukusu->setText(QStringLiteral("1"));
     edtFukusu->setMouseTracking(true);

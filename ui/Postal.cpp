@@ -102,7 +102,7 @@ void TfrmPostal::buildWindow() {
     lblDaihiki = label(this, "lblDaihiki", "代引き額：", 8, 36, 52, 12);
     edtDaihiki = place(new TRightEdit(this), "edtDaihiki", 64, 32, 33, 21);
     edtDaihiki->setFont(windowFont(kGothic, 13));
-    edtDaihiki->setMaxLength(7);
+    edtDaihiki->setMaxLength(kAmountTextLength);
     edtDaihiki->setText(QStringLiteral("0"));
     Label1 = label(this, "Label1", "万円", 100, 40, 24, 12);
 
