@@ -8,10 +8,14 @@
 #include "IniStore.h"
 #include "Sjis.h"
 
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <sstream>
+#include <sys/file.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -212,6 +216,58 @@ TEST(TariffEdit, SetCommandSavesAndStaysClean) {
     for (size_t i = 0; i < saved.size(); ++i)
         differing += saved[i] != shipped[i];
     EXPECT_LE(differing, 4u + 3u + 1u + 3u);
+    fs::remove(path);
+}
+
+// Ten `set` programs at once, each on its own field of one file, three
+// rounds: they take turns, and every change is in the file.
+TEST(TariffEdit, ConcurrentSetsAllLand) {
+    const fs::path path = fs::path(testing::TempDir()) / "concurrent-tariff.ini";
+    const TariffGrid youpack = TariffDocument(readFileBytes(kShippedTariff)).grids()[1];
+    ASSERT_GE(youpack.columns.size(), 10u);
+    for (int round = 0; round < 3; ++round) {
+        fs::copy_file(kShippedTariff, path, fs::copy_options::overwrite_existing);
+        std::vector<pid_t> runs;
+        for (int i = 0; i < 10; ++i) {
+            const std::string column = youpack.columns[static_cast<size_t>(i)];
+            const std::string value = std::to_string(2000 + 10 * round + i);
+            const pid_t child = ::fork();
+            ASSERT_GE(child, 0);
+            if (child == 0) {
+                ::freopen("/dev/null", "w", stdout);
+                ::execl(HAKOMARU_QUOTE_EXE, HAKOMARU_QUOTE_EXE, "set", "--tariff", path.c_str(),
+                        "ゆうパック", "第1地帯", column.c_str(), value.c_str(), nullptr);
+                std::_Exit(127);
+            }
+            runs.push_back(child);
+        }
+        for (const pid_t child : runs) {
+            int status = 0;
+            ::waitpid(child, &status, 0);
+            EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "round " << round;
+        }
+        const TariffDocument saved(readFileBytes(path));
+        for (size_t i = 0; i < 10; ++i)
+            EXPECT_EQ(TariffDocument::shown(saved.grids()[1].cell(0, i)),
+                      std::to_string(2000 + 10 * round + static_cast<int>(i)))
+                << "round " << round << ", " << youpack.columns[i];
+    }
+    fs::remove(path);
+}
+
+// A `set` that another writer keeps waiting past the wait says why, exits
+// 1 and leaves the file as it was.
+TEST(TariffEdit, SetKeptWaitingChangesNothing) {
+    const fs::path path = fs::path(testing::TempDir()) / "busy-tariff.ini";
+    fs::copy_file(kShippedTariff, path, fs::copy_options::overwrite_existing);
+    const int held = ::open(path.c_str(), O_RDONLY);
+    ASSERT_EQ(::flock(held, LOCK_EX), 0);
+    std::ostringstream out, err;
+    EXPECT_EQ(cli::runTariffSet(path, {"複数口", "料金"}, "123", out, err), 1);
+    ::close(held);
+    EXPECT_NE(err.str().find(std::string(kBusyReason)), std::string::npos) << err.str();
+    EXPECT_EQ(out.str(), "");
+    EXPECT_EQ(readFileBytes(path), readFileBytes(kShippedTariff));
     fs::remove(path);
 }
 
