@@ -139,6 +139,28 @@ INSTANTIATE_TEST_SUITE_P(
                  "[地帯区分]\n東京=a2\n[ゆうパック]\n第1地帯=x\n第A地帯=y\n"}),
     [](const auto& info) { return info.param.name; });
 
+// A field whose first or last byte lies inside a double-byte character is
+// refused, naming the character and the field, and the file is unchanged.
+TEST(TariffEdit, FieldAcrossADoubleByteCharacterRefused) {
+    const std::string zones = "[地帯区分]\n東京=" + std::string(29, '1') + "４" +
+                              std::string(24, '1') + "\n[ゆうパック]\n第1地帯=x\n";
+    const std::string fees = "[ゆうパック]\n第1地帯=00円 810 910\n";
+    for (const auto& [input, field, named] :
+         std::vector<std::tuple<std::string, std::vector<std::string>, std::string>>{
+             {zones, {"地帯区分", "東京", "大阪"}, "「４」"},  // starts inside
+             {zones, {"地帯区分", "東京", "京都"}, "「４」"},  // ends inside
+             {fees, {"ゆうパック", "第1地帯", "2kg"}, "「円」"}}) {
+        TariffDocument document(toSjis(input));
+        const auto at = document.find(field[0], field[1], field[2]);
+        ASSERT_TRUE(std::holds_alternative<TariffAddress>(at)) << field[2];
+        const auto refused = document.set(std::get<TariffAddress>(at), "1");
+        ASSERT_TRUE(refused) << field[2];
+        EXPECT_NE(refused->find(named), std::string::npos) << *refused;
+        EXPECT_NE(refused->find(field[2]), std::string::npos) << *refused;
+        EXPECT_EQ(document.bytes(), toSjis(input));
+    }
+}
+
 TEST(TariffEdit, FindRefusesWhatNamesNoSingleField) {
     const TariffDocument document(toSjis(kOdd));
     for (const auto& [section, key, column] :
