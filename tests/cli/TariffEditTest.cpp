@@ -216,8 +216,14 @@ TEST(TariffEdit, ShippedTariffEveryFieldRoundTrips) {
 
 // `set` from the command line: the change is saved and listed, the file
 // stays clean for the checker, a value that does not fit exits 1.
+// A file of this test process's own in the shared temporary folder, so
+// that test runs of two checkouts at once do not meet.
+fs::path scratchFile(const std::string& name) {
+    return fs::path(testing::TempDir()) / (name + "-" + std::to_string(::getpid()) + ".ini");
+}
+
 TEST(TariffEdit, SetCommandSavesAndStaysClean) {
-    const fs::path path = fs::path(testing::TempDir()) / "set-tariff.ini";
+    const fs::path path = scratchFile("set-tariff");
     fs::copy_file(kShippedTariff, path, fs::copy_options::overwrite_existing);
     std::ostringstream out, err;
     for (const std::vector<std::string>& field :
@@ -244,7 +250,7 @@ TEST(TariffEdit, SetCommandSavesAndStaysClean) {
 // Ten `set` programs at once, each on its own field of one file, three
 // rounds: they take turns, and every change is in the file.
 TEST(TariffEdit, ConcurrentSetsAllLand) {
-    const fs::path path = fs::path(testing::TempDir()) / "concurrent-tariff.ini";
+    const fs::path path = scratchFile("concurrent-tariff");
     const TariffGrid youpack = TariffDocument(readFileBytes(kShippedTariff)).grids()[1];
     ASSERT_GE(youpack.columns.size(), 10u);
     for (int round = 0; round < 3; ++round) {
@@ -280,7 +286,7 @@ TEST(TariffEdit, ConcurrentSetsAllLand) {
 // A `set` that another writer keeps waiting past the wait says why, exits
 // 1 and leaves the file as it was.
 TEST(TariffEdit, SetKeptWaitingChangesNothing) {
-    const fs::path path = fs::path(testing::TempDir()) / "busy-tariff.ini";
+    const fs::path path = scratchFile("busy-tariff");
     fs::copy_file(kShippedTariff, path, fs::copy_options::overwrite_existing);
     const int held = ::open(path.c_str(), O_RDONLY);
     ASSERT_EQ(::flock(held, LOCK_EX), 0);
