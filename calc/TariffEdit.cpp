@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <map>
 
 namespace hakomaru {
 namespace {
@@ -501,6 +502,41 @@ std::optional<std::size_t> rowNamed(const TariffGrid& grid, const std::string& n
 }
 
 } // namespace
+
+std::vector<std::vector<TariffAddress>>
+TariffDocument::cellsNamedBy(const std::vector<TariffProblem>& problems) const {
+    std::map<std::size_t, std::vector<TariffAddress>> byLine;
+    for (std::size_t g = 0; g < grids_.size(); ++g)
+        for (std::size_t r = 0; r < grids_[g].rows.size(); ++r)
+            for (std::size_t c = 0; c < grids_[g].columns.size(); ++c)
+                if (const std::size_t line = grids_[g].cell(r, c).line)
+                    byLine[line].push_back({g, r, c});
+    std::vector<std::vector<TariffAddress>> named;
+    for (const TariffProblem& problem : problems) {
+        std::vector<TariffAddress>& cells = named.emplace_back();
+        auto at = [&](std::size_t line, std::size_t position) {
+            if (const auto onLine = byLine.find(line); line != 0 && onLine != byLine.end())
+                for (const TariffAddress& a : onLine->second)
+                    if (position == 0 || grids_[a.grid].cell(a.row, a.column).position == position)
+                        cells.push_back(a);
+        };
+        at(problem.line, problem.position);
+        for (const auto& [line, position] : problem.places)
+            at(line, position);
+        if (problem.kind != TariffProblemKind::MissingEntry)
+            continue;
+        // Rows the file lacks, found by section (and key, for one row).
+        for (std::size_t g = 0; g < grids_.size(); ++g)
+            for (std::size_t r = 0; r < grids_[g].rows.size(); ++r) {
+                const TariffCell& first = grids_[g].cell(r, 0);
+                if (first.line == 0 && fromSjis(first.section) == problem.section &&
+                    (problem.key.empty() || fromSjis(first.key) == problem.key))
+                    for (std::size_t c = 0; c < grids_[g].columns.size(); ++c)
+                        cells.push_back({g, r, c});
+            }
+    }
+    return named;
+}
 
 std::vector<TariffChange> TariffDocument::changesFrom(const TariffDocument& original) const {
     std::vector<TariffChange> changes;

@@ -6,6 +6,8 @@
 // checks the value against what the field can hold and rewrites only that
 // field's bytes, so comments, unknown lines, spacing and line ends stay as
 // they were. The editor window and `hakomaru-quote set` both edit through it.
+#include "TariffCheck.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -105,6 +107,13 @@ class TariffDocument {
     // Returns the reason when no single field matches.
     std::variant<TariffAddress, std::string> find(std::string_view section, std::string_view key,
                                                   std::optional<std::string_view> column) const;
+
+    // The cells each of the checker's problems names, in the problems'
+    // order: the fields on its line (only the one at its position where it
+    // names one) and on each further place it names; for a row or a whole
+    // section the file lacks, the cells of those rows.
+    std::vector<std::vector<TariffAddress>>
+    cellsNamedBy(const std::vector<TariffProblem>& problems) const;
 
     // Every field whose text differs from `original`'s, in grid order; rows
     // are matched by name, so a row one of them lacks counts as changed.

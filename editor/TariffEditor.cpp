@@ -365,42 +365,17 @@ void TfrmTariffEditor::takeEdit(const TariffSplice& splice) {
 }
 
 void TfrmTariffEditor::markProblems() {
-    // The checker names a line, and a field of it where one is at fault:
-    // every cell of that line, or that field's.
-    std::map<std::size_t, std::vector<TariffAddress>> byLine;
-    const auto& grids = document_.grids();
-    for (std::size_t g = 0; g < grids.size(); ++g)
-        for (std::size_t r = 0; r < grids[g].rows.size(); ++r)
-            for (std::size_t c = 0; c < grids[g].columns.size(); ++c)
-                if (const std::size_t line = grids[g].cell(r, c).line)
-                    byLine[line].push_back({g, r, c});
-    std::vector<std::map<std::pair<int, int>, QString>> marks(grids.size());
-    std::vector<TariffProblem> problems;
-    if (document_.readOnlyReason().empty())
-        problems = checkTariff(document_.bytes());
-    for (const TariffProblem& problem : problems) {
-        std::vector<TariffAddress> flagged;
-        if (const auto onLine = byLine.find(problem.line); onLine != byLine.end())
-            flagged = onLine->second;
-        // A row the file lacks: its cells, found by section and key.
-        if (problem.kind == TariffProblemKind::MissingEntry && !problem.key.empty())
-            for (std::size_t g = 0; g < grids.size(); ++g)
-                for (std::size_t r = 0; r < grids[g].rows.size(); ++r) {
-                    const TariffCell& first = grids[g].cell(r, 0);
-                    if (first.line == 0 && fromSjis(first.section) == problem.section &&
-                        fromSjis(first.key) == problem.key)
-                        for (std::size_t c = 0; c < grids[g].columns.size(); ++c)
-                            flagged.push_back({g, r, c});
-                }
-        for (const TariffAddress& at : flagged) {
-            if (problem.position != 0 &&
-                grids[at.grid].cell(at.row, at.column).position != problem.position)
-                continue;
+    // Exactly what `hakomaru-quote check` reports on these bytes, a file
+    // that is not Shift-JIS included, on the cells each problem names.
+    const std::vector<TariffProblem> problems = checkTariff(document_.bytes());
+    const auto named = document_.cellsNamedBy(problems);
+    std::vector<std::map<std::pair<int, int>, QString>> marks(document_.grids().size());
+    for (std::size_t p = 0; p < problems.size(); ++p)
+        for (const TariffAddress& at : named[p]) {
             QString& text = marks[at.grid][{static_cast<int>(at.row), static_cast<int>(at.column)}];
             text += (text.isEmpty() ? QString() : QStringLiteral("\n")) +
-                    QString::fromStdString(problem.message);
+                    QString::fromStdString(problems[p].message);
         }
-    }
     for (std::size_t g = 0; g < models_.size() && g < marks.size(); ++g)
         models_[g]->setProblems(std::move(marks[g]));
     lblProblems_->setText(

@@ -210,6 +210,41 @@ class TariffEditorTest : public QObject {
         QCOMPARE(cell().data().toString(), QStringLiteral("1500"));
     }
 
+    // The status bar counts what `check` reports on the file, whatever its
+    // encoding, and every cell a problem names is red: a zone cell whose
+    // zone has no fee row too.
+    void problemsAsCheckReports_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QStringList>("cell"); // table, row, column; empty: none
+        QTest::newRow("UTF-8") << QByteArray("[地帯区分]\r\n東京=1\r\n") << QStringList();
+        std::string zone = readFileBytes(HAKOMARU_SHIPPED_TARIFF);
+        zone[zone.find(toSjis("東京  =")) + toSjis("東京  =").size() + 30] = 'Z'; // 大阪
+        QTest::newRow("zone without fees")
+            << QByteArray::fromStdString(zone)
+            << QStringList{QStringLiteral("tblZone"), QStringLiteral("東京"), QStringLiteral("大阪")};
+    }
+
+    void problemsAsCheckReports() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QStringList, cell);
+        QFile out(QString::fromStdString(path_));
+        QVERIFY(out.open(QIODevice::WriteOnly));
+        out.write(bytes);
+        out.close();
+        TfrmTariffEditor editor;
+        QVERIFY(editor.openFile(path_));
+        const auto reported = checkTariff(bytes.toStdString()).size();
+        QVERIFY(reported > 0);
+        QVERIFY(editor.findChild<QLabel*>(QStringLiteral("lblProblems"))
+                    ->text()
+                    .contains(QStringLiteral("問題が %1 件").arg(reported)));
+        if (cell.isEmpty())
+            return;
+        const QModelIndex flagged = indexOf(editor.findChild<QTableView*>(cell[0]), cell[1], cell[2]);
+        QVERIFY(flagged.data(Qt::BackgroundRole).isValid());
+        QVERIFY(flagged.data(Qt::ToolTipRole).toString().contains(QStringLiteral("料金行がありません")));
+    }
+
   private:
     // `hakomaru-quote set` on the open file, as another program.
     void setOutside(const QStringList& field) {
