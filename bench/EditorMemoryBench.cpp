@@ -60,8 +60,8 @@ int main(int argc, char* argv[]) {
     QAbstractItemModel* model = view->model();
     const int cells = model->rowCount() * model->columnCount();
     for (int i = 0; i < edits; ++i) {
-        const QModelIndex cell = model->index(i % cells / model->columnCount(),
-                                              i % model->columnCount());
+        const QModelIndex cell =
+            model->index(i % cells / model->columnCount(), i % model->columnCount());
         model->setData(cell, QString::number(1000 + i % 9000), Qt::EditRole);
     }
     const qint64 editMs = clock.elapsed();

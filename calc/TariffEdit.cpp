@@ -372,8 +372,8 @@ std::variant<TariffSplice, std::string> TariffDocument::plan(const TariffAddress
             return "この行はファイルにありません。先に行を書き加えてください（[" +
                    fromSjis(cell.section) + "] " + fromSjis(cell.key) + "）";
         const std::size_t valueStart = cell.offset - (cell.position - 1);
-        const std::string_view wholeValue = trimBlanks(
-            std::string_view(bytes_).substr(valueStart, afterLine(bytes_, valueStart) - valueStart));
+        const std::string_view wholeValue = trimBlanks(std::string_view(bytes_).substr(
+            valueStart, afterLine(bytes_, valueStart) - valueStart));
         const std::size_t valueLength = wholeValue.size();
         // A field that begins or ends inside a double-byte character would
         // be written through half of it, leaving bytes that are not
@@ -564,9 +564,9 @@ std::vector<TariffChange> TariffDocument::changesFrom(const TariffDocument& orig
     return changes;
 }
 
-TariffRebase rebaseEdits(const TariffDocument& opened, const TariffDocument& edited,
-                         const std::string& current,
-                         const std::function<std::optional<bool>(const TariffConflict&)>& keepMine) {
+TariffRebase
+rebaseEdits(const TariffDocument& opened, const TariffDocument& edited, const std::string& current,
+            const std::function<std::optional<bool>(const TariffConflict&)>& keepMine) {
     TariffRebase rebase;
     const TariffDocument theirs(current);
     TariffDocument result = theirs;
@@ -590,10 +590,11 @@ TariffRebase rebaseEdits(const TariffDocument& opened, const TariffDocument& edi
                 const TariffCell& was = base.cell(r, c);
                 if (!differs(edit, was))
                     continue;
-                const std::string where =
-                    mine.title + " " + mine.rows[r] + " " + std::string(trimmedCaption(mine.columns[c]));
-                const auto row = g < result.grids().size() ? rowNamed(result.grids()[g], mine.rows[r])
-                                                           : std::nullopt;
+                const std::string where = mine.title + " " + mine.rows[r] + " " +
+                                          std::string(trimmedCaption(mine.columns[c]));
+                const auto row = g < result.grids().size()
+                                     ? rowNamed(result.grids()[g], mine.rows[r])
+                                     : std::nullopt;
                 if (!row) {
                     rebase.refused = where + ": ほかのプログラムがこの行を消したため、この変更を"
                                              "書き込めません";
@@ -603,8 +604,8 @@ TariffRebase rebaseEdits(const TariffDocument& opened, const TariffDocument& edi
                 if (!differs(now, edit))
                     continue; // the same value already
                 if (differs(now, was)) {
-                    const TariffConflict conflict{mine.title,   mine.rows[r], mine.columns[c],
-                                                  listed(was),  listed(edit), listed(now)};
+                    const TariffConflict conflict{mine.title,  mine.rows[r], mine.columns[c],
+                                                  listed(was), listed(edit), listed(now)};
                     const auto keep = keepMine(conflict);
                     if (!keep)
                         rebase.conflicts.push_back(conflict);

@@ -1,10 +1,10 @@
 #include "ConflictChoice.h"
 
+#include "ChangeList.h"
+
 #include <QComboBox>
-#include <QDialogButtonBox>
 #include <QHeaderView>
 #include <QLabel>
-#include <QPushButton>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -20,12 +20,12 @@ TfrmConflictChoice::TfrmConflictChoice(const QString& fileName,
     setObjectName(QStringLiteral("frmConflictChoice"));
     setWindowTitle(QStringLiteral("同じ欄の変更"));
     auto* layout = new QVBoxLayout(this);
-    auto* caption = new QLabel(
-        QStringLiteral("%1 は開いたあとでほかのプログラムに変更されました。次の %2 "
-                       "か所はこの編集でも変更しています。保存する値を選んでください。")
-            .arg(fileName)
-            .arg(conflicts.size()),
-        this);
+    auto* caption =
+        new QLabel(QStringLiteral("%1 は開いたあとでほかのプログラムに変更されました。次の %2 "
+                                  "か所はこの編集でも変更しています。保存する値を選んでください。")
+                       .arg(fileName)
+                       .arg(conflicts.size()),
+                   this);
     caption->setWordWrap(true);
     layout->addWidget(caption);
 
@@ -54,24 +54,15 @@ TfrmConflictChoice::TfrmConflictChoice(const QString& fileName,
     lstConflicts_->horizontalHeader()->setStretchLastSection(true);
     layout->addWidget(lstConflicts_);
 
-    auto* buttons = new QDialogButtonBox(this);
-    auto* save = buttons->addButton(QStringLiteral("選んだ値で続ける"), QDialogButtonBox::AcceptRole);
-    save->setObjectName(QStringLiteral("btnSave"));
-    save->setDefault(true);
-    auto* cancel = buttons->addButton(QStringLiteral("キャンセル"), QDialogButtonBox::RejectRole);
-    cancel->setObjectName(QStringLiteral("btnCancel"));
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    layout->addWidget(buttons);
+    addSaveButtons(this, layout, QStringLiteral("選んだ値で続ける"));
     resize(720, 320);
 }
 
 std::vector<bool> TfrmConflictChoice::keepMine() const {
     std::vector<bool> keep;
     for (int row = 0; row < lstConflicts_->rowCount(); ++row)
-        keep.push_back(
-            static_cast<QComboBox*>(lstConflicts_->cellWidget(row, kChoiceColumn))->currentIndex() ==
-            0);
+        keep.push_back(static_cast<QComboBox*>(lstConflicts_->cellWidget(row, kChoiceColumn))
+                           ->currentIndex() == 0);
     return keep;
 }
 

@@ -125,8 +125,9 @@ TfrmTariffEditor::TfrmTariffEditor(QWidget* parent)
     statusBar()->addPermanentWidget(lblProblems_);
 
     connect(undo_, &QUndoStack::cleanChanged, this, [this] { updateTitle(); });
-    chooser_ = [this](const QString& fileName, const std::vector<TariffConflict>& conflicts)
-        -> std::optional<std::vector<bool>> {
+    chooser_ =
+        [this](const QString& fileName,
+               const std::vector<TariffConflict>& conflicts) -> std::optional<std::vector<bool>> {
         TfrmConflictChoice choice(fileName, conflicts, this);
         if (choice.exec() != QDialog::Accepted)
             return std::nullopt;
@@ -235,8 +236,8 @@ void TfrmTariffEditor::watchFile() {
     // The folder as well: a writer that renames a new file over the old one
     // ends the watch on the file, and the folder's change brings it back.
     const QString file = QString::fromStdString(path_.string());
-    const QString folder = QString::fromStdString(
-        std::filesystem::absolute(path_).parent_path().string());
+    const QString folder =
+        QString::fromStdString(std::filesystem::absolute(path_).parent_path().string());
     if (!watcher_->files().contains(file))
         watcher_->addPath(file);
     if (!watcher_->directories().contains(folder))
@@ -254,8 +255,8 @@ void TfrmTariffEditor::checkDisk() {
         statusBar()->showMessage(
             QStringLiteral("ほかのプログラムがファイルを変更したため、読み直しました"));
     } else {
-        statusBar()->showMessage(QStringLiteral(
-            "ほかのプログラムがファイルを変更しました。保存するとき、この編集をその変更に重ねます"));
+        statusBar()->showMessage(QStringLiteral("ほかのプログラムがファイルを変更しました。保存する"
+                                                "とき、この編集をその変更に重ねます"));
     }
 }
 
@@ -263,9 +264,9 @@ void TfrmTariffEditor::takeFile(const std::string& bytes) {
     // The selected cell, by table, row name and column, to select again.
     auto* view = qobject_cast<QTableView*>(tabTables_->currentWidget());
     const QModelIndex selected = view ? view->currentIndex() : QModelIndex();
-    const QString rowName =
-        selected.isValid() ? view->model()->headerData(selected.row(), Qt::Vertical).toString()
-                           : QString();
+    const QString rowName = selected.isValid()
+                                ? view->model()->headerData(selected.row(), Qt::Vertical).toString()
+                                : QString();
     document_.reset(bytes);
     saved_ = document_;
     undo_->clear();

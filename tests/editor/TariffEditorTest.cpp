@@ -2,6 +2,7 @@
 // redo, a refused value, a flagged cell, the change list and the save, and
 // the preview against the quote tool on the saved file.
 #include "TariffEditor.h"
+#include "ConflictChoice.h"
 #include "UiTestSupport.h"
 
 #include "IniStore.h"
@@ -9,6 +10,7 @@
 #include "TariffCheck.h"
 
 #include <QAction>
+#include <QComboBox>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
@@ -188,6 +190,14 @@ class TariffEditorTest : public QObject {
         QVERIFY(!editor.isWindowModified());
     }
 
+    // The choice dialog answers, row by row, which value to save.
+    void conflictChoiceByRow() {
+        const TariffConflict c{"ゆうパック", "第4地帯", "2kg以下", "940", "1000", "1111"};
+        TfrmConflictChoice choice(QStringLiteral("Charge.ini"), {c, c});
+        choice.findChild<QComboBox*>(QStringLiteral("cmbKeep1"))->setCurrentIndex(1);
+        QCOMPARE(choice.keepMine(), (std::vector<bool>{true, false}));
+    }
+
     // With no unsaved edits a change on disk is shown at once, the selected
     // cell still selected; with unsaved edits the view stays as it is.
     void reloadOnOutsideChange() {
@@ -196,11 +206,13 @@ class TariffEditorTest : public QObject {
         editor.show();
         QVERIFY(QTest::qWaitForWindowExposed(&editor));
         auto youpack = [&] { return editor.findChild<QTableView*>(QStringLiteral("tblYoupack")); };
-        auto cell = [&] { return indexOf(youpack(), QStringLiteral("第4地帯"), QStringLiteral("2kg以下")); };
+        auto cell = [&] {
+            return indexOf(youpack(), QStringLiteral("第4地帯"), QStringLiteral("2kg以下"));
+        };
         editor.findChild<QTabWidget*>(QStringLiteral("tabTables"))->setCurrentWidget(youpack());
         youpack()->setCurrentIndex(cell());
-        setOutside({QStringLiteral("ゆうパック"), QStringLiteral("第4地帯"), QStringLiteral("2kg以下"),
-                    QStringLiteral("1234")});
+        setOutside({QStringLiteral("ゆうパック"), QStringLiteral("第4地帯"),
+                    QStringLiteral("2kg以下"), QStringLiteral("1234")});
         QTRY_COMPARE(cell().data().toString(), QStringLiteral("1234"));
         QCOMPARE(youpack()->currentIndex(), cell());
 
@@ -221,7 +233,8 @@ class TariffEditorTest : public QObject {
         zone[zone.find(toSjis("東京  =")) + toSjis("東京  =").size() + 30] = 'Z'; // 大阪
         QTest::newRow("zone without fees")
             << QByteArray::fromStdString(zone)
-            << QStringList{QStringLiteral("tblZone"), QStringLiteral("東京"), QStringLiteral("大阪")};
+            << QStringList{QStringLiteral("tblZone"), QStringLiteral("東京"),
+                           QStringLiteral("大阪")};
     }
 
     void problemsAsCheckReports() {
@@ -240,9 +253,12 @@ class TariffEditorTest : public QObject {
                     .contains(QStringLiteral("問題が %1 件").arg(reported)));
         if (cell.isEmpty())
             return;
-        const QModelIndex flagged = indexOf(editor.findChild<QTableView*>(cell[0]), cell[1], cell[2]);
+        const QModelIndex flagged =
+            indexOf(editor.findChild<QTableView*>(cell[0]), cell[1], cell[2]);
         QVERIFY(flagged.data(Qt::BackgroundRole).isValid());
-        QVERIFY(flagged.data(Qt::ToolTipRole).toString().contains(QStringLiteral("料金行がありません")));
+        QVERIFY(flagged.data(Qt::ToolTipRole)
+                    .toString()
+                    .contains(QStringLiteral("料金行がありません")));
     }
 
   private:
@@ -258,8 +274,8 @@ class TariffEditorTest : public QObject {
     }
 
     static QString fieldOf(const TariffDocument& document, const QStringList& field) {
-        const auto at = document.find(field[0].toStdString(), field[1].toStdString(),
-                                      field[2].toStdString());
+        const auto at =
+            document.find(field[0].toStdString(), field[1].toStdString(), field[2].toStdString());
         const TariffAddress& a = std::get<TariffAddress>(at);
         return QString::fromStdString(
             TariffDocument::shown(document.grids()[a.grid].cell(a.row, a.column)));
