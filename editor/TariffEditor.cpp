@@ -233,11 +233,15 @@ bool TfrmTariffEditor::openFile(const std::filesystem::path& path) {
 }
 
 void TfrmTariffEditor::watchFile() {
-    // The folder as well: a writer that renames a new file over the old one
-    // ends the watch on the file, and the folder's change brings it back.
+    // The folder as well (the folder of the file a link leads to): a writer
+    // that renames a new file over the old one ends the watch on the file,
+    // and the folder's change brings it back.
+    std::error_code ec;
+    std::filesystem::path real = std::filesystem::weakly_canonical(path_, ec);
+    if (ec)
+        real = std::filesystem::absolute(path_);
     const QString file = QString::fromStdString(path_.string());
-    const QString folder =
-        QString::fromStdString(std::filesystem::absolute(path_).parent_path().string());
+    const QString folder = QString::fromStdString(real.parent_path().string());
     if (!watcher_->files().contains(file))
         watcher_->addPath(file);
     if (!watcher_->directories().contains(folder))
