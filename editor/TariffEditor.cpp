@@ -149,6 +149,11 @@ TfrmTariffEditor::~TfrmTariffEditor() {
     // The grids go while the document they show is still there.
     closing_ = true;
     delete takeCentralWidget();
+    // An undo stack with unsaved edits says it is clean again as it goes,
+    // after this window is gone: nothing may answer that, nor a look at
+    // the disk still due.
+    undo_->disconnect(this);
+    diskCheck_->stop();
 }
 
 void TfrmTariffEditor::buildMenus() {
