@@ -154,11 +154,6 @@ std::size_t afterLine(std::string_view bytes, std::size_t offset) {
     return end + 1;
 }
 
-bool allDigits(std::string_view text) {
-    return !text.empty() &&
-           std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
-}
-
 // The double-byte character of `value` that the byte offset `at` falls
 // inside; nothing when a character starts there or `at` is past the end.
 std::optional<std::string_view> characterAcross(std::string_view value, std::size_t at) {
@@ -170,13 +165,6 @@ std::optional<std::string_view> characterAcross(std::string_view value, std::siz
         i += length;
     }
     return std::nullopt;
-}
-
-// The digits of a whole number without the zeros in front.
-std::string_view withoutLeadingZeros(std::string_view digits) {
-    while (digits.size() > 1 && digits.front() == '0')
-        digits.remove_prefix(1);
-    return digits;
 }
 
 } // namespace
@@ -195,6 +183,12 @@ void TariffDocument::parse() {
     grids_.clear();
     const Locator at(bytes_);
     auto sj = [](std::string_view utf8) { return sjisName(utf8); };
+
+    // The zones a zone cell may name: those with a ゆうパック fee row.
+    zonesWithFees_.clear();
+    for (char c = '!'; c < 0x7F; ++c)
+        if (at.store().find(sj(kYoupackFees.section), zoneFeeKey(std::string(1, c))))
+            zonesWithFees_ += c;
 
     // The zone table: a row per prefecture, a column per destination row.
     {
@@ -321,6 +315,35 @@ void TariffDocument::apply(const TariffSplice& splice) {
     parse();
 }
 
+TariffInputRule TariffDocument::inputRule(const TariffAddress& at) const {
+    TariffInputRule rule;
+    if (at.grid >= grids_.size() || at.row >= grids_[at.grid].rows.size() ||
+        at.column >= grids_[at.grid].columns.size())
+        return rule;
+    const TariffCell& cell = grids_[at.grid].cell(at.row, at.column);
+    switch (cell.kind) {
+    case TariffFieldKind::Zone:
+        rule.kind = TariffInputKind::Zone;
+        rule.zoneHasFees = [zones = zonesWithFees_](char c) {
+            return zones.find(c) != std::string::npos;
+        };
+        // Zone keys match without regard to letter case: the message names
+        // each zone once.
+        for (const char c : zonesWithFees_)
+            if (!(c >= 'a' && c <= 'z' && zonesWithFees_.find(c - 'a' + 'A') != std::string::npos))
+                rule.zones += c;
+        break;
+    case TariffFieldKind::Fee:
+        rule.kind = TariffInputKind::Fee;
+        rule.width = cell.width;
+        break;
+    case TariffFieldKind::Option:
+        rule.kind = TariffInputKind::Option;
+        break;
+    }
+    return rule;
+}
+
 std::variant<TariffSplice, std::string> TariffDocument::plan(const TariffAddress& address,
                                                              std::string_view typed) const {
     if (!readOnlyReason_.empty())
@@ -329,17 +352,15 @@ std::variant<TariffSplice, std::string> TariffDocument::plan(const TariffAddress
         address.column >= grids_[address.grid].columns.size())
         return std::string("そのような欄はありません");
     const TariffCell& cell = grids_[address.grid].cell(address.row, address.column);
-    const std::string_view value = trimBlanks(typed);
-    const std::string quoted = "'" + std::string(value) + "'";
 
     std::size_t start = 0, length = 0; // the bytes replaced
     std::string written;
+    const TariffInputRule rule = inputRule(address);
+    const TypedValue input = readTyped(rule, typed);
+    if (input.state != TypedState::Accepted)
+        return inputRuleText(rule);
     if (cell.kind == TariffFieldKind::Option) {
-        const auto fee = allDigits(value) ? parseWholeNumber(value) : std::nullopt;
-        if (!fee || *fee > kLargestPlausibleFee)
-            return quoted + " は入りません。0 から " + grouped(kLargestPlausibleFee) +
-                   " までの整数を半角数字で入力してください";
-        written = std::string(withoutLeadingZeros(value));
+        written = input.value;
         if (cell.line > 0) {
             start = cell.offset;
             length = cell.width;
@@ -387,22 +408,12 @@ std::variant<TariffSplice, std::string> TariffDocument::plan(const TariffAddress
                        "直してから入力してください";
         std::string field;
         if (cell.kind == TariffFieldKind::Zone) {
-            const bool graphic = value.size() == 1 && value[0] > ' ' && value[0] < 0x7F;
-            if (!graphic ||
-                !Locator(bytes_).store().find(sjisName(kYoupackFees.section), zoneFeeKey(value)))
-                return quoted +
-                       " は地帯になりません。ゆうパックの料金表に料金行のある地帯の文字を 1 "
-                       "文字、半角で入力してください";
             if (cell.position > valueLength + 1)
                 return "この行は地帯が " + std::to_string(valueLength) +
                        " 文字しかないため、この届け先の地帯は書けません";
-            field = std::string(value);
+            field = input.value;
         } else {
-            const std::string_view digits = withoutLeadingZeros(value);
-            if (!allDigits(value) || digits.size() > cell.width)
-                return quoted + " は " + std::to_string(cell.width) +
-                       " 桁の欄に入りません。0 から " + std::string(cell.width, '9') +
-                       " までの料金を半角数字で入力してください";
+            const std::string_view digits = input.value;
             // Zeros pad a field at the start of the value, where blanks
             // would be trimmed away and shift every later field, and a field
             // written with zeros before; blanks pad the others.
@@ -441,8 +452,10 @@ TariffDocument::find(std::string_view section, std::string_view key,
                      std::optional<std::string_view> column) const {
     std::string sjSection, sjKey;
     try {
-        sjSection = toSjis(trimBlanks(section));
-        sjKey = toSjis(trimBlanks(key));
+        // Every name of the layout is written with half-width digits and
+        // letters, so full-width ones typed by an input method name it too.
+        sjSection = toSjis(trimBlanks(halfWidthText(section)));
+        sjKey = toSjis(trimBlanks(halfWidthText(key)));
     } catch (const std::invalid_argument&) {
         return std::string("名前に Shift-JIS で書けない文字があります");
     }
@@ -463,7 +476,8 @@ TariffDocument::find(std::string_view section, std::string_view key,
                 return where + " には欄が " + std::to_string(grid.columns.size()) +
                        " あります。どの欄かを指定してください: " + names;
             }
-            const std::string_view wanted = trimBlanks(*column);
+            const std::string halfWidthColumn = halfWidthText(*column);
+            const std::string_view wanted = trimBlanks(halfWidthColumn);
             std::vector<std::size_t> matches;
             for (std::size_t c = 0; c < grid.columns.size(); ++c) {
                 const std::string_view name = trimmedCaption(grid.columns[c]);

@@ -7,6 +7,7 @@
 // field's bytes, so comments, unknown lines, spacing and line ends stay as
 // they were. The editor window and `hakomaru-quote set` both edit through it.
 #include "TariffCheck.h"
+#include "TariffInput.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -87,8 +88,12 @@ class TariffDocument {
     // blanks; for an option the file lacks, the fee that applies.
     static std::string shown(const TariffCell& cell);
 
-    // Sets a field to `value` (UTF-8, as typed). Returns why the value does
-    // not fit the field, the file being left as it was; nothing when set.
+    // What the field accepts as typed (TariffInput.h).
+    TariffInputRule inputRule(const TariffAddress& at) const;
+
+    // Sets a field to `value` (UTF-8, as typed: full-width digits and letters
+    // count as half-width ones). Returns why the value does not fit the
+    // field, the file being left as it was; nothing when set.
     std::optional<std::string> set(const TariffAddress& at, std::string_view value);
 
     // What set() would change, or why it refuses; the document stays as it is.
@@ -125,6 +130,7 @@ class TariffDocument {
     std::string bytes_;
     std::string readOnlyReason_;
     std::vector<TariffGrid> grids_;
+    std::string zonesWithFees_; // every character whose zone has a ゆうパック fee row
 };
 
 // The edits of a document made again on the file as another writer left
