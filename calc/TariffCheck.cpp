@@ -475,10 +475,7 @@ class Checker {
         const SectionSpan* span = requireSection(table.section, "普通郵便は計算できません");
         if (!span)
             return;
-        const auto fields = fieldsOf(table, [](size_t row) {
-            return std::string(row < 3 ? "定形 " : "定形外 ") +
-                   std::string(trimmedCaption(PostalWeightRows()[row]));
-        });
+        const auto fields = fieldsOf(table, tariff::postalWeightRowName);
         for (size_t k = 0; k < table.keys.size(); ++k) {
             const std::string_view key = table.keys[k];
             const auto index = readEntry(sj(table.section), sj(key));

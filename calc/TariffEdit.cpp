@@ -101,10 +101,19 @@ class Locator {
     IniStore store_;
 };
 
-TariffGrid feeGrid(const Locator& at, std::string title, const FeeTable& table,
+// The region a separator row of the prefecture lists heads ("━━東北":
+// "東北"); a place's own caption for the group above the first separator.
+std::string_view regionOfSeparator(std::string_view caption) {
+    while (IsSeparatorRow(caption))
+        caption.remove_prefix(std::string_view("━").size());
+    return caption;
+}
+
+TariffGrid feeGrid(const Locator& at, TariffTable kind, std::string title, const FeeTable& table,
                    const std::string& section, const std::vector<std::string>& keys,
                    const std::vector<std::string>& rowNames, const std::vector<Column>& columns) {
     TariffGrid grid;
+    grid.table = kind;
     grid.title = std::move(title);
     grid.rows = rowNames;
     for (const Column& c : columns)
@@ -190,16 +199,28 @@ void TariffDocument::parse() {
         if (at.store().find(sj(kYoupackFees.section), zoneFeeKey(std::string(1, c))))
             zonesWithFees_ += c;
 
-    // The zone table: a row per prefecture, a column per destination row.
+    // The zone table: a row per prefecture, a column per destination row,
+    // both grouped by the regions the separator rows name.
     {
         TariffGrid grid;
+        grid.table = TariffTable::Zone;
         grid.title = std::string(kZoneSection);
-        for (std::string_view to : PrefectureRows(true))
+        for (std::string_view to : PrefectureRows(true)) {
+            if (IsSeparatorRow(to) || grid.columnGroups.empty())
+                grid.columnGroups.push_back({grid.columns.size() + IsSeparatorRow(to), 0,
+                                             std::string(regionOfSeparator(to))});
+            grid.separatorColumns.push_back(IsSeparatorRow(to));
             grid.columns.emplace_back(to);
+            grid.columnGroups.back().count = grid.columns.size() - grid.columnGroups.back().first;
+        }
         for (std::string_view from : PrefectureRows(false)) {
+            if (IsSeparatorRow(from) || grid.rowGroups.empty())
+                grid.rowGroups.push_back(
+                    {grid.rows.size(), 0, std::string(regionOfSeparator(from))});
             if (IsSeparatorRow(from))
                 continue;
             grid.rows.emplace_back(from);
+            grid.rowGroups.back().count = grid.rows.size() - grid.rowGroups.back().first;
             for (std::size_t pos = 1; pos <= kZoneCharacters; ++pos)
                 grid.cells.push_back(
                     at.field(TariffFieldKind::Zone, sj(kZoneSection), sj(from), pos, 1));
@@ -235,8 +256,8 @@ void TariffDocument::parse() {
         const auto columns = columnsOf(kYoupackFees, [](std::size_t row) {
             return std::string(trimmedCaption(WeightRows()[row]));
         });
-        grids_.push_back(feeGrid(at, std::string(kYoupackFees.section), kYoupackFees, section, keys,
-                                 rowNames, columns));
+        grids_.push_back(feeGrid(at, TariffTable::Youpack, std::string(kYoupackFees.section),
+                                 kYoupackFees, section, keys, rowNames, columns));
     }
 
     // クロネコ fees: a grid per sending region.
@@ -250,47 +271,63 @@ void TariffDocument::parse() {
         for (const std::string& name : rowNames)
             keys.push_back(sj(name));
         for (std::string_view from : kCatRegions)
-            grids_.push_back(feeGrid(at, "クロネコ " + std::string(from) + "発", kCatFees, sj(from),
-                                     keys, rowNames, columns));
+            grids_.push_back(feeGrid(at, TariffTable::Cat, "クロネコ " + std::string(from) + "発",
+                                     kCatFees, sj(from), keys, rowNames, columns));
     }
 
     // Letter mail and book parcels.
     {
-        const auto columns = columnsOf(kLetterFees, [](std::size_t row) {
-            return std::string(row < 3 ? "定形 " : "定形外 ") +
-                   std::string(trimmedCaption(PostalWeightRows()[row]));
-        });
+        const auto columns = columnsOf(kLetterFees, tariff::postalWeightRowName);
         std::vector<std::string> keys, rowNames;
         for (std::string_view key : kLetterFees.keys) {
             keys.push_back(sj(key));
             rowNames.emplace_back(key);
         }
-        grids_.push_back(feeGrid(at, std::string(kLetterFees.section), kLetterFees,
-                                 sj(kLetterFees.section), keys, rowNames, columns));
+        grids_.push_back(feeGrid(at, TariffTable::Letter, std::string(kLetterFees.section),
+                                 kLetterFees, sj(kLetterFees.section), keys, rowNames, columns));
     }
     {
         const auto columns = columnsOf(kBookFees, [](std::size_t row) {
             return std::string(trimmedCaption(PostalWeightRows()[row]));
         });
         const std::string key(kBookFees.keys[0]);
-        grids_.push_back(feeGrid(at, std::string(kBookFees.section), kBookFees,
+        grids_.push_back(feeGrid(at, TariffTable::Book, std::string(kBookFees.section), kBookFees,
                                  sj(kBookFees.section), {sj(key)}, {key}, columns));
     }
 
-    // Every option entry, then the remittance fees.
+    // Every option entry, grouped by service, each saying what it prices
+    // where its key does not.
     {
         TariffGrid grid;
+        grid.table = TariffTable::Options;
         grid.title = "オプション";
         grid.columns = {"料金"};
-        auto add = [&](std::string_view section, const std::string& key, std::int32_t fallback) {
-            grid.rows.push_back(std::string(section) + " " + key);
-            grid.cells.push_back(at.option(sj(section), sj(key), fallback));
-        };
-        for (const TariffOption& option : allTariffOptions())
-            add(option.section, std::string(option.key), option.fallback);
-        for (int method = 0; method < kRemittanceMethods; ++method)
+        for (const TariffOptionGroup& group : tariffOptionGroups()) {
+            grid.rowGroups.push_back(
+                {grid.rows.size(), group.options.size(), std::string(group.service)});
+            for (const TariffOption& option : group.options) {
+                grid.rows.push_back(std::string(option.section) + " " + std::string(option.key));
+                grid.rowNotes.push_back(tariffOptionNote(option));
+                grid.cells.push_back(
+                    at.option(sj(option.section), sj(option.key), option.fallback));
+            }
+        }
+        grids_.push_back(std::move(grid));
+    }
+
+    // The remittance fees: a row per method, a column per amount class.
+    {
+        TariffGrid grid;
+        grid.table = TariffTable::Remittance;
+        grid.title = "送金手数料";
+        for (int c = 0; c < kRemittanceClasses; ++c)
+            grid.columns.push_back(RemittanceAmountClassCaption(c));
+        for (int method = 0; method < kRemittanceMethods; ++method) {
+            grid.rows.emplace_back(RemittanceMethodName(method));
             for (int c = 0; c < kRemittanceClasses; ++c)
-                add(RemittanceMethodName(method), "料金" + std::to_string(c), 0);
+                grid.cells.push_back(
+                    at.option(sj(RemittanceMethodName(method)), sj("料金" + std::to_string(c)), 0));
+        }
         grids_.push_back(std::move(grid));
     }
 }
@@ -463,6 +500,17 @@ TariffDocument::find(std::string_view section, std::string_view key,
     for (std::size_t g = 0; g < grids_.size(); ++g) {
         const TariffGrid& grid = grids_[g];
         for (std::size_t row = 0; row < grid.rows.size(); ++row) {
+            // An option entry is a field of its own, wherever its grid
+            // shows it (the remittance fees by method and amount class).
+            if (grid.cell(row, 0).kind == TariffFieldKind::Option) {
+                for (std::size_t c = 0; c < grid.columns.size(); ++c) {
+                    const TariffCell& cell = grid.cell(row, c);
+                    if (IniStore::namesMatch(cell.section, sjSection) &&
+                        IniStore::namesMatch(cell.key, sjKey))
+                        return TariffAddress{g, row, c};
+                }
+                continue;
+            }
             const TariffCell& first = grid.cell(row, 0);
             if (!IniStore::namesMatch(first.section, sjSection) ||
                 !IniStore::namesMatch(first.key, sjKey))

@@ -38,11 +38,30 @@ struct TariffCell {
     std::int32_t fallback = 0; // Option: the fee that applies without an entry
 };
 
+// Which of the tariff's tables a grid shows.
+enum class TariffTable { Zone, Youpack, Cat, Letter, Book, Options, Remittance };
+
+// A heading over consecutive rows or columns: a region of the prefecture
+// lists, the service of option entries.
+struct TariffGroup {
+    std::size_t first = 0, count = 0;
+    std::string name; // UTF-8
+};
+
 // A table as a person reads it: headers in UTF-8, cells row by row.
 struct TariffGrid {
+    TariffTable table = TariffTable::Options;
     std::string title;
     std::vector<std::string> rows, columns;
     std::vector<TariffCell> cells;
+    // What each row prices where its name does not say (option entries read
+    // by size, weight or amount class); empty, or one text per row.
+    std::vector<std::string> rowNotes;
+    std::vector<TariffGroup> rowGroups, columnGroups;
+    // Columns for the separator rows of the destination list: their fields
+    // exist in the file, but they stand for no place and are shown as the
+    // heading of the group below them.
+    std::vector<bool> separatorColumns;
     const TariffCell& cell(std::size_t row, std::size_t column) const {
         return cells[row * columns.size() + column];
     }

@@ -128,6 +128,12 @@ INSTANTIATE_TEST_SUITE_P(
                  {"地帯区分", "東京", "北海道"},
                  "Ａ",
                  "[地帯区分]\n東京=A2\n[ゆうパック]\n第A地帯=y\n"},
+        // A remittance fee: its own field in the method's row.
+        EditCase{"RemittanceFee",
+                 "[電信払込]\n料金0=0\n料金3=300\n",
+                 {"電信払込", "料金3"},
+                 "320",
+                 "[電信払込]\n料金0=0\n料金3=320\n"},
         EditCase{"BadlyGrouped", kOdd, {"速達", "2kg"}, "12,00", ""},
         EditCase{"TooWide", kOdd, {"ゆうパック", "第1地帯", "2kg以下"}, "12345", ""},
         EditCase{"NotDigits", kOdd, {"ゆうパック", "第1地帯", "2kg以下"}, "8l0", ""},
