@@ -551,9 +551,12 @@ bool differs(const TariffCell& a, const TariffCell& b) {
 }
 
 std::string listed(const TariffCell& c) {
-    return c.kind == TariffFieldKind::Option && c.line == 0
-               ? TariffDocument::shown(c) + "（既定値）"
-               : TariffDocument::shown(c);
+    if (c.kind == TariffFieldKind::Option && c.line == 0)
+        return TariffDocument::shown(c) + "（既定値）";
+    if (c.line == 0)
+        return std::string(kAbsentValue);
+    const std::string shown = TariffDocument::shown(c);
+    return shown.empty() ? std::string(kEmptyValue) : shown;
 }
 
 std::optional<std::size_t> rowNamed(const TariffGrid& grid, const std::string& name) {
@@ -611,7 +614,8 @@ std::vector<TariffChange> TariffDocument::changesFrom(const TariffDocument& orig
         auto compare = [&](const std::string& row, const TariffCell& a, const TariffCell& b,
                            std::size_t column) {
             if (differs(a, b))
-                changes.push_back({now.title, row, now.columns[column], listed(a), listed(b)});
+                changes.push_back(
+                    {now.title, row, now.columns[column], listed(a), listed(b), false, g, column});
         };
         for (std::size_t r = 0; r < now.rows.size(); ++r) {
             const auto was = rowNamed(before, now.rows[r]);

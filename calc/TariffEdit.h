@@ -67,11 +67,18 @@ struct TariffGrid {
     }
 };
 
-// One changed field, for the list shown before saving. UTF-8.
+// One changed field, for the list shown before saving. UTF-8; a value a
+// file lacks is kAbsentValue, an empty field kEmptyValue.
 struct TariffChange {
     std::string table, row, column, before, after;
     bool outside = false; // made by another writer since the file was opened
+    // Where the field lies: its grid and column (rows go by name). No grid
+    // for an entry outside the tariff's layout.
+    std::optional<std::size_t> grid;
+    std::size_t columnIndex = 0;
 };
+inline constexpr std::string_view kAbsentValue = "（なし）";
+inline constexpr std::string_view kEmptyValue = "（空）";
 
 // A field that both the editor and another writer changed, to different
 // values. UTF-8.
