@@ -352,6 +352,35 @@ void TariffDocument::apply(const TariffSplice& splice) {
     parse();
 }
 
+void TariffDocument::apply(const std::vector<TariffSplice>& splices, bool undo) {
+    for (std::size_t i = 0; i < splices.size(); ++i) {
+        const TariffSplice& s = splices[undo ? splices.size() - 1 - i : i];
+        if (undo)
+            bytes_.replace(s.offset, s.inserted.size(), s.removed);
+        else
+            bytes_.replace(s.offset, s.removed.size(), s.inserted);
+    }
+    parse();
+}
+
+TariffBlockPlan TariffDocument::planBlock(const std::vector<TariffBlockValue>& values) const {
+    TariffBlockPlan block;
+    TariffDocument trial = *this;
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        auto planned = trial.plan(values[i].at, values[i].value);
+        if (auto* refused = std::get_if<std::string>(&planned)) {
+            block.refused.emplace_back(i, std::move(*refused));
+            continue;
+        }
+        TariffSplice& splice = std::get<TariffSplice>(planned);
+        if (splice.removed == splice.inserted)
+            continue;
+        trial.apply(splice);
+        block.splices.push_back(std::move(splice));
+    }
+    return block;
+}
+
 TariffInputRule TariffDocument::inputRule(const TariffAddress& at) const {
     TariffInputRule rule;
     if (at.grid >= grids_.size() || at.row >= grids_[at.grid].rows.size() ||

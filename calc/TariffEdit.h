@@ -100,6 +100,20 @@ struct TariffSplice {
     TariffSplice inverse() const { return {offset, inserted, removed}; }
 };
 
+// A value for one field of a block set at once (a paste).
+struct TariffBlockValue {
+    TariffAddress at;
+    std::string value; // UTF-8, as typed
+};
+
+// What setting a block changes: the splices, each planned on the bytes the
+// ones before it leave, and the values refused (by their index in the
+// block) with the reason.
+struct TariffBlockPlan {
+    std::vector<TariffSplice> splices;
+    std::vector<std::pair<std::size_t, std::string>> refused;
+};
+
 class TariffDocument {
   public:
     explicit TariffDocument(std::string bytes);
@@ -128,6 +142,12 @@ class TariffDocument {
     // Applies a splice that plan() gave on these bytes, or its inverse on
     // the bytes it left (undo and redo).
     void apply(const TariffSplice& splice);
+
+    // Plans every value of a block; the document stays as it is.
+    TariffBlockPlan planBlock(const std::vector<TariffBlockValue>& values) const;
+    // Applies splices in order (a block's), or, undoing, their inverses in
+    // the reverse order.
+    void apply(const std::vector<TariffSplice>& splices, bool undo = false);
 
     // Takes other bytes as the whole file.
     void reset(std::string bytes);
