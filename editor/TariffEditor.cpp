@@ -14,9 +14,11 @@
 #include "NumberText.h"
 #include "ParcelPricing.h"
 #include "Platform.h"
+#include "Settings.h"
 #include "Sjis.h"
 #include "TabText.h"
 #include "TariffCheck.h"
+#include "WindowFit.h"
 #include "system/FileSave.h"
 
 #include <QAction>
@@ -26,11 +28,13 @@
 #include <QFileSystemWatcher>
 #include <QFormLayout>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QScreen>
 #include <QSplitter>
 #include <QStackedWidget>
 #include <QStandardItemModel>
@@ -192,8 +196,42 @@ TfrmTariffEditor::TfrmTariffEditor(QWidget* parent)
     connect(watcher_, &QFileSystemWatcher::fileChanged, diskCheck_, qOverload<>(&QTimer::start));
     connect(watcher_, &QFileSystemWatcher::directoryChanged, diskCheck_,
             qOverload<>(&QTimer::start));
-    resize(1000, 640);
     showDocument();
+    // Centred on the screen, as large as suits the tables, no larger than
+    // the screen at any scale factor.
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const QSize size(1000, 640);
+    QRect frame(QPoint(), size);
+    if (screen)
+        frame.moveCenter(screen->availableGeometry().center());
+    placeOnScreen(*this, frame.topLeft(), size);
+}
+
+void TfrmTariffEditor::rememberPlaceIn(const std::filesystem::path& settingsFile) {
+    settingsFile_ = settingsFile;
+    const WindowPlace place = Settings(settingsFile_).windowPlace();
+    if (place.width <= 0)
+        return;
+    placeOnScreen(*this, QPoint(place.left, place.top), QSize(place.width, place.height));
+    if (place.maximized)
+        setWindowState(windowState() | Qt::WindowMaximized);
+}
+
+void TfrmTariffEditor::savePlace() {
+    if (settingsFile_.empty())
+        return;
+    // The frame's corner and the client area's size as the window is when
+    // not maximised.
+    const QRect client = geometry();
+    const QRect normal = isMaximized() ? normalGeometry() : client;
+    const QPoint corner = normal.topLeft() - (client.topLeft() - frameGeometry().topLeft());
+    try {
+        Settings(settingsFile_)
+            .saveWindowPlace(
+                {corner.x(), corner.y(), normal.width(), normal.height(), isMaximized()});
+    } catch (const SaveError& error) {
+        platform().showError(this, QString::fromUtf8(error.what()));
+    }
 }
 
 TfrmTariffEditor::~TfrmTariffEditor() {
@@ -908,16 +946,19 @@ bool TfrmTariffEditor::save() {
 
 void TfrmTariffEditor::closeEvent(QCloseEvent* event) {
     if (undo_->isClean()) {
+        savePlace();
         event->accept();
         return;
     }
     const auto answer = QMessageBox::question(
         this, windowTitle(), QStringLiteral("変更を保存しますか？"),
         QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, QMessageBox::Save);
-    if (answer == QMessageBox::Discard || (answer == QMessageBox::Save && save()))
+    if (answer == QMessageBox::Discard || (answer == QMessageBox::Save && save())) {
+        savePlace();
         event->accept();
-    else
+    } else {
         event->ignore();
+    }
 }
 
 } // namespace hakomaru

@@ -52,6 +52,11 @@ class TfrmTariffEditor : public QMainWindow {
     // Saves after the change list was confirmed; true when saved or when
     // there was nothing to save.
     bool save();
+    // Keeps the window's size and place in this settings file: takes the
+    // saved ones now (before the window is shown) and saves them when it
+    // closes. Without it the window opens centred and remembers nothing.
+    void rememberPlaceIn(const std::filesystem::path& settingsFile);
+
     // Opens the comparison with another tariff file (ファイル → 比較 after
     // its file dialog); false when that file cannot be read as a tariff.
     bool compareWith(const std::filesystem::path& path);
@@ -112,10 +117,12 @@ class TfrmTariffEditor : public QMainWindow {
     void updateTitle();
     void chooseFile();
     void chooseComparison();
+    void savePlace();
     std::optional<std::size_t> currentGrid() const;
 
     bool closing_ = false; // a cell editor closed by the window's end edits nothing
     std::filesystem::path path_;
+    std::filesystem::path settingsFile_; // where the window's place is kept; empty: nowhere
     TariffDocument document_{std::string()};
     TariffDocument saved_{std::string()}; // as read or last saved
     QUndoStack* undo_;
