@@ -12,10 +12,10 @@ int runTariffSet(const std::filesystem::path& path, const std::vector<std::strin
                  const std::string& value, std::ostream& out, std::ostream& err) {
     const FileBytes file = readRegularFile(path, kIniFileLimit);
     if (!file.ok()) {
-        err << "hakomaru-quote: " << fileOpenMessage(path.string(), file.shownReason()) << "\n";
+        err << "hakomaru-quote: " << fileOpenMessage(utf8Of(path), file.shownReason()) << "\n";
         return 2;
     }
-    const std::string name = path.string();
+    const std::string name = utf8Of(path);
     TariffDocument document(file.bytes);
     if (!document.readOnlyReason().empty()) {
         err << "hakomaru-quote: " << name << ": " << document.readOnlyReason() << "\n";
