@@ -1,11 +1,12 @@
 #include "system/ProcessIo.h"
 
+#include <windows.h> // before the other Windows headers, which need its types
+
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
 #include <io.h>
 #include <shellapi.h>
-#include <windows.h>
 
 namespace hakomaru::sys {
 namespace {
