@@ -6,7 +6,7 @@
 #include "JsonlBatch.h"
 #include "Selections.h"
 #include "Tariff.h"
-#include "TariffCheck.h"
+#include "TariffCheckCommand.h"
 #include "TariffSet.h"
 #include "TerminalMode.h"
 #include "UsageError.h"
