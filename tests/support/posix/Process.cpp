@@ -1,4 +1,4 @@
-#include "ChildProcess.h"
+#include "Process.h"
 #include "TempFiles.h"
 
 #include <cerrno>
