@@ -169,19 +169,22 @@ void IniStore::findSections() {
         const bool firstOnLine = lineStart == begin || isLineBreak(lineStart[-1]);
         const char* lineEnd = lineEndFrom(bracket, end);
         const auto name = firstOnLine ? headerName(trimmed(bracket, lineEnd)) : std::nullopt;
-        if (name) {
-            if (!sections_.empty()) {
-                auto& body = sections_.back().body;
-                body = std::string_view(body.data(), static_cast<size_t>(lineStart - body.data()));
-            }
-            const char* bodyStart = nextLine(lineEnd, end);
-            Section& section = sections_.emplace_back();
-            section.name = *name;
-            section.body = std::string_view(bodyStart, static_cast<size_t>(end - bodyStart));
-            p = bodyStart;
-        } else {
-            p = bracket + 1;
+        if (!name) {
+            // No later "[" on this line can start a header either: the scan
+            // goes on at the next line, so a line full of brackets costs
+            // one pass, not one pass per bracket.
+            p = nextLine(lineEnd, end);
+            continue;
         }
+        if (!sections_.empty()) {
+            auto& body = sections_.back().body;
+            body = std::string_view(body.data(), static_cast<size_t>(lineStart - body.data()));
+        }
+        const char* bodyStart = nextLine(lineEnd, end);
+        Section& section = sections_.emplace_back();
+        section.name = *name;
+        section.body = std::string_view(bodyStart, static_cast<size_t>(end - bodyStart));
+        p = bodyStart;
     }
 }
 

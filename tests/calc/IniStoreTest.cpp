@@ -152,6 +152,20 @@ TEST(IniStore, OpensWhateverLiesAtThePath) {
     test::endProgramAfter(0);
 }
 
+// Looking for section headers passes over a line once, however many "["
+// it holds: one pass per bracket would take hours on this one.
+TEST(IniStore, LineFullOfBracketsIsReadInOnePass) {
+    std::string bytes = "[A]\r\nk=v\r\n";
+    for (int i = 0; i < 4 << 20; ++i)
+        bytes += "x[";
+    bytes += "\r\n[B]\r\nk=w\r\n";
+    test::endProgramAfter(10);
+    const IniStore store(std::move(bytes));
+    EXPECT_EQ(store.find("A", "k"), "v");
+    EXPECT_EQ(store.find("B", "k"), "w");
+    test::endProgramAfter(0);
+}
+
 TEST(IniStore, KeepsTheStoreValidWhenMoved) {
     IniStore a("[A]\r\nk=v\r\n"); // short enough for the small-string buffer
     IniStore b = std::move(a);
