@@ -56,7 +56,16 @@ std::string systemReason(int error) {
 }
 
 ReadableFile::ReadableFile(const std::filesystem::path& path) {
-    const sys::OpenedFile opened = sys::openRegularFile(path);
+    keep(sys::openRegularFile(path));
+}
+
+ReadableFile ReadableFile::adopt(int descriptor) {
+    ReadableFile file;
+    file.keep(sys::regularFileOf(descriptor));
+    return file;
+}
+
+void ReadableFile::keep(const sys::OpenedFile& opened) {
     if (opened.fd < 0) {
         missing_ = opened.error == ENOENT;
         reason_ = opened.notRegular ? std::string(kNotRegularReason) : systemReason(opened.error);
@@ -90,8 +99,11 @@ bool mayHandOver(const std::filesystem::path& document) {
 }
 
 FileBytes readRegularFile(const std::filesystem::path& path, std::size_t limit) {
+    return readRegularFile(ReadableFile(path), limit);
+}
+
+FileBytes readRegularFile(ReadableFile file, std::size_t limit) {
     FileBytes result;
-    ReadableFile file(path);
     if (!file.ok()) {
         result.missing = file.missing();
         result.reason = file.reason();

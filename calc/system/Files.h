@@ -21,6 +21,10 @@ struct OpenedFile {
 // in its place is refused at once, never waited on.
 OpenedFile openRegularFile(const std::filesystem::path& path);
 
+// The same for a descriptor opened elsewhere: kept when it is a regular
+// file, closed when not.
+OpenedFile regularFileOf(int fd);
+
 // Up to `count` bytes into `into`: the number read, 0 at the end, -1 with
 // errno set on an error. An interrupted read is retried.
 long readFile(int fd, char* into, std::size_t count);

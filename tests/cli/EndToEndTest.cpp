@@ -2,6 +2,7 @@
 #include "FileRead.h"
 #include "HelpText.h"
 #include "Process.h"
+#include "ProgramVersion.h"
 #include "TempFiles.h"
 #include "TestTariff.h"
 
@@ -121,6 +122,7 @@ const Case kCases[] = {
      "",
      "ファイル /nonexistent/Charge.ini は開けません"},
     {"no_arguments", {}, "", 2, "", "hakomaru-quote --help"},
+    {"version", {"--version"}, "", 0, "hakomaru-quote " + std::string(hakomaru::kProgramVersion) + "\n", ""},
     {"check_clean",
      {"check", "--tariff", std::string(HAKOMARU_SHIPPED_DATA_DIR) + "/Charge.ini"},
      "",

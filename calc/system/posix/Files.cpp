@@ -8,14 +8,19 @@
 namespace hakomaru::sys {
 
 OpenedFile openRegularFile(const std::filesystem::path& path) {
-    OpenedFile opened;
     // O_NONBLOCK: opening a FIFO with no writer returns at once instead of
     // waiting for one; fstat then refuses it.
     const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
     if (fd < 0) {
-        opened.error = errno;
-        return opened;
+        OpenedFile failed;
+        failed.error = errno;
+        return failed;
     }
+    return regularFileOf(fd);
+}
+
+OpenedFile regularFileOf(int fd) {
+    OpenedFile opened;
     struct stat st {};
     if (::fstat(fd, &st) != 0)
         opened.error = errno;

@@ -10,18 +10,23 @@
 namespace hakomaru::sys {
 
 OpenedFile openRegularFile(const std::filesystem::path& path) {
-    OpenedFile opened;
     // Windows has no FIFOs in its file system, so opening never waits.
     const int fd = ::_wopen(path.c_str(), _O_RDONLY | _O_BINARY | _O_NOINHERIT);
     if (fd < 0) {
-        opened.error = errno;
+        OpenedFile failed;
+        failed.error = errno;
         // A folder cannot be opened as a file at all: the C library says
         // "Permission denied", but what stands there is no regular file.
         const DWORD attributes = ::GetFileAttributesW(path.c_str());
-        opened.notRegular =
+        failed.notRegular =
             attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-        return opened;
+        return failed;
     }
+    return regularFileOf(fd);
+}
+
+OpenedFile regularFileOf(int fd) {
+    OpenedFile opened;
     struct _stat64 st {};
     if (::_fstat64(fd, &st) != 0)
         opened.error = errno;
