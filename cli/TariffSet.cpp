@@ -28,7 +28,7 @@ int runTariffSet(const std::filesystem::path& path, const std::vector<std::strin
         err << "hakomaru-quote: " << name << ": " << *reason << "\n";
         return 1;
     }
-    const TariffDocument original(file.bytes);
+    const TariffDocument original = document;
     if (const auto refused = document.set(std::get<TariffAddress>(found), value)) {
         err << "hakomaru-quote: " << name << ": " << *refused << "\n";
         return 1;
