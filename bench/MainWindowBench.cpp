@@ -3,6 +3,7 @@
 // list (both recalculations), and the amount going from 250 to 0 and back
 // (the longest rule cascade: both groups, 書留, クロネコ 代金引換, both quotes).
 #include "Main.h"
+#include "AppSetup.h"
 #include "Sjis.h"
 
 #include <QApplication>

@@ -14,6 +14,7 @@
 
 #ifdef HAKOMARU_FULL_WINDOW
 #include "Main.h"
+#include "AppSetup.h"
 #include "Settings.h"
 #include "Tariff.h"
 #endif

@@ -7,7 +7,7 @@
 #include "ProgramPath.h"
 #include "Selections.h"
 #include "Tariff.h"
-#include "TariffCheck.h"
+#include "TariffCheckCommand.h"
 #include "TariffSet.h"
 #include "TerminalMode.h"
 #include "UsageError.h"

@@ -79,7 +79,7 @@ QComboBox* listOf(QWidget* parent, const char* name, std::span<const std::string
     return box;
 }
 
-QString totalText(const cli::CarrierPrice& price) {
+QString totalText(const CarrierPrice& price) {
     if (!price.handled)
         return QString::fromUtf8(kNotHandledText.data(),
                                  static_cast<qsizetype>(kNotHandledText.size()));
@@ -302,15 +302,15 @@ void TfrmTariffEditor::markProblems() {
                 if (const std::size_t line = grids[g].cell(r, c).line)
                     byLine[line].push_back({g, r, c});
     std::vector<std::map<std::pair<int, int>, QString>> marks(grids.size());
-    std::vector<cli::TariffProblem> problems;
+    std::vector<TariffProblem> problems;
     if (document_.readOnlyReason().empty())
-        problems = cli::checkTariff(document_.bytes());
-    for (const cli::TariffProblem& problem : problems) {
+        problems = checkTariff(document_.bytes());
+    for (const TariffProblem& problem : problems) {
         std::vector<TariffAddress> flagged;
         if (const auto onLine = byLine.find(problem.line); onLine != byLine.end())
             flagged = onLine->second;
         // A row the file lacks: its cells, found by section and key.
-        if (problem.kind == cli::TariffProblemKind::MissingEntry && !problem.key.empty())
+        if (problem.kind == TariffProblemKind::MissingEntry && !problem.key.empty())
             for (std::size_t g = 0; g < grids.size(); ++g)
                 for (std::size_t r = 0; r < grids[g].rows.size(); ++r) {
                     const TariffCell& first = grids[g].cell(r, 0);
@@ -347,7 +347,7 @@ void TfrmTariffEditor::updatePreview() {
     cat.SizeRow = cmbSize_->currentIndex();
     const IniStore tariff(document_.bytes());
     try {
-        const cli::ParcelPrices prices = cli::priceParcel(tariff, you, cat);
+        const ParcelPrices prices = priceParcel(tariff, you, cat);
         lblYouCaption_->setText(prices.you.quote ? QString::fromStdString(prices.you.quote->Caption)
                                                  : QString());
         lblYouTotal_->setText(totalText(prices.you));

@@ -1,5 +1,5 @@
 // hakomaru-tariff: edits the tariff file Charge.ini without counting bytes.
-#include "Main.h"
+#include "AppSetup.h"
 #include "Tariff.h"
 #include "TariffEditor.h"
 

@@ -1,4 +1,5 @@
 #include "Main.h"
+#include "AppSetup.h"
 #include "FormPieces.h"
 #include "WindowFonts.h"
 #include "WindowStyle.h"
@@ -28,10 +29,8 @@
 #include <QContextMenuEvent>
 #include <QDir>
 #include <QGroupBox>
-#include <QIcon>
 #include <QLabel>
 #include <QLayout>
-#include <QLibraryInfo>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
@@ -40,7 +39,6 @@
 #include <QSignalBlocker>
 #include <QStyle>
 #include <QTimer>
-#include <QTranslator>
 #include <QWindow>
 
 namespace hakomaru {
@@ -116,27 +114,6 @@ void runReported(QWidget* parent, const std::function<void()>& handler) {
     } catch (const std::exception& e) {
         platform().showError(parent, QString::fromUtf8(e.what()));
     }
-}
-
-void setUpApplication() {
-    // The application's title (the error box's caption). As its name, not
-    // its display name: X11 window titles gain " — " and the display name.
-    QCoreApplication::setApplicationName(QStringLiteral("はこ丸"));
-    setUpWindowFonts();
-    setUpWindowStyle();
-    // Every window carries the launcher's icon, at the sizes window managers
-    // and task bars ask for.
-    QIcon icon;
-    for (int size : {16, 32, 48, 64, 128})
-        icon.addFile(QStringLiteral(":/icons/hakomaru-%1.png").arg(size), QSize(size, size));
-    QApplication::setWindowIcon(icon);
-    // Qt's own texts (dialog buttons, edit menus) in Japanese, when installed.
-    auto* translator = new QTranslator(qApp);
-    if (translator->load(QLocale(QLocale::Japanese), QStringLiteral("qtbase"), QStringLiteral("_"),
-                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        QCoreApplication::installTranslator(translator);
-    else
-        delete translator;
 }
 
 // ---------------------------------------------------------------------------

@@ -235,8 +235,4 @@ class TfrmMain : public QMainWindow {
     std::map<const QObject*, QString> explanations_;
 };
 
-// Font family substitutions for the window fonts the program names, the
-// application title and the Japanese translation of Qt's own texts.
-void setUpApplication();
-
 } // namespace hakomaru

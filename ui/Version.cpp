@@ -4,7 +4,7 @@
 #include "ProgramFiles.h"
 #include "WindowFonts.h"
 #include "WindowPlacement.h"
-#include "untVersionInfo.h"
+#include "VersionInfo.h"
 
 #include <QCoreApplication>
 #include <QDate>

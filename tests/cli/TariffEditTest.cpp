@@ -202,7 +202,7 @@ TEST(TariffEdit, SetCommandSavesAndStaysClean) {
         EXPECT_EQ(cli::runTariffSet(path, field, field[0] == "地帯区分" ? "5" : "123", out, err), 0)
             << err.str();
     }
-    EXPECT_EQ(cli::checkTariff(readFileBytes(path)).size(), 0u);
+    EXPECT_EQ(checkTariff(readFileBytes(path)).size(), 0u);
     EXPECT_EQ(cli::runTariffSet(path, {"複数口", "料金"}, "1x", out, err), 1);
     EXPECT_NE(out.str().find("→ 123"), std::string::npos) << out.str();
     const std::string saved = readFileBytes(path);

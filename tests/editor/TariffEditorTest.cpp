@@ -101,7 +101,7 @@ class TariffEditorTest : public QObject {
         QVERIFY(at != std::string::npos);
         expected.replace(at + toSjis("第4地帯=000").size(), 4, "1000");
         QVERIFY(saved == expected);
-        QVERIFY(cli::checkTariff(saved).empty());
+        QVERIFY(checkTariff(saved).empty());
 
         // The preview's totals are the quote tool's on the saved file.
         QProcess tool;

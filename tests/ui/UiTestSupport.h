@@ -1,6 +1,7 @@
 #pragma once
 // Shared pieces of the window tests: a recording platform, a fresh program
 // folder per test, and the user's gestures on the controls.
+#include "AppSetup.h"
 #include "Platform.h"
 
 #include <QAbstractItemView>

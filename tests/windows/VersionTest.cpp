@@ -2,7 +2,7 @@
 // test program itself carries the block, copies of it are damaged on purpose.
 #include "Version.h"
 #include "FakePlatform.h"
-#include "untVersionInfo.h"
+#include "VersionInfo.h"
 
 #include <QDate>
 #include <QLabel>

@@ -18,6 +18,8 @@
 namespace hakomaru {
 
 // The runtime's assertion failure: "Assertion failure (untVersionInfo, %d 行)".
+// The message names the version reader "untVersionInfo", as the error box
+// has always shown it.
 class AssertionFailure : public std::runtime_error {
   public:
     AssertionFailure(const std::string& sourceName, int line);

@@ -4,7 +4,7 @@
 #include "QuoteCat.h"
 #include "QuoteYoupack.h"
 
-namespace hakomaru::cli {
+namespace hakomaru {
 
 std::optional<CarrierComparison> ParcelPrices::comparison() const {
     if (!you.total || !kuro.total)
@@ -49,4 +49,4 @@ ParcelPrices priceParcel(const IniStore& tariff, TYoupackRequest youpack, TCatRe
     return p;
 }
 
-} // namespace hakomaru::cli
+} // namespace hakomaru

@@ -11,7 +11,7 @@
 #include <optional>
 #include <string>
 
-namespace hakomaru::cli {
+namespace hakomaru {
 
 struct CarrierPrice {
     bool handled = true;               // false: 取扱不可
@@ -34,4 +34,4 @@ struct ParcelPrices {
 // ConversionError for an amount that is not a number.
 ParcelPrices priceParcel(const IniStore& tariff, TYoupackRequest youpack, TCatRequest cat);
 
-} // namespace hakomaru::cli
+} // namespace hakomaru

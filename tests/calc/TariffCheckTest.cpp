@@ -5,15 +5,13 @@
 #include "Sjis.h"
 
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <gtest/gtest.h>
-#include <sstream>
 
 namespace {
 
-using hakomaru::cli::TariffProblem;
-using Kind = hakomaru::cli::TariffProblemKind;
+using hakomaru::TariffProblem;
+using Kind = hakomaru::TariffProblemKind;
 namespace fs = std::filesystem;
 
 const fs::path kShippedTariff = fs::path(HAKOMARU_SHIPPED_DATA_DIR) / "Charge.ini";
@@ -210,17 +208,17 @@ TEST_P(TariffCheckCase, FindsEveryProblemWithItsPlace) {
     std::string bytes = c.keepUtf8 ? text : hakomaru::toSjis(text);
     if (size_t raw = bytes.find(kRawByte80); raw != std::string::npos)
         bytes.replace(raw, kRawByte80.size(), "\x80");
-    const auto problems = hakomaru::cli::checkTariff(bytes);
+    const auto problems = hakomaru::checkTariff(bytes);
     ASSERT_EQ(problems.size(), c.expected.size()) << [&] {
         std::string all;
         for (const TariffProblem& p : problems)
-            all += hakomaru::cli::problemLine("Charge.ini", p) + "\n";
+            all += hakomaru::problemLine("Charge.ini", p) + "\n";
         return all;
     }();
     for (size_t i = 0; i < problems.size(); ++i) {
         const TariffProblem& got = problems[i];
         const Expected& want = c.expected[i];
-        SCOPED_TRACE(hakomaru::cli::problemLine("Charge.ini", got));
+        SCOPED_TRACE(hakomaru::problemLine("Charge.ini", got));
         EXPECT_EQ(got.kind, want.kind);
         EXPECT_EQ(got.section, want.section);
         EXPECT_EQ(got.key, want.key);
@@ -233,13 +231,13 @@ INSTANTIATE_TEST_SUITE_P(BrokenTariffs, TariffCheckCase, testing::ValuesIn(kCase
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST(TariffCheck, ShippedTariffIsClean) {
-    const auto problems = hakomaru::cli::checkTariff(hakomaru::readFileBytes(kShippedTariff));
+    const auto problems = hakomaru::checkTariff(hakomaru::readFileBytes(kShippedTariff));
     for (const TariffProblem& p : problems)
-        ADD_FAILURE() << hakomaru::cli::problemLine("Charge.ini", p);
+        ADD_FAILURE() << hakomaru::problemLine("Charge.ini", p);
 }
 
 TEST(TariffCheck, EmptyFileMissesEveryTable) {
-    const auto problems = hakomaru::cli::checkTariff("");
+    const auto problems = hakomaru::checkTariff("");
     // Zone table, ゆうパック, twelve クロネコ regions, letter mail, book parcels.
     ASSERT_EQ(problems.size(), 16u);
     for (const TariffProblem& p : problems) {
@@ -251,54 +249,12 @@ TEST(TariffCheck, EmptyFileMissesEveryTable) {
 
 TEST(TariffCheck, ProblemLineNamesFileLineSectionAndKey) {
     const TariffProblem withKey{Kind::BadField, 12, "ゆうパック", "第3地帯", "内容"};
-    EXPECT_EQ(hakomaru::cli::problemLine("a/Charge.ini", withKey),
+    EXPECT_EQ(hakomaru::problemLine("a/Charge.ini", withKey),
               "a/Charge.ini:12: [ゆうパック] 第3地帯: 内容");
     const TariffProblem nowhere{Kind::MissingEntry, 0, "四国", "", "内容"};
-    EXPECT_EQ(hakomaru::cli::problemLine("Charge.ini", nowhere), "Charge.ini: [四国]: 内容");
+    EXPECT_EQ(hakomaru::problemLine("Charge.ini", nowhere), "Charge.ini: [四国]: 内容");
     const TariffProblem fileWide{Kind::NotShiftJis, 1, "", "", "内容"};
-    EXPECT_EQ(hakomaru::cli::problemLine("Charge.ini", fileWide), "Charge.ini:1: 内容");
+    EXPECT_EQ(hakomaru::problemLine("Charge.ini", fileWide), "Charge.ini:1: 内容");
 }
-
-struct StatusCase {
-    const char* name;
-    std::function<fs::path(const fs::path& dir)> file;
-    int status;
-    std::string outPart;
-};
-
-void PrintTo(const StatusCase& c, std::ostream* os) {
-    *os << c.name;
-}
-
-class TariffCheckStatus : public testing::TestWithParam<StatusCase> {};
-
-TEST_P(TariffCheckStatus, ExitStatusTellsCleanBrokenOrUnreadable) {
-    const fs::path dir =
-        fs::temp_directory_path() /
-        ("hakomaru-check-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-         GetParam().name);
-    fs::create_directories(dir);
-    std::ostringstream out, err;
-    const int status = hakomaru::cli::runTariffCheck(GetParam().file(dir), out, err);
-    fs::remove_all(dir);
-    EXPECT_EQ(status, GetParam().status);
-    EXPECT_NE(out.str().find(GetParam().outPart), std::string::npos) << out.str();
-    EXPECT_EQ(err.str().empty(), status != 2) << err.str();
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Files, TariffCheckStatus,
-    testing::Values(
-        StatusCase{"Clean", [](const fs::path&) { return kShippedTariff; }, 0, "問題はありません"},
-        StatusCase{"Broken",
-                   [](const fs::path& dir) {
-                       std::ofstream(dir / "Charge.ini", std::ios::binary)
-                           << hakomaru::toSjis(edited(cleanText(), "[着払]", "料金=30", "料金=3x"));
-                       return dir / "Charge.ini";
-                   },
-                   1, "問題が 1 件あります"},
-        StatusCase{"Missing", [](const fs::path& dir) { return dir / "Charge.ini"; }, 2, ""},
-        StatusCase{"Folder", [](const fs::path& dir) { return dir; }, 2, ""}),
-    [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace

@@ -1,5 +1,6 @@
 // はこ丸: prices a parcel with two carriers side by side.
 #include "Main.h"
+#include "AppSetup.h"
 #include "DisplayPlatform.h"
 #include "Postal.h"
 #include "Settings.h"

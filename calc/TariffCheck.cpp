@@ -8,7 +8,6 @@
 #include "FileRead.h"
 #include "FixedWidthField.h"
 #include "IniStore.h"
-#include "JsonText.h"
 #include "NumberText.h"
 #include "QuoteCat.h"
 #include "QuotePostal.h"
@@ -25,7 +24,7 @@
 #include <sstream>
 #include <system_error>
 
-namespace hakomaru::cli {
+namespace hakomaru {
 namespace {
 
 using Kind = TariffProblemKind;
@@ -659,20 +658,4 @@ std::string problemLine(const std::string& fileName, const TariffProblem& proble
     return line + " " + problem.message;
 }
 
-int runTariffCheck(const std::filesystem::path& path, std::ostream& out, std::ostream& err) {
-    const FileBytes file = readRegularFile(path, kIniFileLimit);
-    if (!file.ok()) {
-        err << "hakomaru-quote: " << fileOpenMessage(path.string(), file.shownReason()) << "\n";
-        return 2;
-    }
-    const auto problems = checkTariff(file.bytes);
-    for (const TariffProblem& problem : problems)
-        out << problemLine(path.string(), problem) << '\n';
-    if (problems.empty())
-        out << path.string() << ": 問題はありません\n";
-    else
-        out << path.string() << ": 問題が " << problems.size() << " 件あります\n";
-    return problems.empty() ? 0 : 1;
-}
-
-} // namespace hakomaru::cli
+} // namespace hakomaru

@@ -1,4 +1,4 @@
-#include "untVersionInfo.h"
+#include "VersionInfo.h"
 
 #include <algorithm>
 #include <array>

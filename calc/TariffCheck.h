@@ -2,12 +2,10 @@
 // The tariff checker: reads a tariff file the way the windows do and lists
 // every problem its maintainer must know, each with its section, key and
 // line number, in Japanese.
-#include <filesystem>
-#include <iosfwd>
 #include <string>
 #include <vector>
 
-namespace hakomaru::cli {
+namespace hakomaru {
 
 enum class TariffProblemKind {
     NotShiftJis,        // the file is UTF-8, or holds bytes that are not code page 932
@@ -44,9 +42,4 @@ std::vector<TariffProblem> checkTariff(const std::string& bytes);
 // One problem as a line: "FILE:LINE: [section] key: message".
 std::string problemLine(const std::string& fileName, const TariffProblem& problem);
 
-// Checks the file and prints the problems and a summary to `out`. Returns 0
-// when the file is clean, 1 when it has problems, 2 when it cannot be read
-// (the reason goes to `err`).
-int runTariffCheck(const std::filesystem::path& path, std::ostream& out, std::ostream& err);
-
-} // namespace hakomaru::cli
+} // namespace hakomaru
