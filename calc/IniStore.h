@@ -173,9 +173,10 @@ class IniStore {
     mutable unsigned sectionLookups_ = 0;
     mutable IniNameIndex sectionIndex_; // name -> last section of that name, once built
     // For lineNumberOf: the number of lines that start before each block of
-    // kLineBlock bytes, built on first use. A block is counted on each call:
-    // one entry per block keeps this small for a file of millions of lines.
-    static constexpr size_t kLineBlock = 4096;
+    // kLineBlock bytes, built on first use; each call counts within one
+    // block. An entry per block, not per line, keeps this small for a file
+    // of millions of lines.
+    static constexpr size_t kLineBlock = 256;
     mutable std::vector<size_t> linesBeforeBlock_;
     std::string readFailure_;
     bool fileMissing_ = false;

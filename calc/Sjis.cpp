@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
+#include <cstring>
 #include <iconv.h>
 #include <mutex>
 #include <stdexcept>
@@ -69,9 +71,23 @@ Converter& decoder() {
 
 } // namespace
 
+std::size_t firstNonAsciiByte(std::string_view text) {
+    constexpr std::uint64_t kHighBits = 0x8080808080808080ull;
+    size_t i = 0;
+    for (; i + 8 <= text.size(); i += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, text.data() + i, 8);
+        if (word & kHighBits)
+            break;
+    }
+    for (; i < text.size(); ++i)
+        if (static_cast<unsigned char>(text[i]) >= 0x80)
+            return i;
+    return std::string_view::npos;
+}
+
 static bool isAscii(std::string_view text) {
-    return std::all_of(text.begin(), text.end(),
-                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    return firstNonAsciiByte(text) == std::string_view::npos;
 }
 
 std::string toSjis(std::string_view utf8) {

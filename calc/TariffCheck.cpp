@@ -190,13 +190,10 @@ class Checker {
     // ---- The file as text ----
 
     bool encoding() {
-        const auto firstHigh = std::find_if(bytes_.begin(), bytes_.end(), [](char c) {
-            return static_cast<unsigned char>(c) >= 0x80;
-        });
-        const bool multibyte = firstHigh != bytes_.end();
+        const size_t firstHigh = firstNonAsciiByte(bytes_);
+        const bool multibyte = firstHigh != std::string_view::npos;
         if (bytes_.starts_with("\xEF\xBB\xBF") || (multibyte && isWellFormedUtf8(bytes_))) {
-            const size_t line =
-                store_.lineNumberOf(bytes_.substr(static_cast<size_t>(firstHigh - bytes_.begin())));
+            const size_t line = store_.lineNumberOf(bytes_.substr(firstHigh));
             add(Kind::NotShiftJis, line, {}, {},
                 "ファイルが UTF-8 "
                 "で保存されています。日本語のセクション名とキーがどれも見つかりません。"

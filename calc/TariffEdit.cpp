@@ -70,7 +70,7 @@ class Locator {
         cell.position = position;
         cell.width = width;
         if (const auto value = store_.find(section, key)) {
-            cell.line = store_.lineNumberOf(*value);
+            cell.line = lineOf(*value);
             cell.offset =
                 static_cast<std::size_t>(value->data() - store_.bytes().data()) + position - 1;
             cell.text = std::string(fieldAt(*value, position, width));
@@ -85,7 +85,7 @@ class Locator {
         cell.kind = TariffFieldKind::Option;
         cell.fallback = fallback;
         if (const auto value = store_.find(section, key)) {
-            cell.line = store_.lineNumberOf(*value);
+            cell.line = lineOf(*value);
             cell.offset = static_cast<std::size_t>(value->data() - store_.bytes().data());
             cell.position = 1;
             cell.width = value->size();
@@ -99,7 +99,18 @@ class Locator {
     const IniStore& store() const { return store_; }
 
   private:
+    // The cells of a row are asked for one after the other, all on one line.
+    std::size_t lineOf(std::string_view value) const {
+        if (value.data() != lastValue_) {
+            lastValue_ = value.data();
+            lastLine_ = store_.lineNumberOf(value);
+        }
+        return lastLine_;
+    }
+
     IniStore store_;
+    mutable const char* lastValue_ = nullptr;
+    mutable std::size_t lastLine_ = 0;
 };
 
 TariffGrid feeGrid(const Locator& at, std::string title, const FeeTable& table,
@@ -118,8 +129,7 @@ TariffGrid feeGrid(const Locator& at, std::string title, const FeeTable& table,
 }
 
 std::string notShiftJisReason(std::string_view bytes) {
-    const bool multibyte = std::any_of(
-        bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+    const bool multibyte = firstNonAsciiByte(bytes) != std::string_view::npos;
     if (bytes.starts_with("\xEF\xBB\xBF") || (multibyte && isWellFormedUtf8(bytes)))
         return "このファイルは UTF-8 で保存されているため、読み取り専用で開きました。"
                "Shift-JIS (コードページ 932) で保存し直すと編集できます";
