@@ -8,8 +8,14 @@
 #include <fstream>
 #include <gtest/gtest.h>
 #include <sstream>
+#include <csignal>
+#include <fcntl.h>
+#include <poll.h>
+#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+extern char** environ;
 
 namespace {
 
@@ -281,6 +287,106 @@ TEST(EndToEndRows, ListsTheRowsRequestsTake) {
           "   7  170cm以下\n", "  17    4kg以下  (letter, book は取扱不可 not handled)\n",
           "   8  電信払込\n"})
         EXPECT_NE(r.out.find(row), std::string::npos) << row;
+}
+
+// The program with a pipe on either side, driven as a script drives it: a
+// line sent, its answer read, then the next. Nothing waits longer than ten
+// seconds: an answer that does not come fails the test instead of hanging it.
+class Conversation {
+  public:
+    explicit Conversation(const std::vector<std::string>& args) {
+        std::signal(SIGPIPE, SIG_IGN); // a program that ended fails the test, not the run
+        int in[2], out[2];
+        EXPECT_EQ(::pipe2(in, O_CLOEXEC), 0);
+        EXPECT_EQ(::pipe2(out, O_CLOEXEC), 0);
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_adddup2(&actions, in[0], STDIN_FILENO);
+        posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
+        std::vector<std::string> all{kProgram.string()};
+        all.insert(all.end(), args.begin(), args.end());
+        std::vector<char*> argv;
+        for (std::string& arg : all)
+            argv.push_back(arg.data());
+        argv.push_back(nullptr);
+        EXPECT_EQ(posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), environ), 0);
+        posix_spawn_file_actions_destroy(&actions);
+        ::close(in[0]);
+        ::close(out[1]);
+        toProgram_ = in[1];
+        fromProgram_ = out[0];
+    }
+    ~Conversation() {
+        if (toProgram_ >= 0)
+            ::close(toProgram_);
+        ::close(fromProgram_);
+        if (pid_ > 0) {
+            ::kill(pid_, SIGKILL);
+            ::waitpid(pid_, nullptr, 0);
+        }
+    }
+
+    void send(const std::string& text) {
+        EXPECT_EQ(::write(toProgram_, text.data(), text.size()), static_cast<ssize_t>(text.size()));
+    }
+
+    // The next line, with its CR LF; what has come so far when none does.
+    std::string line() {
+        for (;;) {
+            if (const size_t end = buffer_.find("\r\n"); end != std::string::npos) {
+                std::string line = buffer_.substr(0, end + 2);
+                buffer_.erase(0, end + 2);
+                return line;
+            }
+            if (!more())
+                return std::exchange(buffer_, {});
+        }
+    }
+
+    // Ends the input and returns the exit status, once all output is read.
+    int finish() {
+        ::close(std::exchange(toProgram_, -1));
+        while (more()) {
+        }
+        int status = 0;
+        ::waitpid(std::exchange(pid_, -1), &status, 0);
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+
+  private:
+    bool more() {
+        pollfd ready{fromProgram_, POLLIN, 0};
+        if (::poll(&ready, 1, 10000) != 1)
+            return false;
+        char chunk[4096];
+        const ssize_t n = ::read(fromProgram_, chunk, sizeof chunk);
+        if (n <= 0)
+            return false;
+        buffer_.append(chunk, static_cast<size_t>(n));
+        return true;
+    }
+
+    pid_t pid_ = -1;
+    int toProgram_ = -1, fromProgram_ = -1;
+    std::string buffer_;
+};
+
+// compare --csv - from a pipe answers each line before the next one is
+// sent, whichever line end it has.
+TEST(EndToEndPipe, CompareAnswersEachLineAsItComes) {
+    for (const std::string end : {"\r\n", "\n", "\r"}) {
+        SCOPED_TRACE(end == "\r" ? "CR" : end == "\n" ? "LF" : "CR LF");
+        Conversation program({"compare", "--csv", "-", "--no-bom", "--tariff", kTestTariffPath});
+        ASSERT_EQ(program.line(), "行,発送地,届け先,重さ,サイズ,代引金額,オプション,重さ区分,"
+                                  "サイズ区分,ゆうパック,クロネコ,安いほう,差額,エラー\r\n");
+        for (int row = 1; row <= 3; ++row) {
+            program.send("東京,大阪,2kg,60cm" + end);
+            ASSERT_EQ(program.line(), std::to_string(row) +
+                                          ",東京,大阪,2kg,60cm,,,2kg以下,60cm以下,1100,1060,"
+                                          "クロネコ,40,\r\n");
+        }
+        EXPECT_EQ(program.finish(), 0);
+    }
 }
 
 } // namespace
