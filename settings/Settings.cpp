@@ -134,6 +134,13 @@ void Settings::saveMainWindow(std::int32_t top, std::int32_t left, std::int32_t 
     saveSettingsFile(ini, path_);
 }
 
+void Settings::saveMainWindowRows(std::int32_t sendingRow, std::int32_t destinationRow) const {
+    IniStore ini = IniStore::open(path_);
+    writeSettingsInt(ini, k::kSendingRow, sendingRow);
+    writeSettingsInt(ini, k::kDestinationRow, destinationRow);
+    saveSettingsFile(ini, path_);
+}
+
 void Settings::savePostalOpened() const {
     IniStore ini = IniStore::open(path_);
     writeSettingsBool(ini, k::kShowPostal, true);

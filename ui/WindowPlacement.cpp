@@ -1,4 +1,5 @@
 #include "WindowPlacement.h"
+#include "DisplayPlatform.h"
 
 #include <QEvent>
 #include <QGuiApplication>
@@ -65,6 +66,10 @@ QList<QRect> availableScreenAreas() {
     for (const QScreen* screen : QGuiApplication::screens())
         areas.append(screen->availableGeometry());
     return areas;
+}
+
+bool windowsArePlaced() {
+    return platformPlacesWindows(QGuiApplication::platformName().toStdString());
 }
 
 QPoint roomForPostalWindow(QPoint mainFrame, const QRect& available) {

@@ -30,6 +30,10 @@ QPoint reachableFramePosition(QPoint frame, int frameWidth, int titleHeight,
 // The available areas of the screens (without panels and docks).
 QList<QRect> availableScreenAreas();
 
+// Whether the window system lets the program tell and set where its windows
+// are (not in a native Wayland session).
+bool windowsArePlaced();
+
 // The main window's frame corner moved right just enough that the postal
 // window docked on its left starts inside `available`.
 QPoint roomForPostalWindow(QPoint mainFrame, const QRect& available);

@@ -34,3 +34,13 @@ TEST(Placement, X11ChosenInAWaylandSessionWithXWayland) {
     for (size_t i = 0; i < std::size(cases); ++i)
         EXPECT_EQ(runOnX11(cases[i].env), cases[i].x11) << "case " << i;
 }
+
+// Where the window system does not tell a window's place, the start does not
+// place the main window and the close keeps the saved place.
+TEST(Placement, WaylandPlatformsDoNotTellWindowPlaces) {
+    const std::pair<std::string_view, bool> cases[] = {
+        {"xcb", true},      {"offscreen", true},    {"windows", true},
+        {"wayland", false}, {"wayland-egl", false}, {"wayland-xcomposite-glx", false}};
+    for (const auto& [platform, places] : cases)
+        EXPECT_EQ(platformPlacesWindows(platform), places) << platform;
+}
