@@ -18,6 +18,20 @@ TEST(Placement, TitleBarOutOfReachComesBackToTheNearestScreen) {
             << saved.x() << "," << saved.y();
 }
 
+TEST(Placement, CentredFrameStaysWholeOnTheArea) {
+    const struct {
+        QSize frame;
+        QRect available;
+        QPoint corner;
+    } cases[] = {{{325, 271}, {0, 0, 1024, 768}, {349, 248}},
+                 {{325, 271}, {48, 24, 976, 744}, {373, 260}}, // panels left and top
+                 {{1024, 100}, {0, 0, 1024, 768}, {0, 334}},
+                 {{1200, 900}, {48, 24, 976, 744}, {48, 24}}}; // larger: the corner on it
+    for (const auto& c : cases)
+        EXPECT_EQ(centredFramePosition(c.frame, c.available), c.corner)
+            << c.frame.width() << "x" << c.frame.height();
+}
+
 TEST(Placement, X11ChosenInAWaylandSessionWithXWayland) {
     struct Case {
         DisplayEnvironment env;
