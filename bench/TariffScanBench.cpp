@@ -24,12 +24,8 @@ struct Damage {
     char byte;
     const char* name;
 };
-constexpr std::array<Damage, 6> kDamages{{{'[', "["},
-                                          {'=', "="},
-                                          {';', ";"},
-                                          {'\r', "CR"},
-                                          {'\x81', "0x81"},
-                                          {'\xFC', "0xFC"}}};
+constexpr std::array<Damage, 6> kDamages{
+    {{'[', "["}, {'=', "="}, {';', ";"}, {'\r', "CR"}, {'\x81', "0x81"}, {'\xFC', "0xFC"}}};
 
 void DamagedTariff(benchmark::State& state) {
     const Damage& damage = kDamages[static_cast<size_t>(state.range(0))];

@@ -118,7 +118,8 @@ class LineEnds {
 
   private:
     const char* next(const char* p, char c) const {
-        const auto* found = static_cast<const char*>(std::memchr(p, c, static_cast<size_t>(end_ - p)));
+        const auto* found =
+            static_cast<const char*>(std::memchr(p, c, static_cast<size_t>(end_ - p)));
         return found ? found : end_;
     }
 
@@ -306,8 +307,8 @@ size_t IniStore::lineNumberOf(std::string_view view) const {
     // so a line starts at 0 and after every LF, and after every CR that no
     // LF follows, unless the file ends there.
     const auto startsLine = [&](size_t at) {
-        return at == 0 || (at < all.size() && (all[at - 1] == '\n' ||
-                                               (all[at - 1] == '\r' && all[at] != '\n')));
+        return at == 0 || (at < all.size() &&
+                           (all[at - 1] == '\n' || (all[at - 1] == '\r' && all[at] != '\n')));
     };
     if (linesBeforeBlock_.empty()) {
         size_t lines = 0;

@@ -103,7 +103,8 @@ struct SectionSpan {
 
 class Checker {
   public:
-    explicit Checker(const std::string& bytes) : store_(std::string(bytes)), bytes_(store_.bytes()) {
+    explicit Checker(const std::string& bytes)
+        : store_(std::string(bytes)), bytes_(store_.bytes()) {
         // Blank and comment lines have nothing to check and are not kept: a
         // damaged file may hold millions of them.
         forEachIniLine(bytes_, [this](const IniLine& line) {

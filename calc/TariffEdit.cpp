@@ -231,7 +231,8 @@ void TariffDocument::parse() {
                 !line.name.ends_with(std::string_view(bare).substr(head.size())))
                 return;
             const auto zone = static_cast<unsigned char>(line.name[head.size()]);
-            const auto upper = static_cast<unsigned char>(zone >= 'a' && zone <= 'z' ? zone - 32 : zone);
+            const auto upper =
+                static_cast<unsigned char>(zone >= 'a' && zone <= 'z' ? zone - 32 : zone);
             if (isZoneCharacter(static_cast<char>(zone)) && !std::exchange(seen[upper], true))
                 keys.emplace_back(line.name);
         });

@@ -365,8 +365,8 @@ class InputDecoder {
             if (guessing)
                 encoding_ = Encoding::Unknown;
             return refusal(record.line, tried == Encoding::Utf8 ? "UTF-8"
-                                        : guessing             ? "UTF-8 としても Shift-JIS"
-                                                               : "Shift-JIS");
+                                        : guessing              ? "UTF-8 としても Shift-JIS"
+                                                                : "Shift-JIS");
         }
         return std::nullopt;
     }

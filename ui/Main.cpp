@@ -418,8 +418,7 @@ void TfrmMain::FormCreate() {
     // Checked again once the window manager has told the title bar's height.
     // Where the window system places windows itself, it places this one.
     if (windowsArePlaced())
-        placeFrame(reachableFramePosition(QPoint(prefs.posLeft, prefs.posTop),
-                                          sizeHint().width(),
+        placeFrame(reachableFramePosition(QPoint(prefs.posLeft, prefs.posTop), sizeHint().width(),
                                           style()->pixelMetric(QStyle::PM_TitleBarHeight),
                                           availableScreenAreas()));
     useCatDaihiki = prefs.useCatDaihiki;

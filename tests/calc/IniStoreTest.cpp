@@ -63,7 +63,8 @@ TEST(IniStore, ReadingRules) {
             const IniStore store = tariffFrom(c.file);
             for (int i = 0; indexed && i < 40; ++i)
                 store.find(toSjis(c.section), "\x01warm-up");
-            EXPECT_EQ(lookup(store, c.section, c.key), c.value) << c.name << (indexed ? ", indexed" : "");
+            EXPECT_EQ(lookup(store, c.section, c.key), c.value)
+                << c.name << (indexed ? ", indexed" : "");
         }
 }
 
@@ -71,9 +72,9 @@ TEST(IniStore, WritesAreFoundThroughTheIndexes) {
     IniStore store("[A]\r\nk=1\r\n[B]\r\nj=2\r\n");
     for (int i = 0; i < 40; ++i)
         store.find("A", "missing");
-    store.write("a", "K", "3");      // an existing key, in place
-    store.write("A", "new", "4");    // a new key at the end of its section
-    store.write("C", "c", "5");      // a new section
+    store.write("a", "K", "3");   // an existing key, in place
+    store.write("A", "new", "4"); // a new key at the end of its section
+    store.write("C", "c", "5");   // a new section
     EXPECT_EQ(store.find("A", "k"), "3");
     EXPECT_EQ(store.find("A", "NEW"), "4");
     EXPECT_EQ(store.find("c", "C"), "5");

@@ -62,9 +62,22 @@ INSTANTIATE_TEST_SUITE_P(
         ParseCase{"Unterminated", "a\r\n\"b,c\r\nd", {{"a"}, {"b,c\r\nd"}}, {1, 2}, {false, true}},
         // The record limit counts every byte (CsvRunMemory: separators,
         // quotes, multi-byte text), the line breaks inside quotes too.
-        ParseCase{"AtTheLimit", std::string(kLimit - 1, 'a') + ",\nb", {{std::string(kLimit - 1, 'a'), ""}, {"b"}}, {1, 2}},
-        ParseCase{"SeparatorsCount", std::string(kLimit + 1, ',') + "\nb", {{}, {"b"}}, {1, 2}, {}, {true}},
-        ParseCase{"LineBreaksInQuotesCount", "\"" + repeated("a\r\n", kLimit / 3) + "\"\nb", {{}, {"b"}}, {1, kLimit / 3 + 2}, {}, {true}}),
+        ParseCase{"AtTheLimit",
+                  std::string(kLimit - 1, 'a') + ",\nb",
+                  {{std::string(kLimit - 1, 'a'), ""}, {"b"}},
+                  {1, 2}},
+        ParseCase{"SeparatorsCount",
+                  std::string(kLimit + 1, ',') + "\nb",
+                  {{}, {"b"}},
+                  {1, 2},
+                  {},
+                  {true}},
+        ParseCase{"LineBreaksInQuotesCount",
+                  "\"" + repeated("a\r\n", kLimit / 3) + "\"\nb",
+                  {{}, {"b"}},
+                  {1, kLimit / 3 + 2},
+                  {},
+                  {true}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(CsvField, QuotesOnlyWhatMustBeQuoted) {
@@ -213,8 +226,9 @@ TEST(CsvRunMemory, StaysFlatWhateverALineHolds) {
         const size_t before = mallinfo2().uordblks;
         EXPECT_EQ(hakomaru::cli::runCsvComparison(testTariff(), in, out, {false, 8}), 1);
         EXPECT_LT(source.peakHeap - before, 10u << 20) << pattern;
-        EXPECT_EQ(out.str(), kHeader + "1,,,,,,,,,,,,,行が長すぎます（64 KiB まで）\r\n"
-                                       "2,東京,大阪,2,60,,,2kg以下,60cm以下,1100,1060,クロネコ,40,\r\n")
+        EXPECT_EQ(out.str(), kHeader +
+                                 "1,,,,,,,,,,,,,行が長すぎます（64 KiB まで）\r\n"
+                                 "2,東京,大阪,2,60,,,2kg以下,60cm以下,1100,1060,クロネコ,40,\r\n")
             << pattern;
     }
 }
@@ -222,9 +236,11 @@ TEST(CsvRunMemory, StaysFlatWhateverALineHolds) {
 // Answers go out at once to whatever reads them as they come; a regular
 // file gets buffered writes.
 TEST(CsvRunOutput, FlushesEachRowToPipesAndTerminals) {
-    const std::pair<std::optional<unsigned>, bool> cases[] = {
-        {S_IFREG | 0644, false}, {S_IFIFO | 0600, true}, {S_IFSOCK | 0777, true},
-        {S_IFCHR | 0620, true},  {std::nullopt, true}};
+    const std::pair<std::optional<unsigned>, bool> cases[] = {{S_IFREG | 0644, false},
+                                                              {S_IFIFO | 0600, true},
+                                                              {S_IFSOCK | 0777, true},
+                                                              {S_IFCHR | 0620, true},
+                                                              {std::nullopt, true}};
     for (const auto& [mode, flush] : cases)
         EXPECT_EQ(hakomaru::cli::flushEachRowTo(mode), flush) << (mode ? *mode : 0);
 }
