@@ -254,10 +254,12 @@ const std::vector<std::string_view>& IniStore::linesOf(const Section& section) c
 }
 
 const IniStore::Section* IniStore::findSection(std::string_view name) const {
-    if (sectionIndex_.empty() && ++sectionLookups_ > kScansBeforeIndex)
+    if (!sectionsIndexed_ && ++sectionLookups_ > kScansBeforeIndex) {
         for (size_t i = 0; i < sections_.size(); ++i)
             sectionIndex_.insert_or_assign(sections_[i].name, i);
-    if (!sectionIndex_.empty()) {
+        sectionsIndexed_ = true;
+    }
+    if (sectionsIndexed_) {
         const auto it = sectionIndex_.find(name);
         return it == sectionIndex_.end() ? nullptr : &sections_[it->second];
     }
@@ -269,11 +271,13 @@ const IniStore::Section* IniStore::findSection(std::string_view name) const {
 
 std::optional<size_t> IniStore::lastEntry(const Section& section, std::string_view key) const {
     const auto& lines = linesOf(section);
-    if (section.keys.empty() && ++section.lookups > kScansBeforeIndex)
+    if (!section.indexed && ++section.lookups > kScansBeforeIndex) {
         for (size_t i = 0; i < lines.size(); ++i)
             if (const auto entry = entryOf(lines[i]))
                 section.keys.insert_or_assign(entry->key, i);
-    if (!section.keys.empty()) {
+        section.indexed = true;
+    }
+    if (section.indexed) {
         const auto it = section.keys.find(key);
         return it == section.keys.end() ? std::nullopt : std::optional<size_t>(it->second);
     }
@@ -345,21 +349,21 @@ void IniStore::write(std::string_view section, std::string_view key, std::string
         Section& added = sections_.emplace_back();
         added.name = keep(std::string(section));
         added.split = true;
-        if (!sectionIndex_.empty())
+        if (sectionsIndexed_)
             sectionIndex_.insert_or_assign(added.name, sections_.size() - 1);
         found = &added;
     }
     auto& lines = const_cast<std::vector<std::string_view>&>(linesOf(*found));
     if (const auto at = lastEntry(*found, key)) {
         lines[*at] = line;
-        if (!found->keys.empty()) {
+        if (found->indexed) {
             found->keys.erase(key);
             found->keys.emplace(lineKey, *at);
         }
         return;
     }
     lines.push_back(line);
-    if (!found->keys.empty())
+    if (found->indexed)
         found->keys.emplace(lineKey, lines.size() - 1);
 }
 

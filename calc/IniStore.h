@@ -156,7 +156,8 @@ class IniStore {
         mutable std::vector<std::string_view> lines;
         mutable bool split = false;
         mutable unsigned lookups = 0;
-        mutable IniNameIndex keys; // key -> last line with it, once built
+        mutable bool indexed = false;
+        mutable IniNameIndex keys; // key -> last line with it, once indexed
     };
 
     void findSections();
@@ -171,7 +172,8 @@ class IniStore {
     std::deque<std::string> written_; // text of written lines; deque keeps them in place
     std::vector<Section> sections_;
     mutable unsigned sectionLookups_ = 0;
-    mutable IniNameIndex sectionIndex_; // name -> last section of that name, once built
+    mutable bool sectionsIndexed_ = false;
+    mutable IniNameIndex sectionIndex_; // name -> last section of that name, once indexed
     // For lineNumberOf: the number of lines that start before each block of
     // kLineBlock bytes, built on first use; each call counts within one
     // block. An entry per block, not per line, keeps this small for a file

@@ -143,8 +143,11 @@ class Checker {
 
     void add(Kind kind, size_t line, std::string_view section, std::string_view key,
              std::string message, size_t position = 0) {
+        // Problems come section by section: its name is converted once.
+        if (section != shownSection_.first)
+            shownSection_ = {std::string(section), excerpt(section)};
         problems_.push_back(
-            {kind, line, excerpt(section), excerpt(key), std::move(message), position});
+            {kind, line, shownSection_.second, excerpt(key), std::move(message), position});
     }
 
     size_t lineNumber(size_t index) const { return lines_[index].number; }
@@ -632,6 +635,7 @@ class Checker {
     std::vector<IniLine> lines_; // every line but blank and comment lines, in order
     std::vector<SectionSpan> spans_;
     IniNameIndex spanIndex_; // name -> the last span of that name, the one the store reads
+    std::pair<std::string, std::string> shownSection_; // the last section name, converted
     std::map<char, ZoneUse> zoneUses_;
     std::vector<TariffProblem> problems_;
 };
