@@ -284,6 +284,11 @@ Invocation parseCommandLine(std::span<const std::string_view> args) {
     };
     if (has("--help") || has("-h"))
         return Invocation{};
+    if (has("--version")) {
+        Invocation inv;
+        inv.mode = Mode::Version;
+        return inv;
+    }
     if (args.empty())
         throw UsageError("引数がありません");
     // The subcommand comes first, after a --tariff at most.

@@ -15,6 +15,7 @@ namespace hakomaru::cli {
 
 enum class Mode {
     Help,    // --help: print the usage
+    Version, // --version: print the program's version
     Jsonl,   // --jsonl: answer JSON Lines requests from standard input
     Parcel,  // compare ゆうパック and クロネコ for one parcel
     Letter,  // "letter": one item of letter mail

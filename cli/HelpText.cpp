@@ -30,6 +30,8 @@ std::string_view helpText() {
       (the lists with the row numbers that requests and --*-row use)
   hakomaru-quote --help
       この説明 (this help)
+  hakomaru-quote --version
+      版番号 (the version, as the about window shows it)
 
 値は "--name 値" または "--name=値" で指定します。
 

@@ -3,6 +3,7 @@
 #include "CsvCompare.h"
 #include "FileRead.h"
 #include "HelpText.h"
+#include "ProgramVersion.h"
 #include "JsonlBatch.h"
 #include "ProgramPath.h"
 #include "Selections.h"
@@ -115,6 +116,7 @@ int quote(const Invocation& inv, const char* argv0) {
     case Mode::Set:
     case Mode::Rows:
     case Mode::Help:
+    case Mode::Version:
         break;
     }
     return 0;
@@ -136,6 +138,8 @@ int main(int argc, char** argv) {
     int status = 0;
     if (inv.mode == Mode::Help)
         std::cout << helpText();
+    else if (inv.mode == Mode::Version)
+        std::cout << "hakomaru-quote " << kProgramVersion << "\n";
     else if (inv.mode == Mode::Rows)
         printSelectionRows(std::cout);
     else

@@ -1,18 +1,22 @@
 // The program's version block, kept in an ELF section of its own so that
-// ReadFileVersion (untVersionInfo.h) can read it back from the program file.
+// ReadFileVersion (VersionInfo.h) can read it back from the program file.
 // This file is compiled into the program itself (an object library), as a
-// static library member that nothing references would be left out.
+// static library member that nothing references would be left out. The file
+// version is the build's (ProgramVersion.h); the product version is the
+// block's own, which nothing reads.
+#include "ProgramVersion.h"
+
 namespace {
 
 [[gnu::section(".hakomaru_version"), gnu::used]] const char versionBlock[] =
     "HAKOMARU-VERSIONINFO 1\n"
-    "\\FixedFileInfo\\FileVersion=2.8.0.75\n"
-    "\\FixedFileInfo\\ProductVersion=2.8.0.75\n"
+    "\\FixedFileInfo\\FileVersion=" HAKOMARU_VERSION "\n"
+    "\\FixedFileInfo\\ProductVersion=" HAKOMARU_VERSION "\n"
     "\\FixedFileInfo\\FileOS=VOS__WINDOWS32\n"
     "\\FixedFileInfo\\FileType=VFT_APP\n"
     "\\StringFileInfo\\041103A4\\CompanyName=\n"
     "\\StringFileInfo\\041103A4\\FileDescription=\n"
-    "\\StringFileInfo\\041103A4\\FileVersion=2.8.0.75\n"
+    "\\StringFileInfo\\041103A4\\FileVersion=" HAKOMARU_VERSION "\n"
     "\\StringFileInfo\\041103A4\\InternalName=\n"
     "\\StringFileInfo\\041103A4\\LegalCopyright=\n"
     "\\StringFileInfo\\041103A4\\LegalTrademarks=\n"

@@ -1,5 +1,6 @@
 // Runs the built program with its real standard streams and exit status.
 #include "HelpText.h"
+#include "ProgramVersion.h"
 #include "TestTariff.h"
 
 #include <atomic>
@@ -162,6 +163,7 @@ const Case kCases[] = {
      "",
      "ファイル /nonexistent/Charge.ini は開けません"},
     {"no_arguments", {}, "", 2, "", "hakomaru-quote --help"},
+    {"version", {"--version"}, "", 0, "hakomaru-quote " + std::string(hakomaru::kProgramVersion) + "\n", ""},
     {"check_clean",
      {"check", "--tariff", std::string(HAKOMARU_SHIPPED_DATA_DIR) + "/Charge.ini"},
      "",
