@@ -139,10 +139,10 @@ void Settings::saveMainWindow(std::int32_t top, std::int32_t left, std::int32_t 
 }
 
 void Settings::saveMainWindowRows(std::int32_t sendingRow, std::int32_t destinationRow) const {
-    IniStore ini = IniStore::open(path_);
-    writeSettingsInt(ini, k::kSendingRow, sendingRow);
-    writeSettingsInt(ini, k::kDestinationRow, destinationRow);
-    saveSettingsFile(ini, path_);
+    updateSettingsFile(path_, [&](IniStore& ini) {
+        writeSettingsInt(ini, k::kSendingRow, sendingRow);
+        writeSettingsInt(ini, k::kDestinationRow, destinationRow);
+    });
 }
 
 void Settings::savePostalOpened() const {
