@@ -172,7 +172,7 @@ install_into_scratch "$root/newer.deb"
 cmp -s "$edited" "$root/edited.ini" || fail "upgrading the package replaced the edited tariff"
 
 # apt can install it here (dependencies resolved, nothing changed).
-apt-get install --simulate -qq "./$deb" "./$editor_deb" >/dev/null ||
+apt-get install --simulate -qq "$(realpath "$deb")" "$(realpath "$editor_deb")" >/dev/null ||
     fail "apt cannot install $deb and $editor_deb"
 
 echo "package-check: $(wc -l <<<"$list") entries, Depends: $depends"
