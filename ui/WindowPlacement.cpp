@@ -79,8 +79,9 @@ class FrameCentrer final : public QObject {
 
     // Once the frame's extents are known: centred on them, then done.
     void settle() {
-        if (!window_.isVisible() || !frameKnown(window_))
+        if (settled_ || !window_.isVisible() || !frameKnown(window_))
             return;
+        settled_ = true;
         const QPoint wanted = centredFramePosition(window_.frameGeometry().size(), availableArea());
         if (framePosition(window_) != wanted)
             moveFrame(window_, wanted);
@@ -88,6 +89,7 @@ class FrameCentrer final : public QObject {
     }
 
     QWidget& window_;
+    bool settled_ = false;
 };
 
 } // namespace
