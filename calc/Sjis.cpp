@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
+#include <cstring>
 #include <iconv.h>
 #include <mutex>
 #include <stdexcept>
@@ -24,36 +26,31 @@ class Converter {
 
     // Converts `in`; on a byte sequence that cannot be converted calls
     // onBad(out), which may append a replacement and returns false to stop.
+    // Output goes through a fixed buffer and is appended to the result, so
+    // the cost stays linear however many bytes cannot be converted.
     template <typename OnBad> std::string run(std::string_view in, OnBad onBad) {
         std::lock_guard lock(mutex_);
         iconv(cd_, nullptr, nullptr, nullptr, nullptr);
         std::string out;
-        out.resize(in.size() * 2 + 16);
+        out.reserve(in.size() + in.size() / 2 + 16);
+        char buffer[16384];
         char* src = const_cast<char*>(in.data());
         size_t srcLeft = in.size();
-        size_t used = 0;
         while (srcLeft > 0) {
-            char* dst = out.data() + used;
-            size_t dstLeft = out.size() - used;
-            size_t rc = iconv(cd_, &src, &srcLeft, &dst, &dstLeft);
-            used = out.size() - dstLeft;
-            if (rc != static_cast<size_t>(-1))
-                break;
-            if (errno == E2BIG) {
-                out.resize(out.size() * 2);
+            char* dst = buffer;
+            size_t dstLeft = sizeof buffer;
+            const size_t rc = iconv(cd_, &src, &srcLeft, &dst, &dstLeft);
+            const int error = errno;
+            out.append(buffer, static_cast<size_t>(dst - buffer));
+            if (rc != static_cast<size_t>(-1) || error == E2BIG)
                 continue;
-            }
             // EILSEQ or EINVAL: one byte cannot start a character here.
-            out.resize(used);
-            if (!onBad(out, errno == EINVAL))
+            if (!onBad(out, error == EINVAL))
                 return out;
-            used = out.size();
-            out.resize(used + srcLeft * 2 + 16);
             ++src;
             --srcLeft;
             iconv(cd_, nullptr, nullptr, nullptr, nullptr);
         }
-        out.resize(used);
         return out;
     }
 
@@ -74,9 +71,23 @@ Converter& decoder() {
 
 } // namespace
 
+std::size_t firstNonAsciiByte(std::string_view text) {
+    constexpr std::uint64_t kHighBits = 0x8080808080808080ull;
+    size_t i = 0;
+    for (; i + 8 <= text.size(); i += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, text.data() + i, 8);
+        if (word & kHighBits)
+            break;
+    }
+    for (; i < text.size(); ++i)
+        if (static_cast<unsigned char>(text[i]) >= 0x80)
+            return i;
+    return std::string_view::npos;
+}
+
 static bool isAscii(std::string_view text) {
-    return std::all_of(text.begin(), text.end(),
-                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    return firstNonAsciiByte(text) == std::string_view::npos;
 }
 
 std::string toSjis(std::string_view utf8) {
