@@ -2,15 +2,15 @@
 
 #include "system/CodePage.h"
 
-#include <algorithm>
+#include <cstdint>
+#include <cstring>
 #include <stdexcept>
 
 namespace hakomaru {
 namespace {
 
 bool isAscii(std::string_view text) {
-    return std::all_of(text.begin(), text.end(),
-                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    return firstNonAsciiByte(text) == std::string_view::npos;
 }
 
 // Characters that code page 932 has no code of its own for, written with the
@@ -74,6 +74,21 @@ std::size_t sjisUnitLength(std::string_view text) {
 constexpr std::string_view kReplacement = "\uFFFD";
 
 } // namespace
+
+std::size_t firstNonAsciiByte(std::string_view text) {
+    constexpr std::uint64_t kHighBits = 0x8080808080808080ull;
+    size_t i = 0;
+    for (; i + 8 <= text.size(); i += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, text.data() + i, 8);
+        if (word & kHighBits)
+            break;
+    }
+    for (; i < text.size(); ++i)
+        if (static_cast<unsigned char>(text[i]) >= 0x80)
+            return i;
+    return std::string_view::npos;
+}
 
 std::string toSjis(std::string_view utf8) {
     // Code page 932 keeps every ASCII byte as it is.

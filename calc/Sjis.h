@@ -28,6 +28,10 @@ constexpr bool isSjisLeadByte(unsigned char byte) {
     return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
 }
 
+// The offset of the first byte of `text` above 0x7F, or npos when it is all
+// ASCII. Eight bytes at a time: the checks of a whole file use it.
+std::size_t firstNonAsciiByte(std::string_view text);
+
 // The position (from 1) of the first byte of `text` that code page 932
 // cannot read as a character, or 0 when every byte can.
 std::size_t firstNonSjisByte(std::string_view text);

@@ -39,7 +39,7 @@ int runTariffSet(const std::filesystem::path& path, const std::vector<std::strin
             failure = name + ": " + *reason;
             return std::nullopt;
         }
-        const TariffDocument original(file.bytes);
+        const TariffDocument original = document; // not parsed twice
         if (const auto refused = document.set(std::get<TariffAddress>(found), value)) {
             status = 1;
             failure = name + ": " + *refused;

@@ -19,6 +19,9 @@
 #include <memory>
 #include <vector>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 using namespace hakomaru;
 using namespace hakomaru::cli;
 
@@ -51,7 +54,14 @@ int compare(const IniStore& tariff, const Invocation& inv) {
     const auto input = openCsvInput(inv.csv);
     if (!input)
         return 2;
-    const int status = runCsvComparison(tariff, *input, std::cout, {inv.bom, inv.remittance});
+    // A script reading the answers through a pipe gets each one as soon as
+    // its line has been read; a file gets buffered writes.
+    struct stat output {};
+    const bool flush = flushEachRowTo(::fstat(STDOUT_FILENO, &output) == 0
+                                          ? std::optional<unsigned>(output.st_mode)
+                                          : std::nullopt);
+    const int status =
+        runCsvComparison(tariff, *input, std::cout, {inv.bom, inv.remittance, flush});
     // A read error midway ends the input early: the output is incomplete.
     if (const auto* file = dynamic_cast<const CsvFileStream*>(input.get());
         file && file->buffer.failed()) {

@@ -1,10 +1,12 @@
 // The INI store on arbitrary bytes: every kind of read, a write, and the
 // save round trip. What the store writes must read back as the same store.
+// The checker on the same bytes names only lines the file has.
 // The same bytes as code page 932 text: decoded to well-formed UTF-8, and
 // text decoded whole encodes back to bytes that decode to it again.
 #include "IniStore.h"
 #include "IniValues.h"
 #include "Sjis.h"
+#include "TariffCheck.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -24,6 +26,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
     (void)readInteger(store, section, key, 7);
     (void)readBool(store, "Settings", "ShowPostal", true);
     (void)readInteger(store, "\x92\x6E\x91\xD1\x8B\xE6\x95\xAA", "a", 0);
+
+    const size_t lines = iniLines(bytes).size();
+    for (const TariffProblem& problem : checkTariff(bytes))
+        if (problem.line > lines)
+            std::abort();
 
     // What was saved reads back as the same file.
     const std::string saved = store.toBytes();

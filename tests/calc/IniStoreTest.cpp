@@ -61,9 +61,45 @@ TEST(IniStore, ReadingRules) {
         {"value keeps inner blanks", "[A]\nk= a  b \n", "A", "k", "a  b"},
         {"NUL bytes are blanks", std::string("[A]\nk=v\0\n", 9), "A", "k", "v"},
     };
-    for (const auto& c : cases) {
-        EXPECT_EQ(lookup(tariffFrom(c.file), c.section, c.key), c.value) << c.name;
-    }
+    // Each rule holds for the first look-ups, found by a scan, and for those
+    // after many, found through the store's indexes.
+    for (const bool indexed : {false, true})
+        for (const auto& c : cases) {
+            const IniStore store = tariffFrom(c.file);
+            for (int i = 0; indexed && i < 40; ++i)
+                store.find(toSjis(c.section), "\x01warm-up");
+            EXPECT_EQ(lookup(store, c.section, c.key), c.value)
+                << c.name << (indexed ? ", indexed" : "");
+        }
+}
+
+TEST(IniStore, WritesAreFoundThroughTheIndexes) {
+    IniStore store("[A]\r\nk=1\r\n[B]\r\nj=2\r\n");
+    for (int i = 0; i < 40; ++i)
+        store.find("A", "missing");
+    store.write("a", "K", "3");   // an existing key, in place
+    store.write("A", "new", "4"); // a new key at the end of its section
+    store.write("C", "c", "5");   // a new section
+    EXPECT_EQ(store.find("A", "k"), "3");
+    EXPECT_EQ(store.find("A", "NEW"), "4");
+    EXPECT_EQ(store.find("c", "C"), "5");
+    EXPECT_EQ(store.find("B", "j"), "2");
+    EXPECT_EQ(store.toBytes(), "[A]\r\nK=3\r\nnew=4\r\n\r\n[B]\r\nj=2\r\n\r\n[C]\r\nc=5\r\n\r\n");
+}
+
+// Line numbers are counted from blocks of the file: every line end, on
+// either side of a block's edge, counts as the lines are split.
+TEST(IniStore, LineNumbersAsTheLinesAreSplit) {
+    for (const std::string_view end : {"\r\n", "\r", "\n", "\n\r"})
+        for (size_t pad = 250; pad < 262; ++pad) {
+            const IniStore store(std::string(pad, 'a') + std::string(end) + "b" + std::string(end) +
+                                 std::string(end) + std::string(pad, 'c') + std::string(end));
+            const auto lines = iniLines(store.bytes());
+            for (const IniLine& line : lines)
+                EXPECT_EQ(store.lineNumberOf(line.text), line.number)
+                    << "pad " << pad << ", line " << line.number;
+            EXPECT_EQ(store.lineNumberOf(store.bytes().substr(store.bytes().size())), lines.size());
+        }
 }
 
 TEST(IniStore, CaseFoldingNeverTouchesTrailBytes) {

@@ -36,6 +36,29 @@ TEST(Sjis, DecodesAnyBytesWithReplacement) {
     EXPECT_EQ(fromSjis(""), "");
 }
 
+// Longer than the converter's buffer, with a byte it cannot convert in
+// every character: each becomes U+FFFD, and nothing else is lost or doubled.
+TEST(Sjis, DecodesLongTextWithManyBadBytes) {
+    std::string sjis, utf8;
+    for (int i = 0; i < 20000; ++i) {
+        sjis += i % 2 ? "\xFC\x82\xA0" : "\x93\x8C";
+        utf8 += i % 2 ? "\uFFFDあ" : "東";
+    }
+    EXPECT_EQ(fromSjis(sjis), utf8);
+}
+
+TEST(Sjis, FirstNonAsciiByte) {
+    EXPECT_EQ(firstNonAsciiByte(""), std::string_view::npos);
+    EXPECT_EQ(firstNonAsciiByte(std::string(17, 'a')), std::string_view::npos);
+    for (size_t length : {1, 7, 8, 9, 16, 17})
+        for (size_t at = 0; at < length; ++at) {
+            std::string text(length, '\x7F');
+            text[at] = '\x80';
+            text.back() = at + 1 == length ? '\x80' : '\xFF';
+            EXPECT_EQ(firstNonAsciiByte(text), at) << length << " " << at;
+        }
+}
+
 TEST(Sjis, RefusesTextOutsideCodePage932) {
     for (std::string_view text : {"😀", "\u0080", "\uF8F0", "\uF8F3", "\xE6\x9D"})
         EXPECT_THROW(toSjis(text), std::invalid_argument) << text;

@@ -11,6 +11,13 @@
 #include <gtest/gtest.h>
 #include <sstream>
 
+#ifndef _WIN32
+#include <csignal>
+#include <poll.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -279,5 +286,92 @@ TEST(EndToEndRows, ListsTheRowsRequestsTake) {
           "   8  電信払込\n"})
         EXPECT_NE(r.out.find(row), std::string::npos) << row;
 }
+
+#ifndef _WIN32 // a conversation over pipes, driven with POSIX calls
+// The program with a pipe on either side, driven as a script drives it. No
+// read waits more than ten seconds: an answer that does not come fails the
+// test instead of hanging it.
+class Conversation {
+  public:
+    explicit Conversation(std::vector<std::string> args) {
+        std::signal(SIGPIPE, SIG_IGN); // a program that ended fails the test, not the run
+        int in[2], out[2];
+        EXPECT_EQ(::pipe(in) | ::pipe(out), 0);
+        args.insert(args.begin(), kProgram.string());
+        std::vector<char*> argv;
+        for (std::string& arg : args)
+            argv.push_back(arg.data());
+        argv.push_back(nullptr);
+        if ((pid_ = ::fork()) == 0) {
+            ::dup2(in[0], STDIN_FILENO);
+            ::dup2(out[1], STDOUT_FILENO);
+            for (int fd : {in[0], in[1], out[0], out[1]})
+                ::close(fd);
+            ::execv(argv[0], argv.data());
+            ::_exit(127);
+        }
+        ::close(in[0]);
+        ::close(out[1]);
+        to_ = in[1];
+        from_ = out[0];
+    }
+    ~Conversation() {
+        ::close(to_);
+        ::close(from_);
+        if (pid_ > 0 && ::kill(pid_, SIGKILL) == 0)
+            ::waitpid(pid_, nullptr, 0);
+    }
+    void send(const std::string& text) { EXPECT_GT(::write(to_, text.data(), text.size()), 0); }
+    // The next line with its CR LF, or what came before the wait ran out.
+    std::string line() {
+        size_t end;
+        while ((end = buffer_.find("\r\n")) == std::string::npos && more()) {
+        }
+        std::string line = buffer_.substr(0, end == std::string::npos ? end : end + 2);
+        buffer_.erase(0, line.size());
+        return line;
+    }
+    // Ends the input; the exit status once all output has been read.
+    int finish() {
+        ::close(std::exchange(to_, -1));
+        while (more()) {
+        }
+        int status = 0;
+        ::waitpid(std::exchange(pid_, -1), &status, 0);
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+
+  private:
+    bool more() {
+        pollfd ready{from_, POLLIN, 0};
+        char chunk[4096];
+        const ssize_t n = ::poll(&ready, 1, 10000) == 1 ? ::read(from_, chunk, sizeof chunk) : 0;
+        buffer_.append(chunk, static_cast<size_t>(std::max<ssize_t>(n, 0)));
+        return n > 0;
+    }
+
+    pid_t pid_ = -1;
+    int to_ = -1, from_ = -1;
+    std::string buffer_;
+};
+
+// compare --csv - from a pipe answers each line before the next one is
+// sent, whichever line end it has.
+TEST(EndToEndPipe, CompareAnswersEachLineAsItComes) {
+    for (const std::string end : {"\r\n", "\n", "\r"}) {
+        SCOPED_TRACE(end == "\r" ? "CR" : end == "\n" ? "LF" : "CR LF");
+        Conversation program({"compare", "--csv", "-", "--no-bom", "--tariff", kTestTariffPath});
+        ASSERT_EQ(program.line(), "行,発送地,届け先,重さ,サイズ,代引金額,オプション,重さ区分,"
+                                  "サイズ区分,ゆうパック,クロネコ,安いほう,差額,エラー\r\n");
+        for (int row = 1; row <= 3; ++row) {
+            program.send("東京,大阪,2kg,60cm" + end);
+            ASSERT_EQ(program.line(), std::to_string(row) +
+                                          ",東京,大阪,2kg,60cm,,,2kg以下,60cm以下,1100,1060,"
+                                          "クロネコ,40,\r\n");
+        }
+        EXPECT_EQ(program.finish(), 0);
+    }
+}
+#endif
 
 } // namespace
