@@ -3,8 +3,10 @@
 //
 // Both INI files are Shift-JIS bytes and are kept as such: names are encoded
 // once from the UTF-8 literals of the code, values stay raw bytes until they
-// are shown to a person. Conversion goes through glibc iconv "CP932", which
-// keeps 0x5C and 0x7E as ASCII and knows the NEC and IBM extensions.
+// are shown to a person. Conversion goes through the system's converter
+// (system/CodePage.h), which keeps 0x5C and 0x7E as ASCII and knows the NEC
+// and IBM extensions; what systems do differently is settled here, so that
+// every system gives the same bytes and the same text.
 #include <cstddef>
 #include <string>
 #include <string_view>

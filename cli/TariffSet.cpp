@@ -10,7 +10,7 @@ namespace hakomaru::cli {
 
 int runTariffSet(const std::filesystem::path& path, const std::vector<std::string>& field,
                  const std::string& value, std::ostream& out, std::ostream& err) {
-    const std::string name = path.string();
+    const std::string name = utf8Of(path);
     // Decided under the writers' lock, on the file as it is then: another
     // writer's change saved just before is kept.
     int status = 0;
