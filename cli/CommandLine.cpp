@@ -274,7 +274,7 @@ Invocation parseDiff(std::span<const std::string_view> args) {
         else if (!plain && arg.starts_with("--"))
             throw UsageError("diff にオプション " + std::string(arg) + " はありません");
         else
-            inv.files.emplace_back(std::string(arg));
+            inv.files.push_back(pathFromUtf8(arg));
     }
     if (inv.files.size() != 2)
         throw UsageError("diff には比べる 2 つのファイルを指定してください: diff OLD NEW");

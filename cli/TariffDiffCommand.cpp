@@ -12,13 +12,13 @@ namespace {
 std::optional<TariffDocument> readTariff(const std::filesystem::path& path, std::ostream& err) {
     const FileBytes file = readRegularFile(path, kIniFileLimit);
     if (!file.ok()) {
-        err << "hakomaru-quote: " << fileOpenMessage(path.string(), file.shownReason()) << "\n";
+        err << "hakomaru-quote: " << fileOpenMessage(utf8Of(path), file.shownReason()) << "\n";
         return std::nullopt;
     }
     TariffDocument document(file.bytes);
     // Names in another encoding match nothing: every field would differ.
     if (!document.readOnlyReason().empty()) {
-        err << "hakomaru-quote: " << path.string()
+        err << "hakomaru-quote: " << utf8Of(path)
             << ": Shift-JIS (コードページ 932) でないため比べられません\n";
         return std::nullopt;
     }
@@ -36,7 +36,7 @@ int runTariffDiff(const std::filesystem::path& before, const std::filesystem::pa
     const auto differences = diffTariffs(*older, *newer);
     for (const TariffChange& change : differences)
         out << differenceLine(change) << '\n';
-    const std::string files = before.string() + " → " + after.string();
+    const std::string files = utf8Of(before) + " → " + utf8Of(after);
     if (differences.empty())
         out << files << ": 違いはありません\n";
     else
