@@ -364,19 +364,63 @@ std::optional<std::string> TariffDocument::set(const TariffAddress& address,
 }
 
 void TariffDocument::apply(const TariffSplice& splice) {
-    bytes_.replace(splice.offset, splice.removed.size(), splice.inserted);
-    parse();
+    replace(splice.offset, splice.removed.size(), splice.inserted);
 }
 
 void TariffDocument::apply(const std::vector<TariffSplice>& splices, bool undo) {
     for (std::size_t i = 0; i < splices.size(); ++i) {
         const TariffSplice& s = splices[undo ? splices.size() - 1 - i : i];
         if (undo)
-            bytes_.replace(s.offset, s.inserted.size(), s.removed);
+            replace(s.offset, s.inserted.size(), s.removed);
         else
-            bytes_.replace(s.offset, s.removed.size(), s.inserted);
+            replace(s.offset, s.removed.size(), s.inserted);
     }
-    parse();
+}
+
+void TariffDocument::replace(std::size_t offset, std::size_t length, std::string_view inserted) {
+    if (!replaceInValue(offset, length, inserted)) {
+        bytes_.replace(offset, length, inserted);
+        parse();
+    }
+}
+
+bool TariffDocument::replaceInValue(std::size_t offset, std::size_t length,
+                                    std::string_view inserted) {
+    if (!keepsOtherLines(bytes_, offset, length, inserted))
+        return false;
+    const IniLine before = iniLineAt(bytes_, offset, true);
+    if (before.kind != IniLine::Kind::Entry ||
+        offset < static_cast<std::size_t>(before.value.data() - bytes_.data()))
+        return false;
+    const auto lineStart = static_cast<std::size_t>(before.text.data() - bytes_.data());
+    const auto valueStart = static_cast<std::size_t>(before.value.data() - bytes_.data());
+    const std::string name(before.name);
+    bytes_.replace(offset, length, inserted);
+    const IniLine after = iniLineAt(bytes_, lineStart, true);
+    if (after.kind != IniLine::Kind::Entry || after.name != name) {
+        parse();
+        return true;
+    }
+    // The fields of the edited value are read again; every field after it
+    // moves with the bytes.
+    const auto newValueStart = static_cast<std::size_t>(after.value.data() - bytes_.data());
+    for (TariffGrid& grid : grids_)
+        for (TariffCell& cell : grid.cells) {
+            if (cell.line == 0)
+                continue;
+            if (cell.offset - (cell.position - 1) == valueStart) {
+                cell.offset = newValueStart + cell.position - 1;
+                if (cell.kind == TariffFieldKind::Option) {
+                    cell.width = after.value.size();
+                    cell.text = std::string(after.value);
+                } else {
+                    cell.text = std::string(fieldAt(after.value, cell.position, cell.width));
+                }
+            } else if (cell.offset >= offset + length) {
+                cell.offset = cell.offset - length + inserted.size();
+            }
+        }
+    return true;
 }
 
 TariffBlockPlan TariffDocument::planBlock(const std::vector<TariffBlockValue>& values) const {

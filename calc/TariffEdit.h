@@ -172,6 +172,12 @@ class TariffDocument {
 
   private:
     void parse();
+    // Replaces bytes of the file and reads what they change.
+    void replace(std::size_t offset, std::size_t length, std::string_view inserted);
+    // An edit within one entry's value (see keepsOtherLines()): the fields
+    // of that value are read again and the others move, without reading the
+    // whole file. False, changing nothing, for any other edit.
+    bool replaceInValue(std::size_t offset, std::size_t length, std::string_view inserted);
 
     std::string bytes_;
     std::string readOnlyReason_;
