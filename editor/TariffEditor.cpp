@@ -597,6 +597,7 @@ void TfrmTariffEditor::buildSideList() {
 }
 
 void TfrmTariffEditor::showDocument() {
+    checker_ = std::make_unique<TariffChecker>(document_.bytes());
     buildPages();
     const bool readOnly = !document_.readOnlyReason().empty();
     lblReadOnly_->setText(QString::fromStdString(document_.readOnlyReason()));
@@ -750,6 +751,13 @@ void TfrmTariffEditor::pasteCells() {
 
 void TfrmTariffEditor::takeEdit(const std::vector<TariffSplice>& splices, bool undo) {
     document_.apply(splices, undo);
+    // The checker takes the same splices, in the same order, and checks
+    // again only what they can change.
+    for (std::size_t i = 0; i < splices.size(); ++i) {
+        const TariffSplice& s = splices[undo ? splices.size() - 1 - i : i];
+        const TariffSplice made = undo ? s.inverse() : s;
+        checker_->replace(made.offset, made.removed.size(), made.inserted);
+    }
     for (const Page& page : pages_)
         page.model->refresh();
     markProblems();
@@ -761,7 +769,7 @@ void TfrmTariffEditor::takeEdit(const std::vector<TariffSplice>& splices, bool u
 void TfrmTariffEditor::markProblems() {
     // Exactly what `hakomaru-quote check` reports on these bytes, a file
     // that is not Shift-JIS included, on the cells each problem names.
-    const std::vector<TariffProblem> problems = checkTariff(document_.bytes());
+    const std::vector<TariffProblem>& problems = checker_->problems();
     const auto named = document_.cellsNamedBy(problems);
     std::vector<std::map<std::pair<std::size_t, std::size_t>, QString>> marks(
         document_.grids().size());
@@ -797,6 +805,8 @@ void TfrmTariffEditor::markProblems() {
 }
 
 void TfrmTariffEditor::updatePreview() {
+    if (!checker_)
+        return;
     TYoupackRequest you;
     TCatRequest cat;
     you.FromCaption = std::string(
@@ -805,7 +815,8 @@ void TfrmTariffEditor::updatePreview() {
     you.ToRow = cat.ToRow = cmbTo_->currentIndex();
     you.WeightRow = cat.WeightRow = cmbWeight_->currentIndex();
     cat.SizeRow = cmbSize_->currentIndex();
-    const IniStore tariff(document_.bytes());
+    // The checker's store holds the file as it is now.
+    const IniStore& tariff = checker_->store();
     QStringList errors;
     auto total = [&](const CarrierPrice& price, const QString& carrier) {
         if (!price.handled)

@@ -21,6 +21,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -125,6 +126,7 @@ class TfrmTariffEditor : public QMainWindow {
     std::filesystem::path settingsFile_; // where the window's place is kept; empty: nowhere
     TariffDocument document_{std::string()};
     TariffDocument saved_{std::string()}; // as read or last saved
+    std::unique_ptr<TariffChecker> checker_; // kept over the edits of document_
     QUndoStack* undo_;
     ConflictChooser chooser_;
     PasteChooser pasteChooser_;
