@@ -869,6 +869,10 @@ bool TfrmTariffEditor::save() {
             QStringLiteral("料金表ファイルが開かれていません。ファイル → 開く で開いてください"));
         return false;
     }
+    // The red cells shown while saving come from a check of the whole file,
+    // not from the line-by-line checks the edits made.
+    checker_ = std::make_unique<TariffChecker>(document_.bytes());
+    markProblems();
     const QString fileName = QString::fromStdString(path_.string());
     // The user's choices for fields both changed, with the other value they
     // were made against.

@@ -8,6 +8,10 @@
 // unsaved tariff; a comparison with another tariff file; and a save that
 // lists the changes first and rewrites only the changed fields' bytes.
 //
+// The whole file is checked when it is shown and before a save; an edit
+// between them is checked line by line (TariffChecker), so that typing a
+// fee into a tariff of many megabytes still answers within a frame.
+//
 // Other programs may write the file while it is open. The window keeps the
 // bytes it opened; while it has no unsaved edits, a change on disk is shown
 // at once (the selected cell stays selected). A save takes the writers'
