@@ -209,6 +209,8 @@ class Checker {
         // Every other line keeps its text: its views move with the bytes.
         const size_t end = offset + length;
         const auto moved = [&](std::string_view view) {
+            if (!view.data())
+                return view; // a part the line has not: a header's value
             const auto at = static_cast<size_t>(view.data() - oldBase);
             return std::string_view(newBase + (at >= end ? at - length + inserted.size() : at),
                                     view.size());
