@@ -1,17 +1,18 @@
 // One edit in the tariff editor window, as typing a value and pressing Enter
-// makes it: the field rewritten, the red cells and the problem count checked
+// makes it, and a paste of a block of them: the field rewritten, the red cells and the problem count checked
 // again, the preview priced again. On the shipped tariff and on one padded
 // with comment lines to almost 16 MiB (the largest the program reads), for
 // a field of each kind of table: each kind takes part in other checks (a
 // zone character names a fee row, a fee row is read by the quotes proven on
 // the rows that use it, an option entry changes its value's length).
 //
-//     tariff_edit_bench [--benchmark_filter=...]
+//     tariff_edit_bench [--benchmark_filter=EditOneField|PasteBlock]
 #include "IniStore.h"
 #include "TariffEditor.h"
 
 #include <QAbstractItemModel>
 #include <QApplication>
+#include <QClipboard>
 #include <QTableView>
 #include <QTemporaryDir>
 
@@ -72,7 +73,32 @@ void EditOneField(benchmark::State& state) {
     state.SetLabel(std::string(large ? "16 MiB " : "shipped ") + field.table);
 }
 
+// A 3 x 4 block pasted from a spreadsheet into the ゆうパック fees: one undo
+// step of twelve fields. Two blocks in turn, so every paste changes them.
+void PasteBlock(benchmark::State& state) {
+    const bool large = state.range(0) != 0;
+    auto& editor = editorFor(large);
+    auto* view = editor.findChild<QTableView*>(QStringLiteral("tblYoupack"));
+    if (!view)
+        std::abort();
+    const std::array<QString, 2> blocks{
+        QStringLiteral("1100\t1300\t1500\t1700\r\n1200\t1400\t1600\t1800\r\n"
+                       "1250\t1450\t1650\t1850\r\n"),
+        QStringLiteral("1110\t1310\t1510\t1710\r\n1210\t1410\t1610\t1810\r\n"
+                       "1260\t1460\t1660\t1860\r\n")};
+    editor.showTable(1);
+    view->setCurrentIndex(view->model()->index(1, 1));
+    size_t turn = 0;
+    for (auto _ : state) {
+        QGuiApplication::clipboard()->setText(blocks[++turn % 2]);
+        editor.pasteCells();
+    }
+    state.SetLabel(std::string(large ? "16 MiB " : "shipped ") + "paste");
+}
+
 } // namespace
+
+BENCHMARK(PasteBlock)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 BENCHMARK(EditOneField)
     ->ArgsProduct({{0, 1}, {0, 1, 2, 3}})

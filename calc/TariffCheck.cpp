@@ -896,7 +896,6 @@ std::vector<TariffProblem> checkTariff(const std::string& bytes) {
 TariffChecker::TariffChecker(std::string bytes)
     : checker_(std::make_unique<Checker>(std::move(bytes))) {
     checker_->run();
-    problems_ = checker_->problems();
 }
 
 TariffChecker::~TariffChecker() = default;
@@ -910,7 +909,15 @@ void TariffChecker::replace(size_t offset, size_t length, std::string_view inser
         checker_ = std::make_unique<Checker>(std::move(bytes));
         checker_->run();
     }
-    problems_ = checker_->problems();
+    stale_ = true;
+}
+
+const std::vector<TariffProblem>& TariffChecker::problems() const {
+    if (stale_) {
+        problems_ = checker_->problems();
+        stale_ = false;
+    }
+    return problems_;
 }
 
 const IniStore& TariffChecker::store() const {

@@ -64,16 +64,19 @@ class TariffChecker {
     TariffChecker(TariffChecker&&) noexcept;
     TariffChecker& operator=(TariffChecker&&) noexcept;
 
-    // Replaces `length` bytes at `offset` with `inserted`.
+    // Replaces `length` bytes at `offset` with `inserted`. The checks run
+    // when problems() is next asked for, so that the edits of a block share
+    // the quotes they prove again.
     void replace(size_t offset, size_t length, std::string_view inserted);
 
-    const std::vector<TariffProblem>& problems() const { return problems_; }
+    const std::vector<TariffProblem>& problems() const;
     // The file as it is now, for quotes of it.
     const IniStore& store() const;
 
   private:
     std::unique_ptr<detail::Checker> checker_;
-    std::vector<TariffProblem> problems_;
+    mutable std::vector<TariffProblem> problems_;
+    mutable bool stale_ = true;
 };
 
 // One problem as a line: "FILE:LINE: [section] key: message".
