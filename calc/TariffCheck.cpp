@@ -186,12 +186,10 @@ class Checker {
         if (!readable_ || !keepsOtherLines(bytes_, offset, length, inserted))
             return false;
         const char* const oldBase = bytes_.data();
-        const auto after = std::upper_bound(
-            lines_.begin(), lines_.end(), oldBase + offset,
-            [](const char* at, const IniLine& line) { return at < line.text.data(); });
-        if (after == lines_.begin())
+        const auto holding = lineHolding(oldBase + offset);
+        if (!holding)
             return false;
-        const size_t index = static_cast<size_t>(after - lines_.begin()) - 1;
+        const size_t index = *holding;
         const IniLine& edited = lines_[index];
         const size_t lineStart = static_cast<size_t>(edited.text.data() - oldBase);
         if (edited.kind != LineKind::Entry ||
@@ -276,7 +274,8 @@ class Checker {
             units.push_back(current_);
     }
 
-    // The kept line whose text holds `at`, a view into the bytes.
+    // The kept line whose text holds `at`, a view into the bytes: the last
+    // one that starts at or before it.
     std::optional<size_t> lineHolding(const char* at) const {
         const auto after = std::upper_bound(
             lines_.begin(), lines_.end(), at,
@@ -342,14 +341,9 @@ class Checker {
         const auto value = store_.find(section, key);
         if (!value)
             return std::nullopt;
-        // The kept line whose text holds the value.
-        const auto after = std::upper_bound(
-            lines_.begin(), lines_.end(), value->data(),
-            [](const char* at, const IniLine& line) { return at < line.text.data(); });
-        if (after == lines_.begin())
-            return std::nullopt; // not reached: the store holds no written lines
-        const auto index = static_cast<size_t>(after - lines_.begin()) - 1;
-        depend(index);
+        const auto index = lineHolding(value->data());
+        if (index) // always: the store holds no written lines
+            depend(*index);
         return index;
     }
 
