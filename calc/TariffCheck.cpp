@@ -183,7 +183,10 @@ class Checker {
     // edit is not one within an entry's value that keepsOtherLines() allows:
     // the whole file must then be checked anew.
     bool replace(size_t offset, size_t length, std::string_view inserted) {
-        if (!readable_ || !keepsOtherLines(bytes_, offset, length, inserted))
+        // A byte that is not Shift-JIS is reported by its column, which an
+        // edit before it on its line would move.
+        if (!readable_ || !units_.front().problems.empty() ||
+            !keepsOtherLines(bytes_, offset, length, inserted))
             return false;
         const char* const oldBase = bytes_.data();
         const auto holding = lineHolding(oldBase + offset);

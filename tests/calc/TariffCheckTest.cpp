@@ -290,6 +290,18 @@ TEST_P(TariffCheckCase, KeptCheckerAndDocumentAgreeWithWholeFile) {
     }
 }
 
+// A byte that is not Shift-JIS is reported with its column, which an edit
+// before it on its line moves.
+TEST(TariffCheck, KeptCheckerMovesTheColumnOfABadByte) {
+    std::string bytes = hakomaru::toSjis(edited(cleanText(), "[速達]", "2kg=300", "2kg=300 X"));
+    bytes.replace(bytes.find("300 X"), 5, "300 \x80");
+    hakomaru::TariffChecker checker(bytes);
+    const size_t at = bytes.find("300 \x80");
+    checker.replace(at, 3, "3000");
+    bytes.replace(at, 3, "3000");
+    EXPECT_EQ(listed(checker.problems()), listed(hakomaru::checkTariff(bytes)));
+}
+
 INSTANTIATE_TEST_SUITE_P(BrokenTariffs, TariffCheckCase, testing::ValuesIn(kCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
