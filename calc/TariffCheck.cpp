@@ -23,6 +23,7 @@
 #include <ostream>
 #include <sstream>
 #include <system_error>
+#include <unordered_map>
 
 namespace hakomaru {
 namespace {
@@ -133,8 +134,6 @@ class Checker {
     // problems it found and the lines it read, so that an edit runs again
     // only the units that read the edited line.
     void run() {
-        unitsOfLine_.assign(lines_.size(), {});
-        proofsOfLine_.assign(lines_.size(), {});
         unit(Group::None, [this] { readable_ = encoding(); });
         if (!readable_)
             return;
@@ -149,18 +148,17 @@ class Checker {
     }
 
     // Every problem: the units' in their order, then the first failure of
-    // each quote whose checks all passed.
-    std::vector<TariffProblem> problems() {
-        std::vector<TariffProblem> all;
+    // each quote whose checks all passed. The problems of a damaged file may
+    // be millions: they are kept in one list, each unit's in its stretch of
+    // it, and the proofs' failures at its end.
+    const std::vector<TariffProblem>& problems() {
+        if (proofsShown_ || !readable_)
+            return found_;
         std::array<bool, kGroups> clean;
         clean.fill(true);
-        for (const Unit& u : units_) {
-            all.insert(all.end(), u.problems.begin(), u.problems.end());
+        for (const Unit& u : units_)
             clean[static_cast<size_t>(u.group)] =
-                clean[static_cast<size_t>(u.group)] && u.problems.empty();
-        }
-        if (!readable_)
-            return all;
+                clean[static_cast<size_t>(u.group)] && u.found == 0;
         for (const Group group : {Group::Youpack, Group::Cat, Group::Letter, Group::Book}) {
             if (!clean[static_cast<size_t>(group)])
                 continue;
@@ -170,12 +168,14 @@ class Checker {
                 if (!proofs_[i].done)
                     prove(i);
                 if (proofs_[i].failure) {
-                    all.push_back(*proofs_[i].failure);
+                    found_.push_back(*proofs_[i].failure);
+                    ++proofFailures_;
                     break;
                 }
             }
         }
-        return all;
+        proofsShown_ = true;
+        return found_;
     }
 
     // Replaces `length` bytes at `offset` with `inserted` and checks again
@@ -185,7 +185,7 @@ class Checker {
     bool replace(size_t offset, size_t length, std::string_view inserted) {
         // A byte that is not Shift-JIS is reported by its column, which an
         // edit before it on its line would move.
-        if (!readable_ || !units_.front().problems.empty() ||
+        if (!readable_ || units_.front().found > 0 ||
             !keepsOtherLines(bytes_, offset, length, inserted))
             return false;
         const char* const oldBase = bytes_.data();
@@ -232,20 +232,25 @@ class Checker {
         store_ = std::move(store);
         bytes_ = store_.bytes();
 
-        for (const size_t u : std::vector<size_t>(unitsOfLine_[index]))
-            rerun(u);
-        for (const size_t p : proofsOfLine_[index])
-            proofs_[p].done = false;
+        if (const auto units = unitsOfLine_.find(index); units != unitsOfLine_.end())
+            for (const size_t u : std::vector<size_t>(units->second))
+                rerun(u);
+        if (const auto proofs = proofsOfLine_.find(index); proofs != proofsOfLine_.end())
+            for (const size_t p : proofs->second)
+                proofs_[p].done = false;
         return true;
     }
 
     const IniStore& store() const { return store_; }
 
+    // The problems, for a checker that is not asked again.
+    std::vector<TariffProblem> take() { return std::move(found_); }
+
   private:
     struct Unit {
         Group group;
         std::function<void()> check;
-        std::vector<TariffProblem> problems = {};
+        size_t found = 0; // its problems, in its stretch of found_
     };
 
     // A proof: the calculator run on some rows of one quote, stopping at
@@ -261,13 +266,28 @@ class Checker {
     bool unit(Group group, std::function<void()> check) {
         units_.push_back({group, std::move(check)});
         rerun(units_.size() - 1);
-        return units_.back().problems.empty();
+        return units_.back().found == 0;
     }
 
+    // Runs a unit (again): its problems take the place of those it found
+    // before; the proofs' failures are found again when next asked for.
     void rerun(size_t u) {
+        found_.resize(found_.size() - proofFailures_);
+        proofFailures_ = 0;
+        proofsShown_ = false;
         current_ = u;
-        units_[u].problems.clear();
-        units_[u].check();
+        size_t start = 0;
+        for (size_t i = 0; i < u; ++i)
+            start += units_[i].found;
+        const size_t old = units_[u].found;
+        const size_t end = found_.size();
+        units_[u].found = 0;
+        units_[u].check(); // appends to found_
+        // The new problems go before the unit's old ones, which then go.
+        const auto first = found_.begin() + static_cast<std::ptrdiff_t>(start);
+        std::rotate(first, found_.begin() + static_cast<std::ptrdiff_t>(end), found_.end());
+        const auto stale = first + static_cast<std::ptrdiff_t>(units_[u].found);
+        found_.erase(stale, stale + static_cast<std::ptrdiff_t>(old));
     }
 
     // The running unit reads the line at `index`.
@@ -328,7 +348,8 @@ class Checker {
         // Problems come section by section: its name is converted once.
         if (section != shownSection_.first)
             shownSection_ = {std::string(section), excerpt(section)};
-        units_[current_].problems.push_back(
+        ++units_[current_].found;
+        found_.push_back(
             {kind, line, shownSection_.second, excerpt(key), std::move(message), position});
     }
 
@@ -673,7 +694,7 @@ class Checker {
                     "この地帯の料金行がありません。地帯区分の " + use.prefecture + "（" +
                         num(use.line) + " 行目）の " + num(use.position) + " 桁目など " +
                         num(use.places.size()) + " か所で使われています");
-                units_[current_].problems.back().places = use.places;
+                found_.back().places = use.places;
             }
             const std::string& sameCity = sj(tariff::kYoupackSameCityKey);
             if (!readEntry(sj(kYoupackSection), sameCity))
@@ -872,12 +893,16 @@ class Checker {
     std::vector<ZoneRow> zoneRows_;                     // by sending row
     bool readable_ = true; // in an encoding the other checks can read
     std::vector<Unit> units_;
+    std::vector<TariffProblem> found_; // the units' problems in order, then the proofs'
+    size_t proofFailures_ = 0;         // at the end of found_
+    bool proofsShown_ = false;         // the proofs' failures are in found_
     std::vector<Proof> proofs_;
     size_t current_ = 0;  // the running unit
     size_t proving_ = 0;  // the running proof
-    // By line index: the units and the proofs that read the line.
-    mutable std::vector<std::vector<size_t>> unitsOfLine_;
-    std::vector<std::vector<size_t>> proofsOfLine_;
+    // By line index: the units and the proofs that read the line (the few
+    // lines of the tables, of a file that may hold millions).
+    mutable std::unordered_map<size_t, std::vector<size_t>> unitsOfLine_;
+    std::unordered_map<size_t, std::vector<size_t>> proofsOfLine_;
 };
 
 } // namespace detail
@@ -887,7 +912,8 @@ using detail::Checker;
 std::vector<TariffProblem> checkTariff(const std::string& bytes) {
     Checker checker(bytes);
     checker.run();
-    return checker.problems();
+    checker.problems();
+    return checker.take();
 }
 
 TariffChecker::TariffChecker(std::string bytes)
@@ -906,15 +932,10 @@ void TariffChecker::replace(size_t offset, size_t length, std::string_view inser
         checker_ = std::make_unique<Checker>(std::move(bytes));
         checker_->run();
     }
-    stale_ = true;
 }
 
 const std::vector<TariffProblem>& TariffChecker::problems() const {
-    if (stale_) {
-        problems_ = checker_->problems();
-        stale_ = false;
-    }
-    return problems_;
+    return checker_->problems();
 }
 
 const IniStore& TariffChecker::store() const {

@@ -64,9 +64,9 @@ class TariffChecker {
     TariffChecker(TariffChecker&&) noexcept;
     TariffChecker& operator=(TariffChecker&&) noexcept;
 
-    // Replaces `length` bytes at `offset` with `inserted`. The checks run
-    // when problems() is next asked for, so that the edits of a block share
-    // the quotes they prove again.
+    // Replaces `length` bytes at `offset` with `inserted`. The quotes are
+    // proven again when problems() is next asked for, so that the edits of
+    // a block share the quotes they prove again.
     void replace(size_t offset, size_t length, std::string_view inserted);
 
     const std::vector<TariffProblem>& problems() const;
@@ -75,8 +75,6 @@ class TariffChecker {
 
   private:
     std::unique_ptr<detail::Checker> checker_;
-    mutable std::vector<TariffProblem> problems_;
-    mutable bool stale_ = true;
 };
 
 // One problem as a line: "FILE:LINE: [section] key: message".
