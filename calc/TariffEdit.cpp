@@ -416,7 +416,9 @@ bool TariffDocument::replaceInValue(std::size_t offset, std::size_t length,
                 } else {
                     cell.text = std::string(fieldAt(after.value, cell.position, cell.width));
                 }
-            } else if (cell.offset >= offset + length) {
+            } else if (cell.offset - (cell.position - 1) >= offset + length) {
+                // By where its value starts: a field past the end of a
+                // short value lies beyond its line, maybe past the edit.
                 cell.offset = cell.offset - length + inserted.size();
             }
         }

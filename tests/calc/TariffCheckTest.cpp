@@ -302,6 +302,21 @@ TEST(TariffCheck, KeptCheckerMovesTheColumnOfABadByte) {
     EXPECT_EQ(listed(checker.problems()), listed(hakomaru::checkTariff(bytes)));
 }
 
+// A field past the end of a short value has an offset beyond its line; an
+// edit on the next line that changes its length leaves the field where it is.
+TEST(TariffEdit, FieldPastAShortValueStaysWithItsLine) {
+    const std::string bytes = hakomaru::toSjis(
+        edited(cleanText(), "", "北海道=1556677788888888878888888888888888888888888888888888911",
+               "北海道=15566"));
+    hakomaru::TariffDocument document(bytes);
+    const size_t at = bytes.find("=5112233", bytes.find(hakomaru::toSjis("青森"))) + 1;
+    document.apply(hakomaru::TariffSplice{at, bytes.substr(at, 2), "5"});
+    const hakomaru::TariffDocument fresh(document.bytes());
+    const auto& zone = fresh.grids()[0];
+    for (size_t c = 0; c < zone.columns.size(); ++c)
+        EXPECT_EQ(document.grids()[0].cell(0, c).offset, zone.cell(0, c).offset) << c;
+}
+
 INSTANTIATE_TEST_SUITE_P(BrokenTariffs, TariffCheckCase, testing::ValuesIn(kCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
