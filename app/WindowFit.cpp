@@ -25,12 +25,15 @@ QMargins frameMarginsOf(const QWidget& window) {
     return {};
 }
 
-// Gives a window the frame it was asked for once the window manager has
-// told the frame's extents, then leaves it alone.
+// Once the window manager has told the frame's extents, moves and shrinks
+// the window so that its whole frame is on the screen, then leaves it
+// alone. It changes nothing on a frame that already fits: the window's own
+// idea of its size can lag behind the window manager's, and a size or
+// place the user gave it meanwhile must not be taken back.
 class FrameFitter final : public QObject {
   public:
-    FrameFitter(QWidget& window, QPoint corner, QSize size)
-        : QObject(&window), window_(window), corner_(corner), size_(size), asked_(window.size()) {
+    explicit FrameFitter(QWidget& window) : QObject(&window), window_(window) {
+        setObjectName(QStringLiteral("hakomaruFrameFitter"));
         window.installEventFilter(this);
     }
     bool eventFilter(QObject* watched, QEvent* event) override {
@@ -59,12 +62,10 @@ class FrameFitter final : public QObject {
         if (margins.isNull())
             return; // not told yet
         settled_ = true;
-        // A window the user (or the window manager) has resized meanwhile
-        // keeps the size it was given.
-        if (window_.size() == asked_ && !window_.isMaximized() && !window_.isFullScreen()) {
-            const QRect wanted(corner_, size_.grownBy(margins));
-            const QRect fitted = fittedFrame(wanted, availableAreaAt(wanted.center()));
-            if (fitted != window_.frameGeometry()) {
+        if (!window_.isMaximized() && !window_.isFullScreen()) {
+            const QRect frame = window_.frameGeometry();
+            const QRect fitted = fittedFrame(frame, availableAreaAt(frame.center()));
+            if (fitted != frame) {
                 window_.resize(fitted.size().shrunkBy(margins));
                 window_.move(fitted.topLeft());
             }
@@ -73,9 +74,6 @@ class FrameFitter final : public QObject {
     }
 
     QWidget& window_;
-    QPoint corner_;
-    QSize size_;
-    QSize asked_; // the client size set before the frame was known
     bool settled_ = false;
 };
 
@@ -103,7 +101,10 @@ void placeOnScreen(QWidget& window, QPoint corner, QSize size) {
     const QRect fitted = fittedFrame(wanted, availableAreaAt(wanted.center()));
     window.resize(fitted.size().shrunkBy(guess).expandedTo(window.minimumSizeHint()));
     window.move(fitted.topLeft());
-    new FrameFitter(window, corner, size);
+    // A later placement replaces an earlier one still waiting for the frame.
+    delete window.findChild<QObject*>(QStringLiteral("hakomaruFrameFitter"),
+                                      Qt::FindDirectChildrenOnly);
+    new FrameFitter(window);
 }
 
 } // namespace hakomaru
