@@ -7,6 +7,7 @@
 #include "ParcelQuote.h"
 #include "PostalQuote.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <stdexcept>
 #include <string>
@@ -32,6 +33,13 @@ inline constexpr std::string_view kNotHandledText = "取扱不可";
 
 // What a rule does to one check box.
 enum class BoxChange { Keep, Check, Uncheck };
+
+// One check box as a window shows it.
+struct BoxState {
+    bool checked = false;
+    bool enabled = true;
+    bool operator==(const BoxState&) const = default;
+};
 
 // What the main window does when its amount becomes `amount`.
 struct ParcelAmountRule {
@@ -72,6 +80,7 @@ enum class ParcelOption {
     CatDaihiki,
     CatFukusu,
 };
+inline constexpr size_t kParcelOptionCount = static_cast<size_t>(ParcelOption::CatFukusu) + 1;
 // The options of the letter-mail page and of the book-parcel page.
 enum class LetterOption {
     InCity,
@@ -84,6 +93,8 @@ enum class LetterOption {
     Daihiki
 };
 enum class BookOption { Cyaku, Sokutatsu, Shitei, Kani, Kakitome, Daihiki };
+inline constexpr size_t kLetterOptionCount = static_cast<size_t>(LetterOption::Daihiki) + 1;
+inline constexpr size_t kBookOptionCount = static_cast<size_t>(BookOption::Daihiki) + 1;
 
 // The options that may not be checked together with `option`: checking it
 // disables them. The relation is symmetric.
