@@ -100,11 +100,11 @@ std::vector<std::string> detailPieces(std::string_view detail) {
     return pieces;
 }
 
-int printParcelComparison(const IniStore& tariff, const TYoupackRequest& youpack,
-                          const TCatRequest& cat, std::ostream& out, std::ostream& err) {
+int printParcelComparison(const IniStore& tariff, const ParcelChoices& choices, std::ostream& out,
+                          std::ostream& err) {
     ParcelPrices p;
     try {
-        p = priceParcel(tariff, youpack, cat);
+        p = priceParcel(tariff, choices);
     } catch (const SelectionRefused& refused) {
         err << kProgram << refused.what() << '\n';
         return 2;
@@ -112,6 +112,8 @@ int printParcelComparison(const IniStore& tariff, const TYoupackRequest& youpack
         err << kProgram << error.what() << '\n';
         return 2;
     }
+    const TYoupackRequest& youpack = p.youpack;
+    const TCatRequest& cat = p.cat;
     const auto destinations = PrefectureRows(true);
     out << youpack.FromCaption << " → " << destinations[static_cast<size_t>(cat.ToRow)] << " / "
         << trimmed(WeightRows()[static_cast<size_t>(cat.WeightRow)]) << " / "
@@ -158,10 +160,11 @@ int printParcelComparison(const IniStore& tariff, const TYoupackRequest& youpack
     return failed ? 1 : 0;
 }
 
-int printLetterMail(const IniStore& tariff, TLetterMailRequest request, std::ostream& out,
+int printLetterMail(const IniStore& tariff, const LetterChoices& choices, std::ostream& out,
                     std::ostream& err) {
+    TLetterMailRequest request;
     try {
-        applyLetterRules(request);
+        request = selectLetterMail(choices);
     } catch (const std::runtime_error& refused) {
         err << kProgram << refused.what() << '\n';
         return 2;
@@ -179,10 +182,11 @@ int printLetterMail(const IniStore& tariff, TLetterMailRequest request, std::ost
     }
 }
 
-int printBookParcel(const IniStore& tariff, TBookParcelRequest request, std::ostream& out,
+int printBookParcel(const IniStore& tariff, const BookChoices& choices, std::ostream& out,
                     std::ostream& err) {
+    TBookParcelRequest request;
     try {
-        applyBookRules(request);
+        request = selectBookParcel(choices);
     } catch (const std::runtime_error& refused) {
         err << kProgram << refused.what() << '\n';
         return 2;
