@@ -171,9 +171,11 @@ int printLetterMail(const IniStore& tariff, const LetterChoices& choices, std::o
     }
     try {
         const TPostalQuote quote = QuoteLetterMail(tariff, request);
-        // Rows 0 and 3 are the headings "定形" and "定形外・冊子小包" themselves.
+        // The headings "定形" and "定形外・冊子小包" name no size of their own.
         const int row = request.WeightRow;
-        const std::string_view size = (row == 1 || row == 2) ? "定形 " : row > 3 ? "定形外 " : "";
+        const std::string_view size = IsStandardSizeRow(row)         ? "定形 "
+                                      : row > kNonStandardHeadingRow ? "定形外 "
+                                                                     : "";
         printPostal(out, "普通郵便 " + std::string(size) + postalWeightTitle(row), quote);
         return 0;
     } catch (const ConversionError& error) {

@@ -41,6 +41,8 @@
 #include <QTimer>
 #include <QWindow>
 
+#include <algorithm>
+
 namespace hakomaru {
 namespace {
 
@@ -80,21 +82,19 @@ TActiveColorCheckBox* box(QWidget* parent, const char* name, const char* caption
     return b;
 }
 
-// Background of a prefecture row by its index; separator rows are the
-// region headings.
+// Background of a prefecture row by its region group: the separator row
+// heading a group has a stronger colour than the places below it.
 QColor rowBackground(int row) {
     static constexpr struct {
-        int last;
-        QRgb color;
-    } bands[] = {
-        {0, 0xFFFFAD},  {1, 0xEFAD8C},  {7, 0xEFDDC2},  {8, 0xAEB979},  {18, 0xE8EBD3},
-        {19, 0xAFC9B6}, {26, 0xDCE8DF}, {27, 0xA5A9D1}, {33, 0xD8E0EF}, {34, 0xD569B0},
-        {43, 0xEFDDEB}, {44, 0xE3B03D}, {52, 0xFFF2D1}, {53, 0xAC93CE}, {54, 0xD1D5FA},
+        QRgb heading;
+        QRgb places;
+    } groups[kPrefectureGroupCount] = {
+        {0, 0xFFFFAD},        {0xEFAD8C, 0xEFDDC2}, {0xAEB979, 0xE8EBD3}, {0xAFC9B6, 0xDCE8DF},
+        {0xA5A9D1, 0xD8E0EF}, {0xD569B0, 0xEFDDEB}, {0xE3B03D, 0xFFF2D1}, {0xAC93CE, 0xD1D5FA},
     };
-    for (const auto& band : bands)
-        if (row <= band.last)
-            return QColor::fromRgb(band.color);
-    return QColor::fromRgb(0xD1D5FA);
+    const int group = std::clamp(PrefectureGroupOf(row), 0, kPrefectureGroupCount - 1);
+    const bool heading = group > 0 && row == kSeparatorRows[static_cast<size_t>(group - 1)];
+    return QColor::fromRgb(heading ? groups[group].heading : groups[group].places);
 }
 
 bool isSeparatorCaption(const QString& caption) {

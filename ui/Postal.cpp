@@ -53,12 +53,12 @@ struct RowColors {
 };
 
 RowColors weightRowColors(int row) {
-    if (row == 0)
+    if (row == kStandardSizeHeadingRow)
         return {QColor(0x00, 0x80, 0x00), Qt::white};
-    if (row <= 2)
-        return {QColor(0xEA, 0xFF, 0xD8), {}};
-    if (row == 3)
+    if (row == kNonStandardHeadingRow)
         return {QColor(0xCD, 0x5C, 0x5C), Qt::white};
+    if (IsStandardSizeRow(row))
+        return {QColor(0xEA, 0xFF, 0xD8), {}};
     return {QColor(0xFF, 0xF9, 0xFF), {}};
 }
 
