@@ -32,9 +32,7 @@ bool isSeparator(int row) {
 } // namespace
 
 ParcelSelection::ParcelSelection(ParcelDisplay* display)
-    : display_(display ? display : &noDisplay()) {
-    state(P::CatDaihiki).enabled = useCatDaihiki_;
-}
+    : display_(display ? display : &noDisplay()) {}
 
 void ParcelSelection::restoreRows(int fromRow, int toRow) {
     fromRow_ = validRow(fromRow, kSendingRowCount);
@@ -136,7 +134,6 @@ void ParcelSelection::runRule(ParcelOption box) {
             recalcYoupack();
         else
             recalcCat();
-        return;
     }
 }
 

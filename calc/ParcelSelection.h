@@ -40,9 +40,10 @@ class ParcelDisplay {
 
 class ParcelSelection {
   public:
-    // A fresh window with the preferences at their defaults: row 0
-    // everywhere, every box unchecked and enabled but クロネコ 代金引換 (not
-    // in use), the amount "0" and the count "1". `display` may be null.
+    // A window as its controls are built: row 0 everywhere, every box
+    // unchecked and enabled, the amount "0" and the count "1", クロネコ cash
+    // on delivery not in use; the start-up then applies the preferences
+    // (useCatCashOnDelivery, 自宅発送 with set). `display` may be null.
     explicit ParcelSelection(ParcelDisplay* display = nullptr);
 
     // Rows selected without any rule running, as the window restores them at

@@ -176,6 +176,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
     Counting counting;
     const bool postal = data[0] & 1;
     ParcelSelection parcel(&counting);
+    parcel.useCatCashOnDelivery(false); // as the start-up does
     PostalSelection letters(&counting);
     for (size_t i = 1; i + 1 < size; i += 2) {
         counting.calls = 0;

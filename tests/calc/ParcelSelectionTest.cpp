@@ -95,7 +95,8 @@ struct Case {
 
 TEST(ParcelSelection, EventSequences) {
     const Case cases[] = {
-        // A fresh window: クロネコ 代金引換 is not in use.
+        // A window started with the preferences' defaults: クロネコ 代金引換
+        // is not in use.
         {"", "/ cdaihiki", ""},
         {"use", "/", ""},
         // ゆうパック exclusions, checked and unchecked in turn.
@@ -147,8 +148,10 @@ TEST(ParcelSelection, EventSequences) {
         {"use $200", "kakitome / | cat-off $200", nullptr},
         {"use $200.1", "/ | you-off cat-off $200.1", nullptr},
         {"use =200.1", "/ | you-off cat-off $200.1", "C!Y!"},
-        {"use $8 $80", "kakitome / | cat-off $80", nullptr},
+        {"use $8 $80", "kakitome / | cat-off $80", "ycyccC!y"},
         {"=3", "/ cdaihiki | $3", "yc"},
+        {"=3 =3", "/ cdaihiki | $3", "yc"},
+        {"=50 home", "/ cdaihiki | cat-off $50", "C!y"},
         {"use $250 $0", "/", nullptr},
         {"=300 =.", "/ cdaihiki | you-off cat-off $.", "C!Y!"},
         {"use =12 =", "/", nullptr},
@@ -157,6 +160,7 @@ TEST(ParcelSelection, EventSequences) {
         // Several parcels: the count edit follows the box.
         {"fukusu", "fukusu / cdaihiki | count-shown", "c"},
         {"fukusu #3", "fukusu / cdaihiki | count-shown #3", "cc"},
+        {"fukusu #1", "fukusu / cdaihiki | count-shown", "c"},
         {"fukusu # fukusu", "/ cdaihiki", "ccc"},
         // The prefecture lists' separator rows.
         {"f1", "/ cdaihiki | f2", "yc"},
@@ -166,6 +170,7 @@ TEST(ParcelSelection, EventSequences) {
     for (const Case& c : cases) {
         Trace trace;
         ParcelSelection m(&trace);
+        m.useCatCashOnDelivery(false); // the start-up, with the preference's default
         run(m, c.events);
         EXPECT_EQ(state(m), c.state) << c.events;
         if (c.calls) {
@@ -195,6 +200,15 @@ TEST(ParcelSelection, Requests) {
               std::make_tuple(std::string("8"), std::string("4")));
 }
 
+// Before the start-up applies the preference, the amount's step turns an
+// unused クロネコ 代金引換 off too.
+TEST(ParcelSelection, AmountDisablesAnUnusedCatCashOnDelivery) {
+    ParcelSelection m;
+    EXPECT_EQ(state(m), "/");
+    m.typeAmount("3");
+    EXPECT_EQ(state(m), "/ cdaihiki | $3");
+}
+
 // A failed recalculation ends the event where it is: the boxes keep what the
 // steps before it did, and the model goes on with the next event.
 TEST(ParcelSelection, FailedRecalculationEndsTheEvent) {
@@ -209,8 +223,20 @@ TEST(ParcelSelection, FailedRecalculationEndsTheEvent) {
     EXPECT_EQ(state(m), "time / cool cdaihiki | w9");
     m.typeAmount("8"); // the amount's rule drops the failure
     EXPECT_EQ(state(m), "kakitome time cdaihiki / time cool cdaihiki | w9 $8");
-    m.restoreRows(1, 60); // a separator and a row the list lacks
-    EXPECT_EQ(std::make_pair(m.fromRow(), m.toRow()), std::make_pair(2, 0));
+    m.restoreRows(53, 60); // rows the lists lack
+    EXPECT_EQ(std::make_pair(m.fromRow(), m.toRow()), std::make_pair(0, 0));
+    m.restoreRows(1, 44); // the sending list skips a separator
+    EXPECT_EQ(std::make_pair(m.fromRow(), m.toRow()), std::make_pair(2, 44));
+
+    // The amount enables both groups before its recalculations, which may fail.
+    struct FailingYoupack final : ParcelDisplay {
+        void recalcYoupack() override { throw std::runtime_error("bad fee"); }
+    } failingYoupack;
+    ParcelSelection n(&failingYoupack);
+    n.typeAmount("50");
+    EXPECT_FALSE(n.groupEnabled(Carrier::Cat));
+    n.typeAmount("3");
+    EXPECT_TRUE(n.groupEnabled(Carrier::Cat));
 }
 
 } // namespace

@@ -297,6 +297,7 @@ class MainWindowTest : public QObject {
         // The model of a window started without a settings file.
         ParcelSelection model;
         model.restoreRows(0, 0);
+        model.useCatCashOnDelivery(false);
         model.chooseTo(0);
         const auto typed = [](const QString& text, const auto& type) {
             for (qsizetype n = 1; n <= text.size(); ++n)
