@@ -67,6 +67,16 @@ ReadableFile::ReadableFile(const std::filesystem::path& path) {
         reason_ = systemReason(error);
         return;
     }
+    take(fd);
+}
+
+ReadableFile ReadableFile::adopt(int descriptor) {
+    ReadableFile file;
+    file.take(descriptor);
+    return file;
+}
+
+void ReadableFile::take(int fd) {
 #ifdef _WIN32
     struct _stat64 st {};
     const bool stated = ::_fstat64(fd, &st) == 0;
@@ -126,8 +136,11 @@ bool mayHandOver(const std::filesystem::path& document) {
 }
 
 FileBytes readRegularFile(const std::filesystem::path& path, std::size_t limit) {
+    return readRegularFile(ReadableFile(path), limit);
+}
+
+FileBytes readRegularFile(ReadableFile file, std::size_t limit) {
     FileBytes result;
-    ReadableFile file(path);
     if (!file.ok()) {
         result.missing = file.missing();
         result.reason = file.reason();

@@ -40,6 +40,9 @@ std::string systemReason(int error);
 class ReadableFile {
   public:
     explicit ReadableFile(const std::filesystem::path& path);
+    // A descriptor opened elsewhere (a writer's locked one, duplicated),
+    // checked as a file opened by name is and closed with the object.
+    static ReadableFile adopt(int descriptor);
     ~ReadableFile();
     ReadableFile(ReadableFile&& other) noexcept;
     ReadableFile& operator=(ReadableFile&&) = delete;
@@ -61,6 +64,9 @@ class ReadableFile {
     long read(char* into, std::size_t count);
 
   private:
+    ReadableFile() = default;
+    void take(int fd);
+
     int fd_ = -1;
     bool missing_ = false;
     std::uint64_t size_ = 0;
@@ -85,6 +91,8 @@ struct FileBytes {
 // Reads a regular file of at most `limit` bytes. A file that grows past the
 // limit while it is read is refused as well.
 FileBytes readRegularFile(const std::filesystem::path& path, std::size_t limit);
+// The same, from a file already opened.
+FileBytes readRegularFile(ReadableFile file, std::size_t limit);
 
 // A stream buffer over a ReadableFile, for input read as a stream (a CSV
 // batch of any length).

@@ -4,20 +4,7 @@
 #include "Sjis.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <cstdio>
 #include <cstring>
-#include <random>
-#include <system_error>
-
-#ifdef _WIN32
-#include <io.h>
-#else
-#include <fcntl.h>
-#include <sys/file.h>
-#include <sys/stat.h>
-#include <unistd.h>
-#endif
 
 namespace hakomaru {
 namespace {
@@ -284,213 +271,22 @@ std::string IniStore::toBytes() const {
     return out;
 }
 
-#ifdef _WIN32
-
-void saveFileBytes(const std::filesystem::path& path, const std::string& bytes) {
-    // Written whole to a temporary file, then moved over the old one.
-    const std::filesystem::path temp = path.string() + ".tmp";
-    std::FILE* f = _wfopen(temp.c_str(), L"wb");
-    if (!f)
-        throw SaveError(fileCreateMessage(path.string(), systemReason(errno)));
-    bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-    ok = std::fflush(f) == 0 && ok;
-    ok = _commit(_fileno(f)) == 0 && ok;
-    const int error = errno;
-    ok = std::fclose(f) == 0 && ok;
-    std::error_code ec;
-    if (ok)
-        std::filesystem::rename(temp, path, ec);
-    if (!ok || ec) {
-        std::filesystem::remove(temp, ec);
-        throw SaveError(fileCreateMessage(path.string(), systemReason(ok ? EACCES : error)));
-    }
-}
-
-#else
-
-namespace {
-
-// A save that could not go on, with the errno value that stopped it.
-struct SaveFailed {
-    int error;
-};
-
-void writeAll(int fd, const std::string& bytes) {
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n =
-            ::pwrite(fd, bytes.data() + done, bytes.size() - done, static_cast<off_t>(done));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            throw SaveFailed{n < 0 ? errno : EIO};
-        done += static_cast<std::size_t>(n);
-    }
-}
-
-// The temporary files of this program's saves of `name`: the name followed
-// by ".tmp" and one to nine digits.
-bool isTempNameOf(std::string_view candidate, std::string_view name) {
-    if (candidate.size() <= name.size() + 4 || candidate.substr(0, name.size()) != name ||
-        candidate.substr(name.size(), 4) != ".tmp")
-        return false;
-    const std::string_view digits = candidate.substr(name.size() + 4);
-    return digits.size() <= 9 && digits.find_first_not_of("0123456789") == std::string_view::npos;
-}
-
-// Removes what saves killed midway left behind. A save holds a lock on its
-// temporary file from its creation until it has been renamed, so a file
-// that can be locked belongs to no running save. Only regular files of this
-// user with the program's own names go.
-void removeLeftoverTemps(const std::filesystem::path& dir, const std::string& name) {
-    std::error_code ec;
-    for (std::filesystem::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
-        const std::filesystem::path candidate = it->path();
-        if (!isTempNameOf(candidate.filename().string(), name))
-            continue;
-        const int fd = ::open(candidate.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
-        if (fd < 0)
-            continue;
-        struct stat st {};
-        if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::geteuid() &&
-            ::flock(fd, LOCK_EX | LOCK_NB) == 0)
-            ::unlink(candidate.c_str()); // still locked: no save can take it meanwhile
-        ::close(fd);
-    }
-}
-
-// Writes the file where it is, for a folder that takes no new file: room
-// for the new content first, so that a full disk fails before the old
-// content is touched, then the bytes, the length, and a flush to disk.
-void saveInPlace(const std::filesystem::path& target, const std::string& bytes) {
-    const int fd = ::open(target.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-    if (fd < 0)
-        throw SaveFailed{errno};
-    try {
-        struct stat st {};
-        if (::fstat(fd, &st) != 0)
-            throw SaveFailed{errno};
-        if (!S_ISREG(st.st_mode))
-            throw SaveFailed{EINVAL};
-        if (static_cast<std::size_t>(st.st_size) < bytes.size()) {
-            const int error = ::posix_fallocate(fd, 0, static_cast<off_t>(bytes.size()));
-            if (error != 0 && error != EOPNOTSUPP && error != EINVAL)
-                throw SaveFailed{error};
-        }
-        writeAll(fd, bytes);
-        if (::ftruncate(fd, static_cast<off_t>(bytes.size())) != 0 || ::fsync(fd) != 0)
-            throw SaveFailed{errno};
-    } catch (...) {
-        ::close(fd);
-        throw;
-    }
-    if (::close(fd) != 0)
-        throw SaveFailed{errno};
-}
-
-// A new temporary file beside `target`, locked, or -1 with errno set.
-int createTemp(const std::filesystem::path& target, std::filesystem::path& temp) {
-    static std::mt19937_64 rng{std::random_device{}()};
-    for (int attempt = 0; attempt < 16; ++attempt) {
-        temp = target.parent_path() /
-               (target.filename().string() + ".tmp" + std::to_string(rng() % 1000000000));
-        const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0 && errno != EEXIST)
-            return -1;
-        if (fd < 0)
-            continue;
-        // Another save clearing leftovers may have locked and removed the
-        // new file before this lock: then it is gone, and another name is
-        // taken. Where the file system has no locks, none are cleared.
-        ::flock(fd, LOCK_EX);
-        struct stat st {};
-        if (::fstat(fd, &st) == 0 && st.st_nlink > 0)
-            return fd;
-        ::close(fd);
-    }
-    errno = EEXIST;
-    return -1;
-}
-
-// The atomic save: the whole content to a temporary file, flushed to disk,
-// renamed over the old file while its lock is held. Returns false, with
-// errno set and nothing changed, when the folder takes no temporary file or
-// the rename is refused; throws SaveFailed when writing failed.
-bool saveByRename(const std::filesystem::path& target, const std::string& bytes,
-                  const struct stat* old) {
-    std::filesystem::path temp;
-    const int fd = createTemp(target, temp);
-    if (fd < 0)
-        return false;
-    int error = 0;
-    try {
-        writeAll(fd, bytes);
-        if (::fsync(fd) != 0)
-            throw SaveFailed{errno};
-        // Keep the old file's permissions.
-        if (old)
-            ::fchmod(fd, old->st_mode & 07777);
-        if (::rename(temp.c_str(), target.c_str()) != 0)
-            error = errno;
-    } catch (const SaveFailed&) {
-        ::unlink(temp.c_str());
-        ::close(fd);
-        throw;
-    }
-    if (error != 0)
-        ::unlink(temp.c_str());
-    ::close(fd);
-    errno = error;
-    return error == 0;
-}
-
-} // namespace
-
-void saveFileBytes(const std::filesystem::path& path, const std::string& bytes) {
-    std::error_code ec;
-    // Replace the file a link points to, not the link.
-    std::filesystem::path target = path;
-    if (std::filesystem::is_symlink(path, ec)) {
-        auto resolved = std::filesystem::canonical(path, ec);
-        if (!ec)
-            target = resolved;
-    }
-    if (target.parent_path().empty())
-        target = std::filesystem::path(".") / target;
-
-    struct stat old {};
-    const bool exists = ::stat(target.c_str(), &old) == 0;
-    // Only a regular file is ever replaced: never a device, a FIFO or a
-    // folder that the path names or links to.
-    if (exists && !S_ISREG(old.st_mode))
-        throw SaveError(fileCreateMessage(path.string(), kNotRegularReason));
-    // A file the user made read-only is not replaced: writing it in place
-    // would fail, and renaming over it must not get round that.
-    if (exists && ::access(target.c_str(), W_OK) != 0)
-        throw SaveError(fileCreateMessage(path.string(), systemReason(errno)));
-
-    try {
-        if (saveByRename(target, bytes, exists ? &old : nullptr)) {
-            removeLeftoverTemps(target.parent_path(), target.filename().string());
-            return;
-        }
-        // The folder takes no new file (or refuses the rename): the file
-        // itself, writable, is written in place, the only way left.
-        if (!exists)
-            throw SaveFailed{errno};
-        saveInPlace(target, bytes);
-    } catch (const SaveFailed& failed) {
-        throw SaveError(fileCreateMessage(path.string(), systemReason(failed.error)));
-    }
-}
-
-#endif
-
 void IniStore::save(const std::filesystem::path& path) const {
     // A file that is there but could not be read would lose its content.
     if (!readFailure_.empty() && !fileMissing_)
         throw SaveError(fileCreateMessage(path.string(), readFailure_));
     saveFileBytes(path, toBytes());
+}
+
+void IniStore::update(const std::filesystem::path& path,
+                      const std::function<void(IniStore&)>& write) {
+    editFile(path, [&](const FileBytes& current) {
+        if (!current.ok() && !current.missing)
+            throw SaveError(fileCreateMessage(path.string(), current.reason));
+        IniStore store(current.bytes);
+        write(store);
+        return std::optional<std::string>(store.toBytes());
+    });
 }
 
 } // namespace hakomaru

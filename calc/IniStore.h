@@ -12,9 +12,12 @@
 // first "=" (both sides trimmed); lines before the first section are dropped.
 // Names match without regard to ASCII letter case. A later section of the
 // same name hides the earlier one; within a section a later key wins.
+#include "system/FileSave.h"
+
 #include <cstdint>
 #include <deque>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <stdexcept>
@@ -23,14 +26,6 @@
 #include <vector>
 
 namespace hakomaru {
-
-// A save that could not be completed; the old file is left as it was.
-// The message is "ファイル %s を作成できません" with the file name, followed
-// by the reason in full-width brackets.
-class SaveError : public std::runtime_error {
-  public:
-    using std::runtime_error::runtime_error;
-};
 
 // One line of a file as the store reads it, for tools that report where an
 // entry lies. The store itself keeps no line numbers.
@@ -56,13 +51,6 @@ std::vector<IniLine> iniLines(std::string_view bytes);
 // missing, unreadable, non-regular (a folder, a FIFO, a device) or larger
 // one, which must never block the program nor grow its memory.
 std::string readFileBytes(const std::filesystem::path& path);
-
-// Writes `bytes` as the whole file at `path` the way IniStore::save() does:
-// atomically through a temporary file where the folder allows, keeping the
-// old file's permissions and following a link to the file it names. Throws
-// SaveError, changing nothing, when the file is read-only or not a regular
-// file.
-void saveFileBytes(const std::filesystem::path& path, const std::string& bytes);
 
 class IniStore {
   public:
@@ -98,15 +86,20 @@ class IniStore {
     // lines in order, then an empty line; lines end with CR LF.
     std::string toBytes() const;
 
-    // Writes toBytes() through saveFileBytes(): to a temporary file in the
-    // same folder, flushed to disk and renamed over `path`, so a crash, a
-    // full disk or a second writer never leaves a truncated file; then
-    // removes temporary files that earlier saves killed midway left behind.
-    // A folder that takes no new file but holds a writable file gets the
-    // file written in place, whole, and flushed. Throws SaveError, changing nothing, when the file
-    // is read-only, is not a regular file (or links to one that is not), or
-    // existed but could not be read by open(): saving would lose its content.
+    // Writes toBytes() as the whole file through saveFileBytes() (see
+    // system/FileSave.h): atomically, keeping owner and mode. Throws
+    // SaveError, changing nothing, when the file is read-only, is not a
+    // regular file (or links to one that is not), or existed but could not
+    // be read by open(): saving would lose its content.
     void save(const std::filesystem::path& path) const;
+
+    // The store's update: reads the file under the writers' lock, applies
+    // `write` to it and saves the result before another writer may read it,
+    // so two programs updating different keys both keep their change.
+    // Throws SaveError as save() does, and when another writer holds the
+    // file too long.
+    static void update(const std::filesystem::path& path,
+                       const std::function<void(IniStore&)>& write);
 
     // The number of the line (counted from 1 as iniLines() counts) on which
     // a view into the bytes read lies, such as a value find() returned; 0 for

@@ -156,6 +156,19 @@ bool allDigits(std::string_view text) {
            std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
+// The double-byte character of `value` that the byte offset `at` falls
+// inside; nothing when a character starts there or `at` is past the end.
+std::optional<std::string_view> characterAcross(std::string_view value, std::size_t at) {
+    for (std::size_t i = 0; i < at && i < value.size();) {
+        const std::size_t length =
+            isSjisLeadByte(static_cast<unsigned char>(value[i])) && i + 1 < value.size() ? 2 : 1;
+        if (i + length > at)
+            return value.substr(i, length);
+        i += length;
+    }
+    return std::nullopt;
+}
+
 // The digits of a whole number without the zeros in front.
 std::string_view withoutLeadingZeros(std::string_view digits) {
     while (digits.size() > 1 && digits.front() == '0')
@@ -293,6 +306,20 @@ std::string TariffDocument::shown(const TariffCell& cell) {
 
 std::optional<std::string> TariffDocument::set(const TariffAddress& address,
                                                std::string_view typed) {
+    auto planned = plan(address, typed);
+    if (auto* refused = std::get_if<std::string>(&planned))
+        return std::move(*refused);
+    apply(std::get<TariffSplice>(planned));
+    return std::nullopt;
+}
+
+void TariffDocument::apply(const TariffSplice& splice) {
+    bytes_.replace(splice.offset, splice.removed.size(), splice.inserted);
+    parse();
+}
+
+std::variant<TariffSplice, std::string> TariffDocument::plan(const TariffAddress& address,
+                                                             std::string_view typed) const {
     if (!readOnlyReason_.empty())
         return readOnlyReason_;
     if (address.grid >= grids_.size() || address.row >= grids_[address.grid].rows.size() ||
@@ -342,10 +369,19 @@ std::optional<std::string> TariffDocument::set(const TariffAddress& address,
             return "この行はファイルにありません。先に行を書き加えてください（[" +
                    fromSjis(cell.section) + "] " + fromSjis(cell.key) + "）";
         const std::size_t valueStart = cell.offset - (cell.position - 1);
-        const std::size_t valueLength =
-            trimBlanks(std::string_view(bytes_).substr(valueStart,
-                                                       afterLine(bytes_, valueStart) - valueStart))
-                .size();
+        const std::string_view wholeValue = trimBlanks(
+            std::string_view(bytes_).substr(valueStart, afterLine(bytes_, valueStart) - valueStart));
+        const std::size_t valueLength = wholeValue.size();
+        // A field that begins or ends inside a double-byte character would
+        // be written through half of it, leaving bytes that are not
+        // Shift-JIS.
+        for (const std::size_t edge : {cell.position - 1, cell.position - 1 + cell.width})
+            if (const auto across = characterAcross(wholeValue, edge))
+                return "[" + fromSjis(cell.section) + "] " + fromSjis(cell.key) + " の欄 " +
+                       std::string(trimmedCaption(grids_[address.grid].columns[address.column])) +
+                       " は全角文字「" + fromSjis(*across) +
+                       "」の途中にかかるため書き換えられません。この行の全角文字を半角に"
+                       "直してから入力してください";
         std::string field;
         if (cell.kind == TariffFieldKind::Zone) {
             const bool graphic = value.size() == 1 && value[0] > ' ' && value[0] < 0x7F;
@@ -394,9 +430,7 @@ std::optional<std::string> TariffDocument::set(const TariffAddress& address,
         }
         written.replace(cell.position - 1, field.size(), field);
     }
-    bytes_.replace(start, length, written);
-    parse();
-    return std::nullopt;
+    return TariffSplice{start, bytes_.substr(start, length), std::move(written)};
 }
 
 std::variant<TariffAddress, std::string>

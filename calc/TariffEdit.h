@@ -54,6 +54,14 @@ struct TariffAddress {
     std::size_t grid = 0, row = 0, column = 0;
 };
 
+// One edit as bytes: at `offset`, the bytes `removed` give way to
+// `inserted`. Undoing it is the splice with the two swapped.
+struct TariffSplice {
+    std::size_t offset = 0;
+    std::string removed, inserted;
+    TariffSplice inverse() const { return {offset, inserted, removed}; }
+};
+
 class TariffDocument {
   public:
     explicit TariffDocument(std::string bytes);
@@ -72,7 +80,14 @@ class TariffDocument {
     // not fit the field, the file being left as it was; nothing when set.
     std::optional<std::string> set(const TariffAddress& at, std::string_view value);
 
-    // Takes other bytes as the whole file (undo and redo).
+    // What set() would change, or why it refuses; the document stays as it is.
+    std::variant<TariffSplice, std::string> plan(const TariffAddress& at,
+                                                 std::string_view value) const;
+    // Applies a splice that plan() gave on these bytes, or its inverse on
+    // the bytes it left (undo and redo).
+    void apply(const TariffSplice& splice);
+
+    // Takes other bytes as the whole file.
     void reset(std::string bytes);
 
     // The field named by section, key and column header (UTF-8, as the lists

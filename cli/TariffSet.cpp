@@ -1,8 +1,8 @@
 #include "TariffSet.h"
 
 #include "FileRead.h"
-#include "IniStore.h"
 #include "TariffEdit.h"
+#include "system/FileSave.h"
 
 #include <ostream>
 
@@ -10,39 +10,56 @@ namespace hakomaru::cli {
 
 int runTariffSet(const std::filesystem::path& path, const std::vector<std::string>& field,
                  const std::string& value, std::ostream& out, std::ostream& err) {
-    const FileBytes file = readRegularFile(path, kIniFileLimit);
-    if (!file.ok()) {
-        err << "hakomaru-quote: " << fileOpenMessage(path.string(), file.shownReason()) << "\n";
-        return 2;
-    }
     const std::string name = path.string();
-    TariffDocument document(file.bytes);
-    if (!document.readOnlyReason().empty()) {
-        err << "hakomaru-quote: " << name << ": " << document.readOnlyReason() << "\n";
-        return 1;
-    }
-    const auto found =
-        document.find(field[0], field[1],
-                      field.size() > 2 ? std::optional<std::string_view>(field[2]) : std::nullopt);
-    if (const auto* reason = std::get_if<std::string>(&found)) {
-        err << "hakomaru-quote: " << name << ": " << *reason << "\n";
-        return 1;
-    }
-    const TariffDocument original(file.bytes);
-    if (const auto refused = document.set(std::get<TariffAddress>(found), value)) {
-        err << "hakomaru-quote: " << name << ": " << *refused << "\n";
-        return 1;
-    }
-    const auto changes = document.changesFrom(original);
-    if (changes.empty()) {
-        out << name << ": 変更はありません\n";
-        return 0;
-    }
+    // Decided under the writers' lock, on the file as it is then: another
+    // writer's change saved just before is kept.
+    int status = 0;
+    std::string failure;
+    std::vector<TariffChange> changes;
+    auto edit = [&](const FileBytes& file) -> std::optional<std::string> {
+        if (!file.ok()) {
+            status = 2;
+            failure = fileOpenMessage(name, file.shownReason());
+            return std::nullopt;
+        }
+        TariffDocument document(file.bytes);
+        if (!document.readOnlyReason().empty()) {
+            status = 1;
+            failure = name + ": " + document.readOnlyReason();
+            return std::nullopt;
+        }
+        const auto found = document.find(
+            field[0], field[1],
+            field.size() > 2 ? std::optional<std::string_view>(field[2]) : std::nullopt);
+        if (const auto* reason = std::get_if<std::string>(&found)) {
+            status = 1;
+            failure = name + ": " + *reason;
+            return std::nullopt;
+        }
+        const TariffDocument original(file.bytes);
+        if (const auto refused = document.set(std::get<TariffAddress>(found), value)) {
+            status = 1;
+            failure = name + ": " + *refused;
+            return std::nullopt;
+        }
+        changes = document.changesFrom(original);
+        if (changes.empty())
+            return std::nullopt;
+        return document.bytes();
+    };
     try {
-        saveFileBytes(path, document.bytes());
+        editFile(path, edit);
     } catch (const SaveError& error) {
         err << "hakomaru-quote: " << error.what() << "\n";
         return 1;
+    }
+    if (status != 0) {
+        err << "hakomaru-quote: " << failure << "\n";
+        return status;
+    }
+    if (changes.empty()) {
+        out << name << ": 変更はありません\n";
+        return 0;
     }
     // Named as the command line named it: the file's section and key.
     const TariffChange& c = changes.front();

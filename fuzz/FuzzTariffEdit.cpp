@@ -1,7 +1,8 @@
 // The tariff edit core on arbitrary files and values. The first bytes pick
 // a field and a value, the rest is the file. An edit either changes nothing
 // (refused) or sets its field to the value and leaves every other field as
-// it was, and the file read again holds the same fields.
+// it was, and the file read again holds the same fields; a Shift-JIS file
+// stays Shift-JIS.
 #include "NumberText.h"
 #include "TariffEdit.h"
 
@@ -36,6 +37,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
         return 0;
     }
     if (TariffDocument(document.bytes()).bytes() != document.bytes())
+        std::abort();
+    // An editable file stays editable: no value is written through half a
+    // double-byte character.
+    if (before.readOnlyReason().empty() && !document.readOnlyReason().empty())
         std::abort();
     // Every other field reads as before; the edited one reads as the value.
     for (std::size_t i = 0; i < grids.size(); ++i)

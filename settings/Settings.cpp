@@ -6,6 +6,7 @@
 #include "SettingsKeys.h"
 #include "Sjis.h"
 
+#include <functional>
 #include <system_error>
 #include <utility>
 
@@ -43,13 +44,16 @@ std::string readWebAddress(const std::filesystem::path& path, std::string_view k
     return std::string(fallback);
 }
 
-// Saves the whole file; a settings folder of the user's own that does not
-// exist yet is created first.
-void saveSettingsFile(const IniStore& ini, const std::filesystem::path& path) {
+// Reads the file, writes keys and saves it as one update under the
+// writers' lock, so that another program saving meanwhile loses nothing; a
+// settings folder of the user's own that does not exist yet is created
+// first.
+void updateSettingsFile(const std::filesystem::path& path,
+                        const std::function<void(IniStore&)>& write) {
     std::error_code ec;
     if (!path.parent_path().empty())
         std::filesystem::create_directories(path.parent_path(), ec);
-    ini.save(path);
+    IniStore::update(path, write);
 }
 
 } // namespace
@@ -126,37 +130,35 @@ OptionValues Settings::optionValues() const {
 
 void Settings::saveMainWindow(std::int32_t top, std::int32_t left, std::int32_t sendingRow,
                               std::int32_t destinationRow) const {
-    IniStore ini = IniStore::open(path_);
-    writeSettingsInt(ini, k::kPosTop, top);
-    writeSettingsInt(ini, k::kPosLeft, left);
-    writeSettingsInt(ini, k::kSendingRow, sendingRow);
-    writeSettingsInt(ini, k::kDestinationRow, destinationRow);
-    saveSettingsFile(ini, path_);
+    updateSettingsFile(path_, [&](IniStore& ini) {
+        writeSettingsInt(ini, k::kPosTop, top);
+        writeSettingsInt(ini, k::kPosLeft, left);
+        writeSettingsInt(ini, k::kSendingRow, sendingRow);
+        writeSettingsInt(ini, k::kDestinationRow, destinationRow);
+    });
 }
 
 void Settings::savePostalOpened() const {
-    IniStore ini = IniStore::open(path_);
-    writeSettingsBool(ini, k::kShowPostal, true);
-    saveSettingsFile(ini, path_);
+    updateSettingsFile(path_, [](IniStore& ini) { writeSettingsBool(ini, k::kShowPostal, true); });
 }
 
 void Settings::savePostalClosed(std::int32_t tabIndex) const {
-    IniStore ini = IniStore::open(path_);
-    writeSettingsInt(ini, k::kTabIndex, tabIndex);
-    writeSettingsBool(ini, k::kShowPostal, false);
-    saveSettingsFile(ini, path_);
+    updateSettingsFile(path_, [&](IniStore& ini) {
+        writeSettingsInt(ini, k::kTabIndex, tabIndex);
+        writeSettingsBool(ini, k::kShowPostal, false);
+    });
 }
 
 void Settings::saveOptionValues(const OptionValues& values) const {
-    IniStore ini = IniStore::open(path_);
-    writeInteger(ini, n(k::kType), n(k::kRemittanceMethod), values.remittanceMethod);
-    writeSettingsBool(ini, k::kUseCatDaihiki, values.useCatDaihiki);
-    writeSettingsBool(ini, k::kHomeShipping, values.homeShipping);
-    writeSettingsBool(ini, k::kShowPostalAlways, values.showPostalAlways);
-    writeSettingsBool(ini, k::kShowExplain, values.showExplain);
-    writeSettingsInt(ini, k::kListRows, values.listRows);
-    writeSettingsInt(ini, k::kListTextColor, values.listTextColor);
-    saveSettingsFile(ini, path_);
+    updateSettingsFile(path_, [&](IniStore& ini) {
+        writeInteger(ini, n(k::kType), n(k::kRemittanceMethod), values.remittanceMethod);
+        writeSettingsBool(ini, k::kUseCatDaihiki, values.useCatDaihiki);
+        writeSettingsBool(ini, k::kHomeShipping, values.homeShipping);
+        writeSettingsBool(ini, k::kShowPostalAlways, values.showPostalAlways);
+        writeSettingsBool(ini, k::kShowExplain, values.showExplain);
+        writeSettingsInt(ini, k::kListRows, values.listRows);
+        writeSettingsInt(ini, k::kListTextColor, values.listTextColor);
+    });
 }
 
 } // namespace hakomaru

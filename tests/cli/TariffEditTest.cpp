@@ -8,10 +8,14 @@
 #include "IniStore.h"
 #include "Sjis.h"
 
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <sstream>
+#include <sys/file.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -135,6 +139,28 @@ INSTANTIATE_TEST_SUITE_P(
                  "[地帯区分]\n東京=a2\n[ゆうパック]\n第1地帯=x\n第A地帯=y\n"}),
     [](const auto& info) { return info.param.name; });
 
+// A field whose first or last byte lies inside a double-byte character is
+// refused, naming the character and the field, and the file is unchanged.
+TEST(TariffEdit, FieldAcrossADoubleByteCharacterRefused) {
+    const std::string zones = "[地帯区分]\n東京=" + std::string(29, '1') + "４" +
+                              std::string(24, '1') + "\n[ゆうパック]\n第1地帯=x\n";
+    const std::string fees = "[ゆうパック]\n第1地帯=00円 810 910\n";
+    for (const auto& [input, field, named] :
+         std::vector<std::tuple<std::string, std::vector<std::string>, std::string>>{
+             {zones, {"地帯区分", "東京", "大阪"}, "「４」"},  // starts inside
+             {zones, {"地帯区分", "東京", "京都"}, "「４」"},  // ends inside
+             {fees, {"ゆうパック", "第1地帯", "2kg"}, "「円」"}}) {
+        TariffDocument document(toSjis(input));
+        const auto at = document.find(field[0], field[1], field[2]);
+        ASSERT_TRUE(std::holds_alternative<TariffAddress>(at)) << field[2];
+        const auto refused = document.set(std::get<TariffAddress>(at), "1");
+        ASSERT_TRUE(refused) << field[2];
+        EXPECT_NE(refused->find(named), std::string::npos) << *refused;
+        EXPECT_NE(refused->find(field[2]), std::string::npos) << *refused;
+        EXPECT_EQ(document.bytes(), toSjis(input));
+    }
+}
+
 TEST(TariffEdit, FindRefusesWhatNamesNoSingleField) {
     const TariffDocument document(toSjis(kOdd));
     for (const auto& [section, key, column] :
@@ -190,8 +216,14 @@ TEST(TariffEdit, ShippedTariffEveryFieldRoundTrips) {
 
 // `set` from the command line: the change is saved and listed, the file
 // stays clean for the checker, a value that does not fit exits 1.
+// A file of this test process's own in the shared temporary folder, so
+// that test runs of two checkouts at once do not meet.
+fs::path scratchFile(const std::string& name) {
+    return fs::path(testing::TempDir()) / (name + "-" + std::to_string(::getpid()) + ".ini");
+}
+
 TEST(TariffEdit, SetCommandSavesAndStaysClean) {
-    const fs::path path = fs::path(testing::TempDir()) / "set-tariff.ini";
+    const fs::path path = scratchFile("set-tariff");
     fs::copy_file(kShippedTariff, path, fs::copy_options::overwrite_existing);
     std::ostringstream out, err;
     for (const std::vector<std::string>& field :
@@ -212,6 +244,58 @@ TEST(TariffEdit, SetCommandSavesAndStaysClean) {
     for (size_t i = 0; i < saved.size(); ++i)
         differing += saved[i] != shipped[i];
     EXPECT_LE(differing, 4u + 3u + 1u + 3u);
+    fs::remove(path);
+}
+
+// Ten `set` programs at once, each on its own field of one file, three
+// rounds: they take turns, and every change is in the file.
+TEST(TariffEdit, ConcurrentSetsAllLand) {
+    const fs::path path = scratchFile("concurrent-tariff");
+    const TariffGrid youpack = TariffDocument(readFileBytes(kShippedTariff)).grids()[1];
+    ASSERT_GE(youpack.columns.size(), 10u);
+    for (int round = 0; round < 3; ++round) {
+        fs::copy_file(kShippedTariff, path, fs::copy_options::overwrite_existing);
+        std::vector<pid_t> runs;
+        for (int i = 0; i < 10; ++i) {
+            const std::string column = youpack.columns[static_cast<size_t>(i)];
+            const std::string value = std::to_string(2000 + 10 * round + i);
+            const pid_t child = ::fork();
+            ASSERT_GE(child, 0);
+            if (child == 0) {
+                ::freopen("/dev/null", "w", stdout);
+                ::execl(HAKOMARU_QUOTE_EXE, HAKOMARU_QUOTE_EXE, "set", "--tariff", path.c_str(),
+                        "ゆうパック", "第1地帯", column.c_str(), value.c_str(), nullptr);
+                std::_Exit(127);
+            }
+            runs.push_back(child);
+        }
+        for (const pid_t child : runs) {
+            int status = 0;
+            ::waitpid(child, &status, 0);
+            EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "round " << round;
+        }
+        const TariffDocument saved(readFileBytes(path));
+        for (size_t i = 0; i < 10; ++i)
+            EXPECT_EQ(TariffDocument::shown(saved.grids()[1].cell(0, i)),
+                      std::to_string(2000 + 10 * round + static_cast<int>(i)))
+                << "round " << round << ", " << youpack.columns[i];
+    }
+    fs::remove(path);
+}
+
+// A `set` that another writer keeps waiting past the wait says why, exits
+// 1 and leaves the file as it was.
+TEST(TariffEdit, SetKeptWaitingChangesNothing) {
+    const fs::path path = scratchFile("busy-tariff");
+    fs::copy_file(kShippedTariff, path, fs::copy_options::overwrite_existing);
+    const int held = ::open(path.c_str(), O_RDONLY);
+    ASSERT_EQ(::flock(held, LOCK_EX), 0);
+    std::ostringstream out, err;
+    EXPECT_EQ(cli::runTariffSet(path, {"複数口", "料金"}, "123", out, err), 1);
+    ::close(held);
+    EXPECT_NE(err.str().find(std::string(kBusyReason)), std::string::npos) << err.str();
+    EXPECT_EQ(out.str(), "");
+    EXPECT_EQ(readFileBytes(path), readFileBytes(kShippedTariff));
     fs::remove(path);
 }
 

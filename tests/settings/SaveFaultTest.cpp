@@ -7,6 +7,9 @@
 #include "Settings.h"
 #include "Sjis.h"
 #include "TempFiles.h"
+#include "system/FileSave.h"
+
+#include <algorithm>
 
 #include <csignal>
 #include <cstring>
@@ -71,17 +74,17 @@ TEST(SaveFault, WriterKilledMidSaveLeavesAWholeFile) {
     EXPECT_EQ(dir.names(), std::vector<std::string>{"hakomaru.ini"});
 }
 
-TEST(SaveFault, TwoProgramsSavingAtOnceLeaveAWellFormedFile) {
+TEST(SaveFault, TwoProgramsSavingAtOnceKeepBothChanges) {
     TempDir dir;
     const auto path = dir / "hakomaru.ini";
     auto saver = [&](int which) {
         try {
             const Settings settings(path);
-            for (int i = 0; i < 150; ++i) {
+            for (int i = 1; i <= 150; ++i) {
                 if (which == 0)
-                    settings.saveMainWindow(11, 22, 33, 44);
+                    settings.saveMainWindow(i, 22, 33, 44);
                 else
-                    settings.savePostalClosed(1);
+                    settings.savePostalClosed(i);
             }
         } catch (...) {
             std::_Exit(1);
@@ -100,14 +103,14 @@ TEST(SaveFault, TwoProgramsSavingAtOnceLeaveAWellFormedFile) {
         ::waitpid(child, &status, 0);
         EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
     }
-    // Whichever save came last, the file reads back exactly as it is written.
+    // The saves take turns: each reads what the other saved, so both
+    // programs' last values are in the file, and it reads back as written.
     const std::string bytes = readBytes(path);
     ASSERT_FALSE(bytes.empty());
     EXPECT_EQ(IniStore(bytes).toBytes(), bytes);
     const Settings settings(path);
-    const StartPreferences start = settings.startPreferences();
-    EXPECT_TRUE(start.posTop == 11 || start.posTop == 0);
-    EXPECT_TRUE(settings.postalTabIndex() == 1 || settings.postalTabIndex() == 0);
+    EXPECT_EQ(settings.startPreferences().posTop, 150);
+    EXPECT_EQ(settings.postalTabIndex(), 150);
     for (const auto& name : dir.names())
         EXPECT_EQ(name, "hakomaru.ini"); // no temporary file left behind
 }
@@ -179,19 +182,27 @@ TEST(SaveFault, ReadOnlyFolderSavesAWritableFileInPlace) {
     }
 }
 
-// Only the program's own leftovers go, and none that a running save holds.
+// Only the program's own leftovers go, and none that a running save holds:
+// never a file a person named like one (a dated copy), nor a name with the
+// program's mark whose check part does not match.
 TEST(SaveFault, SaveRemovesOnlyItsOwnLeftovers) {
     TempDir dir;
-    for (const char* name : {"hakomaru.ini.tmp123", "hakomaru.ini.tmp456", "hakomaru.ini.tmp",
-                             "hakomaru.ini.tmp12x", "other.ini.tmp1"})
-        test::writeBytes(dir / name, "half a save");
-    const int held = ::open((dir / "hakomaru.ini.tmp456").c_str(), O_RDONLY);
-    ASSERT_EQ(::flock(held, LOCK_EX), 0);
+    const std::string own = temporaryName("hakomaru.ini", 0x1234);
+    const std::string held = temporaryName("hakomaru.ini", 0x5678);
+    std::string forged = temporaryName("hakomaru.ini", 0x9abc);
+    forged[forged.size() - 5] = forged[forged.size() - 5] == '0' ? '1' : '0';
+    std::vector<std::string> kept = {"hakomaru.ini.tmp1", "hakomaru.ini.tmp20241207", forged, held,
+                                     temporaryName("other.ini", 0x1234)};
+    for (const std::string& name : kept)
+        test::writeBytes(dir / name, "someone's bytes");
+    test::writeBytes(dir / own, "half a save");
+    const int lock = ::open((dir / held).c_str(), O_RDONLY);
+    ASSERT_EQ(::flock(lock, LOCK_EX), 0);
     EXPECT_EQ(saveMessage(dir / "hakomaru.ini"), "");
-    ::close(held);
-    EXPECT_EQ(dir.names(),
-              (std::vector<std::string>{"hakomaru.ini", "hakomaru.ini.tmp", "hakomaru.ini.tmp12x",
-                                        "hakomaru.ini.tmp456", "other.ini.tmp1"}));
+    ::close(lock);
+    kept.push_back("hakomaru.ini");
+    std::sort(kept.begin(), kept.end());
+    EXPECT_EQ(dir.names(), kept);
 }
 
 // A settings path that is, or links to, a FIFO, a folder, a device (as
@@ -234,4 +245,64 @@ TEST(SaveFault, WhatCannotBeReadIsNeverReplaced) {
             EXPECT_EQ(dir.names().size(), linked ? 2u : 1u) << kind;
         }
     }
+}
+
+// The replaced file keeps owner, group and mode. Root gives the new file
+// the old owner; a writer that may not (nobody, on root's file that anyone
+// may write) writes the file in place, so that it stays root's.
+TEST(SaveFault, OwnerGroupAndModeKept) {
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "giving a file to another user needs root";
+    struct Case {
+        uid_t owner;
+        mode_t mode;
+        bool asNobody;
+        bool inPlace;
+    };
+    for (const Case& c : {Case{65534, 0640, false, false}, Case{65534, 0600, true, false},
+                          Case{0, 0666, true, true}, Case{0, 0604, false, false}}) {
+        TempDir dir;
+        ::chmod(dir.path().c_str(), 0777);
+        const auto path = dir / "hakomaru.ini";
+        test::writeBytes(path, kOld);
+        ASSERT_EQ(::chown(path.c_str(), c.owner, c.owner), 0);
+        ASSERT_EQ(::chmod(path.c_str(), c.mode), 0);
+        struct stat before {}, after{};
+        ASSERT_EQ(::stat(path.c_str(), &before), 0);
+        EXPECT_EQ(saveMessage(path, c.asNobody), "") << c.owner << " " << c.mode;
+        ASSERT_EQ(::stat(path.c_str(), &after), 0);
+        EXPECT_EQ(after.st_uid, c.owner);
+        EXPECT_EQ(after.st_gid, c.owner);
+        EXPECT_EQ(after.st_mode & 07777, c.mode);
+        EXPECT_EQ(after.st_ino == before.st_ino, c.inPlace) << c.owner << " " << c.mode;
+        EXPECT_NE(readBytes(path), kOld);
+        EXPECT_EQ(dir.names(), std::vector<std::string>{"hakomaru.ini"});
+    }
+}
+
+// A writer that another one keeps waiting past the wait gives up with the
+// reason and changes nothing; the edit is never made on what it read.
+TEST(SaveFault, WriterKeptWaitingChangesNothing) {
+    TempDir dir;
+    const auto path = dir / "hakomaru.ini";
+    test::writeBytes(path, kOld);
+    const int held = ::open(path.c_str(), O_RDONLY);
+    ASSERT_EQ(::flock(held, LOCK_EX), 0);
+    bool edited = false;
+    try {
+        editFile(
+            path,
+            [&](const FileBytes&) {
+                edited = true;
+                return std::optional<std::string>("new");
+            },
+            std::chrono::milliseconds(100));
+        ADD_FAILURE() << "saved under another writer's lock";
+    } catch (const SaveError& e) {
+        EXPECT_EQ(std::string(e.what()), failure(path, std::string(kBusyReason)));
+    }
+    ::close(held);
+    EXPECT_FALSE(edited);
+    EXPECT_EQ(readBytes(path), kOld);
+    EXPECT_EQ(dir.names(), std::vector<std::string>{"hakomaru.ini"});
 }
