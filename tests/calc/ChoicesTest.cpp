@@ -1,6 +1,7 @@
 // A front end's choices applied to the windows' models: what the window ends
 // with, and the options it refuses with the reason.
 #include "Choices.h"
+#include "ConversionError.h"
 
 #include <gtest/gtest.h>
 
@@ -74,12 +75,22 @@ TEST(Choices, Parcel) {
         EXPECT_EQ(outcome(choices), c.outcome) << c.amount << " " << c.options.size();
     }
     ParcelChoices counted;
+    counted.fromRow = 30;
+    counted.toRow = 54;
+    counted.weightRow = 2;
+    counted.sizeRow = 1;
     counted.options = {P::CatFukusu};
     counted.parcelCount = "3";
     counted.remittance = 2;
     const ParcelSelected s = selectParcel(counted);
+    EXPECT_EQ(std::tie(s.cat.FromRow, s.cat.ToRow, s.cat.WeightRow, s.cat.SizeRow),
+              std::make_tuple(30, 54, 2, 1));
+    EXPECT_EQ(s.youpack.FromCaption, "大阪");
     EXPECT_EQ(s.cat.FukusuText, "3");
     EXPECT_EQ(s.youpack.SokinNo, 2);
+    // An amount that is no number is refused as the quotes would refuse it.
+    counted.amount = ".";
+    EXPECT_THROW(selectParcel(counted), ConversionError);
 }
 
 template <typename Option, typename Select, typename Flags>
@@ -130,6 +141,17 @@ TEST(Choices, LetterAndBook) {
               "簡易書留 と 書留 は一緒に選べません（代引金額が5万円を超えると書留が付きます）");
     EXPECT_EQ(book(6, "", {B::Daihiki, B::Cyaku}), "着払い と 代金引換 は一緒に選べません");
     EXPECT_EQ(book(6, "3", {B::Sokutatsu, B::Daihiki}), "010001 3");
+    EXPECT_EQ(book(6, "8", {B::Kakitome}), "000010 8"); // already checked by the amount
+    LetterChoices notANumber;
+    notANumber.amount = "1.2.3";
+    EXPECT_THROW(selectLetterMail(notANumber), ConversionError);
+    // The remittance method goes with the request.
+    LetterChoices letterSent;
+    letterSent.remittance = 3;
+    EXPECT_EQ(selectLetterMail(letterSent).SokinNo, 3);
+    BookChoices bookSent;
+    bookSent.remittance = 4;
+    EXPECT_EQ(selectBookParcel(bookSent).SokinNo, 4);
 }
 
 } // namespace

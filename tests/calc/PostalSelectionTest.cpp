@@ -88,6 +88,14 @@ TEST(PostalSelection, EventSequences) {
     const Case cases[] = {
         // The 普通郵便 page: each click applies its row to the boxes as they
         // are, so the enabling follows the history of clicks.
+        {"w4 sokutatsu", "sokutatsu / 10clock || /", "lbl"},
+        {"w4 sokutatsu sokutatsu", "/ || /", nullptr},
+        {"w4 haitatsu sokutatsu sokutatsu", "haitatsu / 10clock kani kakitome gentei daihiki || /",
+         nullptr},
+        {"w4 10clock 10clock", "/ || /", nullptr},
+        {"w4 kani kani", "/ || /", nullptr},
+        {"w4 daihiki daihiki", "/ || /", nullptr},
+        {"w4 haitatsu kani", "haitatsu / 10clock kani kakitome gentei daihiki || /", "lbl"},
         {"w4 sokutatsu haitatsu sokutatsu", "haitatsu / 10clock kani kakitome gentei daihiki || /",
          "lblll"},
         {"w4 sokutatsu haitatsu sokutatsu haitatsu", "/ || /", nullptr},
@@ -117,6 +125,9 @@ TEST(PostalSelection, EventSequences) {
         // The 冊子小包 page.
         {"b-cyaku", "/ || b-cyaku / b-shitei b-daihiki", "b"},
         {"b-cyaku b-cyaku", "/ || /", "bb"},
+        {"b-cyaku b-shitei", "/ || b-cyaku / b-shitei b-daihiki", "b"},
+        {"b-sokutatsu", "/ || b-sokutatsu / b-shitei", nullptr},
+        {"b-sokutatsu b-sokutatsu", "/ || /", nullptr},
         {"b-cyaku b-sokutatsu b-cyaku", "/ || b-sokutatsu /", nullptr},
         {"b-cyaku b-sokutatsu b-sokutatsu", "/ || b-cyaku / b-shitei b-daihiki", nullptr},
         {"b-shitei b-daihiki b-shitei", "/ || b-daihiki / b-cyaku", nullptr},
@@ -126,6 +137,7 @@ TEST(PostalSelection, EventSequences) {
         {"b-daihiki b-daihiki", "/ || /", nullptr},
         // The amount checks both 書留 above 5 and refuses more than 200.
         {"w4 $6", "kakitome / haitatsu kani || b-kakitome / b-kani $6", "lblblb"},
+        {"w4 =6 =6", "kakitome / haitatsu kani || b-kakitome / b-kani $6", "lblblb"},
         {"w4 $5", "/ || / $5", "lblb"},
         {"w4 $5.01", "kakitome / haitatsu kani || b-kakitome / b-kani $5.01", nullptr},
         {"w4 $200", "kakitome / haitatsu kani || b-kakitome / b-kani $200", nullptr},
@@ -136,6 +148,9 @@ TEST(PostalSelection, EventSequences) {
         {"w4 =10 daihiki", "kakitome daihiki / haitatsu kani gentei || b-kakitome / b-kani $10",
          nullptr},
         {"w4 =3 daihiki", "daihiki / haitatsu gentei || / $3", nullptr},
+        // 代金引換 above 5 checks 書留 again after it was taken off.
+        {"w4 =8 kakitome daihiki",
+         "kakitome daihiki / haitatsu kani gentei || b-kakitome / b-kani $8", nullptr},
         // 代金引換 with an amount that is no number fails before its refresh.
         {"w1 =. daihiki", "daihiki / haitatsu gentei || / $.", "lbE"},
         {"page1", "/ || /", ""},
