@@ -107,7 +107,19 @@ def jsonl_batch():
                  f"{tool:.2f} s / {jq:.2f} s = {ratio:.2f}", "<= 0.5", ratio <= 0.5))
 
 
-for step in (quotes, window_events, startup, jsonl_batch):
+def editor_memory():
+    # 1,000 edits of a 16 MiB tariff in the editor window (100 with --brief):
+    # the undo steps keep each field's bytes, not copies of the file.
+    edits = 100 if brief else 1000
+    out = subprocess.run(
+        [os.path.join(bin_dir, "editor_memory_bench"), str(edits)],
+        check=True, capture_output=True, text=True, env=env).stdout
+    growth = float(next(l for l in out.splitlines() if l.startswith("growth")).split()[1])
+    rows.append((f"tariff editor: memory growth over {edits:,} edits of a 16 MiB tariff",
+                 f"{growth:.1f} MiB", "<= 10 MiB", growth <= 10))
+
+
+for step in (quotes, window_events, startup, jsonl_batch, editor_memory):
     step()
 
 width = max(len(r[0]) for r in rows)

@@ -370,7 +370,7 @@ class Checker {
         std::string prefecture; // UTF-8
         size_t line;
         size_t position;
-        size_t count = 0;
+        std::vector<std::pair<size_t, size_t>> places = {}; // every (line, position) using it
     };
 
     void zoneTable() {
@@ -415,7 +415,7 @@ class Checker {
                               .try_emplace(upper, ZoneUse{tariff::zoneFeeKey(std::string(1, c)),
                                                           std::string(caption), line.number, pos})
                               .first;
-                ++it->second.count;
+                it->second.places.emplace_back(line.number, pos);
             }
         }
     }
@@ -430,7 +430,8 @@ class Checker {
             add(Kind::MissingZoneFee, lineNumber(span->header), sj(kYoupackSection), use.key,
                 "この地帯の料金行がありません。地帯区分の " + use.prefecture + "（" +
                     num(use.line) + " 行目）の " + num(use.position) + " 桁目など " +
-                    num(use.count) + " か所で使われています");
+                    num(use.places.size()) + " か所で使われています");
+            problems_.back().places = use.places;
         }
         const std::string& sameCity = sj(tariff::kYoupackSameCityKey);
         if (!readEntry(sj(kYoupackSection), sameCity))

@@ -3,6 +3,7 @@
 // every problem its maintainer must know, each with its section, key and
 // line number, in Japanese.
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace hakomaru {
@@ -34,6 +35,9 @@ struct TariffProblem {
     std::string key;     // UTF-8; empty for a problem of a whole section or line
     std::string message; // UTF-8, Japanese
     size_t position = 0; // the field's first byte in the value, from 1; 0: the whole entry
+    // Where else the problem lies, as (line, position): every zone character
+    // that uses a zone without a fee row.
+    std::vector<std::pair<size_t, size_t>> places = {};
 };
 
 // Every problem of a tariff file's bytes, in the order of the file's layout.

@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <map>
 
 namespace hakomaru {
 namespace {
@@ -369,8 +370,8 @@ std::variant<TariffSplice, std::string> TariffDocument::plan(const TariffAddress
             return "この行はファイルにありません。先に行を書き加えてください（[" +
                    fromSjis(cell.section) + "] " + fromSjis(cell.key) + "）";
         const std::size_t valueStart = cell.offset - (cell.position - 1);
-        const std::string_view wholeValue = trimBlanks(
-            std::string_view(bytes_).substr(valueStart, afterLine(bytes_, valueStart) - valueStart));
+        const std::string_view wholeValue = trimBlanks(std::string_view(bytes_).substr(
+            valueStart, afterLine(bytes_, valueStart) - valueStart));
         const std::size_t valueLength = wholeValue.size();
         // A field that begins or ends inside a double-byte character would
         // be written through half of it, leaving bytes that are not
@@ -479,28 +480,149 @@ TariffDocument::find(std::string_view section, std::string_view key,
            " は編集できる項目ではありません（料金表の行かオプションの料金を指定してください）";
 }
 
+namespace {
+
+bool differs(const TariffCell& a, const TariffCell& b) {
+    return a.text != b.text || (a.line == 0) != (b.line == 0);
+}
+
+std::string listed(const TariffCell& c) {
+    return c.kind == TariffFieldKind::Option && c.line == 0
+               ? TariffDocument::shown(c) + "（既定値）"
+               : TariffDocument::shown(c);
+}
+
+std::optional<std::size_t> rowNamed(const TariffGrid& grid, const std::string& name) {
+    const auto it = std::find(grid.rows.begin(), grid.rows.end(), name);
+    if (it == grid.rows.end())
+        return std::nullopt;
+    return static_cast<std::size_t>(it - grid.rows.begin());
+}
+
+} // namespace
+
+std::vector<std::vector<TariffAddress>>
+TariffDocument::cellsNamedBy(const std::vector<TariffProblem>& problems) const {
+    std::map<std::size_t, std::vector<TariffAddress>> byLine;
+    for (std::size_t g = 0; g < grids_.size(); ++g)
+        for (std::size_t r = 0; r < grids_[g].rows.size(); ++r)
+            for (std::size_t c = 0; c < grids_[g].columns.size(); ++c)
+                if (const std::size_t line = grids_[g].cell(r, c).line)
+                    byLine[line].push_back({g, r, c});
+    std::vector<std::vector<TariffAddress>> named;
+    for (const TariffProblem& problem : problems) {
+        std::vector<TariffAddress>& cells = named.emplace_back();
+        auto at = [&](std::size_t line, std::size_t position) {
+            if (const auto onLine = byLine.find(line); line != 0 && onLine != byLine.end())
+                for (const TariffAddress& a : onLine->second)
+                    if (position == 0 || grids_[a.grid].cell(a.row, a.column).position == position)
+                        cells.push_back(a);
+        };
+        at(problem.line, problem.position);
+        for (const auto& [line, position] : problem.places)
+            at(line, position);
+        if (problem.kind != TariffProblemKind::MissingEntry)
+            continue;
+        // Rows the file lacks, found by section (and key, for one row).
+        for (std::size_t g = 0; g < grids_.size(); ++g)
+            for (std::size_t r = 0; r < grids_[g].rows.size(); ++r) {
+                const TariffCell& first = grids_[g].cell(r, 0);
+                if (first.line == 0 && fromSjis(first.section) == problem.section &&
+                    (problem.key.empty() || fromSjis(first.key) == problem.key))
+                    for (std::size_t c = 0; c < grids_[g].columns.size(); ++c)
+                        cells.push_back({g, r, c});
+            }
+    }
+    return named;
+}
+
 std::vector<TariffChange> TariffDocument::changesFrom(const TariffDocument& original) const {
     std::vector<TariffChange> changes;
+    const TariffCell absent;
     for (std::size_t g = 0; g < grids_.size() && g < original.grids_.size(); ++g) {
         const TariffGrid& now = grids_[g];
         const TariffGrid& before = original.grids_[g];
-        if (now.rows != before.rows || now.columns != before.columns)
+        if (now.columns != before.columns)
             continue;
-        for (std::size_t i = 0; i < now.cells.size(); ++i) {
-            const TariffCell& a = before.cells[i];
-            const TariffCell& b = now.cells[i];
-            if (a.text == b.text && (a.line == 0) == (b.line == 0))
-                continue;
-            auto text = [](const TariffCell& c) {
-                return c.kind == TariffFieldKind::Option && c.line == 0 ? shown(c) + "（既定値）"
-                                                                        : shown(c);
-            };
-            const std::size_t row = i / now.columns.size();
-            const std::size_t column = i % now.columns.size();
-            changes.push_back({now.title, now.rows[row], now.columns[column], text(a), text(b)});
+        auto compare = [&](const std::string& row, const TariffCell& a, const TariffCell& b,
+                           std::size_t column) {
+            if (differs(a, b))
+                changes.push_back({now.title, row, now.columns[column], listed(a), listed(b)});
+        };
+        for (std::size_t r = 0; r < now.rows.size(); ++r) {
+            const auto was = rowNamed(before, now.rows[r]);
+            for (std::size_t c = 0; c < now.columns.size(); ++c)
+                compare(now.rows[r], was ? before.cell(*was, c) : absent, now.cell(r, c), c);
         }
+        for (std::size_t r = 0; r < before.rows.size(); ++r)
+            if (!rowNamed(now, before.rows[r]))
+                for (std::size_t c = 0; c < before.columns.size(); ++c)
+                    compare(before.rows[r], before.cell(r, c), absent, c);
     }
     return changes;
+}
+
+TariffRebase
+rebaseEdits(const TariffDocument& opened, const TariffDocument& edited, const std::string& current,
+            const std::function<std::optional<bool>(const TariffConflict&)>& keepMine) {
+    TariffRebase rebase;
+    const TariffDocument theirs(current);
+    TariffDocument result = theirs;
+    if (!result.readOnlyReason().empty()) {
+        rebase.refused = result.readOnlyReason();
+        return rebase;
+    }
+    const auto& grids = edited.grids();
+    for (std::size_t g = 0; g < grids.size() && g < opened.grids().size(); ++g) {
+        const TariffGrid& mine = grids[g];
+        const TariffGrid& base = opened.grids()[g];
+        if (mine.rows != base.rows || mine.columns != base.columns) {
+            // Edits never change a table's rows; were it to happen, nothing
+            // is saved rather than an edit dropped.
+            rebase.refused = mine.title + ": 表の行が変わったため、変更を書き込めません";
+            return rebase;
+        }
+        for (std::size_t r = 0; r < mine.rows.size(); ++r)
+            for (std::size_t c = 0; c < mine.columns.size(); ++c) {
+                const TariffCell& edit = mine.cell(r, c);
+                const TariffCell& was = base.cell(r, c);
+                if (!differs(edit, was))
+                    continue;
+                const std::string where = mine.title + " " + mine.rows[r] + " " +
+                                          std::string(trimmedCaption(mine.columns[c]));
+                const auto row = g < result.grids().size()
+                                     ? rowNamed(result.grids()[g], mine.rows[r])
+                                     : std::nullopt;
+                if (!row) {
+                    rebase.refused = where + ": ほかのプログラムがこの行を消したため、この変更を"
+                                             "書き込めません";
+                    return rebase;
+                }
+                const TariffCell& now = result.grids()[g].cell(*row, c);
+                if (!differs(now, edit))
+                    continue; // the same value already
+                if (differs(now, was)) {
+                    const TariffConflict conflict{mine.title,  mine.rows[r], mine.columns[c],
+                                                  listed(was), listed(edit), listed(now)};
+                    const auto keep = keepMine(conflict);
+                    if (!keep)
+                        rebase.conflicts.push_back(conflict);
+                    if (!keep || !*keep)
+                        continue;
+                }
+                if (const auto refused = result.set({g, *row, c}, TariffDocument::shown(edit))) {
+                    rebase.refused = where + ": " + *refused;
+                    return rebase;
+                }
+            }
+    }
+    rebase.changes = result.changesFrom(theirs);
+    for (TariffChange& change : theirs.changesFrom(opened)) {
+        change.outside = true;
+        rebase.changes.push_back(std::move(change));
+    }
+    rebase.bytes = result.bytes();
+    return rebase;
 }
 
 } // namespace hakomaru

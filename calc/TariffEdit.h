@@ -6,8 +6,11 @@
 // checks the value against what the field can hold and rewrites only that
 // field's bytes, so comments, unknown lines, spacing and line ends stay as
 // they were. The editor window and `hakomaru-quote set` both edit through it.
+#include "TariffCheck.h"
+
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -47,6 +50,14 @@ struct TariffGrid {
 // One changed field, for the list shown before saving. UTF-8.
 struct TariffChange {
     std::string table, row, column, before, after;
+    bool outside = false; // made by another writer since the file was opened
+};
+
+// A field that both the editor and another writer changed, to different
+// values. UTF-8.
+struct TariffConflict {
+    std::string table, row, column;
+    std::string opened, mine, theirs; // as opened, as edited here, as the other writer saved it
 };
 
 // Where a field lies among the grids.
@@ -97,7 +108,15 @@ class TariffDocument {
     std::variant<TariffAddress, std::string> find(std::string_view section, std::string_view key,
                                                   std::optional<std::string_view> column) const;
 
-    // Every field whose text differs from `original`'s, in grid order.
+    // The cells each of the checker's problems names, in the problems'
+    // order: the fields on its line (only the one at its position where it
+    // names one) and on each further place it names; for a row or a whole
+    // section the file lacks, the cells of those rows.
+    std::vector<std::vector<TariffAddress>>
+    cellsNamedBy(const std::vector<TariffProblem>& problems) const;
+
+    // Every field whose text differs from `original`'s, in grid order; rows
+    // are matched by name, so a row one of them lacks counts as changed.
     std::vector<TariffChange> changesFrom(const TariffDocument& original) const;
 
   private:
@@ -107,5 +126,25 @@ class TariffDocument {
     std::string readOnlyReason_;
     std::vector<TariffGrid> grids_;
 };
+
+// The edits of a document made again on the file as another writer left
+// it: what to save, and what to tell the user.
+struct TariffRebase {
+    std::string bytes;                     // the file to save, when `conflicts` is empty
+    std::vector<TariffChange> changes;     // own changes, then the other writer's (outside)
+    std::vector<TariffConflict> conflicts; // fields still to be decided
+    std::string refused;                   // why an edit cannot be made again; empty when it can
+};
+
+// Makes the edits that turn `opened` into `edited` again on `current`, the
+// file's bytes now. Edits are found and made per field (table, row name,
+// column), not per byte, so lines the other writer moved do not matter. A
+// field only the other writer changed keeps its value; one both changed to
+// different values is put to `keepMine` (true: the edited value, false:
+// the other writer's), which may leave it undecided (nothing): it is then
+// listed in `conflicts`.
+TariffRebase rebaseEdits(const TariffDocument& opened, const TariffDocument& edited,
+                         const std::string& current,
+                         const std::function<std::optional<bool>(const TariffConflict&)>& keepMine);
 
 } // namespace hakomaru

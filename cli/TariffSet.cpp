@@ -17,6 +17,9 @@ int runTariffSet(const std::filesystem::path& path, const std::vector<std::strin
     std::string failure;
     std::vector<TariffChange> changes;
     auto edit = [&](const FileBytes& file) -> std::optional<std::string> {
+        // Called again when another program changed the file meanwhile.
+        status = 0;
+        changes.clear();
         if (!file.ok()) {
             status = 2;
             failure = fileOpenMessage(name, file.shownReason());

@@ -1,5 +1,7 @@
 #include "ChangeList.h"
 
+#include <algorithm>
+
 #include <QDialogButtonBox>
 #include <QHeaderView>
 #include <QLabel>
@@ -15,19 +17,25 @@ TfrmChangeList::TfrmChangeList(const QString& fileName, const std::vector<Tariff
     setObjectName(QStringLiteral("frmChangeList"));
     setWindowTitle(QStringLiteral("変更の確認"));
     auto* layout = new QVBoxLayout(this);
-    auto* caption = new QLabel(
+    const auto outside = static_cast<std::size_t>(std::count_if(
+        changes.begin(), changes.end(), [](const TariffChange& c) { return c.outside; }));
+    QString text =
         QStringLiteral("%1 の次の %2 か所を書き換えて保存します。ほかのバイトはそのままです。")
             .arg(fileName)
-            .arg(changes.size()),
-        this);
+            .arg(changes.size() - outside);
+    if (outside > 0)
+        text += QStringLiteral("開いたあとでほかのプログラムが変更した %1 か所"
+                               "（「ほかのプログラム」の行）は、その変更のまま残します。")
+                    .arg(outside);
+    auto* caption = new QLabel(text, this);
     caption->setWordWrap(true);
     layout->addWidget(caption);
 
-    lstChanges_ = new QTableWidget(static_cast<int>(changes.size()), 5, this);
+    lstChanges_ = new QTableWidget(static_cast<int>(changes.size()), 6, this);
     lstChanges_->setObjectName(QStringLiteral("lstChanges"));
-    lstChanges_->setHorizontalHeaderLabels({QStringLiteral("表"), QStringLiteral("行"),
-                                            QStringLiteral("欄"), QStringLiteral("変更前"),
-                                            QStringLiteral("変更後")});
+    lstChanges_->setHorizontalHeaderLabels(
+        {QStringLiteral("表"), QStringLiteral("行"), QStringLiteral("欄"), QStringLiteral("変更前"),
+         QStringLiteral("変更後"), QStringLiteral("変更したもの")});
     lstChanges_->verticalHeader()->hide();
     lstChanges_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     lstChanges_->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -37,21 +45,28 @@ TfrmChangeList::TfrmChangeList(const QString& fileName, const std::vector<Tariff
         for (const std::string* text : {&c.table, &c.row, &c.column, &c.before, &c.after})
             lstChanges_->setItem(row, column++,
                                  new QTableWidgetItem(QString::fromStdString(*text).trimmed()));
+        lstChanges_->setItem(row, column,
+                             new QTableWidgetItem(c.outside ? QStringLiteral("ほかのプログラム")
+                                                            : QStringLiteral("この編集")));
     }
     lstChanges_->resizeColumnsToContents();
     lstChanges_->horizontalHeader()->setStretchLastSection(true);
     layout->addWidget(lstChanges_);
 
-    auto* buttons = new QDialogButtonBox(this);
-    auto* save = buttons->addButton(QStringLiteral("保存"), QDialogButtonBox::AcceptRole);
+    addSaveButtons(this, layout, QStringLiteral("保存"));
+    resize(620, 360);
+}
+
+void addSaveButtons(QDialog* dialog, QLayout* layout, const QString& saveText) {
+    auto* buttons = new QDialogButtonBox(dialog);
+    auto* save = buttons->addButton(saveText, QDialogButtonBox::AcceptRole);
     save->setObjectName(QStringLiteral("btnSave"));
     save->setDefault(true);
     auto* cancel = buttons->addButton(QStringLiteral("キャンセル"), QDialogButtonBox::RejectRole);
     cancel->setObjectName(QStringLiteral("btnCancel"));
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
     layout->addWidget(buttons);
-    resize(620, 360);
 }
 
 } // namespace hakomaru

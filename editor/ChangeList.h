@@ -8,6 +8,7 @@
 
 #include <vector>
 
+class QLayout;
 class QTableWidget;
 
 namespace hakomaru {
@@ -21,5 +22,9 @@ class TfrmChangeList : public QDialog {
   private:
     QTableWidget* lstChanges_;
 };
+
+// The end of the editor's dialogs that ask before saving: a default button
+// that goes on ("btnSave", `saveText`) and キャンセル ("btnCancel").
+void addSaveButtons(QDialog* dialog, QLayout* layout, const QString& saveText);
 
 } // namespace hakomaru

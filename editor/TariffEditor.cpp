@@ -1,6 +1,7 @@
 #include "TariffEditor.h"
 
 #include "ChangeList.h"
+#include "ConflictChoice.h"
 #include "TariffGridModel.h"
 
 #include "Catalogues.h"
@@ -11,11 +12,13 @@
 #include "Platform.h"
 #include "Sjis.h"
 #include "TariffCheck.h"
+#include "system/FileSave.h"
 
 #include <QAction>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QFileDialog>
+#include <QFileSystemWatcher>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -27,29 +30,32 @@
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTableView>
+#include <QTimer>
 #include <QUndoStack>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <functional>
 #include <map>
+#include <tuple>
 
 namespace hakomaru {
 namespace {
 
-// One edit: the whole file before and after it, so undoing gives back the
-// exact bytes, an added option line included.
+// One edit: where its bytes lie and what they were and became, so undoing
+// gives back the exact bytes, an added option line included, at the cost of
+// the field's bytes rather than of the file.
 class EditCommand : public QUndoCommand {
   public:
-    EditCommand(std::function<void(const std::string&)> take, std::string before, std::string after,
+    EditCommand(std::function<void(const TariffSplice&)> apply, TariffSplice splice,
                 const QString& text)
-        : QUndoCommand(text), take_(std::move(take)), before_(std::move(before)),
-          after_(std::move(after)) {}
-    void redo() override { take_(after_); }
-    void undo() override { take_(before_); }
+        : QUndoCommand(text), apply_(std::move(apply)), splice_(std::move(splice)) {}
+    void redo() override { apply_(splice_); }
+    void undo() override { apply_(splice_.inverse()); }
 
   private:
-    std::function<void(const std::string&)> take_;
-    std::string before_, after_;
+    std::function<void(const TariffSplice&)> apply_;
+    TariffSplice splice_;
 };
 
 // The object names of the grids, by the order the document lists them.
@@ -119,6 +125,22 @@ TfrmTariffEditor::TfrmTariffEditor(QWidget* parent)
     statusBar()->addPermanentWidget(lblProblems_);
 
     connect(undo_, &QUndoStack::cleanChanged, this, [this] { updateTitle(); });
+    chooser_ =
+        [this](const QString& fileName,
+               const std::vector<TariffConflict>& conflicts) -> std::optional<std::vector<bool>> {
+        TfrmConflictChoice choice(fileName, conflicts, this);
+        if (choice.exec() != QDialog::Accepted)
+            return std::nullopt;
+        return choice.keepMine();
+    };
+    watcher_ = new QFileSystemWatcher(this);
+    diskCheck_ = new QTimer(this);
+    diskCheck_->setSingleShot(true);
+    diskCheck_->setInterval(100);
+    connect(diskCheck_, &QTimer::timeout, this, [this] { checkDisk(); });
+    connect(watcher_, &QFileSystemWatcher::fileChanged, diskCheck_, qOverload<>(&QTimer::start));
+    connect(watcher_, &QFileSystemWatcher::directoryChanged, diskCheck_,
+            qOverload<>(&QTimer::start));
     resize(1000, 640);
     showDocument();
 }
@@ -127,6 +149,11 @@ TfrmTariffEditor::~TfrmTariffEditor() {
     // The grids go while the document they show is still there.
     closing_ = true;
     delete takeCentralWidget();
+    // An undo stack with unsaved edits says it is clean again as it goes,
+    // after this window is gone: nothing may answer that, nor a look at
+    // the disk still due.
+    undo_->disconnect(this);
+    diskCheck_->stop();
 }
 
 void TfrmTariffEditor::buildMenus() {
@@ -206,7 +233,62 @@ bool TfrmTariffEditor::openFile(const std::filesystem::path& path) {
     saved_ = document_;
     undo_->clear();
     showDocument();
+    watchFile();
     return true;
+}
+
+void TfrmTariffEditor::watchFile() {
+    // The folder as well (the folder of the file a link leads to): a writer
+    // that renames a new file over the old one ends the watch on the file,
+    // and the folder's change brings it back.
+    std::error_code ec;
+    std::filesystem::path real = std::filesystem::weakly_canonical(path_, ec);
+    if (ec)
+        real = std::filesystem::absolute(path_);
+    const QString file = QString::fromStdString(path_.string());
+    const QString folder = QString::fromStdString(real.parent_path().string());
+    if (!watcher_->files().contains(file))
+        watcher_->addPath(file);
+    if (!watcher_->directories().contains(folder))
+        watcher_->addPath(folder);
+}
+
+void TfrmTariffEditor::checkDisk() {
+    watchFile();
+    const FileBytes now = readRegularFile(path_, kIniFileLimit);
+    // Gone or unreadable: what is shown stays, and saving writes it again.
+    if (!now.ok() || now.bytes == saved_.bytes())
+        return;
+    if (undo_->isClean()) {
+        takeFile(now.bytes);
+        statusBar()->showMessage(
+            QStringLiteral("ほかのプログラムがファイルを変更したため、読み直しました"));
+    } else {
+        statusBar()->showMessage(QStringLiteral("ほかのプログラムがファイルを変更しました。保存する"
+                                                "とき、この編集をその変更に重ねます"));
+    }
+}
+
+void TfrmTariffEditor::takeFile(const std::string& bytes) {
+    // The selected cell, by table, row name and column, to select again.
+    auto* view = qobject_cast<QTableView*>(tabTables_->currentWidget());
+    const QModelIndex selected = view ? view->currentIndex() : QModelIndex();
+    const QString rowName = selected.isValid()
+                                ? view->model()->headerData(selected.row(), Qt::Vertical).toString()
+                                : QString();
+    document_.reset(bytes);
+    saved_ = document_;
+    undo_->clear();
+    showDocument();
+    view = qobject_cast<QTableView*>(tabTables_->currentWidget());
+    if (!view || !selected.isValid())
+        return;
+    const QAbstractItemModel* model = view->model();
+    int row = std::min(selected.row(), model->rowCount() - 1);
+    for (int r = 0; r < model->rowCount(); ++r)
+        if (model->headerData(r, Qt::Vertical).toString() == rowName)
+            row = r;
+    view->setCurrentIndex(model->index(row, selected.column()));
 }
 
 void TfrmTariffEditor::chooseFile() {
@@ -264,27 +346,28 @@ void TfrmTariffEditor::showDocument() {
 QString TfrmTariffEditor::edit(const TariffAddress& at, const QString& value) {
     if (closing_)
         return QStringLiteral("closing");
-    TariffDocument trial = document_;
-    if (const auto refused = trial.set(at, value.toStdString())) {
+    auto planned = document_.plan(at, value.toStdString());
+    if (const auto* refused = std::get_if<std::string>(&planned)) {
         const QString message = QString::fromStdString(*refused);
         statusBar()->showMessage(message);
         return message;
     }
-    if (trial.bytes() == document_.bytes())
+    TariffSplice& splice = std::get<TariffSplice>(planned);
+    if (splice.removed == splice.inserted)
         return {};
     const TariffGrid& grid = document_.grids()[at.grid];
     const QString text =
         QStringLiteral("%1 %2 %3")
             .arg(QString::fromStdString(grid.title), QString::fromStdString(grid.rows[at.row]),
                  QString::fromStdString(grid.columns[at.column]).trimmed());
-    undo_->push(new EditCommand([this](const std::string& bytes) { takeBytes(bytes); },
-                                document_.bytes(), trial.bytes(), text));
+    undo_->push(new EditCommand([this](const TariffSplice& change) { takeEdit(change); },
+                                std::move(splice), text));
     statusBar()->clearMessage();
     return {};
 }
 
-void TfrmTariffEditor::takeBytes(const std::string& bytes) {
-    document_.reset(bytes);
+void TfrmTariffEditor::takeEdit(const TariffSplice& splice) {
+    document_.apply(splice);
     for (TariffGridModel* model : models_)
         model->refresh();
     markProblems();
@@ -292,42 +375,17 @@ void TfrmTariffEditor::takeBytes(const std::string& bytes) {
 }
 
 void TfrmTariffEditor::markProblems() {
-    // The checker names a line, and a field of it where one is at fault:
-    // every cell of that line, or that field's.
-    std::map<std::size_t, std::vector<TariffAddress>> byLine;
-    const auto& grids = document_.grids();
-    for (std::size_t g = 0; g < grids.size(); ++g)
-        for (std::size_t r = 0; r < grids[g].rows.size(); ++r)
-            for (std::size_t c = 0; c < grids[g].columns.size(); ++c)
-                if (const std::size_t line = grids[g].cell(r, c).line)
-                    byLine[line].push_back({g, r, c});
-    std::vector<std::map<std::pair<int, int>, QString>> marks(grids.size());
-    std::vector<TariffProblem> problems;
-    if (document_.readOnlyReason().empty())
-        problems = checkTariff(document_.bytes());
-    for (const TariffProblem& problem : problems) {
-        std::vector<TariffAddress> flagged;
-        if (const auto onLine = byLine.find(problem.line); onLine != byLine.end())
-            flagged = onLine->second;
-        // A row the file lacks: its cells, found by section and key.
-        if (problem.kind == TariffProblemKind::MissingEntry && !problem.key.empty())
-            for (std::size_t g = 0; g < grids.size(); ++g)
-                for (std::size_t r = 0; r < grids[g].rows.size(); ++r) {
-                    const TariffCell& first = grids[g].cell(r, 0);
-                    if (first.line == 0 && fromSjis(first.section) == problem.section &&
-                        fromSjis(first.key) == problem.key)
-                        for (std::size_t c = 0; c < grids[g].columns.size(); ++c)
-                            flagged.push_back({g, r, c});
-                }
-        for (const TariffAddress& at : flagged) {
-            if (problem.position != 0 &&
-                grids[at.grid].cell(at.row, at.column).position != problem.position)
-                continue;
+    // Exactly what `hakomaru-quote check` reports on these bytes, a file
+    // that is not Shift-JIS included, on the cells each problem names.
+    const std::vector<TariffProblem> problems = checkTariff(document_.bytes());
+    const auto named = document_.cellsNamedBy(problems);
+    std::vector<std::map<std::pair<int, int>, QString>> marks(document_.grids().size());
+    for (std::size_t p = 0; p < problems.size(); ++p)
+        for (const TariffAddress& at : named[p]) {
             QString& text = marks[at.grid][{static_cast<int>(at.row), static_cast<int>(at.column)}];
             text += (text.isEmpty() ? QString() : QStringLiteral("\n")) +
-                    QString::fromStdString(problem.message);
+                    QString::fromStdString(problems[p].message);
         }
-    }
     for (std::size_t g = 0; g < models_.size() && g < marks.size(); ++g)
         models_[g]->setProblems(std::move(marks[g]));
     lblProblems_->setText(
@@ -380,25 +438,90 @@ bool TfrmTariffEditor::save() {
             QStringLiteral("料金表ファイルが開かれていません。ファイル → 開く で開いてください"));
         return false;
     }
-    const auto changes = document_.changesFrom(saved_);
-    if (changes.empty()) {
-        statusBar()->showMessage(QStringLiteral("変更はありません"));
-        undo_->setClean();
+    const QString fileName = QString::fromStdString(path_.string());
+    // The user's choices for fields both changed, with the other value they
+    // were made against.
+    std::map<std::tuple<std::string, std::string, std::string, std::string>, bool> decided;
+    auto keepMine = [&](const TariffConflict& c) -> std::optional<bool> {
+        const auto it = decided.find({c.table, c.row, c.column, c.theirs});
+        return it == decided.end() ? std::nullopt : std::optional<bool>(it->second);
+    };
+    for (;;) {
+        const FileBytes now = readRegularFile(path_, kIniFileLimit);
+        if (!now.ok() && !now.missing) {
+            platform().showError(
+                this, QString::fromStdString(fileOpenMessage(path_.string(), now.shownReason())));
+            return false;
+        }
+        // A file removed meanwhile is written anew.
+        const std::string& current = now.missing ? saved_.bytes() : now.bytes;
+        const bool outside = current != saved_.bytes();
+        TariffRebase rebase;
+        if (outside) {
+            rebase = rebaseEdits(saved_, document_, current, keepMine);
+        } else {
+            rebase.changes = document_.changesFrom(saved_);
+            rebase.bytes = document_.bytes();
+        }
+        if (!rebase.conflicts.empty()) {
+            const auto chosen = chooser_(fileName, rebase.conflicts);
+            if (!chosen || chosen->size() != rebase.conflicts.size())
+                return false;
+            for (std::size_t i = 0; i < chosen->size(); ++i) {
+                const TariffConflict& c = rebase.conflicts[i];
+                decided[{c.table, c.row, c.column, c.theirs}] = (*chosen)[i];
+            }
+            continue;
+        }
+        if (!rebase.refused.empty()) {
+            platform().showError(this, QString::fromStdString(rebase.refused));
+            return false;
+        }
+        const auto own = static_cast<std::size_t>(
+            std::count_if(rebase.changes.begin(), rebase.changes.end(),
+                          [](const TariffChange& c) { return !c.outside; }));
+        if (own == 0) {
+            if (outside)
+                takeFile(current);
+            statusBar()->showMessage(QStringLiteral("変更はありません"));
+            undo_->setClean();
+            return true;
+        }
+        TfrmChangeList list(fileName, rebase.changes, this);
+        if (list.exec() != QDialog::Accepted)
+            return false;
+        // Saved only onto the file the list was made for; one that changed
+        // again meanwhile is read and listed again.
+        bool moved = false;
+        try {
+            editFile(path_, [&](const FileBytes& file) -> std::optional<std::string> {
+                moved = file.missing != now.missing || file.bytes != now.bytes ||
+                        (!file.ok() && !file.missing);
+                if (moved)
+                    return std::nullopt;
+                return rebase.bytes;
+            });
+        } catch (const SaveError& error) {
+            platform().showError(this, QString::fromUtf8(error.what()));
+            return false;
+        }
+        if (moved)
+            continue;
+        if (outside) {
+            // Another writer's fields are in the file now: the window shows
+            // it, and the undo steps, made on the older bytes, go.
+            takeFile(rebase.bytes);
+        } else {
+            saved_ = document_;
+            undo_->setClean();
+        }
+        QString message = QStringLiteral("%1 か所を書き換えて保存しました").arg(own);
+        if (rebase.changes.size() > own)
+            message += QStringLiteral("（ほかのプログラムの変更 %1 か所はそのまま）")
+                           .arg(rebase.changes.size() - own);
+        statusBar()->showMessage(message);
         return true;
     }
-    TfrmChangeList list(QString::fromStdString(path_.string()), changes, this);
-    if (list.exec() != QDialog::Accepted)
-        return false;
-    try {
-        saveFileBytes(path_, document_.bytes());
-    } catch (const SaveError& error) {
-        platform().showError(this, QString::fromUtf8(error.what()));
-        return false;
-    }
-    saved_ = document_;
-    undo_->setClean();
-    statusBar()->showMessage(QStringLiteral("%1 か所を書き換えて保存しました").arg(changes.size()));
-    return true;
 }
 
 void TfrmTariffEditor::closeEvent(QCloseEvent* event) {

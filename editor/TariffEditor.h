@@ -4,17 +4,27 @@
 // messages on the cells it flags, a preview pricing one parcel with both
 // carriers from the unsaved tariff, and a save that lists the changes first
 // and rewrites only the changed fields' bytes.
+//
+// Other programs may write the file while it is open. The window keeps the
+// bytes it opened; while it has no unsaved edits, a change on disk is shown
+// at once (the selected cell stays selected). A save takes the writers'
+// lock and makes its field edits again on the file as it is then, so
+// another writer's change is kept; a field both changed is put to the user.
 #include "TariffEdit.h"
 
 #include <QMainWindow>
 
 #include <filesystem>
+#include <functional>
+#include <optional>
 #include <vector>
 
 class QComboBox;
+class QFileSystemWatcher;
 class QLabel;
 class QTabWidget;
 class QTableView;
+class QTimer;
 class QUndoStack;
 
 namespace hakomaru {
@@ -38,6 +48,13 @@ class TfrmTariffEditor : public QMainWindow {
     const TariffDocument& document() const { return document_; }
     QUndoStack* undoStack() const { return undo_; }
 
+    // Asks which value to save for each field that both this window and
+    // another program changed: true keeps this window's. Nothing: the save
+    // is cancelled. By default a TfrmConflictChoice dialog asks.
+    using ConflictChooser = std::function<std::optional<std::vector<bool>>(
+        const QString& fileName, const std::vector<TariffConflict>& conflicts)>;
+    void setConflictChooser(ConflictChooser chooser) { chooser_ = std::move(chooser); }
+
   protected:
     void closeEvent(QCloseEvent* event) override;
 
@@ -46,7 +63,10 @@ class TfrmTariffEditor : public QMainWindow {
     QWidget* buildPreview();
     void buildTables();
     QString edit(const TariffAddress& at, const QString& value);
-    void takeBytes(const std::string& bytes);
+    void takeEdit(const TariffSplice& splice);
+    void takeFile(const std::string& bytes);
+    void watchFile();
+    void checkDisk();
     void showDocument();
     void markProblems();
     void updatePreview();
@@ -58,6 +78,9 @@ class TfrmTariffEditor : public QMainWindow {
     TariffDocument document_{std::string()};
     TariffDocument saved_{std::string()}; // as read or last saved
     QUndoStack* undo_;
+    ConflictChooser chooser_;
+    QFileSystemWatcher* watcher_;
+    QTimer* diskCheck_; // gathers the watcher's signals of one save into one look
     QTabWidget* tabTables_;
     QLabel* lblReadOnly_;
     QLabel* lblProblems_;

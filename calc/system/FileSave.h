@@ -51,7 +51,9 @@ inline constexpr std::string_view kBusyReason =
 // Turns the file's current content into the new one, or returns nothing to
 // leave the file as it is. `current` is the file as read under the lock: its
 // bytes, or why it could not be read (missing() for a file not there yet).
-// It may throw; the file then stays as it was.
+// It may throw; the file then stays as it was. It is called again, on the
+// newer content, when a program that takes no lock (a text editor) saved
+// the file meanwhile.
 using FileEdit = std::function<std::optional<std::string>(const FileBytes& current)>;
 
 // Locks the file at `path` against the program's other writers (waiting at

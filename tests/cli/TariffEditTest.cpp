@@ -147,8 +147,8 @@ TEST(TariffEdit, FieldAcrossADoubleByteCharacterRefused) {
     const std::string fees = "[ゆうパック]\n第1地帯=00円 810 910\n";
     for (const auto& [input, field, named] :
          std::vector<std::tuple<std::string, std::vector<std::string>, std::string>>{
-             {zones, {"地帯区分", "東京", "大阪"}, "「４」"},  // starts inside
-             {zones, {"地帯区分", "東京", "京都"}, "「４」"},  // ends inside
+             {zones, {"地帯区分", "東京", "大阪"}, "「４」"}, // starts inside
+             {zones, {"地帯区分", "東京", "京都"}, "「４」"}, // ends inside
              {fees, {"ゆうパック", "第1地帯", "2kg"}, "「円」"}}) {
         TariffDocument document(toSjis(input));
         const auto at = document.find(field[0], field[1], field[2]);

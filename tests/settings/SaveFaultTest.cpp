@@ -267,7 +267,8 @@ TEST(SaveFault, OwnerGroupAndModeKept) {
         test::writeBytes(path, kOld);
         ASSERT_EQ(::chown(path.c_str(), c.owner, c.owner), 0);
         ASSERT_EQ(::chmod(path.c_str(), c.mode), 0);
-        struct stat before {}, after{};
+        struct stat before {
+        }, after{};
         ASSERT_EQ(::stat(path.c_str(), &before), 0);
         EXPECT_EQ(saveMessage(path, c.asNobody), "") << c.owner << " " << c.mode;
         ASSERT_EQ(::stat(path.c_str(), &after), 0);

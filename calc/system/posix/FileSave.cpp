@@ -50,8 +50,7 @@ bool sameFile(const struct stat& a, const struct stat& b) {
 // Whether the file is as it was read: the same file, length and time.
 bool unchanged(const struct stat& now, const struct stat& read) {
     return sameFile(now, read) && now.st_size == read.st_size &&
-           now.st_mtim.tv_sec == read.st_mtim.tv_sec &&
-           now.st_mtim.tv_nsec == read.st_mtim.tv_nsec;
+           now.st_mtim.tv_sec == read.st_mtim.tv_sec && now.st_mtim.tv_nsec == read.st_mtim.tv_nsec;
 }
 
 // Takes the exclusive lock, waiting until `deadline` at most. A file system
@@ -181,8 +180,8 @@ Renamed saveByRename(const std::filesystem::path& target, const std::string& byt
     try {
         writeAll(fd, bytes);
         struct stat mine {};
-        if (old && (::fstat(fd, &mine) != 0 || mine.st_uid != old->st_uid ||
-                    mine.st_gid != old->st_gid) &&
+        if (old &&
+            (::fstat(fd, &mine) != 0 || mine.st_uid != old->st_uid || mine.st_gid != old->st_gid) &&
             ::fchown(fd, old->st_uid, old->st_gid) != 0)
             result = Renamed::OwnerNotKept;
         // After the owner: changing it may clear the set-id bits.
@@ -253,9 +252,10 @@ bool editFile(const std::filesystem::path& path, const FileEdit& edit,
                 throw busy();
             struct stat st {};
             if (::stat(target.c_str(), &st) == 0)
-                continue; // made meanwhile: lock that
+                continue;                                             // made meanwhile: lock that
             if (errno != ENOENT || ::lstat(target.c_str(), &st) == 0) // a loop of links
-                throw SaveError(fileCreateMessage(name, systemReason(errno == ENOENT ? ELOOP : errno)));
+                throw SaveError(
+                    fileCreateMessage(name, systemReason(errno == ENOENT ? ELOOP : errno)));
             current.missing = true;
             current.reason = systemReason(ENOENT);
             const auto bytes = edit(current);
