@@ -128,7 +128,6 @@ void selectPostal(PostalSelection& model, AmountLimit& limit, const PostalChoice
 
 ParcelSelected selectParcel(const ParcelChoices& c) {
     using P = ParcelOption;
-    requireNumber(c.amount);
     ParcelSelection model;
     model.useCatCashOnDelivery(named(c.options, P::CatDaihiki));
     model.chooseFrom(c.fromRow);
@@ -139,6 +138,7 @@ ParcelSelected selectParcel(const ParcelChoices& c) {
                                        checkedOf<kParcelOptionCount, ParcelSelection, P>(model));
     if (!c.amount.empty())
         steps.run(std::nullopt, [&] { model.typeAmount(c.amount); });
+    // Throws ConversionError for an amount that is no number, as the quotes would.
     if (registeredRequired(toSingle(model.amountText())) && model.mayClick(P::Kakitome) &&
         !model.box(P::Kakitome).checked)
         steps.run(std::nullopt, [&] { model.click(P::Kakitome); });

@@ -205,7 +205,7 @@ def main():
                                                result.stdout, re.M)))
                 caught = ", ".join(failed) if failed else ""
                 if not caught and result.returncode:
-                    caught = "(test run failed)"
+                    caught = "(the tests crashed)"
         finally:
             source.write_text(original, encoding="utf-8")
         if not caught:
