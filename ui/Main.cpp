@@ -615,13 +615,7 @@ void TfrmMain::setExplainVisible(bool visible) {
 // The model and the controls.
 
 void TfrmMain::forward(const std::function<void()>& event) {
-    try {
-        event();
-    } catch (...) {
-        mirror();
-        throw;
-    }
-    mirror();
+    runThenShow(event, [this] { mirror(); });
 }
 
 // Copies the model's state onto the controls. Signals are blocked: a copied

@@ -355,13 +355,7 @@ void TfrmPostal::showTotal(QLabel* label, const QString& text) {
 // The model and the controls.
 
 void TfrmPostal::forward(const std::function<void()>& event) {
-    try {
-        event();
-    } catch (...) {
-        mirror();
-        throw;
-    }
-    mirror();
+    runThenShow(event, [this] { mirror(); });
 }
 
 // Copies the model's state onto the controls. Signals are blocked: a copied
