@@ -26,4 +26,12 @@ inline bool runOnX11(const DisplayEnvironment& env) {
            (set(env.sessionType) && std::string_view(env.sessionType) == "wayland");
 }
 
+// Whether the platform Qt runs on (its platform name) lets the program tell
+// and set where its windows are. A Wayland compositor places every window
+// itself and tells no program where it is: the saved place is then neither
+// used at start nor overwritten at the close.
+inline bool platformPlacesWindows(std::string_view platformName) {
+    return !platformName.starts_with("wayland");
+}
+
 } // namespace hakomaru

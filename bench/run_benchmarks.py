@@ -37,6 +37,26 @@ def quotes():
                      f"{times[name] / 1000:.1f} us = {ratio:.2f} x", "<= 2 x", ratio <= 2))
 
 
+def damaged_tariffs():
+    # One line of 1, 4 and 16 MiB of one byte, or a table of lines that are
+    # no entries: read, quoted, checked and opened for editing. Linear work costs the same per MiB at every size
+    # (a little more once the file no longer fits the cache); work quadratic
+    # in a line's length would cost 16 times as much per MiB at 16 MiB.
+    out = subprocess.run(
+        [os.path.join(bin_dir, "tariff_scan_bench"), "--benchmark_format=json",
+         f"--benchmark_min_time={0.01 if brief else 0.2}"],
+        check=True, capture_output=True, text=True, env=env).stdout
+    per_mib = {}
+    for b in json.loads(out)["benchmarks"]:
+        mib = int(b["name"].split("/")[2])
+        per_mib.setdefault(b["label"], {})[mib] = b["cpu_time"] / mib  # ms per MiB
+    for label, cost in per_mib.items():
+        growth = cost[16] / cost[1]
+        rows.append((f"damaged tariff, {label}: ms per MiB at 1 / 4 / 16 MiB",
+                     f"{cost[1]:.2f} / {cost[4]:.2f} / {cost[16]:.2f} = {growth:.1f} x",
+                     "<= 8 x", growth <= 8))
+
+
 def window_events():
     out = subprocess.run(
         [os.path.join(bin_dir, "main_window_bench"), "-iterations", "200" if brief else "2000"],
@@ -119,7 +139,7 @@ def editor_memory():
                  f"{growth:.1f} MiB", "<= 10 MiB", growth <= 10))
 
 
-for step in (quotes, window_events, startup, jsonl_batch, editor_memory):
+for step in (quotes, damaged_tariffs, window_events, startup, jsonl_batch, editor_memory):
     step()
 
 width = max(len(r[0]) for r in rows)

@@ -1,19 +1,11 @@
 #include "FileRead.h"
 
+#include "system/Files.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <utility>
-
-#ifdef _WIN32
-#include <fcntl.h>
-#include <io.h>
-#include <sys/stat.h>
-#else
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-#endif
 
 namespace hakomaru {
 namespace {
@@ -33,6 +25,16 @@ std::string groupedDigits(std::uint64_t value) {
 }
 
 } // namespace
+
+std::filesystem::path pathFromUtf8(std::string_view name) {
+    return std::filesystem::path(
+        std::u8string(reinterpret_cast<const char8_t*>(name.data()), name.size()));
+}
+
+std::string utf8Of(const std::filesystem::path& path) {
+    const std::u8string name = path.u8string();
+    return std::string(reinterpret_cast<const char*>(name.data()), name.size());
+}
 
 std::string fileOpenMessage(std::string_view fileName, std::string_view reason) {
     return withReason("ファイル " + std::string(fileName) + " は開けません", reason);
@@ -54,57 +56,28 @@ std::string systemReason(int error) {
 }
 
 ReadableFile::ReadableFile(const std::filesystem::path& path) {
-#ifdef _WIN32
-    int fd = ::_wopen(path.c_str(), _O_RDONLY | _O_BINARY | _O_NOINHERIT);
-#else
-    // O_NONBLOCK: opening a FIFO with no writer returns at once instead of
-    // waiting for one; fstat then refuses it.
-    int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-#endif
-    if (fd < 0) {
-        const int error = errno;
-        missing_ = error == ENOENT;
-        reason_ = systemReason(error);
-        return;
-    }
-    take(fd);
+    keep(sys::openRegularFile(path));
 }
 
 ReadableFile ReadableFile::adopt(int descriptor) {
     ReadableFile file;
-    file.take(descriptor);
+    file.keep(sys::regularFileOf(descriptor));
     return file;
 }
 
-void ReadableFile::take(int fd) {
-#ifdef _WIN32
-    struct _stat64 st {};
-    const bool stated = ::_fstat64(fd, &st) == 0;
-#else
-    struct stat st {};
-    const bool stated = ::fstat(fd, &st) == 0;
-#endif
-    if (!stated || (st.st_mode & S_IFMT) != S_IFREG) {
-        reason_ = stated ? std::string(kNotRegularReason) : systemReason(errno);
-#ifdef _WIN32
-        ::_close(fd);
-#else
-        ::close(fd);
-#endif
+void ReadableFile::keep(const sys::OpenedFile& opened) {
+    if (opened.fd < 0) {
+        missing_ = opened.error == ENOENT;
+        reason_ = opened.notRegular ? std::string(kNotRegularReason) : systemReason(opened.error);
         return;
     }
-    size_ = static_cast<std::uint64_t>(st.st_size);
-    fd_ = fd;
+    size_ = opened.size;
+    fd_ = opened.fd;
 }
 
 ReadableFile::~ReadableFile() {
-    if (fd_ >= 0) {
-#ifdef _WIN32
-        ::_close(fd_);
-#else
-        ::close(fd_);
-#endif
-    }
+    if (fd_ >= 0)
+        sys::closeFile(fd_);
 }
 
 ReadableFile::ReadableFile(ReadableFile&& other) noexcept
@@ -114,20 +87,10 @@ ReadableFile::ReadableFile(ReadableFile&& other) noexcept
 long ReadableFile::read(char* into, std::size_t count) {
     if (fd_ < 0)
         return -1;
-    for (;;) {
-#ifdef _WIN32
-        const long n =
-            ::_read(fd_, into, static_cast<unsigned>(std::min<std::size_t>(count, 1 << 30)));
-#else
-        const long n = static_cast<long>(::read(fd_, into, count));
-#endif
-        if (n >= 0)
-            return n;
-        if (errno == EINTR)
-            continue;
+    const long n = sys::readFile(fd_, into, count);
+    if (n < 0)
         reason_ = systemReason(errno);
-        return -1;
-    }
+    return n;
 }
 
 bool mayHandOver(const std::filesystem::path& document) {

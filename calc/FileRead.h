@@ -15,6 +15,10 @@
 #include <string>
 #include <string_view>
 
+namespace hakomaru::sys {
+struct OpenedFile;
+}
+
 namespace hakomaru {
 
 inline constexpr std::size_t kMiB = 1024 * 1024;
@@ -22,6 +26,13 @@ inline constexpr std::size_t kMiB = 1024 * 1024;
 inline constexpr std::size_t kIniFileLimit = 16 * kMiB;
 // The map picture: a real one is some tens of kilobytes.
 inline constexpr std::size_t kPictureFileLimit = 32 * kMiB;
+
+// A file name written as UTF-8 text (a command-line argument, a message)
+// as a path, and back. On POSIX systems both are the bytes as they are;
+// Windows keeps paths in UTF-16, where a plain std::string would go through
+// the ANSI code page and lose every character outside it.
+std::filesystem::path pathFromUtf8(std::string_view name);
+std::string utf8Of(const std::filesystem::path& path);
 
 // "ファイル %s は開けません", with "（reason）" appended when there is one.
 std::string fileOpenMessage(std::string_view fileName, std::string_view reason = {});
@@ -65,7 +76,7 @@ class ReadableFile {
 
   private:
     ReadableFile() = default;
-    void take(int fd);
+    void keep(const sys::OpenedFile& opened);
 
     int fd_ = -1;
     bool missing_ = false;

@@ -82,16 +82,38 @@ constexpr bool isLineBreak(char c) {
     return c == '\r' || c == '\n';
 }
 
-// The end of the line that starts at `p`: the next CR or LF, or `end`.
-const char* lineEndFrom(const char* p, const char* end) {
-    // Two vectorised scans within the line's bounds: LF first, then a CR
-    // before it (a CR LF pair, or a lone CR that ends the line early).
-    const auto* lf = static_cast<const char*>(std::memchr(p, '\n', static_cast<size_t>(end - p)));
-    const char* lineEnd = lf ? lf : end;
-    const auto* cr =
-        static_cast<const char*>(std::memchr(p, '\r', static_cast<size_t>(lineEnd - p)));
-    return cr ? cr : lineEnd;
-}
+// Finds the ends of lines, for positions that only move forward. The next CR
+// and the next LF are each searched for once and remembered until passed, so
+// a whole file costs one scan for each whatever it holds. (Searching from
+// every line for the next LF, in a file of CRs alone, cost time quadratic in
+// its length.)
+class LineEnds {
+  public:
+    LineEnds(const char* begin, const char* end) : end_(end), cr_(begin), lf_(begin) {}
+
+    // The end of the line that holds `p`: the next CR or LF at or after it,
+    // or the end. `p` is never before the previous call's.
+    const char* from(const char* p) {
+        if (p < end_ && isLineBreak(*p))
+            return p; // an empty line: nothing to search
+        if (cr_ < p || (cr_ < end_ && *cr_ != '\r'))
+            cr_ = next(p, '\r');
+        if (lf_ < p || (lf_ < end_ && *lf_ != '\n'))
+            lf_ = next(p, '\n');
+        return std::min(cr_, lf_);
+    }
+
+  private:
+    const char* next(const char* p, char c) const {
+        const auto* found =
+            static_cast<const char*>(std::memchr(p, c, static_cast<size_t>(end_ - p)));
+        return found ? found : end_;
+    }
+
+    const char* end_;
+    const char* cr_; // the next CR found, or end_; not yet searched while it is no CR
+    const char* lf_;
+};
 
 // The start of the next line after a line that ends at `lineEnd`.
 const char* nextLine(const char* lineEnd, const char* end) {
@@ -109,16 +131,21 @@ inline std::optional<std::string_view> headerName(std::string_view line) {
     return trimmed(line.data() + 1, line.data() + line.size() - 1);
 }
 
+// A scan from the end is cheap for the few look-ups a quote makes; past this
+// many, an index pays for itself.
+constexpr unsigned kScansBeforeIndex = 16;
+
 } // namespace
 
-std::vector<IniLine> iniLines(std::string_view bytes) {
-    std::vector<IniLine> lines;
+void forEachIniLine(std::string_view bytes, const std::function<void(const IniLine&)>& visit) {
     const char* p = bytes.data();
     const char* const end = p + bytes.size();
+    LineEnds ends(p, end);
     bool inSection = false;
+    IniLine line;
     for (size_t number = 1; p < end; ++number) {
-        const char* lineEnd = lineEndFrom(p, end);
-        IniLine& line = lines.emplace_back();
+        const char* lineEnd = ends.from(p);
+        line = IniLine{};
         line.number = number;
         line.text = trimmed(p, lineEnd);
         p = nextLine(lineEnd, end);
@@ -136,14 +163,41 @@ std::vector<IniLine> iniLines(std::string_view bytes) {
         } else {
             line.kind = IniLine::Kind::Other;
         }
+        visit(line);
     }
+}
+
+std::vector<IniLine> iniLines(std::string_view bytes) {
+    std::vector<IniLine> lines;
+    forEachIniLine(bytes, [&](const IniLine& line) { lines.push_back(line); });
     return lines;
 }
 
+size_t IniNameHash::operator()(std::string_view name) const noexcept {
+    // FNV-1a over the bytes as namesMatch() compares them: ASCII letters in
+    // upper case, the trail byte of a double-byte character as it is.
+    size_t hash = 14695981039346656037ull;
+    for (size_t i = 0; i < name.size(); ++i) {
+        auto c = static_cast<unsigned char>(name[i]);
+        const bool lead = isSjisLeadByte(c);
+        hash = (hash ^ upperAscii(c)) * 1099511628211ull;
+        if (lead && i + 1 < name.size())
+            hash = (hash ^ static_cast<unsigned char>(name[++i])) * 1099511628211ull;
+    }
+    return hash;
+}
+
+bool IniNameEqual::operator()(std::string_view a, std::string_view b) const noexcept {
+    return IniStore::namesMatch(a, b);
+}
+
 void IniStore::findSections() {
-    const char* const begin = bytes_->data();
-    const char* const end = begin + bytes_->size();
-    const char* p = begin;
+    const char* const end = bytes_->data() + bytes_->size();
+    LineEnds ends(bytes_->data(), end);
+    // `p` is always the start of a line; each turn takes the line holding
+    // the next "[" and goes on after it, so every byte is looked at a
+    // bounded number of times, however many "[" a line holds.
+    const char* p = bytes_->data();
     while (p < end) {
         const auto* bracket =
             static_cast<const char*>(std::memchr(p, '[', static_cast<size_t>(end - p)));
@@ -151,12 +205,11 @@ void IniStore::findSections() {
             break;
         // A header's "[" is the first non-blank byte of its line.
         const char* lineStart = bracket;
-        while (lineStart > begin && isBlank(lineStart[-1]) && !isLineBreak(lineStart[-1]))
+        while (lineStart > p && isBlank(lineStart[-1]) && !isLineBreak(lineStart[-1]))
             --lineStart;
-        const bool firstOnLine = lineStart == begin || isLineBreak(lineStart[-1]);
-        const char* lineEnd = lineEndFrom(bracket, end);
-        const auto name = firstOnLine ? headerName(trimmed(bracket, lineEnd)) : std::nullopt;
-        if (name) {
+        const bool firstOnLine = lineStart == p || isLineBreak(lineStart[-1]);
+        const char* lineEnd = ends.from(bracket);
+        if (const auto name = firstOnLine ? headerName(trimmed(bracket, lineEnd)) : std::nullopt) {
             if (!sections_.empty()) {
                 auto& body = sections_.back().body;
                 body = std::string_view(body.data(), static_cast<size_t>(lineStart - body.data()));
@@ -165,10 +218,8 @@ void IniStore::findSections() {
             Section& section = sections_.emplace_back();
             section.name = *name;
             section.body = std::string_view(bodyStart, static_cast<size_t>(end - bodyStart));
-            p = bodyStart;
-        } else {
-            p = bracket + 1;
         }
+        p = nextLine(lineEnd, end);
     }
 }
 
@@ -177,8 +228,9 @@ const std::vector<std::string_view>& IniStore::linesOf(const Section& section) c
         return section.lines;
     const char* p = section.body.data();
     const char* const end = p + section.body.size();
+    LineEnds ends(p, end);
     while (p < end) {
-        const char* lineEnd = lineEndFrom(p, end);
+        const char* lineEnd = ends.from(p);
         const std::string_view line = trimmed(p, lineEnd);
         p = nextLine(lineEnd, end);
         if (!line.empty() && line.front() != ';')
@@ -189,10 +241,39 @@ const std::vector<std::string_view>& IniStore::linesOf(const Section& section) c
 }
 
 const IniStore::Section* IniStore::findSection(std::string_view name) const {
+    if (!sectionsIndexed_ && ++sectionLookups_ > kScansBeforeIndex) {
+        for (size_t i = 0; i < sections_.size(); ++i)
+            sectionIndex_.insert_or_assign(sections_[i].name, i);
+        sectionsIndexed_ = true;
+    }
+    if (sectionsIndexed_) {
+        const auto it = sectionIndex_.find(name);
+        return it == sectionIndex_.end() ? nullptr : &sections_[it->second];
+    }
     for (auto it = sections_.rbegin(); it != sections_.rend(); ++it)
         if (namesMatch(it->name, name))
             return &*it;
     return nullptr;
+}
+
+std::optional<size_t> IniStore::lastEntry(const Section& section, std::string_view key) const {
+    const auto& lines = linesOf(section);
+    if (!section.indexed && ++section.lookups > kScansBeforeIndex) {
+        for (size_t i = 0; i < lines.size(); ++i)
+            if (const auto entry = entryOf(lines[i]))
+                section.keys.insert_or_assign(entry->key, i);
+        section.indexed = true;
+    }
+    if (section.indexed) {
+        const auto it = section.keys.find(key);
+        return it == section.keys.end() ? std::nullopt : std::optional<size_t>(it->second);
+    }
+    for (size_t i = lines.size(); i > 0; --i) {
+        const auto entry = entryOf(lines[i - 1]);
+        if (entry && namesMatch(entry->key, key))
+            return i - 1;
+    }
+    return std::nullopt;
 }
 
 std::optional<std::string_view> IniStore::find(std::string_view section,
@@ -200,12 +281,8 @@ std::optional<std::string_view> IniStore::find(std::string_view section,
     const Section* s = findSection(section);
     if (!s)
         return std::nullopt;
-    const auto& lines = linesOf(*s);
-    for (auto it = lines.rbegin(); it != lines.rend(); ++it) {
-        auto entry = entryOf(*it);
-        if (entry && namesMatch(entry->key, key))
-            return entry->value;
-    }
+    if (const auto line = lastEntry(*s, key))
+        return entryOf(s->lines[*line])->value;
     return std::nullopt;
 }
 
@@ -217,18 +294,29 @@ size_t IniStore::lineNumberOf(std::string_view view) const {
     const std::string_view all = bytes();
     if (all.empty() || view.data() < all.data() || view.data() > all.data() + all.size())
         return 0;
-    if (lineStarts_.empty()) {
-        // Lines split as iniLines() splits them: CR, LF and CR LF each end one.
-        const char* p = all.data();
-        const char* const end = p + all.size();
-        while (p < end) {
-            lineStarts_.push_back(static_cast<size_t>(p - all.data()));
-            p = nextLine(lineEndFrom(p, end), end);
+    // Lines split as iniLines() splits them: CR, LF and CR LF each end one,
+    // so a line starts at 0 and after every LF, and after every CR that no
+    // LF follows, unless the file ends there.
+    const auto startsLine = [&](size_t at) {
+        return at == 0 || (at < all.size() &&
+                           (all[at - 1] == '\n' || (all[at - 1] == '\r' && all[at] != '\n')));
+    };
+    if (linesBeforeBlock_.empty()) {
+        size_t lines = 0;
+        for (size_t at = 0; at < all.size(); ++at) {
+            if (at % kLineBlock == 0)
+                linesBeforeBlock_.push_back(lines);
+            lines += startsLine(at);
         }
+        linesBeforeBlock_.push_back(lines);
     }
+    // The lines that start at or before the view's first byte.
     const auto offset = static_cast<size_t>(view.data() - all.data());
-    const auto after = std::upper_bound(lineStarts_.begin(), lineStarts_.end(), offset);
-    return static_cast<size_t>(after - lineStarts_.begin());
+    const size_t block = offset / kLineBlock;
+    size_t lines = linesBeforeBlock_[block];
+    for (size_t at = block * kLineBlock; at <= offset; ++at)
+        lines += startsLine(at);
+    return lines;
 }
 
 std::string_view IniStore::keep(std::string text) {
@@ -241,23 +329,29 @@ void IniStore::write(std::string_view section, std::string_view key, std::string
     text.reserve(key.size() + 1 + value.size());
     text.append(key).append("=").append(value);
     const std::string_view line = keep(std::move(text));
+    const std::string_view lineKey = entryOf(line)->key; // as a scan would see it
 
     const Section* found = findSection(section);
     if (!found) {
         Section& added = sections_.emplace_back();
         added.name = keep(std::string(section));
         added.split = true;
+        if (sectionsIndexed_)
+            sectionIndex_.insert_or_assign(added.name, sections_.size() - 1);
         found = &added;
     }
     auto& lines = const_cast<std::vector<std::string_view>&>(linesOf(*found));
-    for (auto it = lines.rbegin(); it != lines.rend(); ++it) {
-        auto entry = entryOf(*it);
-        if (entry && namesMatch(entry->key, key)) {
-            *it = line;
-            return;
+    if (const auto at = lastEntry(*found, key)) {
+        lines[*at] = line;
+        if (found->indexed) {
+            found->keys.erase(key);
+            found->keys.emplace(lineKey, *at);
         }
+        return;
     }
     lines.push_back(line);
+    if (found->indexed)
+        found->keys.emplace(lineKey, lines.size() - 1);
 }
 
 std::string IniStore::toBytes() const {

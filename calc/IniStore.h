@@ -23,6 +23,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace hakomaru {
@@ -46,6 +47,22 @@ struct IniLine {
 // Every line of `bytes`, split and classified by the same rules as the store.
 // The views point into `bytes`.
 std::vector<IniLine> iniLines(std::string_view bytes);
+
+// Calls `visit` with each line of `bytes` in order, as iniLines() gives them,
+// without keeping them: for tools that skip most lines of a file that may
+// hold millions of them.
+void forEachIniLine(std::string_view bytes, const std::function<void(const IniLine&)>& visit);
+
+// Names as the store matches them (IniStore::namesMatch), for hash tables
+// keyed by section or key names.
+struct IniNameHash {
+    size_t operator()(std::string_view name) const noexcept;
+};
+struct IniNameEqual {
+    bool operator()(std::string_view a, std::string_view b) const noexcept;
+};
+// A name and the index of the last item of that name.
+using IniNameIndex = std::unordered_map<std::string_view, size_t, IniNameHash, IniNameEqual>;
 
 // The bytes of a regular file of at most kIniFileLimit bytes; empty for a
 // missing, unreadable, non-regular (a folder, a FIFO, a device) or larger
@@ -118,6 +135,11 @@ class IniStore {
     // Reading finds only the section headers; a section's lines are split
     // when it is first used. A quote reads a handful of sections of the
     // tariff, and splitting every line made parsing dearer than reading.
+    //
+    // Look-ups scan from the end, which costs nothing for the few a quote
+    // makes. Tools that look up every entry (the checker, the editor) would
+    // then pay for each one the length of the file: past a few look-ups, the
+    // sections, and a section's keys, are found through a hash index.
     struct Section {
         std::string_view name;
         std::string_view body; // the bytes after its header line, up to the next header
@@ -125,18 +147,31 @@ class IniStore {
         // from `body` on first use.
         mutable std::vector<std::string_view> lines;
         mutable bool split = false;
+        mutable unsigned lookups = 0;
+        mutable bool indexed = false;
+        mutable IniNameIndex keys; // key -> last line with it, once indexed
     };
 
     void findSections();
     const Section* findSection(std::string_view name) const;
     const std::vector<std::string_view>& linesOf(const Section& section) const;
+    // The index in linesOf(section) of the last entry of `key`.
+    std::optional<size_t> lastEntry(const Section& section, std::string_view key) const;
     std::string_view keep(std::string text);
 
     // Held behind a pointer so that the views stay valid when the store moves.
     std::unique_ptr<const std::string> bytes_;
     std::deque<std::string> written_; // text of written lines; deque keeps them in place
     std::vector<Section> sections_;
-    mutable std::vector<size_t> lineStarts_; // offsets of line starts, built by lineNumberOf
+    mutable unsigned sectionLookups_ = 0;
+    mutable bool sectionsIndexed_ = false;
+    mutable IniNameIndex sectionIndex_; // name -> last section of that name, once indexed
+    // For lineNumberOf: the number of lines that start before each block of
+    // kLineBlock bytes, built on first use; each call counts within one
+    // block. An entry per block, not per line, keeps this small for a file
+    // of millions of lines.
+    static constexpr size_t kLineBlock = 256;
+    mutable std::vector<size_t> linesBeforeBlock_;
     std::string readFailure_;
     bool fileMissing_ = false;
 };

@@ -1,114 +1,170 @@
 #include "Sjis.h"
 
-#include <algorithm>
-#include <cerrno>
-#include <iconv.h>
-#include <mutex>
+#include "system/CodePage.h"
+
+#include <cstdint>
+#include <cstring>
 #include <stdexcept>
 
 namespace hakomaru {
 namespace {
 
-// One converter per direction, reset before each use. iconv descriptors
-// are not thread-safe, hence the lock; the program itself has one thread.
-class Converter {
-  public:
-    Converter(const char* to, const char* from) : cd_(iconv_open(to, from)) {
-        if (cd_ == reinterpret_cast<iconv_t>(-1))
-            throw std::runtime_error(std::string("iconv cannot convert from ") + from + " to " +
-                                     to);
-    }
-    ~Converter() { iconv_close(cd_); }
-    Converter(const Converter&) = delete;
-    Converter& operator=(const Converter&) = delete;
+bool isAscii(std::string_view text) {
+    return firstNonAsciiByte(text) == std::string_view::npos;
+}
 
-    // Converts `in`; on a byte sequence that cannot be converted calls
-    // onBad(out), which may append a replacement and returns false to stop.
-    template <typename OnBad> std::string run(std::string_view in, OnBad onBad) {
-        std::lock_guard lock(mutex_);
-        iconv(cd_, nullptr, nullptr, nullptr, nullptr);
-        std::string out;
-        out.resize(in.size() * 2 + 16);
-        char* src = const_cast<char*>(in.data());
-        size_t srcLeft = in.size();
-        size_t used = 0;
-        while (srcLeft > 0) {
-            char* dst = out.data() + used;
-            size_t dstLeft = out.size() - used;
-            size_t rc = iconv(cd_, &src, &srcLeft, &dst, &dstLeft);
-            used = out.size() - dstLeft;
-            if (rc != static_cast<size_t>(-1))
-                break;
-            if (errno == E2BIG) {
-                out.resize(out.size() * 2);
-                continue;
-            }
-            // EILSEQ or EINVAL: one byte cannot start a character here.
-            out.resize(used);
-            if (!onBad(out, errno == EINVAL))
-                return out;
-            used = out.size();
-            out.resize(used + srcLeft * 2 + 16);
-            ++src;
-            --srcLeft;
-            iconv(cd_, nullptr, nullptr, nullptr, nullptr);
-        }
-        out.resize(used);
-        return out;
-    }
-
-  private:
-    iconv_t cd_;
-    std::mutex mutex_;
+// Characters that code page 932 has no code of its own for, written with the
+// code that other Japanese encodings give them and that a person means:
+// the yen sign is the byte 0x5C, the overline 0x7E, and the wave dash that
+// input methods outside Windows type is the full-width tilde that code page
+// 932 reads back. Some converters take these one way and some refuse them;
+// here every system encodes them alike.
+struct ExtraCode {
+    std::string_view utf8, sjis;
+};
+constexpr ExtraCode kExtraCodes[] = {
+    {"\u00A2", "\x81\x91"}, // ¢ as ￠
+    {"\u00A3", "\x81\x92"}, // £ as ￡
+    {"\u00A5", "\x5C"},     // ¥
+    {"\u00AC", "\x81\xCA"}, // ¬ as ￢
+    {"\u2014", "\x81\x5C"}, // em dash as the horizontal bar
+    {"\u2016", "\x81\x61"}, // ‖ as ∥
+    {"\u203E", "\x7E"},     // overline
+    {"\u2212", "\x81\x7C"}, // minus sign as －
+    {"\u301C", "\x81\x60"}, // wave dash as ～
 };
 
-Converter& encoder() {
-    static Converter c("CP932", "UTF-8");
-    return c;
+const ExtraCode* extraCodeOf(std::string_view character) {
+    for (const ExtraCode& extra : kExtraCodes)
+        if (extra.utf8 == character)
+            return &extra;
+    return nullptr;
 }
 
-Converter& decoder() {
-    static Converter c("UTF-8", "CP932");
-    return c;
+[[noreturn]] void refuse(std::string_view utf8) {
+    throw std::invalid_argument("text cannot be written in code page 932: " + std::string(utf8));
 }
+
+// The system's encoding of a run of characters, held to the bytes that code
+// page 932 reads back: a system that gives a byte that starts no character
+// (0x80, 0xA0, 0xFD to 0xFF for a few private-use characters) is refused
+// like one that has no code at all.
+void appendEncoded(std::string& out, std::string_view run, std::string_view whole) {
+    if (run.empty())
+        return;
+    const auto encoded = sys::encodeCp932(run);
+    if (!encoded || firstNonSjisByte(*encoded) != 0)
+        refuse(whole);
+    out += *encoded;
+}
+
+// The length of the code page 932 character that starts `text`: 1 for a
+// single byte, 2 for a lead and a trail byte, 0 when its first byte starts
+// no character.
+std::size_t sjisUnitLength(std::string_view text) {
+    const auto c = static_cast<unsigned char>(text[0]);
+    if (c < 0x80 || (c >= 0xA1 && c <= 0xDF))
+        return 1;
+    if (!isSjisLeadByte(c) || text.size() < 2)
+        return 0;
+    const auto trail = static_cast<unsigned char>(text[1]);
+    return trail < 0x40 || trail == 0x7F || trail > 0xFC ? 0 : 2;
+}
+
+constexpr std::string_view kReplacement = "\uFFFD";
 
 } // namespace
 
-static bool isAscii(std::string_view text) {
-    return std::all_of(text.begin(), text.end(),
-                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+std::size_t firstNonAsciiByte(std::string_view text) {
+    constexpr std::uint64_t kHighBits = 0x8080808080808080ull;
+    size_t i = 0;
+    for (; i + 8 <= text.size(); i += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, text.data() + i, 8);
+        if (word & kHighBits)
+            break;
+    }
+    for (; i < text.size(); ++i)
+        if (static_cast<unsigned char>(text[i]) >= 0x80)
+            return i;
+    return std::string_view::npos;
 }
 
 std::string toSjis(std::string_view utf8) {
     // Code page 932 keeps every ASCII byte as it is.
     if (isAscii(utf8))
         return std::string(utf8);
-    return encoder().run(utf8, [&](std::string&, bool) -> bool {
-        throw std::invalid_argument("text cannot be written in code page 932: " +
-                                    std::string(utf8));
-    });
+    std::string out;
+    out.reserve(utf8.size());
+    size_t runStart = 0;
+    for (size_t i = 0; i < utf8.size();) {
+        if (static_cast<unsigned char>(utf8[i]) < 0x80) {
+            ++i;
+            continue;
+        }
+        const size_t length = utf8SequenceLength(utf8.substr(i));
+        if (length == 0)
+            refuse(utf8);
+        if (const ExtraCode* extra = extraCodeOf(utf8.substr(i, length))) {
+            appendEncoded(out, utf8.substr(runStart, i - runStart), utf8);
+            out += extra->sjis;
+            runStart = i + length;
+        }
+        i += length;
+    }
+    appendEncoded(out, utf8.substr(runStart), utf8);
+    return out;
 }
 
 std::string fromSjis(std::string_view sjis) {
     if (isAscii(sjis))
         return std::string(sjis);
-    return decoder().run(sjis, [](std::string& out, bool) {
-        out += "\uFFFD";
-        return true;
-    });
+    std::string out;
+    out.reserve(sjis.size() * 3 / 2);
+    size_t i = 0;
+    while (i < sjis.size()) {
+        // The longest run of well-formed characters, converted at once.
+        size_t end = i;
+        while (end < sjis.size()) {
+            const size_t length = sjisUnitLength(sjis.substr(end));
+            if (length == 0)
+                break;
+            end += length;
+        }
+        if (end == i) {
+            out += kReplacement; // a byte that starts no character
+            ++i;
+            continue;
+        }
+        if (const auto decoded = sys::decodeCp932(sjis.substr(i, end - i))) {
+            out += *decoded;
+            i = end;
+            continue;
+        }
+        // A code the code page leaves unassigned lies in the run: character
+        // by character, and such a lead byte alone becomes U+FFFD, its trail
+        // byte read anew as the start of the next character.
+        while (i < end) {
+            const size_t length = sjisUnitLength(sjis.substr(i));
+            const auto decoded = length ? sys::decodeCp932(sjis.substr(i, length)) : std::nullopt;
+            if (decoded) {
+                out += *decoded;
+                i += length;
+            } else {
+                out += kReplacement;
+                ++i;
+            }
+        }
+    }
+    return out;
 }
 
 std::size_t firstNonSjisByte(std::string_view text) {
-    for (size_t i = 0; i < text.size(); ++i) {
-        const auto c = static_cast<unsigned char>(text[i]);
-        if (c < 0x80 || (c >= 0xA1 && c <= 0xDF))
-            continue;
-        if (!isSjisLeadByte(c))
+    for (size_t i = 0; i < text.size();) {
+        const size_t length = sjisUnitLength(text.substr(i));
+        if (length == 0)
             return i + 1;
-        const auto trail = i + 1 < text.size() ? static_cast<unsigned char>(text[i + 1]) : 0;
-        if (trail < 0x40 || trail == 0x7F || trail > 0xFC)
-            return i + 1;
-        ++i;
+        i += length;
     }
     return 0;
 }

@@ -3,8 +3,10 @@
 //
 // Both INI files are Shift-JIS bytes and are kept as such: names are encoded
 // once from the UTF-8 literals of the code, values stay raw bytes until they
-// are shown to a person. Conversion goes through glibc iconv "CP932", which
-// keeps 0x5C and 0x7E as ASCII and knows the NEC and IBM extensions.
+// are shown to a person. Conversion goes through the system's converter
+// (system/CodePage.h), which keeps 0x5C and 0x7E as ASCII and knows the NEC
+// and IBM extensions; what systems do differently is settled here, so that
+// every system gives the same bytes and the same text.
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -25,6 +27,10 @@ std::string fromSjis(std::string_view sjis);
 constexpr bool isSjisLeadByte(unsigned char byte) {
     return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
 }
+
+// The offset of the first byte of `text` above 0x7F, or npos when it is all
+// ASCII. Eight bytes at a time: the checks of a whole file use it.
+std::size_t firstNonAsciiByte(std::string_view text);
 
 // The position (from 1) of the first byte of `text` that code page 932
 // cannot read as a character, or 0 when every byte can.

@@ -38,6 +38,23 @@ std::string num(size_t n) {
     return std::to_string(n);
 }
 
+// A line, name or value as a message quotes it: whole when short, else its
+// first bytes cut between two characters and marked "…", so that a damaged
+// file's line of millions of bytes gives a message of one line.
+std::string excerpt(std::string_view sjis) {
+    constexpr size_t kShown = 64;
+    if (sjis.size() <= kShown)
+        return fromSjis(sjis);
+    size_t cut = 0;
+    for (;;) {
+        const size_t step = isSjisLeadByte(static_cast<unsigned char>(sjis[cut])) ? 2 : 1;
+        if (cut + step > kShown)
+            break;
+        cut += step;
+    }
+    return fromSjis(sjis.substr(0, cut)) + "…";
+}
+
 std::string_view trimmedCaption(std::string_view caption) {
     const size_t begin = caption.find_first_not_of(' ');
     return begin == caption.npos ? std::string_view{} : caption.substr(begin);
@@ -85,13 +102,20 @@ struct SectionSpan {
 class Checker {
   public:
     explicit Checker(const std::string& bytes)
-        : store_(std::string(bytes)), bytes_(store_.bytes()), lines_(iniLines(bytes_)) {
+        : store_(std::string(bytes)), bytes_(store_.bytes()) {
+        // Blank and comment lines have nothing to check and are not kept: a
+        // damaged file may hold millions of them.
+        forEachIniLine(bytes_, [this](const IniLine& line) {
+            if (line.kind != LineKind::Ignored || (!line.text.empty() && line.text.front() != ';'))
+                lines_.push_back(line);
+        });
         for (size_t i = 0; i < lines_.size(); ++i) {
             if (lines_[i].kind != LineKind::Section)
                 continue;
             if (!spans_.empty())
                 spans_.back().end = i;
             spans_.push_back({lines_[i].name, i, lines_.size()});
+            spanIndex_.insert_or_assign(lines_[i].name, spans_.size() - 1);
         }
     }
 
@@ -117,17 +141,18 @@ class Checker {
 
     void add(Kind kind, size_t line, std::string_view section, std::string_view key,
              std::string message, size_t position = 0) {
+        // Problems come section by section: its name is converted once.
+        if (section != shownSection_.first)
+            shownSection_ = {std::string(section), excerpt(section)};
         problems_.push_back(
-            {kind, line, fromSjis(section), fromSjis(key), std::move(message), position});
+            {kind, line, shownSection_.second, excerpt(key), std::move(message), position});
     }
 
     size_t lineNumber(size_t index) const { return lines_[index].number; }
 
     const SectionSpan* findSpan(std::string_view name) const {
-        for (auto it = spans_.rbegin(); it != spans_.rend(); ++it)
-            if (IniStore::namesMatch(it->name, name))
-                return &*it;
-        return nullptr;
+        const auto it = spanIndex_.find(name);
+        return it == spanIndex_.end() ? nullptr : &spans_[it->second];
     }
 
     // The line of the entry the quotes read: the one the store finds.
@@ -135,22 +160,23 @@ class Checker {
         const auto value = store_.find(section, key);
         if (!value)
             return std::nullopt;
-        const size_t number = store_.lineNumberOf(*value);
-        if (number == 0 || number > lines_.size())
+        // The kept line whose text holds the value.
+        const auto after = std::upper_bound(
+            lines_.begin(), lines_.end(), value->data(),
+            [](const char* at, const IniLine& line) { return at < line.text.data(); });
+        if (after == lines_.begin())
             return std::nullopt; // not reached: the store holds no written lines
-        return number - 1;
+        return static_cast<size_t>(after - lines_.begin()) - 1;
     }
 
-    // The line of the entry a section's key finds within that section's
-    // lines, if any: for a section hidden by a later one of the same name,
-    // the entry the store would find were it not hidden.
-    std::optional<size_t> entryIndex(const SectionSpan& span, std::string_view key) const {
-        for (size_t i = span.end; i > span.header + 1; --i) {
-            const IniLine& line = lines_[i - 1];
-            if (line.kind == LineKind::Entry && IniStore::namesMatch(line.name, key))
-                return i - 1;
-        }
-        return std::nullopt;
+    // For each key of a span's entries, its last entry line: the one the
+    // store would find were the section not hidden by a later one.
+    IniNameIndex lastEntries(const SectionSpan& span) const {
+        IniNameIndex last;
+        for (size_t i = span.header + 1; i < span.end; ++i)
+            if (lines_[i].kind == LineKind::Entry)
+                last.insert_or_assign(lines_[i].name, i);
+        return last;
     }
 
     // The entries of a section that the store finds: for a key written
@@ -166,24 +192,20 @@ class Checker {
     // ---- The file as text ----
 
     bool encoding() {
-        const bool multibyte = std::any_of(bytes_.begin(), bytes_.end(), [](char c) {
-            return static_cast<unsigned char>(c) >= 0x80;
-        });
+        const size_t firstHigh = firstNonAsciiByte(bytes_);
+        const bool multibyte = firstHigh != std::string_view::npos;
         if (bytes_.starts_with("\xEF\xBB\xBF") || (multibyte && isWellFormedUtf8(bytes_))) {
-            size_t line = 1;
-            for (const IniLine& l : lines_)
-                if (std::any_of(l.text.begin(), l.text.end(),
-                                [](char c) { return static_cast<unsigned char>(c) >= 0x80; })) {
-                    line = l.number;
-                    break;
-                }
+            const size_t line = store_.lineNumberOf(bytes_.substr(firstHigh));
             add(Kind::NotShiftJis, line, {}, {},
                 "ファイルが UTF-8 "
                 "で保存されています。日本語のセクション名とキーがどれも見つかりません。"
                 "Shift-JIS (コードページ 932) で保存し直してから、もう一度検査してください");
             return false;
         }
-        for (const IniLine& l : lines_)
+        if (!multibyte)
+            return true; // ASCII alone is Shift-JIS
+        // Comment lines too: a file saved in another encoding shows there first.
+        forEachIniLine(bytes_, [this](const IniLine& l) {
             if (size_t at = firstNonSjisByte(l.text)) {
                 std::ostringstream hex;
                 hex << std::hex << std::uppercase
@@ -192,24 +214,26 @@ class Checker {
                     "Shift-JIS として読めないバイト 0x" + hex.str() + " があります（" + num(at) +
                         " 桁目）。Shift-JIS (コードページ 932) で保存してください");
             }
+        });
         return true;
     }
 
     void structure() {
+        IniNameIndex lastInSpan;
         for (size_t i = 0; i < lines_.size(); ++i) {
             const IniLine& line = lines_[i];
             const std::string_view section = sectionOfLine(i);
             switch (line.kind) {
             case LineKind::Ignored:
-                if (!line.text.empty() && line.text.front() != ';')
-                    add(Kind::LineOutsideSection, line.number, {}, {},
-                        "最初のセクションより前の行は読まれません: " + fromSjis(line.text));
+                add(Kind::LineOutsideSection, line.number, {}, {},
+                    "最初のセクションより前の行は読まれません: " + excerpt(line.text));
                 break;
             case LineKind::Other:
                 add(Kind::LineWithoutEquals, line.number, section, {},
-                    "「=」のない行は読まれません: " + fromSjis(line.text));
+                    "「=」のない行は読まれません: " + excerpt(line.text));
                 break;
             case LineKind::Section:
+                lastInSpan = lastEntries(spanOfLine(i));
                 if (const SectionSpan* later = findSpan(line.name); later && later->header != i)
                     add(Kind::DuplicateSection, line.number, line.name, {},
                         "同じ名前のセクションが " + num(lineNumber(later->header)) +
@@ -219,19 +243,18 @@ class Checker {
                         "不明なセクションです（読まれません。名前の誤りではありませんか）");
                 break;
             case LineKind::Entry:
-                entryStructure(i, section);
+                entryStructure(i, section, lastInSpan.at(line.name));
                 break;
             }
         }
     }
 
-    void entryStructure(size_t i, std::string_view section) {
+    // `last`: the section's last entry of the same key.
+    void entryStructure(size_t i, std::string_view section, size_t last) {
         const IniLine& line = lines_[i];
-        const SectionSpan& span = spanOfLine(i);
-        if (auto later = entryIndex(span, line.name); later && *later != i) {
+        if (last != i) {
             add(Kind::DuplicateKey, line.number, section, line.name,
-                "同じキーが " + num(lineNumber(*later)) +
-                    " 行目にもあるため、この行は読まれません");
+                "同じキーが " + num(lineNumber(last)) + " 行目にもあるため、この行は読まれません");
             return;
         }
         if (isKnownSection(section) && !isKnownKey(section, line.name))
@@ -239,18 +262,21 @@ class Checker {
                 "不明なキーです（読まれません。名前の誤りではありませんか）");
     }
 
+    // The span a line lies in; null before the first header.
+    const SectionSpan* spanAt(size_t index) const {
+        const auto after =
+            std::upper_bound(spans_.begin(), spans_.end(), index,
+                             [](size_t i, const SectionSpan& span) { return i < span.header; });
+        return after == spans_.begin() ? nullptr : &*(after - 1);
+    }
+
     const SectionSpan& spanOfLine(size_t index) const {
-        for (auto it = spans_.rbegin(); it != spans_.rend(); ++it)
-            if (it->header <= index)
-                return *it;
-        return spans_.front(); // not reached: only lines inside a section are asked for
+        return *spanAt(index); // only lines inside a section are asked for
     }
 
     std::string_view sectionOfLine(size_t index) const {
-        for (auto it = spans_.rbegin(); it != spans_.rend(); ++it)
-            if (it->header <= index)
-                return it->name;
-        return {};
+        const SectionSpan* span = spanAt(index);
+        return span ? span->name : std::string_view();
     }
 
     static bool isRegion(std::string_view name) {
@@ -516,7 +542,7 @@ class Checker {
         const auto fee = parseWholeNumber(line.value);
         if (!fee)
             add(Kind::NotWholeNumber, line.number, writtenSection, line.name,
-                "値 '" + fromSjis(line.value) + "' は整数ではありません（黙って既定値 " +
+                "値 '" + excerpt(line.value) + "' は整数ではありません（黙って既定値 " +
                     std::to_string(fallback) + " 円が使われます）");
         else if (*fee < 0)
             add(Kind::NegativeFee, line.number, writtenSection, line.name,
@@ -604,9 +630,11 @@ class Checker {
     }
 
     IniStore store_;
-    std::string_view bytes_; // the store's bytes
-    std::vector<IniLine> lines_;
+    std::string_view bytes_;     // the store's bytes
+    std::vector<IniLine> lines_; // every line but blank and comment lines, in order
     std::vector<SectionSpan> spans_;
+    IniNameIndex spanIndex_; // name -> the last span of that name, the one the store reads
+    std::pair<std::string, std::string> shownSection_; // the last section name, converted
     std::map<char, ZoneUse> zoneUses_;
     std::vector<TariffProblem> problems_;
 };

@@ -10,8 +10,10 @@
 #include "TariffOptions.h"
 
 #include <algorithm>
+#include <array>
 #include <functional>
 #include <map>
+#include <utility>
 
 namespace hakomaru {
 namespace {
@@ -67,7 +69,7 @@ class Locator {
         cell.position = position;
         cell.width = width;
         if (const auto value = store_.find(section, key)) {
-            cell.line = store_.lineNumberOf(*value);
+            cell.line = lineOf(*value);
             cell.offset =
                 static_cast<std::size_t>(value->data() - store_.bytes().data()) + position - 1;
             cell.text = std::string(fieldAt(*value, position, width));
@@ -82,7 +84,7 @@ class Locator {
         cell.kind = TariffFieldKind::Option;
         cell.fallback = fallback;
         if (const auto value = store_.find(section, key)) {
-            cell.line = store_.lineNumberOf(*value);
+            cell.line = lineOf(*value);
             cell.offset = static_cast<std::size_t>(value->data() - store_.bytes().data());
             cell.position = 1;
             cell.width = value->size();
@@ -96,7 +98,18 @@ class Locator {
     const IniStore& store() const { return store_; }
 
   private:
+    // The cells of a row are asked for one after the other, all on one line.
+    std::size_t lineOf(std::string_view value) const {
+        if (value.data() != lastValue_) {
+            lastValue_ = value.data();
+            lastLine_ = store_.lineNumberOf(value);
+        }
+        return lastLine_;
+    }
+
     IniStore store_;
+    mutable const char* lastValue_ = nullptr;
+    mutable std::size_t lastLine_ = 0;
 };
 
 TariffGrid feeGrid(const Locator& at, std::string title, const FeeTable& table,
@@ -115,11 +128,12 @@ TariffGrid feeGrid(const Locator& at, std::string title, const FeeTable& table,
 }
 
 std::string notShiftJisReason(std::string_view bytes) {
-    const bool multibyte = std::any_of(
-        bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+    const bool multibyte = firstNonAsciiByte(bytes) != std::string_view::npos;
     if (bytes.starts_with("\xEF\xBB\xBF") || (multibyte && isWellFormedUtf8(bytes)))
         return "このファイルは UTF-8 で保存されているため、読み取り専用で開きました。"
                "Shift-JIS (コードページ 932) で保存し直すと編集できます";
+    if (!multibyte)
+        return {}; // ASCII alone is Shift-JIS
     if (const std::size_t at = firstNonSjisByte(bytes)) {
         // Lines counted as the store counts them: CR, LF and CR LF each end one.
         const IniStore store{std::string(bytes)};
@@ -217,21 +231,23 @@ void TariffDocument::parse() {
         const std::string& sameCity = sj(kYoupackSameCityKey);
         std::vector<std::string> keys;
         bool inSection = false;
-        for (const IniLine& line : iniLines(at.store().bytes())) {
+        const std::string bare = zoneFeeKey({});
+        const std::string& head = sj("第");
+        // Zone keys that differ by letter case only are one row.
+        std::array<bool, 256> seen{};
+        forEachIniLine(at.store().bytes(), [&](const IniLine& line) {
             if (line.kind == IniLine::Kind::Section)
                 inSection = IniStore::namesMatch(line.name, section);
-            const std::string bare = zoneFeeKey({});
-            const std::string& head = sj("第");
-            const bool zoneKey = line.name.size() == bare.size() + 1 &&
-                                 line.name.starts_with(head) &&
-                                 line.name.ends_with(std::string_view(bare).substr(head.size())) &&
-                                 isZoneCharacter(line.name[head.size()]);
-            if (inSection && line.kind == IniLine::Kind::Entry && zoneKey &&
-                std::none_of(keys.begin(), keys.end(), [&](const std::string& k) {
-                    return IniStore::namesMatch(k, line.name);
-                }))
+            if (!inSection || line.kind != IniLine::Kind::Entry ||
+                line.name.size() != bare.size() + 1 || !line.name.starts_with(head) ||
+                !line.name.ends_with(std::string_view(bare).substr(head.size())))
+                return;
+            const auto zone = static_cast<unsigned char>(line.name[head.size()]);
+            const auto upper =
+                static_cast<unsigned char>(zone >= 'a' && zone <= 'z' ? zone - 32 : zone);
+            if (isZoneCharacter(static_cast<char>(zone)) && !std::exchange(seen[upper], true))
                 keys.emplace_back(line.name);
-        }
+        });
         keys.push_back(sameCity);
         std::vector<std::string> rowNames;
         for (const std::string& key : keys)
@@ -348,12 +364,12 @@ std::variant<TariffSplice, std::string> TariffDocument::plan(const TariffAddress
             const std::string entry = cell.key + "=" + written;
             std::optional<std::size_t> lastLine;
             bool inSection = false;
-            for (const IniLine& line : iniLines(bytes_)) {
+            forEachIniLine(bytes_, [&](const IniLine& line) {
                 if (line.kind == IniLine::Kind::Section)
                     inSection = IniStore::namesMatch(line.name, cell.section);
                 if (inSection && line.kind != IniLine::Kind::Ignored)
                     lastLine = static_cast<std::size_t>(line.text.data() - bytes_.data());
-            }
+            });
             std::string_view tail = bytes_;
             const bool endsLine = tail.ends_with('\n') || tail.ends_with('\r');
             if (lastLine) {

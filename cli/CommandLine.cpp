@@ -1,6 +1,7 @@
 #include "CommandLine.h"
 
 #include "Catalogues.h"
+#include "FileRead.h"
 #include "Selections.h"
 #include "UsageError.h"
 
@@ -73,7 +74,7 @@ int remittanceMethod(std::string_view text) {
 
 Option tariffOption(Invocation& invocation) {
     return {"tariff", true,
-            [&invocation](std::string_view v) { invocation.tariff = std::filesystem::path(v); }};
+            [&invocation](std::string_view v) { invocation.tariff = pathFromUtf8(v); }};
 }
 
 int required(const std::optional<int>& row, std::string_view option, std::string_view what) {

@@ -18,6 +18,8 @@
 #include <sstream>
 #include <utility>
 
+#include <sys/stat.h>
+
 namespace hakomaru::cli {
 namespace {
 
@@ -216,26 +218,47 @@ int CsvReader::take() {
 
 std::optional<CsvRecord> CsvReader::next() {
     constexpr int kEnd = std::char_traits<char>::eof();
-    while (peek() != kEnd) {
+    for (;;) {
+        // The LF of a CR LF that ended the last record: looked for only now,
+        // so that the last record did not wait for it.
+        if (std::exchange(afterCr_, false) && peek() == '\n')
+            take();
+        if (peek() == kEnd)
+            return std::nullopt;
         CsvRecord record;
         record.line = line_;
         std::string field;
-        size_t bytes = 0;
+        size_t fieldLength = 0; // bytes the field has, kept or not
+        size_t bytes = 0;       // bytes the record has so far
         bool quotedField = false;
-        auto keep = [&](char c) {
-            // A record beyond the limit is read to its end but not kept.
-            if (++bytes > kMaxRecordBytes)
+        // Counts one byte of the record; past the limit its fields are
+        // given up and nothing more is kept.
+        auto count = [&] {
+            if (++bytes > kMaxRecordBytes && !record.tooLong) {
                 record.tooLong = true;
-            else
+                record.fields = {};
+                field = {};
+            }
+        };
+        auto keep = [&](char c) {
+            ++fieldLength;
+            if (!record.tooLong)
                 field += c;
         };
         for (;;) {
             const int c = take();
             if (c == kEnd)
                 break;
+            if (!quotedField && (c == '\r' || c == '\n')) {
+                afterCr_ = c == '\r';
+                ++line_;
+                break;
+            }
+            count();
             if (quotedField) {
                 if (c == '"' && peek() == '"') {
                     take();
+                    count();
                     keep('"');
                 } else if (c == '"') {
                     quotedField = false;
@@ -244,33 +267,26 @@ std::optional<CsvRecord> CsvReader::next() {
                         ++line_;
                     keep(static_cast<char>(c));
                 }
-                continue;
-            }
-            if (c == '"' && field.empty()) {
+            } else if (c == '"' && fieldLength == 0) {
                 quotedField = true;
             } else if (c == ',') {
-                record.fields.push_back(std::move(field));
+                if (!record.tooLong)
+                    record.fields.push_back(std::move(field));
                 field.clear();
-            } else if (c == '\r' || c == '\n') {
-                if (c == '\r' && peek() == '\n')
-                    take();
-                ++line_;
-                break;
+                fieldLength = 0;
             } else {
                 // A quote inside an unquoted field is taken as it is.
                 keep(static_cast<char>(c));
             }
         }
         record.unterminated = quotedField;
-        record.fields.push_back(std::move(field));
-        if (record.tooLong)
-            record.fields.clear();
+        if (!record.tooLong)
+            record.fields.push_back(std::move(field));
         const bool blank = record.fields.size() == 1 && trimBlanks(record.fields[0]).empty() &&
                            !record.unterminated;
         if (!blank)
             return record;
     }
-    return std::nullopt;
 }
 
 std::vector<CsvRecord> parseCsv(std::string_view text) {
@@ -294,6 +310,11 @@ std::string csvField(std::string_view text) {
     return out + '"';
 }
 
+bool flushEachRowTo(std::optional<unsigned> outputMode) {
+    // Unknown: at once, the safe side for a reader that waits.
+    return !outputMode || !S_ISREG(*outputMode);
+}
+
 std::string_view optionNames() {
     return "着払 速達 配達日指定 書留 チルド (ゆうパック), 自宅 タイムサービス クール 複数口=N "
            "(クロネコ), 代金引換 (両方)";
@@ -313,21 +334,22 @@ class InputDecoder {
             record.fields[0].erase(0, kBom.size());
             encoding_ = Encoding::Utf8;
         }
+        const bool guessing = encoding_ == Encoding::Unknown;
         for (std::string& field : record.fields) {
             if (isAscii(field))
                 continue;
-            const bool guessed = encoding_ == Encoding::Unknown;
-            if (guessed)
+            if (encoding_ == Encoding::Unknown)
                 encoding_ = isWellFormedUtf8(field) ? Encoding::Utf8 : Encoding::Sjis;
-            if (encoding_ == Encoding::Utf8) {
-                if (!isWellFormedUtf8(field))
-                    return refusal(record.line, "UTF-8");
-            } else {
-                std::string decoded = fromSjis(field);
-                if (decoded.find(kReplacement) != std::string::npos)
-                    return refusal(record.line, guessed ? "UTF-8 としても Shift-JIS" : "Shift-JIS");
-                field = std::move(decoded);
-            }
+            const Encoding tried = encoding_;
+            if (tried == Encoding::Utf8 ? isWellFormedUtf8(field) : decodeSjis(field))
+                continue;
+            // A line that is read in neither decides nothing: the next line
+            // that is not plain ASCII does.
+            if (guessing)
+                encoding_ = Encoding::Unknown;
+            return refusal(record.line, tried == Encoding::Utf8 ? "UTF-8"
+                                        : guessing              ? "UTF-8 としても Shift-JIS"
+                                                                : "Shift-JIS");
         }
         return std::nullopt;
     }
@@ -339,8 +361,15 @@ class InputDecoder {
     bool first_ = true;
 
     static bool isAscii(std::string_view text) {
-        return std::all_of(text.begin(), text.end(),
-                           [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+        return firstNonAsciiByte(text) == std::string_view::npos;
+    }
+    // The field in UTF-8, or false when it is not Shift-JIS.
+    static bool decodeSjis(std::string& field) {
+        std::string decoded = fromSjis(field);
+        if (decoded.find(kReplacement) != std::string::npos)
+            return false;
+        field = std::move(decoded);
+        return true;
     }
     static std::string refusal(size_t line, std::string_view encoding) {
         return std::to_string(line) + " 行目が " + std::string(encoding) +
@@ -365,6 +394,8 @@ int runCsvComparison(const IniStore& tariff, std::istream& in, std::ostream& out
     for (size_t i = 0; i < kOutputColumns.size(); ++i)
         out << (i ? "," : "") << kOutputColumns[i];
     out << "\r\n";
+    if (settings.flushEachRow)
+        out.flush();
 
     InputDecoder decoder;
     bool allPriced = true;
@@ -373,13 +404,18 @@ int runCsvComparison(const IniStore& tariff, std::istream& in, std::ostream& out
     while (auto next = reader.next()) {
         CsvRecord& record = *next;
         if (const auto refused = decoder.decode(record)) {
-            // Every further row would be garbled: one error, and the batch ends.
+            // The encoding is decided once for the whole input, so the next
+            // line is read as ever: this one gets its error row.
             std::vector<std::string> cells(kOutputColumns.size() - 1);
             cells[0] = std::to_string(record.line);
             cells.push_back(textCell(*refused));
             writeCells(out, cells);
             allPriced = false;
-            break;
+            if (settings.flushEachRow)
+                out.flush();
+            if (!out)
+                break;
+            continue;
         }
         if (record.fields.size() == 1 && trimBlanks(record.fields[0]).empty())
             continue; // a byte order mark alone
@@ -406,6 +442,8 @@ int runCsvComparison(const IniStore& tariff, std::istream& in, std::ostream& out
         cells.push_back(textCell(error));
         allPriced = allPriced && error.empty();
         writeCells(out, cells);
+        if (settings.flushEachRow)
+            out.flush();
         if (!out)
             break;
     }

@@ -27,13 +27,18 @@ struct CsvRecord {
     bool tooLong = false;      // longer than kMaxRecordBytes: no fields kept
 };
 
-// A record longer than this is not kept, so one unclosed quote cannot fill
-// memory with the rest of a large file.
+// A record of more bytes than this, every byte counted (separators, quotes
+// and the line breaks inside quotes too), is read to its end but not kept:
+// neither a line of millions of commas nor one unclosed quote before the
+// rest of a large file can fill memory.
 inline constexpr size_t kMaxRecordBytes = 64 * 1024;
 
 // Reads CSV records one at a time (RFC 4180: fields in double quotes may
 // hold commas, line breaks and doubled quotes; CR LF, LF or CR end a
 // record). Blank lines give no record. The fields are the bytes as read.
+// A record is returned as soon as its line end has been read, without
+// waiting for the next byte, so that input from a pipe is answered line by
+// line.
 class CsvReader {
   public:
     explicit CsvReader(std::istream& in);
@@ -44,6 +49,7 @@ class CsvReader {
     int take();
     std::streambuf& in_;
     size_t line_ = 1;
+    bool afterCr_ = false; // the last record ended at a CR: an LF next belongs to it
 };
 
 // All records of a text.
@@ -59,16 +65,23 @@ std::string_view optionNames();
 struct CompareSettings {
     bool bom = true;    // start the output with the UTF-8 byte order mark
     int remittance = 8; // remittance method for ゆうパック cash on delivery
+    bool flushEachRow = false; // hand each line to the output as soon as it is written
 };
+
+// Whether the comparison's output, of the given file type (st_mode; nothing
+// when it cannot be told), should get each answer at once: a pipe, a socket
+// or a terminal has a reader waiting for it; a regular file gets buffered
+// writes.
+bool flushEachRowTo(std::optional<unsigned> outputMode);
 
 // Reads one record at a time and writes its line at once, so memory does
 // not grow with the input. Each row is priced as the main window would price
 // the same selections; one it would refuse gets the reason in the error
-// column. Input that is not valid in its encoding gets one error row naming
-// the encoding and the line, and the batch ends there. Returns 0 when every
-// row was priced by both carriers (or shown 取扱不可), 1 when a row had an
-// error (the other rows are still written) or the output could not be
-// written.
+// column. A line that is not valid in the input's encoding gets an error
+// row naming the encoding and the line, and the batch goes on. Returns 0
+// when every row was priced by both carriers (or shown 取扱不可), 1 when a
+// row had an error (the other rows are still written) or the output could
+// not be written.
 int runCsvComparison(const IniStore& tariff, std::istream& in, std::ostream& out,
                      const CompareSettings& settings);
 int runCsvComparison(const IniStore& tariff, std::string_view input, std::ostream& out,

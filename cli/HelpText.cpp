@@ -91,8 +91,10 @@ std::string_view helpText() {
                        自宅 タイムサービス クール 複数口=N (クロネコ)
                        代金引換 (両方; 金額は代引金額、書留の申告額も同じ)
                      複数口=N のとき両社とも N 個分の料金です。
-                     入力は UTF-8 (BOM 可) か Shift-JIS。読めない行があれば
-                     その行番号と文字コードを示して止まります。
+                     入力は UTF-8 (BOM 可) か Shift-JIS。その文字コードで読めない
+                     行はエラー列に行番号と文字コードを示し、次の行へ進みます。
+                     1 行 (引用符内の改行を含む 1 件) は区切りも数えて 64 KiB まで。
+                     パイプや端末へは 1 行ごとにすぐ答えを書きます。
   --no-bom           出力の先頭に BOM を付けない (default: UTF-8 with BOM)
   --sokin N          ゆうパック代引の送金方法 0-8 (default 8)
   出力の列 (output columns):
@@ -113,7 +115,7 @@ std::string_view helpText() {
   末尾の「以下」は省略できます。オプションの料金は COLUMN なしです。
     hakomaru-quote set ゆうパック 第1地帯 2kg以下 820
     hakomaru-quote set 北海道 関東 60cm 1300
-    hakomaru-quote set 地帯区分 東京 大阪 4
+    hakomaru-quote set 地帯区分 東京 大阪 5
     hakomaru-quote set 速達 2kg 320
   欄の幅に収まる半角数字 (地帯は料金行のある地帯の 1 文字) だけを受け付け、
   その欄のバイトだけを書き換えます。コメント・空行・行末・ほかの行はそのまま
@@ -125,6 +127,7 @@ std::string_view helpText() {
 
 JSON Lines (--jsonl):
   標準入力の 1 行に 1 つの JSON オブジェクト (one request object per line)。
+  空行や空白だけの行には答えません (blank lines get no answer)。
   "quote" が種類を選び、ほかのメンバーが計算の入力です。メンバー名は大文字・
   小文字もこのとおりです (names are case-sensitive)。ないメンバーは既定値:
   真偽値 (boolean) false、文字列 (string) ""、整数 (integer) 0、SokinNo は 8。

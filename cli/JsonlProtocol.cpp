@@ -26,6 +26,15 @@ class InvalidRequest : public std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
+// A name from the request as a message shows it: a JSON string, so that a
+// control character (a NUL above all, which would end the message) shows
+// escaped.
+std::string quotedName(std::string_view name) {
+    std::string quoted;
+    appendJsonString(quoted, name);
+    return quoted;
+}
+
 // One member of the request object as the parser met it. Nested objects,
 // arrays and null are kept only as "some other value".
 struct Member {
@@ -51,6 +60,12 @@ class RequestReader final : public nlohmann::json_sax<Json> {
         errorByte_ = 0;
         if (readFlat(line))
             return true;
+        // The general parser takes a NUL byte for the end of the text, and
+        // would answer the line before it. JSON has no place for a raw NUL.
+        if (const size_t nul = line.find('\0'); nul != std::string_view::npos) {
+            errorByte_ = nul + 1;
+            return false;
+        }
         return Json::sax_parse(line.begin(), line.end(), this);
     }
     bool isObject() const { return isObject_; }
@@ -205,7 +220,8 @@ class RequestMembers {
         for (size_t i = 0; i < read_.size(); ++i) {
             const std::string& key = reader_.member(i).key;
             if (!read_[i] && key != "quote")
-                throw InvalidRequest("unknown member \"" + key + "\" for quote \"" + kind + "\"");
+                throw InvalidRequest("unknown member " + quotedName(key) + " for quote " +
+                                     quotedName(kind));
         }
     }
 
@@ -426,7 +442,7 @@ std::string answerRequest(const IniStore& tariff, const RequestReader& request, 
             return errorAnswer(error);
         }
     }
-    throw InvalidRequest("unknown quote \"" + name + "\"");
+    throw InvalidRequest("unknown quote " + quotedName(name));
 }
 
 } // namespace

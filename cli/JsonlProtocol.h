@@ -7,8 +7,10 @@
 // false, "" or 0 (SokinNo 8). The answer is one JSON object on one line:
 // the result record, {"Error": message} when the quote cannot be made, or
 // {"InvalidRequest": reason} when the line is not a well-formed request
-// (not JSON, not an object, a member of the wrong type or one the kind does
-// not have, a line longer than kMaxRequestLine bytes).
+// (not JSON, a NUL byte anywhere in it included, not an object, a member of
+// the wrong type or one the kind does not have, a line longer than
+// kMaxRequestLine bytes). Names quoted in a reason are JSON strings, control
+// characters escaped.
 #include "IniStore.h"
 
 #include <string>

@@ -10,16 +10,16 @@ namespace hakomaru::cli {
 int runTariffCheck(const std::filesystem::path& path, std::ostream& out, std::ostream& err) {
     const FileBytes file = readRegularFile(path, kIniFileLimit);
     if (!file.ok()) {
-        err << "hakomaru-quote: " << fileOpenMessage(path.string(), file.shownReason()) << "\n";
+        err << "hakomaru-quote: " << fileOpenMessage(utf8Of(path), file.shownReason()) << "\n";
         return 2;
     }
     const auto problems = checkTariff(file.bytes);
     for (const TariffProblem& problem : problems)
-        out << problemLine(path.string(), problem) << '\n';
+        out << problemLine(utf8Of(path), problem) << '\n';
     if (problems.empty())
-        out << path.string() << ": 問題はありません\n";
+        out << utf8Of(path) << ": 問題はありません\n";
     else
-        out << path.string() << ": 問題が " << problems.size() << " 件あります\n";
+        out << utf8Of(path) << ": 問題が " << problems.size() << " 件あります\n";
     return problems.empty() ? 0 : 1;
 }
 

@@ -10,7 +10,7 @@ namespace hakomaru::cli {
 
 int runTariffSet(const std::filesystem::path& path, const std::vector<std::string>& field,
                  const std::string& value, std::ostream& out, std::ostream& err) {
-    const std::string name = path.string();
+    const std::string name = utf8Of(path);
     // Decided under the writers' lock, on the file as it is then: another
     // writer's change saved just before is kept.
     int status = 0;
@@ -39,7 +39,7 @@ int runTariffSet(const std::filesystem::path& path, const std::vector<std::strin
             failure = name + ": " + *reason;
             return std::nullopt;
         }
-        const TariffDocument original(file.bytes);
+        const TariffDocument original = document; // not parsed twice
         if (const auto refused = document.set(std::get<TariffAddress>(found), value)) {
             status = 1;
             failure = name + ": " + *refused;

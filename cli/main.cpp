@@ -5,18 +5,22 @@
 #include "HelpText.h"
 #include "ProgramVersion.h"
 #include "JsonlBatch.h"
-#include "ProgramPath.h"
 #include "Selections.h"
 #include "Tariff.h"
 #include "TariffCheckCommand.h"
 #include "TariffSet.h"
 #include "TerminalMode.h"
 #include "UsageError.h"
+#include "system/ProcessIo.h"
+#include "system/ProgramFile.h"
 
 #include <filesystem>
 #include <iostream>
 #include <memory>
 #include <vector>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace hakomaru;
 using namespace hakomaru::cli;
@@ -37,7 +41,7 @@ struct CsvFileStream : std::istream {
 std::unique_ptr<std::istream> openCsvInput(const std::string& name) {
     if (name == "-")
         return std::make_unique<std::istream>(std::cin.rdbuf());
-    auto in = std::make_unique<CsvFileStream>(ReadableFile(name));
+    auto in = std::make_unique<CsvFileStream>(ReadableFile(pathFromUtf8(name)));
     if (!in->buffer.file().ok()) {
         std::cerr << "hakomaru-quote: " << fileOpenMessage(name, in->buffer.file().shownReason())
                   << "\n";
@@ -50,7 +54,14 @@ int compare(const IniStore& tariff, const Invocation& inv) {
     const auto input = openCsvInput(inv.csv);
     if (!input)
         return 2;
-    const int status = runCsvComparison(tariff, *input, std::cout, {inv.bom, inv.remittance});
+    // A script reading the answers through a pipe gets each one as soon as
+    // its line has been read; a file gets buffered writes.
+    struct stat output {};
+    const bool flush = flushEachRowTo(::fstat(STDOUT_FILENO, &output) == 0
+                                          ? std::optional<unsigned>(output.st_mode)
+                                          : std::nullopt);
+    const int status =
+        runCsvComparison(tariff, *input, std::cout, {inv.bom, inv.remittance, flush});
     // A read error midway ends the input early: the output is incomplete.
     if (const auto* file = dynamic_cast<const CsvFileStream*>(input.get());
         file && file->buffer.failed()) {
@@ -67,7 +78,8 @@ int compare(const IniStore& tariff, const Invocation& inv) {
 int quote(const Invocation& inv, const char* argv0) {
     // A tariff named on the command line must exist; the default one beside
     // the program reads as empty when it is missing, as in the windows.
-    const auto path = inv.tariff ? *inv.tariff : tariffPathIn(programDirectory(argv0));
+    const auto path =
+        inv.tariff ? *inv.tariff : tariffPathIn(sys::programFile(argv0).parent_path());
     if (inv.mode == Mode::Check || inv.mode == Mode::Set) {
         // The default tariff is named as the file it leads to: the Debian
         // package's Charge.ini beside the program is a link to
@@ -84,8 +96,7 @@ int quote(const Invocation& inv, const char* argv0) {
     const IniStore tariff = readTariff(path);
     if (!tariff.readFailure().empty()) {
         std::cerr << "hakomaru-quote: "
-                  << fileOpenMessage(path.string(),
-                                     tariff.fileMissing() ? "" : tariff.readFailure())
+                  << fileOpenMessage(utf8Of(path), tariff.fileMissing() ? "" : tariff.readFailure())
                   << "\n";
         if (inv.tariff)
             return 2;
@@ -115,8 +126,10 @@ int quote(const Invocation& inv, const char* argv0) {
 } // namespace
 
 int main(int argc, char** argv) {
+    sys::useByteStandardStreams();
     std::ios::sync_with_stdio(false);
-    const std::vector<std::string_view> args(argv + 1, argv + argc);
+    const std::vector<std::string> arguments = sys::commandLineArguments(argc, argv);
+    const std::vector<std::string_view> args(arguments.begin(), arguments.end());
     Invocation inv;
     try {
         inv = parseCommandLine(args);

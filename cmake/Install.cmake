@@ -15,16 +15,31 @@ set(HAKOMARU_INSTALL_DIR lib/hakomaru)
 set(CMAKE_INSTALL_DEFAULT_COMPONENT_NAME hakomaru)
 set(HAKOMARU_EDITOR_COMPONENT hakomaru-tariff)
 
-if(TARGET hakomaru)
-    install(TARGETS hakomaru RUNTIME DESTINATION ${HAKOMARU_INSTALL_DIR})
+# Every rule below gives its files their mode, and the install scripts give
+# theirs through the same helpers: data and configuration 0644, programs and
+# folders 0755, whatever the modes of the source tree and the umask.
+include(${PROJECT_SOURCE_DIR}/cmake/InstallHelpers.cmake)
+set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS ${HAKOMARU_PROGRAM_MODE})
+install(CODE "include(\"${PROJECT_SOURCE_DIR}/cmake/InstallHelpers.cmake\")")
+if(TARGET hakomaru-tariff)
+    install(CODE "include(\"${PROJECT_SOURCE_DIR}/cmake/InstallHelpers.cmake\")"
+        COMPONENT ${HAKOMARU_EDITOR_COMPONENT})
 endif()
-install(TARGETS hakomaru-quote RUNTIME DESTINATION ${HAKOMARU_INSTALL_DIR})
-install(FILES ${PROJECT_SOURCE_DIR}/data/MapOfJapan.jpg DESTINATION ${HAKOMARU_INSTALL_DIR})
-install(DIRECTORY ${PROJECT_SOURCE_DIR}/data/Help DESTINATION ${HAKOMARU_INSTALL_DIR})
+
+if(TARGET hakomaru)
+    install(TARGETS hakomaru RUNTIME DESTINATION ${HAKOMARU_INSTALL_DIR}
+        PERMISSIONS ${HAKOMARU_PROGRAM_MODE})
+endif()
+install(TARGETS hakomaru-quote RUNTIME DESTINATION ${HAKOMARU_INSTALL_DIR}
+    PERMISSIONS ${HAKOMARU_PROGRAM_MODE})
+install(FILES ${PROJECT_SOURCE_DIR}/data/MapOfJapan.jpg DESTINATION ${HAKOMARU_INSTALL_DIR}
+    PERMISSIONS ${HAKOMARU_FILE_MODE})
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/data/Help DESTINATION ${HAKOMARU_INSTALL_DIR}
+    FILE_PERMISSIONS ${HAKOMARU_FILE_MODE} DIRECTORY_PERMISSIONS ${HAKOMARU_PROGRAM_MODE})
 install(FILES ${PROJECT_SOURCE_DIR}/data/icons/hakomaru.svg
-    DESTINATION ${HAKOMARU_INSTALL_DIR}/icons)
+    DESTINATION ${HAKOMARU_INSTALL_DIR}/icons PERMISSIONS ${HAKOMARU_FILE_MODE})
 install(FILES ${PROJECT_SOURCE_DIR}/data/icons/hakomaru.svg
-    DESTINATION share/icons/hicolor/scalable/apps)
+    DESTINATION share/icons/hicolor/scalable/apps PERMISSIONS ${HAKOMARU_FILE_MODE})
 
 # The tariff is the user's to edit, and an install never replaces an edited
 # one. Into a folder of your own it lies in the program folder and is
@@ -44,7 +59,7 @@ install(CODE [[
     if(CMAKE_INSTALL_PREFIX STREQUAL "/usr")
         set(tariff "$ENV{DESTDIR}/etc/hakomaru/Charge.ini")
         get_filename_component(dir "${tariff}" DIRECTORY)
-        file(MAKE_DIRECTORY "${dir}")
+        hakomaru_install_folder("${dir}")
         # A tariff of an older install in the program folder moves to /etc.
         if(NOT staged AND NOT EXISTS "${tariff}" AND EXISTS "${folder}/Charge.ini"
            AND NOT IS_SYMLINK "${folder}/Charge.ini")
@@ -56,6 +71,7 @@ install(CODE [[
         message(STATUS "Kept: ${tariff} (an installed tariff is never replaced)")
     else()
         file(COPY_FILE "${HAKOMARU_SHIPPED_TARIFF}" "${tariff}")
+        file(CHMOD "${tariff}" PERMISSIONS ${HAKOMARU_FILE_MODE})
         message(STATUS "Installing: ${tariff}")
     endif()
     if(CMAKE_INSTALL_PREFIX STREQUAL "/usr")
@@ -78,11 +94,12 @@ here=$(dirname "$(readlink -f "$0")")
 cd "$here/../lib/hakomaru" || exit 1
 exec ./hakomaru "$@"
 ]])
-    install(PROGRAMS ${CMAKE_CURRENT_BINARY_DIR}/install/hakomaru DESTINATION bin)
+    install(PROGRAMS ${CMAKE_CURRENT_BINARY_DIR}/install/hakomaru DESTINATION bin
+        PERMISSIONS ${HAKOMARU_PROGRAM_MODE})
 endif()
 install(CODE [[
     set(bin "$ENV{DESTDIR}${CMAKE_INSTALL_PREFIX}/bin")
-    file(MAKE_DIRECTORY "${bin}")
+    hakomaru_install_folder("${bin}")
     file(REMOVE "${bin}/hakomaru-quote")
     file(CREATE_LINK ../lib/hakomaru/hakomaru-quote "${bin}/hakomaru-quote" SYMBOLIC)
     message(STATUS "Installing: ${bin}/hakomaru-quote -> ../lib/hakomaru/hakomaru-quote")
@@ -92,10 +109,10 @@ install(CODE [[
 # finds Charge.ini through its own resolved path, as the quote tool does).
 if(TARGET hakomaru-tariff)
     install(TARGETS hakomaru-tariff RUNTIME DESTINATION ${HAKOMARU_INSTALL_DIR}
-        COMPONENT ${HAKOMARU_EDITOR_COMPONENT})
+        PERMISSIONS ${HAKOMARU_PROGRAM_MODE} COMPONENT ${HAKOMARU_EDITOR_COMPONENT})
     install(CODE [[
         set(bin "$ENV{DESTDIR}${CMAKE_INSTALL_PREFIX}/bin")
-        file(MAKE_DIRECTORY "${bin}")
+        hakomaru_install_folder("${bin}")
         file(REMOVE "${bin}/hakomaru-tariff")
         file(CREATE_LINK ../lib/hakomaru/hakomaru-tariff "${bin}/hakomaru-tariff" SYMBOLIC)
         list(APPEND CMAKE_INSTALL_MANIFEST_FILES "${bin}/hakomaru-tariff")
@@ -103,7 +120,7 @@ if(TARGET hakomaru-tariff)
         set(folder "${CMAKE_INSTALL_PREFIX}/lib/hakomaru")
         set(desktop
             "$ENV{DESTDIR}${CMAKE_INSTALL_PREFIX}/share/applications/hakomaru-tariff.desktop")
-        file(WRITE "${desktop}" "[Desktop Entry]
+        hakomaru_install_text("${desktop}" "[Desktop Entry]
 Type=Application
 Name=はこ丸 料金表の編集
 Name[ja]=はこ丸 料金表の編集
@@ -118,7 +135,6 @@ Categories=Office;
 Keywords=tariff;fees;料金表;送料;
 ")
         list(APPEND CMAKE_INSTALL_MANIFEST_FILES "${desktop}")
-        message(STATUS "Installing: ${desktop}")
     ]] COMPONENT ${HAKOMARU_EDITOR_COMPONENT})
 endif()
 
@@ -128,7 +144,7 @@ if(TARGET hakomaru)
     install(CODE [[
         set(folder "${CMAKE_INSTALL_PREFIX}/lib/hakomaru")
         set(desktop "$ENV{DESTDIR}${CMAKE_INSTALL_PREFIX}/share/applications/hakomaru.desktop")
-        file(WRITE "${desktop}" "[Desktop Entry]
+        hakomaru_install_text("${desktop}" "[Desktop Entry]
 Type=Application
 Name=はこ丸
 GenericName=Parcel fee comparison
@@ -142,7 +158,6 @@ Terminal=false
 Categories=Office;
 Keywords=parcel;shipping;postage;送料;宅配便;郵便;
 ")
-        message(STATUS "Installing: ${desktop}")
     ]])
 endif()
 
@@ -150,8 +165,8 @@ endif()
 # wants them.
 configure_file(${PROJECT_SOURCE_DIR}/cmake/debian/changelog.in
     ${CMAKE_CURRENT_BINARY_DIR}/install/changelog @ONLY)
-install(FILES ${PROJECT_SOURCE_DIR}/cmake/debian/copyright DESTINATION share/doc/hakomaru)
-install(CODE "include(\"${PROJECT_SOURCE_DIR}/cmake/InstallGz.cmake\")")
+install(FILES ${PROJECT_SOURCE_DIR}/cmake/debian/copyright DESTINATION share/doc/hakomaru
+    PERMISSIONS ${HAKOMARU_FILE_MODE})
 install(CODE "hakomaru_install_gz(\"${CMAKE_CURRENT_BINARY_DIR}/install/changelog\"
     share/doc/hakomaru/changelog.gz)")
 install(CODE "hakomaru_install_gz(\"${PROJECT_SOURCE_DIR}/docs/man/hakomaru-quote.1\"
@@ -160,8 +175,7 @@ if(TARGET hakomaru-tariff)
     configure_file(${PROJECT_SOURCE_DIR}/cmake/debian/changelog-tariff.in
         ${CMAKE_CURRENT_BINARY_DIR}/install/changelog-tariff @ONLY)
     install(FILES ${PROJECT_SOURCE_DIR}/cmake/debian/copyright
-        DESTINATION share/doc/hakomaru-tariff COMPONENT ${HAKOMARU_EDITOR_COMPONENT})
-    install(CODE "include(\"${PROJECT_SOURCE_DIR}/cmake/InstallGz.cmake\")"
+        DESTINATION share/doc/hakomaru-tariff PERMISSIONS ${HAKOMARU_FILE_MODE}
         COMPONENT ${HAKOMARU_EDITOR_COMPONENT})
     install(CODE "hakomaru_install_gz(\"${CMAKE_CURRENT_BINARY_DIR}/install/changelog-tariff\"
         share/doc/hakomaru-tariff/changelog.gz)" COMPONENT ${HAKOMARU_EDITOR_COMPONENT})

@@ -3,7 +3,10 @@
 # the tariff editor) and checks them: the file lists, the dependencies, the
 # launchers (desktop-file-validate), lintian, a run of the unpacked
 # programs, and dpkg keeping an edited tariff when the package is installed
-# again or upgraded. Installs what it needs first.
+# again or upgraded. Then the same from a copy of the sources unpacked by
+# `git archive` under umask 002, as a tarball on a fresh machine gives them
+# (files 0664): the install rules, not the tree, give every file its mode.
+# Installs what it needs first.
 #
 #   scripts/package-check.sh            # build folder build-package/
 #   HAKOMARU_PACKAGE_BUILD=dir scripts/package-check.sh
@@ -74,6 +77,14 @@ editor_depends=$(dpkg-deb -f "$editor_deb" Depends)
 grep -q "hakomaru (= $(dpkg-deb -f "$deb" Version))" <<<"$editor_depends" ||
     fail "the editor does not depend on the same version of hakomaru: $editor_depends"
 grep -q libqt6widgets6 <<<"$editor_depends" || fail "editor Depends lacks Qt: $editor_depends"
+
+# Every file and folder has the mode Debian wants, whatever the tree's modes
+# and the umask: 0644 data, 0755 programs and folders.
+for package in "$deb" "$editor_deb"; do
+    odd=$(dpkg-deb -c "$package" |
+        awk '$1 !~ /^(-rw-r--r--|-rwxr-xr-x|drwxr-xr-x|lrwxrwxrwx)$/ { print $1, $6 }')
+    [ -z "$odd" ] || fail "$(basename "$package"): files with other modes: $odd"
+done
 
 # Nothing of the build leaks in (build paths, settings files, test programs).
 if grep -E '\.ini$' <<<"$list" | grep -vqxE '/usr/lib/hakomaru/Charge.ini|/etc/hakomaru/Charge.ini'; then
@@ -161,9 +172,26 @@ install_into_scratch "$root/newer.deb"
 cmp -s "$edited" "$root/edited.ini" || fail "upgrading the package replaced the edited tariff"
 
 # apt can install it here (dependencies resolved, nothing changed).
-apt-get install --simulate -qq "./$deb" "./$editor_deb" >/dev/null ||
+apt-get install --simulate -qq "$(realpath "$deb")" "$(realpath "$editor_deb")" >/dev/null ||
     fail "apt cannot install $deb and $editor_deb"
 
 echo "package-check: $(wc -l <<<"$list") entries, Depends: $depends"
 echo "package-check: editor $(wc -l <<<"$editor_list") entries, Depends: $editor_depends"
+
+# The same check from the sources as `git archive` unpacks them under umask
+# 002: tracked files as they are now (changes not yet committed included),
+# each 0664. Run from a git checkout only; the copy has no .git of its own.
+if [ -z "${HAKOMARU_PACKAGE_FROM_ARCHIVE:-}" ] && git rev-parse --git-dir >/dev/null 2>&1; then
+    sources=$(mktemp -d)
+    trap 'rm -rf "$root" "$sources"' EXIT
+    snapshot=$(git stash create)
+    (
+        umask 002
+        git archive "${snapshot:-HEAD}" | tar -x -C "$sources"
+        [ "$(stat -c %a "$sources/data/Charge.ini")" = 664 ] || fail "git archive did not give 0664"
+        echo "package-check: again from a git archive unpacked with umask 002 ($sources)"
+        HAKOMARU_PACKAGE_FROM_ARCHIVE=1 HAKOMARU_PACKAGE_BUILD="$sources/build-package" \
+            "$sources/scripts/package-check.sh"
+    ) || fail "the packages from a git archive do not pass (above)"
+fi
 echo "package-check: ok"

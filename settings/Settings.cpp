@@ -138,6 +138,13 @@ void Settings::saveMainWindow(std::int32_t top, std::int32_t left, std::int32_t 
     });
 }
 
+void Settings::saveMainWindowRows(std::int32_t sendingRow, std::int32_t destinationRow) const {
+    updateSettingsFile(path_, [&](IniStore& ini) {
+        writeSettingsInt(ini, k::kSendingRow, sendingRow);
+        writeSettingsInt(ini, k::kDestinationRow, destinationRow);
+    });
+}
+
 void Settings::savePostalOpened() const {
     updateSettingsFile(path_, [](IniStore& ini) { writeSettingsBool(ini, k::kShowPostal, true); });
 }

@@ -68,6 +68,9 @@ public:
     // Main window close: Pos_Top, Pos_Left, 発送地, 届け先 in that order.
     void saveMainWindow(std::int32_t top, std::int32_t left, std::int32_t sendingRow,
                         std::int32_t destinationRow) const;
+    // Main window close where the window system does not tell the window's
+    // place: 発送地, 届け先; Pos_Top and Pos_Left stay as they were.
+    void saveMainWindowRows(std::int32_t sendingRow, std::int32_t destinationRow) const;
     // Postal window creation: ShowPostal = true.
     void savePostalOpened() const;
     // Postal window close: TabIndex, then ShowPostal = false.

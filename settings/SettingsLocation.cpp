@@ -1,15 +1,10 @@
 #include "SettingsLocation.h"
 
 #include "Settings.h"
+#include "system/Files.h"
 
 #include <cstdlib>
 #include <system_error>
-
-#ifdef _WIN32
-#include <io.h>
-#else
-#include <unistd.h>
-#endif
 
 namespace hakomaru {
 
@@ -21,13 +16,7 @@ SettingsEnvironment SettingsEnvironment::current() {
         env.configHome = value;
     if (const char* value = std::getenv("HOME"))
         env.home = value;
-    env.writable = [](const fs::path& path) {
-#ifdef _WIN32
-        return ::_waccess(path.c_str(), 2) == 0;
-#else
-        return ::access(path.c_str(), W_OK) == 0;
-#endif
-    };
+    env.writable = [](const fs::path& path) { return sys::isWritable(path); };
     return env;
 }
 

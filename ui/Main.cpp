@@ -397,9 +397,11 @@ void TfrmMain::FormCreate() {
 
     const StartPreferences prefs = settings.startPreferences();
     // Checked again once the window manager has told the title bar's height.
-    placeFrame(reachableFramePosition(QPoint(prefs.posLeft, prefs.posTop), sizeHint().width(),
-                                      style()->pixelMetric(QStyle::PM_TitleBarHeight),
-                                      availableScreenAreas()));
+    // Where the window system places windows itself, it places this one.
+    if (windowsArePlaced())
+        placeFrame(reachableFramePosition(QPoint(prefs.posLeft, prefs.posTop), sizeHint().width(),
+                                          style()->pixelMetric(QStyle::PM_TitleBarHeight),
+                                          availableScreenAreas()));
     forward([&] {
         model_.set(ParcelOption::CatHome, prefs.homeShipping);
         model_.useCatCashOnDelivery(prefs.useCatDaihiki);
@@ -495,12 +497,17 @@ void TfrmMain::closeEvent(QCloseEvent* event) {
 }
 
 // Closing always succeeds; a settings file that cannot be written is
-// reported and the program still ends.
+// reported and the program still ends. Where the window system does not
+// tell the window's place, the saved place is kept for the next session
+// that does.
 void TfrmMain::FormCloseQuery() {
     runReported(this, [this] {
-        Settings(settingsPath_)
-            .saveMainWindow(framePosition().y(), framePosition().x(), cmbFrom->currentIndex(),
-                            cmbTo->currentIndex());
+        const Settings settings(settingsPath_);
+        if (windowsArePlaced())
+            settings.saveMainWindow(framePosition().y(), framePosition().x(),
+                                    cmbFrom->currentIndex(), cmbTo->currentIndex());
+        else
+            settings.saveMainWindowRows(cmbFrom->currentIndex(), cmbTo->currentIndex());
     });
 }
 

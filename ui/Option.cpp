@@ -21,7 +21,6 @@
 #include <QPalette>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScreen>
 #include <QTabWidget>
 
 #include <algorithm>
@@ -61,10 +60,7 @@ TfrmOption::TfrmOption(OptionTargets targets, std::filesystem::path settingsPath
                    Qt::WindowCloseButtonHint);
     setFixedSize(323, 247);
     setFont(windowFont(kPGothic, 12));
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        const QRect desktop = screen->availableGeometry();
-        move(desktop.center() - QPoint(width() / 2, height() / 2));
-    }
+    centreFrameOnScreen(*this);
 
     PageControl1 = new QTabWidget(this);
     PageControl1->setObjectName(QStringLiteral("PageControl1"));

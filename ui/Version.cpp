@@ -11,13 +11,11 @@
 #include <QDir>
 #include <QEvent>
 #include <QGroupBox>
-#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLocale>
 #include <QMouseEvent>
 #include <QPushButton>
-#include <QScreen>
 #include <QUrl>
 
 namespace hakomaru {
@@ -44,8 +42,7 @@ TfrmVersion::TfrmVersion(QWidget* parent) : QDialog(parent) {
     setFixedSize(268, 151);
     setFont(windowFont(kPGothic, 12));
     // Centred on the screen, not over the main window.
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - QPoint(width() / 2, height() / 2));
+    centreFrameOnScreen(*this);
 
     grpVersion = new QGroupBox(this);
     grpVersion->setObjectName(QStringLiteral("grpVersion"));

@@ -1,4 +1,5 @@
 #include "WindowPlacement.h"
+#include "DisplayPlatform.h"
 
 #include <QEvent>
 #include <QGuiApplication>
@@ -35,6 +36,62 @@ class OwnerMinimiser final : public QObject {
     QWidget& window_;
 };
 
+// Centres its window's frame on the screen once the window manager has
+// told the frame's extents, then leaves the window alone.
+class FrameCentrer final : public QObject {
+  public:
+    explicit FrameCentrer(QWidget& window) : QObject(&window), window_(window) {
+        window.installEventFilter(this);
+        place();
+    }
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        switch (event->type()) {
+        case QEvent::Show:
+            if (watched == &window_ && window_.windowHandle())
+                window_.windowHandle()->installEventFilter(this);
+            settle();
+            break;
+        case QEvent::Move:
+        case QEvent::Expose:
+            settle();
+            break;
+        default:
+            break;
+        }
+        return false;
+    }
+
+  private:
+    static QRect availableArea() {
+        const QScreen* screen = QGuiApplication::primaryScreen();
+        return screen ? screen->availableGeometry() : QRect();
+    }
+
+    // Before the window is shown: the frame guessed from the owner's.
+    void place() {
+        QMargins frame;
+        if (const QWidget* owner = window_.parentWidget())
+            if (const QWindow* handle = owner->window()->windowHandle(); handle && handle->handle())
+                frame = handle->frameMargins();
+        const QSize size = window_.size().grownBy(frame);
+        moveFrame(window_, centredFramePosition(size, availableArea()));
+    }
+
+    // Once the frame's extents are known: centred on them, then done.
+    void settle() {
+        if (settled_ || !window_.isVisible() || !frameKnown(window_))
+            return;
+        settled_ = true;
+        const QPoint wanted = centredFramePosition(window_.frameGeometry().size(), availableArea());
+        if (framePosition(window_) != wanted)
+            moveFrame(window_, wanted);
+        deleteLater();
+    }
+
+    QWidget& window_;
+    bool settled_ = false;
+};
+
 } // namespace
 
 QPoint reachableFramePosition(QPoint frame, int frameWidth, int titleHeight,
@@ -65,6 +122,22 @@ QList<QRect> availableScreenAreas() {
     for (const QScreen* screen : QGuiApplication::screens())
         areas.append(screen->availableGeometry());
     return areas;
+}
+
+bool windowsArePlaced() {
+    return platformPlacesWindows(QGuiApplication::platformName().toStdString());
+}
+
+QPoint centredFramePosition(QSize frame, const QRect& available) {
+    auto axis = [](int start, int length, int size) {
+        return std::max(start, std::min(start + (length - size) / 2, start + length - size));
+    };
+    return {axis(available.left(), available.width(), frame.width()),
+            axis(available.top(), available.height(), frame.height())};
+}
+
+void centreFrameOnScreen(QWidget& window) {
+    new FrameCentrer(window);
 }
 
 QPoint roomForPostalWindow(QPoint mainFrame, const QRect& available) {

@@ -6,6 +6,7 @@
 #include <QList>
 #include <QPoint>
 #include <QRect>
+#include <QSize>
 
 class QWidget;
 
@@ -29,6 +30,21 @@ QPoint reachableFramePosition(QPoint frame, int frameWidth, int titleHeight,
 
 // The available areas of the screens (without panels and docks).
 QList<QRect> availableScreenAreas();
+
+// Whether the window system lets the program tell and set where its windows
+// are (not in a native Wayland session).
+bool windowsArePlaced();
+
+// The corner that centres a frame of size `frame` on `available`, moved
+// just enough to keep the frame whole on it; a frame larger than the area
+// keeps its top-left corner, and so its title bar, on it.
+QPoint centredFramePosition(QSize frame, const QRect& available);
+
+// Centres a top-level window's frame, title bar and border included, on the
+// primary screen's available area: before it is shown with its owner's
+// frame extents as the best guess, and once more, if need be, when the
+// window manager has told its own.
+void centreFrameOnScreen(QWidget& window);
 
 // The main window's frame corner moved right just enough that the postal
 // window docked on its left starts inside `available`.

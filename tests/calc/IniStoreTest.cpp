@@ -1,13 +1,18 @@
 #include "IniStore.h"
 #include "FileRead.h"
 #include "IniValues.h"
+#include "Process.h"
 #include "TariffText.h"
+#include "TempFiles.h"
 
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <vector>
+
+#ifndef _WIN32
 #include <sys/stat.h>
-#include <unistd.h>
+#endif
 
 using namespace hakomaru;
 using hakomaru::test::tariffFrom;
@@ -56,9 +61,45 @@ TEST(IniStore, ReadingRules) {
         {"value keeps inner blanks", "[A]\nk= a  b \n", "A", "k", "a  b"},
         {"NUL bytes are blanks", std::string("[A]\nk=v\0\n", 9), "A", "k", "v"},
     };
-    for (const auto& c : cases) {
-        EXPECT_EQ(lookup(tariffFrom(c.file), c.section, c.key), c.value) << c.name;
-    }
+    // Each rule holds for the first look-ups, found by a scan, and for those
+    // after many, found through the store's indexes.
+    for (const bool indexed : {false, true})
+        for (const auto& c : cases) {
+            const IniStore store = tariffFrom(c.file);
+            for (int i = 0; indexed && i < 40; ++i)
+                store.find(toSjis(c.section), "\x01warm-up");
+            EXPECT_EQ(lookup(store, c.section, c.key), c.value)
+                << c.name << (indexed ? ", indexed" : "");
+        }
+}
+
+TEST(IniStore, WritesAreFoundThroughTheIndexes) {
+    IniStore store("[A]\r\nk=1\r\n[B]\r\nj=2\r\n");
+    for (int i = 0; i < 40; ++i)
+        store.find("A", "missing");
+    store.write("a", "K", "3");   // an existing key, in place
+    store.write("A", "new", "4"); // a new key at the end of its section
+    store.write("C", "c", "5");   // a new section
+    EXPECT_EQ(store.find("A", "k"), "3");
+    EXPECT_EQ(store.find("A", "NEW"), "4");
+    EXPECT_EQ(store.find("c", "C"), "5");
+    EXPECT_EQ(store.find("B", "j"), "2");
+    EXPECT_EQ(store.toBytes(), "[A]\r\nK=3\r\nnew=4\r\n\r\n[B]\r\nj=2\r\n\r\n[C]\r\nc=5\r\n\r\n");
+}
+
+// Line numbers are counted from blocks of the file: every line end, on
+// either side of a block's edge, counts as the lines are split.
+TEST(IniStore, LineNumbersAsTheLinesAreSplit) {
+    for (const std::string_view end : {"\r\n", "\r", "\n", "\n\r"})
+        for (size_t pad = 250; pad < 262; ++pad) {
+            const IniStore store(std::string(pad, 'a') + std::string(end) + "b" + std::string(end) +
+                                 std::string(end) + std::string(pad, 'c') + std::string(end));
+            const auto lines = iniLines(store.bytes());
+            for (const IniLine& line : lines)
+                EXPECT_EQ(store.lineNumberOf(line.text), line.number)
+                    << "pad " << pad << ", line " << line.number;
+            EXPECT_EQ(store.lineNumberOf(store.bytes().substr(store.bytes().size())), lines.size());
+        }
 }
 
 TEST(IniStore, CaseFoldingNeverTouchesTrailBytes) {
@@ -113,24 +154,30 @@ TEST(IniStore, TypedReads) {
 // Whatever lies at the path, opening returns at once: a file is read whole
 // up to the limit; anything else reads as empty, with the reason kept.
 TEST(IniStore, OpensWhateverLiesAtThePath) {
-    const auto dir = std::filesystem::temp_directory_path() / "hakomaru_inistore_test";
-    std::filesystem::remove_all(dir);
+    const test::TempDir scratch; // of its own: other test runs may run beside this one
+    const std::filesystem::path& dir = scratch.path();
     std::filesystem::create_directories(dir / "folder.ini");
     for (const char* name : {"file.ini", "limit.ini", "over.ini"})
         std::ofstream(dir / name, std::ios::binary) << "[A]\r\nk=v\r\n";
     std::filesystem::resize_file(dir / "limit.ini", kIniFileLimit); // sparse: no disk
     std::filesystem::resize_file(dir / "over.ini", 1200 * kMiB);
-    ASSERT_EQ(::mkfifo((dir / "fifo.ini").c_str(), 0600), 0);
-    std::filesystem::create_symlink("/dev/zero", dir / "zero.ini");
     const std::string notRegular = "通常のファイルではありません";
-    const std::pair<const char*, std::string> cases[] = {
+    std::vector<std::pair<const char*, std::string>> cases = {
         {"file.ini", ""},
         {"limit.ini", ""},
         {"folder.ini", notRegular},
-        {"fifo.ini", notRegular},
-        {"zero.ini", notRegular},
         {"over.ini", "サイズ 1,200 MiB が上限の 16 MiB を超えています"}};
-    ::alarm(10); // a blocking open or an endless read ends the test here
+#ifdef _WIN32
+    // Windows has neither FIFOs nor /dev/zero; its null device is named NUL
+    // in every folder.
+    cases.push_back({"NUL", notRegular});
+#else
+    ASSERT_EQ(::mkfifo((dir / "fifo.ini").c_str(), 0600), 0);
+    std::filesystem::create_symlink("/dev/zero", dir / "zero.ini");
+    cases.push_back({"fifo.ini", notRegular});
+    cases.push_back({"zero.ini", notRegular});
+#endif
+    test::endProgramAfter(10); // a blocking open or an endless read ends the test here
     for (const auto& [name, failure] : cases) {
         const IniStore store = IniStore::open(dir / name);
         EXPECT_EQ(store.find("A", "k"), failure.empty() ? std::optional("v") : std::nullopt)
@@ -138,8 +185,21 @@ TEST(IniStore, OpensWhateverLiesAtThePath) {
         EXPECT_EQ(store.readFailure(), failure) << name;
     }
     EXPECT_TRUE(IniStore::open(dir / "missing.ini").fileMissing());
-    ::alarm(0);
-    std::filesystem::remove_all(dir);
+    test::endProgramAfter(0);
+}
+
+// Looking for section headers passes over a line once, however many "["
+// it holds: one pass per bracket would take hours on this one.
+TEST(IniStore, LineFullOfBracketsIsReadInOnePass) {
+    std::string bytes = "[A]\r\nk=v\r\n";
+    for (int i = 0; i < 4 << 20; ++i)
+        bytes += "x[";
+    bytes += "\r\n[B]\r\nk=w\r\n";
+    test::endProgramAfter(10);
+    const IniStore store(std::move(bytes));
+    EXPECT_EQ(store.find("A", "k"), "v");
+    EXPECT_EQ(store.find("B", "k"), "w");
+    test::endProgramAfter(0);
 }
 
 TEST(IniStore, KeepsTheStoreValidWhenMoved) {

@@ -74,6 +74,13 @@ auto replaced(std::string after, std::string from, std::string to) {
     return [after, from, to] { return edited(cleanText(), after, from, to); };
 }
 
+std::string repeated(const std::string& text, size_t times) {
+    std::string all;
+    for (size_t i = 0; i < times; ++i)
+        all += text;
+    return all;
+}
+
 // Stands for the byte 0x80, which no text can encode to: put in after encoding.
 const std::string kRawByte80 = "<0x80>";
 
@@ -171,6 +178,10 @@ const std::vector<Case> kCases = {
     {"LineBeforeFirstSection",
      replaced("", "[地帯区分]", "東京=1\r\n[地帯区分]"),
      {{Kind::LineOutsideSection, "", "", "東京=1", at("", "東京=1")}}},
+    {"LongLineQuotedInShort", // cut between two characters, within 64 bytes
+     replaced("", "[地帯区分]", "a" + repeated("あ", 40) + "\r\n[地帯区分]"),
+     {{Kind::LineOutsideSection, "", "", "読まれません: a" + repeated("あ", 31) + "…",
+       at("", "aあ")}}},
     {"SectionWrittenTwice",
      [] { return cleanText() + "[着払]\r\n料金=40\r\n"; },
      {{Kind::DuplicateSection, "着払", "", "行目にもある", at("", "[着払]")}}},

@@ -9,6 +9,8 @@
 #include "QuoteYoupack.h"
 #include "Sjis.h"
 #include "Tariff.h"
+#include "TariffCheck.h"
+#include "TariffEdit.h"
 
 #include <gtest/gtest.h>
 
@@ -402,6 +404,45 @@ TEST(TariffGarbage, MissingFileFailsAtTheBaseFee) {
             else
                 failsWithEmptyField([&] { return QuoteBookParcel(tariff, book); });
         }
+    }
+}
+
+// A megabyte line of one byte ahead of the tariff proper, each byte one
+// that starts a rule of the reading. Whatever the byte, what follows the
+// line is quoted, checked and edited as ever, on the line where it lies, and
+// a message quotes the damaged line in short.
+TEST(TariffGarbage, OneLongLineOfEachByte) {
+    constexpr size_t kLength = 1 << 20;
+    std::string fees = "000";
+    for (int row = 0; row < 18; ++row)
+        fees += std::to_string(1000 + 10 * row).substr(0, 4);
+    const std::string tail = toSjis("[普通郵便]\r\n料金=" + fees + "\r\n[速達]\r\n2kg=320\r\n");
+    for (const char byte : {'[', ']', '=', ';', ' ', '\r', '\n', '\x81', '\xFC'}) {
+        SCOPED_TRACE("byte " + std::to_string(static_cast<unsigned char>(byte)));
+        const std::string bytes = "x" + std::string(kLength, byte) + "\r\n" + tail;
+        // A run of line ends is a run of empty lines.
+        const size_t tailLine = byte == '\r' || byte == '\n' ? kLength + 2 : 2;
+
+        TLetterMailRequest letter;
+        letter.WeightRow = 5;
+        EXPECT_EQ(QuoteLetterMail(IniStore(bytes), letter).Total, 1050);
+
+        bool missingFound = false;
+        for (const TariffProblem& problem : checkTariff(bytes)) {
+            EXPECT_LT(problem.message.size(), 300u) << problem.message.substr(0, 300);
+            if (problem.key == "翌朝10時") {
+                missingFound = true;
+                EXPECT_EQ(problem.line, tailLine);
+            }
+        }
+        EXPECT_TRUE(missingFound);
+
+        const TariffDocument document(bytes);
+        const auto at = document.find("速達", "2kg", std::nullopt);
+        ASSERT_TRUE(std::holds_alternative<TariffAddress>(at));
+        const TariffAddress& address = std::get<TariffAddress>(at);
+        EXPECT_EQ(document.grids()[address.grid].cell(address.row, address.column).line,
+                  tailLine + 3);
     }
 }
 

@@ -5,11 +5,21 @@
 #include "TestTariff.h"
 
 #include <gtest/gtest.h>
+#include <malloc.h>
 #include <sstream>
+#include <sys/stat.h>
 
 namespace {
 
 using hakomaru::cli::CsvRecord;
+constexpr size_t kLimit = hakomaru::cli::kMaxRecordBytes;
+
+std::string repeated(std::string_view text, size_t times) {
+    std::string all;
+    for (size_t i = 0; i < times; ++i)
+        all += text;
+    return all;
+}
 
 struct ParseCase {
     const char* name;
@@ -17,6 +27,7 @@ struct ParseCase {
     std::vector<std::vector<std::string>> fields;
     std::vector<size_t> lines;
     std::vector<bool> unterminated = {};
+    std::vector<bool> tooLong = {};
 };
 
 void PrintTo(const ParseCase& c, std::ostream* os) {
@@ -33,6 +44,7 @@ TEST_P(CsvParse, SplitsRecordsAndFields) {
         EXPECT_EQ(records[i].fields, c.fields[i]) << "record " << i;
         EXPECT_EQ(records[i].line, c.lines[i]) << "record " << i;
         EXPECT_EQ(records[i].unterminated, i < c.unterminated.size() && c.unterminated[i]);
+        EXPECT_EQ(records[i].tooLong, i < c.tooLong.size() && c.tooLong[i]) << "record " << i;
     }
 }
 
@@ -47,7 +59,25 @@ INSTANTIATE_TEST_SUITE_P(
         ParseCase{"LineBreakInQuotes", "\"a\r\nb\",c\r\nd", {{"a\r\nb", "c"}, {"d"}}, {1, 3}},
         ParseCase{"BlankLinesSkipped", "a\r\n\r\n  \r\nb", {{"a"}, {"b"}}, {1, 4}},
         ParseCase{"QuoteInsideUnquotedField", "a\"b,c", {{"a\"b", "c"}}, {1}},
-        ParseCase{"Unterminated", "a\r\n\"b,c\r\nd", {{"a"}, {"b,c\r\nd"}}, {1, 2}, {false, true}}),
+        ParseCase{"Unterminated", "a\r\n\"b,c\r\nd", {{"a"}, {"b,c\r\nd"}}, {1, 2}, {false, true}},
+        // The record limit counts every byte (CsvRunMemory: separators,
+        // quotes, multi-byte text), the line breaks inside quotes too.
+        ParseCase{"AtTheLimit",
+                  std::string(kLimit - 1, 'a') + ",\nb",
+                  {{std::string(kLimit - 1, 'a'), ""}, {"b"}},
+                  {1, 2}},
+        ParseCase{"SeparatorsCount",
+                  std::string(kLimit + 1, ',') + "\nb",
+                  {{}, {"b"}},
+                  {1, 2},
+                  {},
+                  {true}},
+        ParseCase{"LineBreaksInQuotesCount",
+                  "\"" + repeated("a\r\n", kLimit / 3) + "\"\nb",
+                  {{}, {"b"}},
+                  {1, kLimit / 3 + 2},
+                  {},
+                  {true}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(CsvField, QuotesOnlyWhatMustBeQuoted) {
@@ -117,12 +147,20 @@ INSTANTIATE_TEST_SUITE_P(
                 "2,東京,大阪,20kg,140,,クール,,,,,,,"
                 "クール は 15kg以下・120cm以下の荷物にだけ選べます\r\n",
                 1},
-        // One error for a file not valid in its encoding, and nothing after it.
+        // A line not valid in the input's encoding gets its error row, and
+        // the batch goes on.
         RunCase{"Utf8ThenShiftJis",
-                "東京,大阪,2,60\n" + hakomaru::toSjis("東京,大阪,2,60\n東京,大阪,2,60\n"),
+                "東京,大阪,2,60\n" + hakomaru::toSjis("東京,大阪,2,60\n") + "東京,大阪,2,60\n",
                 "1,東京,大阪,2,60,,,2kg以下,60cm以下,1100,1060,クロネコ,40,\r\n"
                 "2,,,,,,,,,,,,,2 行目が UTF-8 として読めません。ファイル全体を UTF-8 か "
-                "Shift-JIS で保存し直してください\r\n",
+                "Shift-JIS で保存し直してください\r\n"
+                "3,東京,大阪,2,60,,,2kg以下,60cm以下,1100,1060,クロネコ,40,\r\n",
+                1},
+        // A first line that is neither does not decide the encoding.
+        RunCase{"UnreadableFirstLineDecidesNothing", "\x81\x20,x\n東京,大阪,2,60\n",
+                "1,,,,,,,,,,,,,1 行目が UTF-8 としても Shift-JIS として読めません。ファイル全体を "
+                "UTF-8 か Shift-JIS で保存し直してください\r\n"
+                "2,東京,大阪,2,60,,,2kg以下,60cm以下,1100,1060,クロネコ,40,\r\n",
                 1},
         RunCase{"BadShiftJis", hakomaru::toSjis("東京,大阪,2,60\n") + "\x81\x20,x\n",
                 "1,東京,大阪,2,60,,,2kg以下,60cm以下,1100,1060,クロネコ,40,\r\n"
@@ -153,6 +191,59 @@ INSTANTIATE_TEST_SUITE_P(
         RunCase{"UnterminatedQuote", "東京,\"大阪,2,60\n",
                 "1,東京,\"大阪,2,60\n\",,,,,,,,,,,\"引用符 \"\" が閉じていません\"\r\n", 1}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// A line of 20 MiB made on the fly, then one parcel; notes the most heap in
+// use, as the C library counts it, whenever more input is asked for.
+class LongLineSource : public std::streambuf {
+  public:
+    explicit LongLineSource(std::string_view pattern)
+        : chunk_(repeated(pattern, 65536 / pattern.size())), pieces_(320, chunk_) {
+        pieces_.push_back("\n東京,大阪,2,60\n");
+    }
+    size_t peakHeap = 0;
+
+  protected:
+    int_type underflow() override {
+        peakHeap = std::max(peakHeap, mallinfo2().uordblks);
+        if (next_ == pieces_.size())
+            return traits_type::eof();
+        char* piece = const_cast<char*>(pieces_[next_++].data());
+        setg(piece, piece, piece + pieces_[next_ - 1].size());
+        return traits_type::to_int_type(*piece);
+    }
+
+  private:
+    std::string chunk_;
+    std::vector<std::string_view> pieces_;
+    size_t next_ = 0;
+};
+
+TEST(CsvRunMemory, StaysFlatWhateverALineHolds) {
+    for (const std::string pattern : {",", "A,", "\"\"", "あ,"}) {
+        LongLineSource source(pattern);
+        std::istream in(&source);
+        std::ostringstream out;
+        const size_t before = mallinfo2().uordblks;
+        EXPECT_EQ(hakomaru::cli::runCsvComparison(testTariff(), in, out, {false, 8}), 1);
+        EXPECT_LT(source.peakHeap - before, 10u << 20) << pattern;
+        EXPECT_EQ(out.str(), kHeader +
+                                 "1,,,,,,,,,,,,,行が長すぎます（64 KiB まで）\r\n"
+                                 "2,東京,大阪,2,60,,,2kg以下,60cm以下,1100,1060,クロネコ,40,\r\n")
+            << pattern;
+    }
+}
+
+// Answers go out at once to whatever reads them as they come; a regular
+// file gets buffered writes.
+TEST(CsvRunOutput, FlushesEachRowToPipesAndTerminals) {
+    const std::pair<std::optional<unsigned>, bool> cases[] = {{S_IFREG | 0644, false},
+                                                              {S_IFIFO | 0600, true},
+                                                              {S_IFSOCK | 0777, true},
+                                                              {S_IFCHR | 0620, true},
+                                                              {std::nullopt, true}};
+    for (const auto& [mode, flush] : cases)
+        EXPECT_EQ(hakomaru::cli::flushEachRowTo(mode), flush) << (mode ? *mode : 0);
+}
 
 TEST(CsvRunOutput, StartsWithBomUnlessAskedNot) {
     std::ostringstream withBom, without;

@@ -1,72 +1,40 @@
 // Runs the built program with its real standard streams and exit status.
+#include "FileRead.h"
 #include "HelpText.h"
+#include "Process.h"
 #include "ProgramVersion.h"
+#include "TempFiles.h"
 #include "TestTariff.h"
 
-#include <atomic>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <sstream>
+
+#ifndef _WIN32
+#include <csignal>
+#include <poll.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 namespace {
 
 namespace fs = std::filesystem;
+using hakomaru::test::ProgramRun;
 
-struct ProgramRun {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-std::string readAll(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-// A folder of its own for each run, removed afterwards.
-class Scratch {
-  public:
-    Scratch() {
-        static std::atomic<int> counter{0};
-        dir_ = fs::temp_directory_path() / ("hakomaru-quote-test-" + std::to_string(getpid()) +
-                                            "-" + std::to_string(++counter));
-        fs::create_directories(dir_);
-    }
-    ~Scratch() {
-        std::error_code ec;
-        fs::remove_all(dir_, ec);
-    }
-    const fs::path& dir() const { return dir_; }
-
-  private:
-    fs::path dir_;
-};
-
-ProgramRun run(const fs::path& program, const std::vector<std::string>& args,
-               const std::string& input) {
-    Scratch scratch;
-    std::ofstream(scratch.dir() / "in", std::ios::binary) << input;
-    // A run that hangs ends with status 124 instead of stalling the tests.
-    std::string command = "timeout 60 '" + program.string() + "'";
-    for (const auto& arg : args)
-        command += " '" + arg + "'";
-    command += " <'" + (scratch.dir() / "in").string() + "' >'" + (scratch.dir() / "out").string() +
-               "' 2>'" + (scratch.dir() / "err").string() + "'";
-    const int raw = std::system(command.c_str());
-    ProgramRun result;
-    result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    result.out = readAll(scratch.dir() / "out");
-    result.err = readAll(scratch.dir() / "err");
-    return result;
-}
+using hakomaru::test::readBytes;
+using hakomaru::test::runProgram;
 
 const fs::path kProgram = HAKOMARU_QUOTE_EXE;
+
+// A device that would never end. Windows has no /dev/zero: its null device
+// NUL stands in.
+#ifdef _WIN32
+const std::string kDevice = "NUL";
+#else
+const std::string kDevice = "/dev/zero";
+#endif
 
 struct Case {
     const char* name;
@@ -85,7 +53,7 @@ class EndToEnd : public testing::TestWithParam<Case> {};
 
 TEST_P(EndToEnd, Runs) {
     const Case& c = GetParam();
-    const ProgramRun r = run(kProgram, c.args, c.input);
+    const ProgramRun r = runProgram(kProgram, c.args, c.input);
     EXPECT_EQ(r.status, c.status);
     EXPECT_EQ(r.out, c.out);
     if (c.errPart.empty())
@@ -198,23 +166,43 @@ const Case kCases[] = {
     {"compare_without_csv", {"compare"}, "", 2, "", "--csv FILE"},
     // Devices and folders are refused at once: /dev/zero would never end.
     {"compare_device_csv",
-     {"compare", "--csv", "/dev/zero", "--tariff", kTestTariffPath},
+     {"compare", "--csv", kDevice, "--tariff", kTestTariffPath},
      "",
      2,
      "",
-     "ファイル /dev/zero は開けません（通常のファイルではありません）"},
+     "ファイル " + kDevice + " は開けません（通常のファイルではありません）"},
     {"check_folder",
      {"check", "--tariff", "/"},
      "",
      2,
      "",
      "ファイル / は開けません（通常のファイルではありません）"},
+    // Arguments reach the program as typed, in any script and with blanks
+    // and quotes: Windows hands them over as UTF-16, not as UTF-8 bytes.
+    {"argument_outside_code_page_932",
+     {"--from", "서울", "--to", "大阪", "--weight", "2", "--size", "60"},
+     "",
+     2,
+     "",
+     "発送地 '서울' は都道府県名ではありません"},
+    {"argument_beyond_the_basic_plane",
+     {"--from", "東京", "--to", "𠮷野", "--weight", "2", "--size", "60"},
+     "",
+     2,
+     "",
+     "届け先 '𠮷野' は都道府県名ではありません"},
+    {"argument_with_blanks_and_quotes",
+     {"--from", "東 \"京\" \\", "--to", "", "--weight", "2", "--size", "60"},
+     "",
+     2,
+     "",
+     "発送地 '東 \"京\" \\' は都道府県名ではありません"},
 };
 INSTANTIATE_TEST_SUITE_P(Runs, EndToEnd, testing::ValuesIn(kCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST(EndToEndHelp, PrintsUsageAndExamples) {
-    const ProgramRun r = run(kProgram, {"--help"}, "");
+    const ProgramRun r = runProgram(kProgram, {"--help"}, "");
     EXPECT_EQ(r.status, 0);
     for (const char* part : {"使い方", "--jsonl", "letter", "book", "--weight", "例", "check",
                              "compare --csv parcels.csv", "--no-bom"})
@@ -224,36 +212,50 @@ TEST(EndToEndHelp, PrintsUsageAndExamples) {
 // Without --tariff the program reads Charge.ini in its own folder, wherever
 // it was started from.
 TEST(EndToEndDefaultTariff, IsBesideTheProgram) {
-    Scratch home;
-    const fs::path program = home.dir() / "hakomaru-quote";
+    hakomaru::test::TempDir home;
+    const fs::path program = home.path() / kProgram.filename();
     fs::copy_file(kProgram, program);
     const std::vector<std::string> args = {"letter", "--weight", "50g"};
 
-    ProgramRun r = run(program, args, "");
+    ProgramRun r = runProgram(program, args, "");
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("Charge.ini は開けません"), std::string::npos) << r.err;
 
-    fs::copy_file(kTestTariffPath, home.dir() / "Charge.ini");
-    r = run(program, args, "");
+    fs::copy_file(kTestTariffPath, home.path() / "Charge.ini");
+    r = runProgram(program, args, "");
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.out, "普通郵便 定形外 50g以下: ¥120\n    送料¥120\n");
-    r = run(program, {"--jsonl"}, kBookLine);
+    r = runProgram(program, {"--jsonl"}, kBookLine);
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.out, kBookAnswer + "\n");
 
+#ifndef _WIN32 // the C++ library makes no links on Windows
     // A link beside the program, as the Debian package's to /etc, is checked
     // and named as the file it leads to: the one a user edits.
-    const fs::path kept = fs::canonical(home.dir()) / "etc-Charge.ini";
-    fs::rename(home.dir() / "Charge.ini", kept);
-    fs::create_symlink(kept, home.dir() / "Charge.ini");
-    r = run(program, {"check"}, "");
+    const fs::path kept = fs::canonical(home.path()) / "etc-Charge.ini";
+    fs::rename(home.path() / "Charge.ini", kept);
+    fs::create_symlink(kept, home.path() / "Charge.ini");
+    r = runProgram(program, {"check"}, "");
     EXPECT_NE(r.out.rfind(kept.string() + ": "), std::string::npos) << r.out;
+#endif
+}
+
+// A file named in Japanese, with a blank, is found and named back as typed.
+TEST(EndToEndFileName, JapaneseNameIsKept) {
+    hakomaru::test::TempDir dir;
+    const fs::path tariff = dir.path() / u8"料金 表.ini";
+    fs::copy_file(kTestTariffPath, tariff);
+    const std::string name = hakomaru::utf8Of(tariff);
+    const ProgramRun r = runProgram(kProgram, {"check", "--tariff", name}, "");
+    EXPECT_NE(r.out.find(name + ": 問題が"), std::string::npos) << r.out << r.err;
+    EXPECT_EQ(runProgram(kProgram, {"book", "--weight", "50g", "--tariff", name}, "").out,
+              "冊子小包 50g以下: ¥180\n    送料¥180\n");
 }
 
 // The JSON Lines examples of --help and the README: each request line is
 // followed by "→ " and the answer the shipped tariff gives.
 TEST(EndToEndDocumentedJsonl, ExamplesAnswerAsShown) {
-    const std::string readme = readAll(fs::path(HAKOMARU_SHIPPED_DATA_DIR) / "../README.md");
+    const std::string readme = readBytes(fs::path(HAKOMARU_SHIPPED_DATA_DIR) / "../README.md");
     for (const std::string& text : {std::string(hakomaru::cli::helpText()), readme}) {
         std::istringstream lines(text);
         std::string line, requests, answers;
@@ -269,14 +271,14 @@ TEST(EndToEndDocumentedJsonl, ExamplesAnswerAsShown) {
         }
         EXPECT_GE(examples, 4);
         const std::string tariff = std::string(HAKOMARU_SHIPPED_DATA_DIR) + "/Charge.ini";
-        const ProgramRun r = run(kProgram, {"--jsonl", "--tariff", tariff}, requests);
+        const ProgramRun r = runProgram(kProgram, {"--jsonl", "--tariff", tariff}, requests);
         EXPECT_EQ(r.out, answers);
     }
 }
 
 // "rows" lists every selection list; a row number there is what a request takes.
 TEST(EndToEndRows, ListsTheRowsRequestsTake) {
-    const ProgramRun r = run(kProgram, {"rows"}, "");
+    const ProgramRun r = runProgram(kProgram, {"rows"}, "");
     EXPECT_EQ(r.status, 0);
     for (const char* row :
          {"  14  東京\n", "  54  同一市内  (届け先のみ ToRow only)\n", "  13  30kg以下\n",
@@ -284,5 +286,92 @@ TEST(EndToEndRows, ListsTheRowsRequestsTake) {
           "   8  電信払込\n"})
         EXPECT_NE(r.out.find(row), std::string::npos) << row;
 }
+
+#ifndef _WIN32 // a conversation over pipes, driven with POSIX calls
+// The program with a pipe on either side, driven as a script drives it. No
+// read waits more than ten seconds: an answer that does not come fails the
+// test instead of hanging it.
+class Conversation {
+  public:
+    explicit Conversation(std::vector<std::string> args) {
+        std::signal(SIGPIPE, SIG_IGN); // a program that ended fails the test, not the run
+        int in[2], out[2];
+        EXPECT_EQ(::pipe(in) | ::pipe(out), 0);
+        args.insert(args.begin(), kProgram.string());
+        std::vector<char*> argv;
+        for (std::string& arg : args)
+            argv.push_back(arg.data());
+        argv.push_back(nullptr);
+        if ((pid_ = ::fork()) == 0) {
+            ::dup2(in[0], STDIN_FILENO);
+            ::dup2(out[1], STDOUT_FILENO);
+            for (int fd : {in[0], in[1], out[0], out[1]})
+                ::close(fd);
+            ::execv(argv[0], argv.data());
+            ::_exit(127);
+        }
+        ::close(in[0]);
+        ::close(out[1]);
+        to_ = in[1];
+        from_ = out[0];
+    }
+    ~Conversation() {
+        ::close(to_);
+        ::close(from_);
+        if (pid_ > 0 && ::kill(pid_, SIGKILL) == 0)
+            ::waitpid(pid_, nullptr, 0);
+    }
+    void send(const std::string& text) { EXPECT_GT(::write(to_, text.data(), text.size()), 0); }
+    // The next line with its CR LF, or what came before the wait ran out.
+    std::string line() {
+        size_t end;
+        while ((end = buffer_.find("\r\n")) == std::string::npos && more()) {
+        }
+        std::string line = buffer_.substr(0, end == std::string::npos ? end : end + 2);
+        buffer_.erase(0, line.size());
+        return line;
+    }
+    // Ends the input; the exit status once all output has been read.
+    int finish() {
+        ::close(std::exchange(to_, -1));
+        while (more()) {
+        }
+        int status = 0;
+        ::waitpid(std::exchange(pid_, -1), &status, 0);
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+
+  private:
+    bool more() {
+        pollfd ready{from_, POLLIN, 0};
+        char chunk[4096];
+        const ssize_t n = ::poll(&ready, 1, 10000) == 1 ? ::read(from_, chunk, sizeof chunk) : 0;
+        buffer_.append(chunk, static_cast<size_t>(std::max<ssize_t>(n, 0)));
+        return n > 0;
+    }
+
+    pid_t pid_ = -1;
+    int to_ = -1, from_ = -1;
+    std::string buffer_;
+};
+
+// compare --csv - from a pipe answers each line before the next one is
+// sent, whichever line end it has.
+TEST(EndToEndPipe, CompareAnswersEachLineAsItComes) {
+    for (const std::string end : {"\r\n", "\n", "\r"}) {
+        SCOPED_TRACE(end == "\r" ? "CR" : end == "\n" ? "LF" : "CR LF");
+        Conversation program({"compare", "--csv", "-", "--no-bom", "--tariff", kTestTariffPath});
+        ASSERT_EQ(program.line(), "行,発送地,届け先,重さ,サイズ,代引金額,オプション,重さ区分,"
+                                  "サイズ区分,ゆうパック,クロネコ,安いほう,差額,エラー\r\n");
+        for (int row = 1; row <= 3; ++row) {
+            program.send("東京,大阪,2kg,60cm" + end);
+            ASSERT_EQ(program.line(), std::to_string(row) +
+                                          ",東京,大阪,2kg,60cm,,,2kg以下,60cm以下,1100,1060,"
+                                          "クロネコ,40,\r\n");
+        }
+        EXPECT_EQ(program.finish(), 0);
+    }
+}
+#endif
 
 } // namespace

@@ -132,6 +132,10 @@ INSTANTIATE_TEST_SUITE_P(ExtremeRows, JsonlProtocol, testing::ValuesIn(kExtremeR
                          [](const auto& info) { return std::string(info.param.name); });
 
 // Lines that are not well-formed requests.
+std::string withNul(const std::string& before, const std::string& after) {
+    return before + '\0' + after;
+}
+
 const Case kInvalid[] = {
     {"not_json", "quote please", R"({"InvalidRequest":"not valid JSON at byte 1"})", false},
     {"truncated", R"({"quote":"book")", R"({"InvalidRequest":"not valid JSON at byte 16"})", false},
@@ -168,6 +172,18 @@ const Case kInvalid[] = {
      R"({"InvalidRequest":"FromCaption is not a string"})", false},
     {"line_over_1_MiB", "{\"quote\":\"letter\"}" + std::string(1 << 20, ' '),
      R"({"InvalidRequest":"line longer than 1048576 bytes"})", false},
+    // A raw NUL byte is nowhere JSON, not even after a whole request;
+    // control characters in names are shown escaped.
+    {"nul_after_request", withNul(R"({"quote":"letter","WeightRow":5})", "x"),
+     R"({"InvalidRequest":"not valid JSON at byte 33"})", false},
+    {"nul_in_string", withNul(R"({"quote":"book","DaihikiText":"1)", R"("})"),
+     R"({"InvalidRequest":"not valid JSON at byte 33"})", false},
+    {"nul_between_members", withNul(R"({"quote":"book",)", R"("Kani":true})"),
+     R"({"InvalidRequest":"not valid JSON at byte 17"})", false},
+    {"escaped_nul_in_name", R"({"quote":"letter","F\u0000x":1})",
+     R"({"InvalidRequest":"unknown member \"F\\u0000x\" for quote \"letter\""})", false},
+    {"control_character_in_kind", R"({"quote":"le\u0001\n"})",
+     R"({"InvalidRequest":"unknown quote \"le\\u0001\\n\""})", false},
 };
 INSTANTIATE_TEST_SUITE_P(Invalid, JsonlProtocol, testing::ValuesIn(kInvalid),
                          [](const auto& info) { return std::string(info.param.name); });

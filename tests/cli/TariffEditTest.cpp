@@ -6,16 +6,21 @@
 #include "TariffSet.h"
 
 #include "IniStore.h"
+#include "Process.h"
 #include "Sjis.h"
+#include "TempFiles.h"
 
-#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <sstream>
+#include <thread>
+
+#ifndef _WIN32
+#include <fcntl.h>
 #include <sys/file.h>
-#include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 namespace {
 
@@ -216,10 +221,11 @@ TEST(TariffEdit, ShippedTariffEveryFieldRoundTrips) {
 
 // `set` from the command line: the change is saved and listed, the file
 // stays clean for the checker, a value that does not fit exits 1.
-// A file of this test process's own in the shared temporary folder, so
-// that test runs of two checkouts at once do not meet.
+// A file in a folder of this test process's own, so that test runs of two
+// checkouts at once do not meet.
 fs::path scratchFile(const std::string& name) {
-    return fs::path(testing::TempDir()) / (name + "-" + std::to_string(::getpid()) + ".ini");
+    static const test::TempDir folder;
+    return folder / (name + ".ini");
 }
 
 TEST(TariffEdit, SetCommandSavesAndStaysClean) {
@@ -250,30 +256,32 @@ TEST(TariffEdit, SetCommandSavesAndStaysClean) {
 // Ten `set` programs at once, each on its own field of one file, three
 // rounds: they take turns, and every change is in the file.
 TEST(TariffEdit, ConcurrentSetsAllLand) {
+#ifdef _WIN32
+    GTEST_SKIP() << "the Windows save takes no writers' lock yet";
+#endif
     const fs::path path = scratchFile("concurrent-tariff");
     const TariffGrid youpack = TariffDocument(readFileBytes(kShippedTariff)).grids()[1];
     ASSERT_GE(youpack.columns.size(), 10u);
     for (int round = 0; round < 3; ++round) {
         fs::copy_file(kShippedTariff, path, fs::copy_options::overwrite_existing);
-        std::vector<pid_t> runs;
+        std::vector<std::thread> runs;
+        std::vector<int> statuses(10, -1);
         for (int i = 0; i < 10; ++i) {
             const std::string column = youpack.columns[static_cast<size_t>(i)];
             const std::string value = std::to_string(2000 + 10 * round + i);
-            const pid_t child = ::fork();
-            ASSERT_GE(child, 0);
-            if (child == 0) {
-                ::freopen("/dev/null", "w", stdout);
-                ::execl(HAKOMARU_QUOTE_EXE, HAKOMARU_QUOTE_EXE, "set", "--tariff", path.c_str(),
-                        "ゆうパック", "第1地帯", column.c_str(), value.c_str(), nullptr);
-                std::_Exit(127);
-            }
-            runs.push_back(child);
+            runs.emplace_back([&, i, column, value] {
+                statuses[static_cast<size_t>(i)] =
+                    test::runProgram(
+                        HAKOMARU_QUOTE_EXE,
+                        {"set", "--tariff", utf8Of(path), "ゆうパック", "第1地帯", column, value},
+                        "")
+                        .status;
+            });
         }
-        for (const pid_t child : runs) {
-            int status = 0;
-            ::waitpid(child, &status, 0);
-            EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "round " << round;
-        }
+        for (std::thread& run : runs)
+            run.join();
+        for (const int status : statuses)
+            EXPECT_EQ(status, 0) << "round " << round;
         const TariffDocument saved(readFileBytes(path));
         for (size_t i = 0; i < 10; ++i)
             EXPECT_EQ(TariffDocument::shown(saved.grids()[1].cell(0, i)),
@@ -283,6 +291,7 @@ TEST(TariffEdit, ConcurrentSetsAllLand) {
     fs::remove(path);
 }
 
+#ifndef _WIN32 // the POSIX writers' lock; the Windows save takes none yet
 // A `set` that another writer keeps waiting past the wait says why, exits
 // 1 and leaves the file as it was.
 TEST(TariffEdit, SetKeptWaitingChangesNothing) {
@@ -298,5 +307,6 @@ TEST(TariffEdit, SetKeptWaitingChangesNothing) {
     EXPECT_EQ(readFileBytes(path), readFileBytes(kShippedTariff));
     fs::remove(path);
 }
+#endif
 
 } // namespace

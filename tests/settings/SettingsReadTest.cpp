@@ -1,15 +1,18 @@
 // Reading the user settings file: defaults, value forms and bad input.
+#include "Process.h"
 #include "Settings.h"
 #include "Sjis.h"
 #include "TempFiles.h"
 
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <functional>
 #include <string>
+#include <vector>
+
+#ifndef _WIN32
 #include <sys/stat.h>
-#include <unistd.h>
+#endif
 
 namespace hakomaru {
 namespace {
@@ -238,17 +241,21 @@ TEST(SettingsRead, FolderOrFifoGivesDefaultsWithoutHanging) {
     test::TempDir dir;
     const auto folder = dir / "folder.ini";
     std::filesystem::create_directory(folder);
+    std::vector<std::filesystem::path> paths = {folder};
+#ifndef _WIN32 // Windows has no FIFOs
     const auto fifo = dir / "fifo.ini";
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    paths.push_back(fifo);
+#endif
 
-    ::alarm(20); // a hang ends the test program instead of the test run
-    for (const auto& path : {folder, fifo}) {
+    test::endProgramAfter(20); // a hang ends the test program instead of the test run
+    for (const auto& path : paths) {
         Settings s(path);
         EXPECT_EQ(s.startPreferences().listRows, 24) << path;
         EXPECT_EQ(s.remittanceMethod(), 8) << path;
         EXPECT_EQ(s.catHomePage(), kCatDefault) << path;
     }
-    ::alarm(0);
+    test::endProgramAfter(0);
 }
 
 TEST(SettingsPath, ExtensionBecomesIni) {

@@ -18,6 +18,20 @@ TEST(Placement, TitleBarOutOfReachComesBackToTheNearestScreen) {
             << saved.x() << "," << saved.y();
 }
 
+TEST(Placement, CentredFrameStaysWholeOnTheArea) {
+    const struct {
+        QSize frame;
+        QRect available;
+        QPoint corner;
+    } cases[] = {{{325, 271}, {0, 0, 1024, 768}, {349, 248}},
+                 {{325, 271}, {48, 24, 976, 744}, {373, 260}}, // panels left and top
+                 {{1024, 100}, {0, 0, 1024, 768}, {0, 334}},
+                 {{1200, 900}, {48, 24, 976, 744}, {48, 24}}}; // larger: the corner on it
+    for (const auto& c : cases)
+        EXPECT_EQ(centredFramePosition(c.frame, c.available), c.corner)
+            << c.frame.width() << "x" << c.frame.height();
+}
+
 TEST(Placement, X11ChosenInAWaylandSessionWithXWayland) {
     struct Case {
         DisplayEnvironment env;
@@ -33,4 +47,14 @@ TEST(Placement, X11ChosenInAWaylandSessionWithXWayland) {
     };
     for (size_t i = 0; i < std::size(cases); ++i)
         EXPECT_EQ(runOnX11(cases[i].env), cases[i].x11) << "case " << i;
+}
+
+// Where the window system does not tell a window's place, the start does not
+// place the main window and the close keeps the saved place.
+TEST(Placement, WaylandPlatformsDoNotTellWindowPlaces) {
+    const std::pair<std::string_view, bool> cases[] = {
+        {"xcb", true},      {"offscreen", true},    {"windows", true},
+        {"wayland", false}, {"wayland-egl", false}, {"wayland-xcomposite-glx", false}};
+    for (const auto& [platform, places] : cases)
+        EXPECT_EQ(platformPlacesWindows(platform), places) << platform;
 }

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The program under openbox on its own X server: frame positions survive
 # starts and closes, the postal window docks level and 210 pixels to the left,
-# both windows stay on the screen. Polls, never sleeps a fixed time.
+# both windows stay on the screen, the options and about windows centre
+# their frames on the screen at 1x and 2x. Polls, never sleeps a fixed time.
 set -euo pipefail
 for tool in Xvfb openbox xdotool xprop xwininfo python3 iconv; do
     command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
@@ -43,7 +44,20 @@ frame() {
     echo "$((x - l)),$((y - t))"
 }
 shown() { xdotool search --onlyvisible --classname hakomaru 2>/dev/null | wc -l; }
-export -f window frame shown
+# Whether the window's frame, title bar and border included, is centred on
+# the 1024 x 768 screen (openbox reserves none of it) within 2 pixels.
+centred() {
+    local id ext x y w h l r t b
+    id=$(window "$1") && [ -n "$id" ] || return 1
+    ext=$(xprop -id "$id" _NET_FRAME_EXTENTS | sed -n 's/.*= //p' | tr -d ' ') && [ -n "$ext" ] || return 1
+    read -r x y w h < <(xwininfo -id "$id" | awk '/Absolute upper-left X/{x=$4} /Absolute upper-left Y/{y=$4}
+        /^ *Width:/{w=$2} /^ *Height:/{h=$2} END{print x, y, w, h}')
+    IFS=, read -r l r t b <<<"$ext"
+    # Twice the frame's centre against twice the screen's.
+    local dx=$((2 * (x - l) + w + l + r - 1024)) dy=$((2 * (y - t) + h + t + b - 768))
+    [ "${dx#-}" -le 4 ] && [ "${dy#-}" -le 4 ]
+}
+export -f window frame shown centred
 start() {
     (cd "$work" && exec ./hakomaru >>"$work/program.log" 2>&1) &
     program=$!
@@ -91,4 +105,25 @@ within 5 '[ "$(frame はこ丸)" != 400,100 ]' || fail "the main window did not 
 moved=$(frame はこ丸) && docked "$moved" 2 || fail "after a move: main $(frame はこ丸), postal $(frame 普通郵便・冊子小包)"
 close_main
 [ "$(saved)" = "$moved" ] || fail "after a move saved $(saved), not $moved"
-echo "PASS: frame positions kept, first start at 0,0, postal window docked and on the screen"
+
+# The options window (オプション → オプション設定...) and the about window
+# (ヘルプ → バージョン情報) centre their frames on the screen, at 1x and 2x.
+dialog() { # $1: menu key, $2: item key, $3: the window's title
+    xdotool windowactivate --sync "$(window はこ丸)"
+    local before
+    before=$(shown) && xdotool key "$1"
+    within 5 "[ \$(shown) -gt $before ]" || fail "the menu did not open for $3"
+    xdotool key "$2"
+    within 5 "[ -n \"\$(window $3)\" ]" || fail "$3 did not open"
+    within 5 "centred $3" || fail "$3 at ${scale}x: frame not centred: $(frame "$3") $(xwininfo -id "$(window "$3")" | grep -E 'Width|Height' | tr -s ' ' | tr '\n' ' ')"
+    python3 "$(dirname "$0")/close_window.py" "$(window "$3")"
+    within 5 "[ -z \"\$(window $3)\" ]" || fail "$3 did not close"
+}
+for scale in 1 2; do
+    settings $'Pos_Top=0\r\nPos_Left=0\r\n'
+    QT_SCALE_FACTOR=$scale start
+    dialog alt+o Return オプション設定
+    dialog alt+h a バージョン情報
+    close_main
+done
+echo "PASS: frame positions kept, first start at 0,0, postal window docked and on the screen, options and about windows centred at 1x and 2x"

@@ -3,10 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -15,10 +16,16 @@ namespace hakomaru::test {
 class TempDir {
   public:
     TempDir() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "hakomaru-XXXXXX").string();
-        if (!::mkdtemp(pattern.data()))
-            throw std::runtime_error("mkdtemp failed");
-        path_ = pattern;
+        // A new folder under a random name: creating it fails when the name
+        // is taken, so no two tests ever share one.
+        static std::mt19937 names{std::random_device{}()};
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            path_ =
+                std::filesystem::temp_directory_path() / ("hakomaru-" + std::to_string(names()));
+            if (std::filesystem::create_directory(path_))
+                return;
+        }
+        throw std::runtime_error("no scratch folder could be made");
     }
     ~TempDir() {
         std::error_code ec;

@@ -1,10 +1,10 @@
-#include "ProgramPath.h"
+#include "system/ProgramFile.h"
 
 #include <cstdlib>
 #include <string_view>
 #include <system_error>
 
-namespace hakomaru::cli {
+namespace hakomaru::sys {
 namespace {
 
 namespace fs = std::filesystem;
@@ -41,12 +41,12 @@ fs::path fromArgv0(std::string_view argv0) {
 
 } // namespace
 
-std::filesystem::path programDirectory(const char* argv0) {
+std::filesystem::path programFile(const char* argv0) {
     std::error_code ec;
     fs::path program = fs::read_symlink("/proc/self/exe", ec);
     if (ec || program.empty())
         program = fromArgv0(argv0 ? argv0 : "");
-    return program.parent_path();
+    return program;
 }
 
-} // namespace hakomaru::cli
+} // namespace hakomaru::sys
