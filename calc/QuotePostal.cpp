@@ -31,10 +31,10 @@ CashOnDelivery cashOnDelivery(const IniStore& tariff, const TariffOption& codFee
 } // namespace
 
 bool LetterMailReadsNothing(int weightRow) {
-    return weightRow == 0 || weightRow == 3;
+    return IsPostalHeadingRow(weightRow);
 }
 bool BookParcelReadsNothing(int weightRow) {
-    return weightRow < 4 || weightRow == 17;
+    return weightRow < kFirstNonStandardRow || weightRow == kNoBookParcelRow;
 }
 
 TPostalQuote QuoteLetterMail(const IniStore& tariff, const TLetterMailRequest& r) {
@@ -60,12 +60,14 @@ TPostalQuote QuoteLetterMail(const IniStore& tariff, const TLetterMailRequest& r
     };
 
     if (r.InCity) {
-        // The in-city discount exists for the rows up to 250 g only: rows 1
-        // and 2 share the first entry, rows 4 to 9 have one each.
+        // The in-city discount exists for the rows up to 250 g only: the
+        // standard-size rows share the first entry, the others have one each.
         const int w = r.WeightRow;
         std::int32_t discount = 0;
-        if (w == 1 || w == 2 || (w >= 4 && w <= 9))
-            discount = readOption(tariff, tariff::kInCity[static_cast<size_t>(w <= 2 ? 0 : w - 3)]);
+        if (IsStandardSizeRow(w) || (w >= kFirstNonStandardRow && w <= 9))
+            discount =
+                readOption(tariff, tariff::kInCity[static_cast<size_t>(
+                                       IsStandardSizeRow(w) ? 0 : w - kNonStandardHeadingRow)]);
         total = subYen(total, discount);
         detail.piece(" - 市内特別", plain(discount), false);
     }
@@ -90,11 +92,11 @@ TPostalQuote QuoteLetterMail(const IniStore& tariff, const TLetterMailRequest& r
 
 TPostalQuote QuoteBookParcel(const IniStore& tariff, const TBookParcelRequest& r) {
     TPostalQuote quote;
-    if (r.WeightRow < 4) {
+    if (r.WeightRow < kFirstNonStandardRow) {
         quote.State = PostalState::NoQuote;
         return quote;
     }
-    if (r.WeightRow == 17) {
+    if (r.WeightRow == kNoBookParcelRow) {
         quote.State = PostalState::NotAvailable;
         return quote;
     }

@@ -20,8 +20,6 @@ namespace {
 
 using namespace tariff;
 
-constexpr int kRemittanceMethods = 9;
-constexpr int kRemittanceClasses = 8;
 
 std::string_view trimmedCaption(std::string_view caption) {
     const size_t begin = caption.find_first_not_of(' ');
@@ -279,7 +277,7 @@ void TariffDocument::parse() {
     // Letter mail and book parcels.
     {
         const auto columns = columnsOf(kLetterFees, [](std::size_t row) {
-            return std::string(row < 3 ? "定形 " : "定形外 ") +
+            return std::string(static_cast<int>(row) < kNonStandardHeadingRow ? "定形 " : "定形外 ") +
                    std::string(trimmedCaption(PostalWeightRows()[row]));
         });
         std::vector<std::string> keys, rowNames;
@@ -310,8 +308,8 @@ void TariffDocument::parse() {
         };
         for (const TariffOption& option : allTariffOptions())
             add(option.section, std::string(option.key), option.fallback);
-        for (int method = 0; method < kRemittanceMethods; ++method)
-            for (int c = 0; c < kRemittanceClasses; ++c)
+        for (int method = 0; method < kRemittanceMethodCount; ++method)
+            for (int c = 0; c < kRemittanceClassCount; ++c)
                 add(RemittanceMethodName(method), "料金" + std::to_string(c), 0);
         grids_.push_back(std::move(grid));
     }
