@@ -313,6 +313,23 @@ TEST(SettingsSave, RemovesOnlyItsOwnLeftovers) {
     EXPECT_EQ(dir.names(), kept);
 }
 
+// A program that takes no lock (a text editor) saves while a save edits:
+// its change is read and edited again, not lost.
+TEST(SettingsSave, ChangeMadeMeanwhileIsEditedAgain) {
+    test::TempDir dir;
+    const auto file = dir / "hakomaru.ini";
+    test::writeBytes(file, "old\r\n");
+    std::vector<std::string> seen;
+    editFile(file, [&](const FileBytes& current) {
+        seen.push_back(current.bytes);
+        if (seen.size() == 1)
+            test::writeBytes(file, "by hand, longer\r\n");
+        return std::optional<std::string>(current.bytes + "mine\r\n");
+    });
+    EXPECT_EQ(seen, (std::vector<std::string>{"old\r\n", "by hand, longer\r\n"}));
+    EXPECT_EQ(test::readBytes(file), "by hand, longer\r\nmine\r\n");
+}
+
 // ---- Saves that fail ----
 
 const std::string kOldBytes = "[Settings]\r\nPos_Top=7\r\n; kept as it was\r\n";

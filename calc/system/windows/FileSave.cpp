@@ -2,8 +2,11 @@
 //
 // The lock is a named mutex for the file: one per folder (by its volume and
 // file index, so every spelling of the folder's path gives the same one) and
-// file name (in capitals, as the file system compares names), in the global
-// namespace, so that writers in every session of the machine take turns.
+// file name (in capitals, as the file system compares names, whatever the
+// user's language), in the global namespace, so that writers in every
+// session of the machine take turns. Like every mutex of Windows it is held
+// by a thread: the same thread saving the same file from inside its own edit
+// is not held back.
 // A lock on the file itself, as on POSIX systems, does not work here: the
 // classic replace (MoveFileExW, and the only one on FAT drives, network
 // drives and older Windows) fails while any program has the old file open,
@@ -158,13 +161,16 @@ std::wstring lockName(const std::filesystem::path& folder, std::wstring name) {
         name = std::filesystem::absolute(folder).wstring() + L"\\" + name;
         key = L"path";
     }
-    ::CharUpperBuffW(name.data(), static_cast<DWORD>(name.size()));
+    std::wstring upper(name.size(), L'\0');
+    if (::LCMapStringEx(LOCALE_NAME_INVARIANT, LCMAP_UPPERCASE, name.data(),
+                        static_cast<int>(name.size()), upper.data(), static_cast<int>(upper.size()),
+                        nullptr, nullptr, 0) == 0)
+        upper = name;
     // FNV-1a: the name in a fixed length (a mutex's name is limited); two
     // names of one hash only make their writers take turns.
     unsigned long long hash = 14695981039346656037ULL;
-    for (const wchar_t c : name) {
+    for (const wchar_t c : upper)
         hash = (hash ^ static_cast<unsigned long long>(c)) * 1099511628211ULL;
-    }
     return L"Global\\hakomaru-writer-" + key + L"-" + hex(hash, 16);
 }
 
