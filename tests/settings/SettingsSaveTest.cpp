@@ -330,6 +330,19 @@ TEST(SettingsSave, ChangeMadeMeanwhileIsEditedAgain) {
     EXPECT_EQ(test::readBytes(file), "by hand, longer\r\nmine\r\n");
 }
 
+// A reader (a window reading the file, the quote tool) that has the file
+// open while a save replaces it does not make the save fail.
+TEST(SettingsSave, ReaderWithTheFileOpenDoesNotStopASave) {
+    test::TempDir dir;
+    const auto file = dir / "hakomaru.ini";
+    test::writeBytes(file, "[Settings]\r\n");
+    const ReadableFile reader(file);
+    ASSERT_TRUE(reader.ok()) << reader.reason();
+    Settings(file).saveMainWindow(1, 2, 3, 4);
+    EXPECT_EQ(Settings(file).destinationRow(), 4);
+    EXPECT_EQ(dir.names(), std::vector<std::string>{"hakomaru.ini"});
+}
+
 // ---- Saves that fail ----
 
 const std::string kOldBytes = "[Settings]\r\nPos_Top=7\r\n; kept as it was\r\n";
