@@ -30,6 +30,20 @@ constexpr std::array<PrefectureRow, kDestinationRowCount> kPrefectures{{
     {"沖縄", "沖縄"},     {"━━特殊地域", ""}, {"同一市内", "同一市内"},
 }};
 
+// The separator rows named in the header are the rows whose caption is one.
+static_assert([] {
+    size_t next = 0;
+    for (size_t row = 0; row < kPrefectures.size(); ++row) {
+        const bool separator = kPrefectures[row].caption.starts_with("━");
+        const bool named =
+            next < kSeparatorRows.size() && kSeparatorRows[next] == static_cast<int>(row);
+        if (separator != named)
+            return false;
+        next += named;
+    }
+    return next == kSeparatorRows.size();
+}());
+
 constexpr auto kPrefectureCaptions = [] {
     std::array<std::string_view, kDestinationRowCount> captions{};
     for (size_t i = 0; i < captions.size(); ++i)
@@ -45,12 +59,12 @@ constexpr std::array<std::string_view, 8> kSizeRows{" 60cm以下", " 80cm以下"
                                                     "120cm以下", "140cm以下", "150cm以下",
                                                     "160cm以下", "170cm以下"};
 
-constexpr std::array<std::string_view, 18> kPostalWeightRows{
+constexpr std::array<std::string_view, kPostalWeightRowCount> kPostalWeightRows{
     "定形",      "  25g以下", "  50g以下", "定形外・冊子小包", "  50g以下", "  75g以下",
     " 100g以下", " 150g以下", " 200g以下", " 250g以下",        " 500g以下", " 750g以下",
     "  1kg以下", "1.5kg以下", "  2kg以下", "2.5kg以下",        "  3kg以下", "  4kg以下"};
 
-constexpr std::array<std::string_view, 9> kRemittanceMethods{
+constexpr std::array<std::string_view, kRemittanceMethodCount> kRemittanceMethods{
     "普通為替",     "速達普通為替", "電信居宅払",   "電信窓口払", "電信証書送達",
     "電信証書留置", "通常払込",     "速達通常払込", "電信払込"};
 
@@ -69,6 +83,13 @@ std::string_view CatRegionOf(int row) {
     if (row < 0 || row >= kDestinationRowCount)
         return {};
     return kPrefectures[static_cast<size_t>(row)].catRegion;
+}
+
+int PrefectureGroupOf(int row) {
+    int group = 0;
+    for (int separator : kSeparatorRows)
+        group += row >= separator;
+    return group;
 }
 
 std::span<const std::string_view> WeightRows() {

@@ -14,6 +14,12 @@ inline constexpr int kSendingRowCount = 53;
 inline constexpr int kDestinationRowCount = 55;
 inline constexpr int kSameCityRow = 54;
 
+// The separator rows of the prefecture lists, in order. Each heads a group
+// of places: the rows below it up to the next separator. 北海道, above the
+// first separator, is a group of its own.
+inline constexpr std::array<int, 7> kSeparatorRows{1, 8, 19, 27, 34, 44, 53};
+inline constexpr int kPrefectureGroupCount = static_cast<int>(kSeparatorRows.size()) + 1;
+
 // The sending list (53 rows) or the destination list (55 rows: the sending
 // rows, then "━━特殊地域" and "同一市内").
 std::span<const std::string_view> PrefectureRows(bool destinationList);
@@ -25,11 +31,32 @@ bool IsSeparatorRow(std::string_view caption);
 // any index outside 0 to 54.
 std::string_view CatRegionOf(int row);
 
+// The group of a prefecture row, 0 to kPrefectureGroupCount - 1: the
+// number of separator rows at or above it.
+int PrefectureGroupOf(int row);
+
 std::span<const std::string_view> WeightRows(); // 14 rows, " 2kg以下" .. "30kg以下"
 std::span<const std::string_view> SizeRows();   // 8 rows, " 60cm以下" .. "170cm以下"
 
 // The 18 rows of the postal weight list; rows 0 and 3 are headings.
 std::span<const std::string_view> PostalWeightRows();
+
+// The postal weight list's shape: the heading "定形" over the standard-size
+// weights, then the heading "定形外・冊子小包" over the non-standard-size
+// ones, which book parcels share except the heaviest.
+inline constexpr int kPostalWeightRowCount = 18;
+inline constexpr int kStandardSizeHeadingRow = 0;
+inline constexpr int kFirstStandardSizeRow = 1;
+inline constexpr int kLastStandardSizeRow = 2;
+inline constexpr int kNonStandardHeadingRow = 3;
+inline constexpr int kFirstNonStandardRow = 4;
+inline constexpr int kNoBookParcelRow = 17; // 4 kg: letter mail only
+constexpr bool IsPostalHeadingRow(int row) {
+    return row == kStandardSizeHeadingRow || row == kNonStandardHeadingRow;
+}
+constexpr bool IsStandardSizeRow(int row) {
+    return row >= kFirstStandardSizeRow && row <= kLastStandardSizeRow;
+}
 
 // The クロネコ size class 0 to 5 of a weight row and a size row.
 inline constexpr int kCatSizeClassCount = 6;
@@ -50,6 +77,10 @@ struct AmountBound {
 // amounts above the last bound.
 inline constexpr std::array<AmountBound, 7> kRemittanceAmountBounds{
     {{1, true}, {5, true}, {10, true}, {100, true}, {101, true}, {110, true}, {200, true}}};
+
+// The remittance fees: a table of the methods by the amount classes.
+inline constexpr int kRemittanceMethodCount = 9;
+inline constexpr int kRemittanceClassCount = static_cast<int>(kRemittanceAmountBounds.size()) + 1;
 
 // The remittance amount class 0 to 7 of a cash-on-delivery amount in units
 // of 10,000 yen, compared as a 32-bit float with inclusive bounds. Throws

@@ -4,6 +4,8 @@
 #include "QuoteCat.h"
 #include "QuoteYoupack.h"
 
+#include <algorithm>
+
 namespace hakomaru {
 
 std::optional<CarrierComparison> ParcelPrices::comparison() const {
@@ -12,15 +14,18 @@ std::optional<CarrierComparison> ParcelPrices::comparison() const {
     return compareCarriers(*you.total, *kuro.total);
 }
 
-ParcelPrices priceParcel(const IniStore& tariff, TYoupackRequest youpack, TCatRequest cat) {
+ParcelPrices priceParcel(const IniStore& tariff, const ParcelChoices& choices) {
     ParcelPrices p;
-    const ParcelAvailability available = applyMainWindowRules(youpack, cat);
-    p.youpack = youpack;
-    p.cat = cat;
-    p.you.handled = available.youpack;
-    p.kuro.handled = available.cat;
+    const ParcelSelected selected = selectParcel(choices);
+    const TYoupackRequest& youpack = p.youpack = selected.youpack;
+    const TCatRequest& cat = p.cat = selected.cat;
+    p.you.handled = selected.youpackHandled;
+    p.kuro.handled = selected.catHandled;
     try {
-        p.parcels = parcelCount(cat);
+        // The count stands for both carriers, also where クロネコ shows 取扱不可.
+        const bool several = std::find(choices.options.begin(), choices.options.end(),
+                                       ParcelOption::CatFukusu) != choices.options.end();
+        p.parcels = parcelCount(several, choices.parcelCount);
     } catch (const ConversionError& e) {
         p.kuro.error = e.what();
         p.you.error = e.what();

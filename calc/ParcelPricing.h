@@ -1,8 +1,9 @@
 #pragma once
 // One parcel priced by both carriers as the main window would price it for
-// the same selections: the window's option rules applied first, both
-// carriers for the same number of parcels. Terminal mode and the batch
-// comparison both print from this.
+// the same choices (Choices.h), both carriers for the same number of
+// parcels. Terminal mode, the batch comparison and the tariff editor's
+// preview all show this.
+#include "Choices.h"
 #include "IniStore.h"
 #include "ParcelQuote.h"
 #include "ParcelRules.h"
@@ -30,8 +31,8 @@ struct ParcelPrices {
     std::optional<CarrierComparison> comparison() const;
 };
 
-// Throws SelectionRefused for selections the window would not allow, and
+// Throws SelectionRefused for choices the window would not allow, and
 // ConversionError for an amount that is not a number.
-ParcelPrices priceParcel(const IniStore& tariff, TYoupackRequest youpack, TCatRequest cat);
+ParcelPrices priceParcel(const IniStore& tariff, const ParcelChoices& choices);
 
 } // namespace hakomaru

@@ -1,7 +1,6 @@
 #include "ParcelRules.h"
 
 #include "NumberText.h"
-#include "QuoteCat.h"
 
 #include <algorithm>
 #include <array>
@@ -64,39 +63,6 @@ std::vector<Option> partners(const std::array<Pair<Option>, N>& pairs, Option op
     }
     return found;
 }
-
-// The chosen options in the order the window lists them, each with whether
-// a rule (not the person) added it.
-template <typename Option> struct Chosen {
-    Option option;
-    bool added = false;
-};
-
-// Refuses the first two chosen options that exclude each other.
-template <typename Option, size_t N>
-void refuseExclusions(const std::array<Pair<Option>, N>& pairs,
-                      const std::vector<Chosen<Option>>& chosen, std::string_view addedBecause) {
-    for (size_t i = 0; i < chosen.size(); ++i)
-        for (size_t j = i + 1; j < chosen.size(); ++j) {
-            const auto others = partners(pairs, chosen[i].option);
-            if (std::find(others.begin(), others.end(), chosen[j].option) == others.end())
-                continue;
-            const bool added = chosen[i].added || chosen[j].added;
-            throw SelectionRefused(std::string(optionName(chosen[i].option)) + " と " +
-                                   std::string(optionName(chosen[j].option)) +
-                                   " は一緒に選べません" +
-                                   (added ? std::string(addedBecause) : std::string()));
-        }
-}
-
-// The amount as the window's edit holds it: an empty edit holds "0".
-float amountOf(std::string& text) {
-    if (text.empty())
-        text = "0";
-    return toSingle(text);
-}
-
-constexpr std::string_view kRegisteredByAmount = "（代引金額が5万円を超えると書留が付きます）";
 
 } // namespace
 
@@ -222,95 +188,10 @@ std::string_view optionName(BookOption option) {
     return {};
 }
 
-ParcelAvailability applyMainWindowRules(TYoupackRequest& youpack, TCatRequest& cat) {
-    // One amount edit serves both carriers.
-    const float amount = amountOf(youpack.DaihikiText);
-    cat.DaihikiText = youpack.DaihikiText;
-    const ParcelAmountRule rule = parcelAmountRule(amount);
-    const ParcelAvailability available{
-        rule.youpackHandles, rule.catHandles && !CatNotHandled(cat.WeightRow, cat.SizeRow)};
-
-    using P = ParcelOption;
-    std::vector<Chosen<P>> chosen;
-    auto choose = [&](bool on, P option) {
-        if (on)
-            chosen.push_back({option});
-    };
-    if (available.youpack) {
-        if (registeredRequired(amount))
-            youpack.Kakitome = true;
-        choose(youpack.Cyaku, P::YouCyaku);
-        choose(youpack.Sokutatsu, P::YouSokutatsu);
-        choose(youpack.Shitei, P::YouShitei);
-        choose(youpack.Cild, P::YouCild);
-        choose(youpack.Daihiki, P::YouDaihiki);
-    }
-    if (available.cat) {
-        choose(cat.Time, P::CatTime);
-        choose(cat.Cool, P::CatCool);
-        choose(cat.Daihiki, P::CatDaihiki);
-        if (cat.Cool && !coolAvailable(cat.WeightRow, cat.SizeRow))
-            throw SelectionRefused("クール は 15kg以下・120cm以下の荷物にだけ選べます");
-    }
-    refuseExclusions(kParcelExclusions, chosen, {});
-    return available;
-}
-
-void applyLetterRules(TLetterMailRequest& r) {
-    const float amount = amountOf(r.DaihikiText);
-    if (postalAmountRefused(amount))
-        throw SelectionRefused(std::string(postalAmountLimitMessage()));
-    // The amount checks 書留 above 5, and 本人限定受取 checks it too.
-    const bool byAmount = registeredRequired(amount) && !r.Kakitome;
-    const bool byGentei = r.Gentei && !r.Kakitome && !byAmount;
-    r.Kakitome = r.Kakitome || byAmount || byGentei;
-
-    using L = LetterOption;
-    std::vector<Chosen<L>> chosen;
-    auto choose = [&](bool on, L option, bool added = false) {
-        if (on)
-            chosen.push_back({option, added});
-    };
-    choose(r.InCity, L::InCity);
-    choose(r.Sokutatsu, L::Sokutatsu);
-    choose(r.Haitatsu, L::Haitatsu);
-    choose(r.Morning10, L::Morning10);
-    choose(r.KaniKakitome, L::KaniKakitome);
-    choose(r.Kakitome, L::Kakitome, byAmount || byGentei);
-    choose(r.Gentei, L::Gentei);
-    choose(r.Daihiki, L::Daihiki);
-    refuseExclusions(kLetterExclusions, chosen,
-                     byAmount ? kRegisteredByAmount : "（本人限定受取には書留が付きます）");
-    if (r.InCity && !inCityAvailable(r.WeightRow))
-        throw SelectionRefused("市内特別 は 250g以下にだけ選べます");
-}
-
-void applyBookRules(TBookParcelRequest& r) {
-    const float amount = amountOf(r.DaihikiText);
-    if (postalAmountRefused(amount))
-        throw SelectionRefused(std::string(postalAmountLimitMessage()));
-    const bool byAmount = registeredRequired(amount) && !r.Kakitome;
-    r.Kakitome = r.Kakitome || byAmount;
-
-    using B = BookOption;
-    std::vector<Chosen<B>> chosen;
-    auto choose = [&](bool on, B option, bool added = false) {
-        if (on)
-            chosen.push_back({option, added});
-    };
-    choose(r.Cyaku, B::Cyaku);
-    choose(r.Sokutatsu, B::Sokutatsu);
-    choose(r.Shitei, B::Shitei);
-    choose(r.Kani, B::Kani);
-    choose(r.Kakitome, B::Kakitome, byAmount);
-    choose(r.Daihiki, B::Daihiki);
-    refuseExclusions(kBookExclusions, chosen, kRegisteredByAmount);
-}
-
-int parcelCount(const TCatRequest& cat) {
-    if (!cat.Fukusu)
+int parcelCount(bool several, const std::string& countText) {
+    if (!several)
         return 1;
-    return std::max(1, toWholeNumber(cat.FukusuText));
+    return std::max(1, toWholeNumber(countText));
 }
 
 std::int64_t youpackTotalFor(std::int32_t onePerParcel, int parcels) {

@@ -2,13 +2,13 @@
 // The rules that decide which options a parcel or a postal item may have:
 // the cash-on-delivery amount bands, クール by weight and size row, the
 // options that exclude each other, 市内特別 by weight row, and how N parcels
-// of each carrier compare. The windows and the quote tool all ask these, so
-// what one front end allows the other allows too.
+// of each carrier compare. The windows' selection models (ParcelSelection,
+// PostalSelection) apply them in their order; every front end drives those.
 #include "ParcelQuote.h"
 #include "PostalQuote.h"
 
+#include <cstddef>
 #include <cstdint>
-#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -32,6 +32,13 @@ inline constexpr std::string_view kNotHandledText = "取扱不可";
 
 // What a rule does to one check box.
 enum class BoxChange { Keep, Check, Uncheck };
+
+// One check box as a window shows it.
+struct BoxState {
+    bool checked = false;
+    bool enabled = true;
+    bool operator==(const BoxState&) const = default;
+};
 
 // What the main window does when its amount becomes `amount`.
 struct ParcelAmountRule {
@@ -72,6 +79,7 @@ enum class ParcelOption {
     CatDaihiki,
     CatFukusu,
 };
+inline constexpr size_t kParcelOptionCount = static_cast<size_t>(ParcelOption::CatFukusu) + 1;
 // The options of the letter-mail page and of the book-parcel page.
 enum class LetterOption {
     InCity,
@@ -84,6 +92,8 @@ enum class LetterOption {
     Daihiki
 };
 enum class BookOption { Cyaku, Sokutatsu, Shitei, Kani, Kakitome, Daihiki };
+inline constexpr size_t kLetterOptionCount = static_cast<size_t>(LetterOption::Daihiki) + 1;
+inline constexpr size_t kBookOptionCount = static_cast<size_t>(BookOption::Daihiki) + 1;
 
 // The options that may not be checked together with `option`: checking it
 // disables them. The relation is symmetric.
@@ -96,33 +106,12 @@ std::string_view optionName(ParcelOption option);
 std::string_view optionName(LetterOption option);
 std::string_view optionName(BookOption option);
 
-// A selection the window would not let the user make: an option it would
-// disable, or an amount it refuses. The message names it and says why.
-class SelectionRefused : public std::runtime_error {
-  public:
-    using std::runtime_error::runtime_error;
-};
-
-// The request records as the window would build them from the same
-// selections: the amount entered first into a fresh window, then the asked
-// options checked one after another. 書留 is added above an amount of 5
-// (and with 本人限定受取). Options of a carrier that shows 取扱不可 (by
-// the amount, or クロネコ by weight and size) are not looked at: the window
-// disables its whole group. Throws SelectionRefused naming an option the
-// window would have disabled, with the reason, and ConversionError for an
-// amount that is not a number.
-struct ParcelAvailability {
-    bool youpack = true; // false: ゆうパック is 取扱不可
-    bool cat = true;     // false: クロネコ is 取扱不可
-};
-ParcelAvailability applyMainWindowRules(TYoupackRequest& youpack, TCatRequest& cat);
-void applyLetterRules(TLetterMailRequest& request);
-void applyBookRules(TBookParcelRequest& request);
-
 // N parcels to one address. クロネコ's total already covers them (with its
 // discount); ゆうパック has no such rate, so N parcels cost N times one. A
-// count of 0 or 1 prices one parcel, as the クロネコ quote does.
-int parcelCount(const TCatRequest& cat);
+// count of 0 or 1 prices one parcel, as the クロネコ quote does; without
+// 複数口 the parcel is one. Throws ConversionError for a count that is not
+// a whole number.
+int parcelCount(bool several, const std::string& countText);
 std::int64_t youpackTotalFor(std::int32_t onePerParcel, int parcels);
 
 enum class Cheaper { Youpack, Cat, Same };

@@ -26,10 +26,10 @@ CashOnDelivery cashOnDelivery(const IniStore& tariff, const TariffOption& codFee
 } // namespace
 
 bool LetterMailReadsNothing(int weightRow) {
-    return weightRow == 0 || weightRow == 3;
+    return IsPostalHeadingRow(weightRow);
 }
 bool BookParcelReadsNothing(int weightRow) {
-    return weightRow < 4 || weightRow == 17;
+    return weightRow < kFirstNonStandardRow || weightRow == kNoBookParcelRow;
 }
 
 TPostalQuote QuoteLetterMail(const IniStore& tariff, const TLetterMailRequest& r) {
@@ -81,11 +81,11 @@ TPostalQuote QuoteLetterMail(const IniStore& tariff, const TLetterMailRequest& r
 
 TPostalQuote QuoteBookParcel(const IniStore& tariff, const TBookParcelRequest& r) {
     TPostalQuote quote;
-    if (r.WeightRow < 4) {
+    if (r.WeightRow < kFirstNonStandardRow) {
         quote.State = PostalState::NoQuote;
         return quote;
     }
-    if (r.WeightRow == 17) {
+    if (r.WeightRow == kNoBookParcelRow) {
         quote.State = PostalState::NotAvailable;
         return quote;
     }

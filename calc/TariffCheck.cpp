@@ -61,8 +61,6 @@ std::string_view trimmedCaption(std::string_view caption) {
     return begin == caption.npos ? std::string_view{} : caption.substr(begin);
 }
 
-constexpr int kRemittanceMethods = 9;
-constexpr int kRemittanceClasses = 8;
 using tariff::kCatRegions;
 using tariff::kZoneCharacters;
 using tariff::kZoneSection;
@@ -489,7 +487,7 @@ class Checker {
     }
 
     static std::optional<int> remittanceMethodOf(std::string_view name) {
-        for (int method = 0; method < kRemittanceMethods; ++method)
+        for (int method = 0; method < kRemittanceMethodCount; ++method)
             if (IniStore::namesMatch(name, sj(RemittanceMethodName(method))))
                 return method;
         return std::nullopt;
@@ -538,7 +536,7 @@ class Checker {
                 for (std::string_view tableKey : table->keys)
                     known = known || is(key, tableKey);
         if (remittanceMethodOf(section))
-            for (int c = 0; c < kRemittanceClasses; ++c)
+            for (int c = 0; c < kRemittanceClassCount; ++c)
                 known = known || is(key, "料金" + std::to_string(c));
         for (const TariffOption& e : allTariffOptions())
             known = known || (is(section, e.section) && is(key, e.key));
@@ -809,8 +807,8 @@ class Checker {
         };
         for (const TariffOption& e : allTariffOptions())
             option(sj(e.section), sj(e.key), e.fallback);
-        for (int method = 0; method < kRemittanceMethods; ++method)
-            for (int c = 0; c < kRemittanceClasses; ++c)
+        for (int method = 0; method < kRemittanceMethodCount; ++method)
+            for (int c = 0; c < kRemittanceClassCount; ++c)
                 option(sj(RemittanceMethodName(method)), sj("料金" + std::to_string(c)), 0);
     }
 

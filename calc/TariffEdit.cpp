@@ -20,8 +20,6 @@ namespace {
 
 using namespace tariff;
 
-constexpr int kRemittanceMethods = 9;
-constexpr int kRemittanceClasses = 8;
 
 std::string_view trimmedCaption(std::string_view caption) {
     const size_t begin = caption.find_first_not_of(' ');
@@ -336,11 +334,11 @@ void TariffDocument::parse() {
         TariffGrid grid;
         grid.table = TariffTable::Remittance;
         grid.title = "送金手数料";
-        for (int c = 0; c < kRemittanceClasses; ++c)
+        for (int c = 0; c < kRemittanceClassCount; ++c)
             grid.columns.push_back(RemittanceAmountClassCaption(c));
-        for (int method = 0; method < kRemittanceMethods; ++method) {
+        for (int method = 0; method < kRemittanceMethodCount; ++method) {
             grid.rows.emplace_back(RemittanceMethodName(method));
-            for (int c = 0; c < kRemittanceClasses; ++c)
+            for (int c = 0; c < kRemittanceClassCount; ++c)
                 grid.cells.push_back(
                     at.option(sj(RemittanceMethodName(method)), sj("料金" + std::to_string(c)), 0));
         }

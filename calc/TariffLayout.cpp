@@ -28,7 +28,7 @@ namespace tariff {
 
 std::string postalWeightRowName(std::size_t row) {
     const std::string_view caption = PostalWeightRows()[row];
-    return std::string(row < 3 ? "定形 " : "定形外 ") +
+    return std::string(static_cast<int>(row) < kNonStandardHeadingRow ? "定形 " : "定形外 ") +
            std::string(caption.substr(std::min(caption.find_first_not_of(' '), caption.size())));
 }
 

@@ -4,6 +4,8 @@
 // begins, the クロネコ region names and the ゆうパック zone characters. The
 // quotes read their base fees through it and the tariff checker checks a
 // file against it, so a change of layout is made here once.
+#include "Catalogues.h"
+
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -46,14 +48,18 @@ inline constexpr auto kYoupackPositions =
     positions<14>([](std::size_t weightRow) { return 4 * (weightRow + 1); });
 inline constexpr auto kCatPositions =
     positions<6>([](std::size_t sizeClass) { return 4 * (sizeClass + 1); });
-// Postal weight rows 0 and 3 are headings.
-inline constexpr auto kLetterPositions = positions<18>(
-    [](std::size_t row) -> std::size_t { return row == 0 || row == 3 ? 0 : 4 * (row + 1); });
-// Rows 4 to 7 (up to 150 g) share the first field; rows 0 to 3 have no book
-// parcel fee and row 17 (4 kg) is not offered.
-inline constexpr auto kBookPositions = positions<18>([](std::size_t row) -> std::size_t {
-    return row < 4 || row == 17 ? 0 : row <= 7 ? 1 : 3 * row - 20;
-});
+// The postal weight list's headings have no fee.
+inline constexpr auto kLetterPositions =
+    positions<kPostalWeightRowCount>([](std::size_t row) -> std::size_t {
+        return IsPostalHeadingRow(static_cast<int>(row)) ? 0 : 4 * (row + 1);
+    });
+// Book parcels have fees for the non-standard-size rows but the heaviest;
+// rows 4 to 7 (up to 150 g) share the first field.
+inline constexpr auto kBookPositions =
+    positions<kPostalWeightRowCount>([](std::size_t row) -> std::size_t {
+        const int r = static_cast<int>(row);
+        return r < kFirstNonStandardRow || r == kNoBookParcelRow ? 0 : row <= 7 ? 1 : 3 * row - 20;
+    });
 
 inline constexpr std::array<std::string_view, 2> kLetterKeys{"料金", "翌朝10時"};
 inline constexpr std::array<std::string_view, 1> kBookKeys{"料金"};
@@ -63,7 +69,7 @@ inline constexpr std::array<std::string_view, 1> kBookKeys{"料金"};
 // The zone table: one key per prefecture (its caption in the sending list),
 // one zone character per destination row, row r at position r + 1.
 inline constexpr std::string_view kZoneSection = "地帯区分";
-inline constexpr std::size_t kZoneCharacters = 55;
+inline constexpr std::size_t kZoneCharacters = kDestinationRowCount;
 
 // A zone is one single-byte character; its fee row is keyed "第" +
 // character + "地帯". A lead byte would pair with "地帯" into other text.

@@ -143,8 +143,11 @@ int letterMailBand(int postalRow) {
 // The in-city discount exists for the rows up to 250 g only: rows 1 and 2
 // share the first entry, rows 4 to 9 have one each.
 const TariffOption* letterInCityOption(int w) {
-    if (w == 1 || w == 2 || (w >= 4 && w <= 9))
-        return &tariff::kInCity[static_cast<std::size_t>(w <= 2 ? 0 : w - 3)];
+    // The standard-size rows share the first entry; the others up to 250 g
+    // have one each.
+    if (IsStandardSizeRow(w) || (w >= kFirstNonStandardRow && w <= 9))
+        return &tariff::kInCity[static_cast<std::size_t>(
+            IsStandardSizeRow(w) ? 0 : w - kNonStandardHeadingRow)];
     return nullptr;
 }
 

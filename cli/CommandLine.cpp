@@ -52,6 +52,12 @@ Option flag(std::string_view name, bool& target) {
     return {name, false, [&target](std::string_view) { target = true; }};
 }
 
+// An option box, named: it joins the others in the order given.
+template <typename Choice>
+Option box(std::string_view name, std::vector<Choice>& chosen, Choice option) {
+    return {name, false, [&chosen, option](std::string_view) { chosen.push_back(option); }};
+}
+
 std::string amountText(std::string_view text) {
     return codAmountOf(text);
 }
@@ -80,54 +86,45 @@ int required(const std::optional<int>& row, std::string_view option, std::string
 Invocation parseParcel(std::span<const std::string_view> args) {
     Invocation inv;
     inv.mode = Mode::Parcel;
-    TYoupackRequest& you = inv.youpack;
-    TCatRequest& cat = inv.cat;
+    ParcelChoices& p = inv.parcel;
+    std::vector<ParcelOption>& chosen = p.options;
+    using P = ParcelOption;
     std::optional<int> from, to, weight, size;
-    std::string cod;
     const int weightRows = static_cast<int>(WeightRows().size());
     const int sizeRows = static_cast<int>(SizeRows().size());
-    readOptions(args,
-                {
-                    {"from", true, [&](std::string_view v) { from = sendingRowOf(v); }},
-                    {"to", true, [&](std::string_view v) { to = destinationRowOf(v); }},
-                    {"weight", true, [&](std::string_view v) { weight = parcelWeightRowOf(v); }},
-                    {"weight-row", true,
-                     [&](std::string_view v) { weight = rowNumberOf(v, weightRows, "重さ"); }},
-                    {"size", true, [&](std::string_view v) { size = sizeRowOf(v); }},
-                    {"size-row", true,
-                     [&](std::string_view v) { size = rowNumberOf(v, sizeRows, "サイズ"); }},
-                    flag("you-cyaku", you.Cyaku),
-                    flag("you-sokutatsu", you.Sokutatsu),
-                    flag("you-shitei", you.Shitei),
-                    flag("kakitome", you.Kakitome),
-                    flag("cild", you.Cild),
-                    flag("you-daihiki", you.Daihiki),
-                    flag("cat-home", cat.Home),
-                    flag("cat-time", cat.Time),
-                    flag("cat-cool", cat.Cool),
-                    flag("cat-daihiki", cat.Daihiki),
-                    {"fukusu", true,
-                     [&](std::string_view v) {
-                         cat.Fukusu = true;
-                         cat.FukusuText = parcelCount(v);
-                     }},
-                    {"cod", true, [&](std::string_view v) { cod = amountText(v); }},
-                    {"sokin", true, [&](std::string_view v) { you.SokinNo = remittanceMethod(v); }},
-                    tariffOption(inv),
-                });
-    const int fromRow = required(from, "--from", "発送地");
-    const int toRow = required(to, "--to", "届け先");
-    const int weightRow = required(weight, "--weight", "重さ");
-    const int sizeRow = required(size, "--size", "サイズ");
-    you.FromCaption = std::string(PrefectureRows(false)[static_cast<size_t>(fromRow)]);
-    you.ToRow = toRow;
-    you.WeightRow = weightRow;
-    you.DaihikiText = cod;
-    cat.FromRow = fromRow;
-    cat.ToRow = toRow;
-    cat.WeightRow = weightRow;
-    cat.SizeRow = sizeRow;
-    cat.DaihikiText = cod;
+    readOptions(
+        args, {
+                  {"from", true, [&](std::string_view v) { from = sendingRowOf(v); }},
+                  {"to", true, [&](std::string_view v) { to = destinationRowOf(v); }},
+                  {"weight", true, [&](std::string_view v) { weight = parcelWeightRowOf(v); }},
+                  {"weight-row", true,
+                   [&](std::string_view v) { weight = rowNumberOf(v, weightRows, "重さ"); }},
+                  {"size", true, [&](std::string_view v) { size = sizeRowOf(v); }},
+                  {"size-row", true,
+                   [&](std::string_view v) { size = rowNumberOf(v, sizeRows, "サイズ"); }},
+                  box("you-cyaku", chosen, P::YouCyaku),
+                  box("you-sokutatsu", chosen, P::YouSokutatsu),
+                  box("you-shitei", chosen, P::YouShitei),
+                  box("kakitome", chosen, P::Kakitome),
+                  box("cild", chosen, P::YouCild),
+                  box("you-daihiki", chosen, P::YouDaihiki),
+                  box("cat-home", chosen, P::CatHome),
+                  box("cat-time", chosen, P::CatTime),
+                  box("cat-cool", chosen, P::CatCool),
+                  box("cat-daihiki", chosen, P::CatDaihiki),
+                  {"fukusu", true,
+                   [&](std::string_view v) {
+                       chosen.push_back(P::CatFukusu);
+                       p.parcelCount = parcelCount(v);
+                   }},
+                  {"cod", true, [&](std::string_view v) { p.amount = amountText(v); }},
+                  {"sokin", true, [&](std::string_view v) { p.remittance = remittanceMethod(v); }},
+                  tariffOption(inv),
+              });
+    p.fromRow = required(from, "--from", "発送地");
+    p.toRow = required(to, "--to", "届け先");
+    p.weightRow = required(weight, "--weight", "重さ");
+    p.sizeRow = required(size, "--size", "サイズ");
     return inv;
 }
 
@@ -160,11 +157,11 @@ struct PostalWeight {
     }
 };
 
-template <typename Request> std::vector<Option> cashOnDeliveryOptions(Request& r) {
+template <typename Choice> std::vector<Option> cashOnDeliveryOptions(PostalChoices<Choice>& c) {
     return {
-        flag("daihiki", r.Daihiki),
-        {"cod", true, [&r](std::string_view v) { r.DaihikiText = amountText(v); }},
-        {"sokin", true, [&r](std::string_view v) { r.SokinNo = remittanceMethod(v); }},
+        box("daihiki", c.options, Choice::Daihiki),
+        {"cod", true, [&c](std::string_view v) { c.amount = amountText(v); }},
+        {"sokin", true, [&c](std::string_view v) { c.remittance = remittanceMethod(v); }},
     };
 }
 
@@ -176,35 +173,38 @@ std::vector<Option> joined(std::vector<Option> a, const std::vector<Option>& b) 
 Invocation parseLetter(std::span<const std::string_view> args) {
     Invocation inv;
     inv.mode = Mode::Letter;
-    TLetterMailRequest& r = inv.letter;
+    LetterChoices& c = inv.letter;
+    using L = LetterOption;
     PostalWeight weight;
     std::vector<Option> options = {
         flag("teikei", weight.standardSize),
-        flag("in-city", r.InCity),
-        flag("sokutatsu", r.Sokutatsu),
-        flag("haitatsu", r.Haitatsu),
-        flag("morning10", r.Morning10),
-        flag("kani-kakitome", r.KaniKakitome),
-        flag("kakitome", r.Kakitome),
-        flag("gentei", r.Gentei),
+        box("in-city", c.options, L::InCity),
+        box("sokutatsu", c.options, L::Sokutatsu),
+        box("haitatsu", c.options, L::Haitatsu),
+        box("morning10", c.options, L::Morning10),
+        box("kani-kakitome", c.options, L::KaniKakitome),
+        box("kakitome", c.options, L::Kakitome),
+        box("gentei", c.options, L::Gentei),
         tariffOption(inv),
     };
-    readOptions(args, joined(joined(options, weight.options()), cashOnDeliveryOptions(r)));
-    r.WeightRow = weight.resolve();
+    readOptions(args, joined(joined(options, weight.options()), cashOnDeliveryOptions(c)));
+    c.weightRow = weight.resolve();
     return inv;
 }
 
 Invocation parseBook(std::span<const std::string_view> args) {
     Invocation inv;
     inv.mode = Mode::Book;
-    TBookParcelRequest& r = inv.book;
+    BookChoices& c = inv.book;
+    using B = BookOption;
     PostalWeight weight;
     std::vector<Option> options = {
-        flag("cyaku", r.Cyaku), flag("sokutatsu", r.Sokutatsu), flag("shitei", r.Shitei),
-        flag("kani", r.Kani),   flag("kakitome", r.Kakitome),   tariffOption(inv),
+        box("cyaku", c.options, B::Cyaku),       box("sokutatsu", c.options, B::Sokutatsu),
+        box("shitei", c.options, B::Shitei),     box("kani", c.options, B::Kani),
+        box("kakitome", c.options, B::Kakitome), tariffOption(inv),
     };
-    readOptions(args, joined(joined(options, weight.options()), cashOnDeliveryOptions(r)));
-    r.WeightRow = weight.resolve();
+    readOptions(args, joined(joined(options, weight.options()), cashOnDeliveryOptions(c)));
+    c.weightRow = weight.resolve();
     return inv;
 }
 

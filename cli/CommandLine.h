@@ -1,8 +1,9 @@
 #pragma once
-// The command line of hakomaru-quote, read into the request records that the
-// calculators take. Option syntax: "--name value" or "--name=value".
-#include "ParcelQuote.h"
-#include "PostalQuote.h"
+// The command line of hakomaru-quote, read into the choices that the
+// windows' selection models then apply (Choices.h): the rows, the amount and
+// the options in the order given. Option syntax: "--name value" or
+// "--name=value".
+#include "Choices.h"
 
 #include <filesystem>
 #include <optional>
@@ -30,10 +31,9 @@ enum class Mode {
 struct Invocation {
     Mode mode = Mode::Help;
     std::optional<std::filesystem::path> tariff; // --tariff FILE
-    TYoupackRequest youpack;                     // Mode::Parcel
-    TCatRequest cat;                             // Mode::Parcel
-    TLetterMailRequest letter;                   // Mode::Letter
-    TBookParcelRequest book;                     // Mode::Book
+    ParcelChoices parcel;                        // Mode::Parcel
+    LetterChoices letter;                        // Mode::Letter
+    BookChoices book;                            // Mode::Book
     std::string csv;                             // Mode::Compare: --csv FILE, "-" standard input
     bool bom = true;                             // Mode::Compare: false after --no-bom
     int remittance = 8;                          // Mode::Compare: --sokin N

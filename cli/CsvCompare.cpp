@@ -59,35 +59,28 @@ std::string textCell(std::string_view text) {
     return csvField(text);
 }
 
-struct ParcelRow {
-    TYoupackRequest youpack;
-    TCatRequest cat;
-};
+// A row's choices: the rows, the amount and its options in the order given.
+using ParcelRow = ParcelChoices;
 
 struct OptionName {
     std::vector<std::string_view> names;
-    std::function<void(ParcelRow&)> apply;
+    std::vector<ParcelOption> options;
 };
 
 const std::vector<OptionName>& optionTable() {
+    using P = ParcelOption;
     static const std::vector<OptionName> table{
-        {{"着払", "着払い", "送料着払い", "you-cyaku"},
-         [](ParcelRow& r) { r.youpack.Cyaku = true; }},
-        {{"速達", "you-sokutatsu"}, [](ParcelRow& r) { r.youpack.Sokutatsu = true; }},
-        {{"配達日指定", "you-shitei"}, [](ParcelRow& r) { r.youpack.Shitei = true; }},
-        {{"書留", "kakitome"}, [](ParcelRow& r) { r.youpack.Kakitome = true; }},
-        {{"チルド", "cild"}, [](ParcelRow& r) { r.youpack.Cild = true; }},
-        {{"代金引換", "代引"},
-         [](ParcelRow& r) {
-             r.youpack.Daihiki = true;
-             r.cat.Daihiki = true;
-         }},
-        {{"you-daihiki"}, [](ParcelRow& r) { r.youpack.Daihiki = true; }},
-        {{"cat-daihiki"}, [](ParcelRow& r) { r.cat.Daihiki = true; }},
-        {{"自宅", "引取", "自宅や会社で荷物を渡す", "cat-home"},
-         [](ParcelRow& r) { r.cat.Home = true; }},
-        {{"タイムサービス", "cat-time"}, [](ParcelRow& r) { r.cat.Time = true; }},
-        {{"クール", "cat-cool"}, [](ParcelRow& r) { r.cat.Cool = true; }},
+        {{"着払", "着払い", "送料着払い", "you-cyaku"}, {P::YouCyaku}},
+        {{"速達", "you-sokutatsu"}, {P::YouSokutatsu}},
+        {{"配達日指定", "you-shitei"}, {P::YouShitei}},
+        {{"書留", "kakitome"}, {P::Kakitome}},
+        {{"チルド", "cild"}, {P::YouCild}},
+        {{"代金引換", "代引"}, {P::YouDaihiki, P::CatDaihiki}},
+        {{"you-daihiki"}, {P::YouDaihiki}},
+        {{"cat-daihiki"}, {P::CatDaihiki}},
+        {{"自宅", "引取", "自宅や会社で荷物を渡す", "cat-home"}, {P::CatHome}},
+        {{"タイムサービス", "cat-time"}, {P::CatTime}},
+        {{"クール", "cat-cool"}, {P::CatCool}},
     };
     return table;
 }
@@ -128,14 +121,14 @@ void applyOption(ParcelRow& row, std::string_view token) {
                 count.remove_prefix(mark.size());
         if (count.empty())
             throw UsageError("複数口 には個数を付けてください（例: 複数口=3）");
-        row.cat.Fukusu = true;
-        row.cat.FukusuText = parcelCountOf(count);
+        row.options.push_back(ParcelOption::CatFukusu);
+        row.parcelCount = parcelCountOf(count);
         return;
     }
     for (const OptionName& option : optionTable())
         for (std::string_view name : option.names)
             if (token == name) {
-                option.apply(row);
+                row.options.insert(row.options.end(), option.options.begin(), option.options.end());
                 return;
             }
     throw UsageError("不明なオプション " + quoted(token) + " です");
@@ -149,24 +142,14 @@ ParcelRow parcelRowOf(const std::vector<std::string>& fields, const CompareSetti
         if (!trimBlanks(fields[i]).empty())
             throw UsageError("列が多すぎます（" + std::to_string(kInputColumns) + " 列まで）");
     ParcelRow row;
-    const int from = sendingRowOf(field(0));
-    const int to = destinationRowOf(field(1));
-    const int weight = parcelWeightRowOf(field(2));
-    const int size = sizeRowOf(field(3));
-    const std::string amount = field(4).empty() ? std::string() : codAmountOf(field(4));
+    row.fromRow = sendingRowOf(field(0));
+    row.toRow = destinationRowOf(field(1));
+    row.weightRow = parcelWeightRowOf(field(2));
+    row.sizeRow = sizeRowOf(field(3));
+    row.amount = field(4).empty() ? std::string() : codAmountOf(field(4));
     for (std::string_view token : optionTokens(field(5)))
         applyOption(row, token);
-
-    row.youpack.FromCaption = std::string(PrefectureRows(false)[static_cast<size_t>(from)]);
-    row.youpack.ToRow = to;
-    row.youpack.WeightRow = weight;
-    row.youpack.DaihikiText = amount;
-    row.youpack.SokinNo = settings.remittance;
-    row.cat.FromRow = from;
-    row.cat.ToRow = to;
-    row.cat.WeightRow = weight;
-    row.cat.SizeRow = size;
-    row.cat.DaihikiText = amount;
+    row.remittance = settings.remittance;
     return row;
 }
 
@@ -188,10 +171,10 @@ bool isHeader(const CsvRecord& record) {
 // parcels. Throws SelectionRefused for selections the window would refuse.
 std::vector<std::string> pricedCells(const IniStore& tariff, const ParcelRow& row,
                                      std::string& error) {
-    const ParcelPrices p = priceParcel(tariff, row.youpack, row.cat);
+    const ParcelPrices p = priceParcel(tariff, row);
     std::vector<std::string> cells;
-    cells.push_back(textCell(trimmedCaption(WeightRows()[static_cast<size_t>(row.cat.WeightRow)])));
-    cells.push_back(textCell(trimmedCaption(SizeRows()[static_cast<size_t>(row.cat.SizeRow)])));
+    cells.push_back(textCell(trimmedCaption(WeightRows()[static_cast<size_t>(row.weightRow)])));
+    cells.push_back(textCell(trimmedCaption(SizeRows()[static_cast<size_t>(row.sizeRow)])));
     auto priceCell = [&](std::string_view carrier, const CarrierPrice& price) {
         if (!price.handled)
             return textCell(kNotHandledText);

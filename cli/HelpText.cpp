@@ -63,7 +63,8 @@ std::string_view helpText() {
  ウィンドウと同じ規則で計算します (priced as the window would): 代引金額が
  5 を超えると書留付き、30 を超えるとクロネコは取扱不可、200 を超えると両社とも
  取扱不可。ウィンドウで選べない組み合わせ (タイムサービスとクールなど) は
- 理由を示して断ります。--fukusu N のときは両社とも N 個分の料金です。
+ 理由を示して断ります。オプションは指定した順に選びます (options are chosen
+ in the order given)。--fukusu N のときは両社とも N 個分の料金です。
 
 普通郵便 (letter):
   --weight 重さ      80g, 1.2kg, 250; 単位なしは g (grams)

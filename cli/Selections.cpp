@@ -152,10 +152,11 @@ int sizeRowOf(std::string_view text) {
 }
 
 int postalWeightRowOf(std::string_view text, bool standardSize) {
-    // Rows 0 and 3 are headings; 1 and 2 are standard size, 4 to 17 not.
+    // The headings are no weights.
     const auto captions = PostalWeightRows();
     const std::vector<int> rows =
-        standardSize ? rowRange(1, 2) : rowRange(4, static_cast<int>(captions.size()) - 1);
+        standardSize ? rowRange(kFirstStandardSizeRow, kLastStandardSizeRow)
+                     : rowRange(kFirstNonStandardRow, static_cast<int>(captions.size()) - 1);
     return smallestRowHolding(captions, rows, text, Measure::Weight, 1, "重さ", "80g, 1.2kg, 250");
 }
 

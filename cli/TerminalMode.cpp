@@ -100,11 +100,11 @@ std::vector<std::string> detailPieces(std::string_view detail) {
     return pieces;
 }
 
-int printParcelComparison(const IniStore& tariff, const TYoupackRequest& youpack,
-                          const TCatRequest& cat, std::ostream& out, std::ostream& err) {
+int printParcelComparison(const IniStore& tariff, const ParcelChoices& choices, std::ostream& out,
+                          std::ostream& err) {
     ParcelPrices p;
     try {
-        p = priceParcel(tariff, youpack, cat);
+        p = priceParcel(tariff, choices);
     } catch (const SelectionRefused& refused) {
         err << kProgram << refused.what() << '\n';
         return 2;
@@ -112,6 +112,8 @@ int printParcelComparison(const IniStore& tariff, const TYoupackRequest& youpack
         err << kProgram << error.what() << '\n';
         return 2;
     }
+    const TYoupackRequest& youpack = p.youpack;
+    const TCatRequest& cat = p.cat;
     const auto destinations = PrefectureRows(true);
     out << youpack.FromCaption << " → " << destinations[static_cast<size_t>(cat.ToRow)] << " / "
         << trimmed(WeightRows()[static_cast<size_t>(cat.WeightRow)]) << " / "
@@ -158,19 +160,22 @@ int printParcelComparison(const IniStore& tariff, const TYoupackRequest& youpack
     return failed ? 1 : 0;
 }
 
-int printLetterMail(const IniStore& tariff, TLetterMailRequest request, std::ostream& out,
+int printLetterMail(const IniStore& tariff, const LetterChoices& choices, std::ostream& out,
                     std::ostream& err) {
+    TLetterMailRequest request;
     try {
-        applyLetterRules(request);
+        request = selectLetterMail(choices);
     } catch (const std::runtime_error& refused) {
         err << kProgram << refused.what() << '\n';
         return 2;
     }
     try {
         const TPostalQuote quote = QuoteLetterMail(tariff, request);
-        // Rows 0 and 3 are the headings "定形" and "定形外・冊子小包" themselves.
+        // The headings "定形" and "定形外・冊子小包" name no size of their own.
         const int row = request.WeightRow;
-        const std::string_view size = (row == 1 || row == 2) ? "定形 " : row > 3 ? "定形外 " : "";
+        const std::string_view size = IsStandardSizeRow(row)         ? "定形 "
+                                      : row > kNonStandardHeadingRow ? "定形外 "
+                                                                     : "";
         printPostal(out, "普通郵便 " + std::string(size) + postalWeightTitle(row), quote);
         return 0;
     } catch (const ConversionError& error) {
@@ -179,10 +184,11 @@ int printLetterMail(const IniStore& tariff, TLetterMailRequest request, std::ost
     }
 }
 
-int printBookParcel(const IniStore& tariff, TBookParcelRequest request, std::ostream& out,
+int printBookParcel(const IniStore& tariff, const BookChoices& choices, std::ostream& out,
                     std::ostream& err) {
+    TBookParcelRequest request;
     try {
-        applyBookRules(request);
+        request = selectBookParcel(choices);
     } catch (const std::runtime_error& refused) {
         err << kProgram << refused.what() << '\n';
         return 2;

@@ -107,7 +107,7 @@ int quote(const Invocation& inv, const char* argv0) {
     case Mode::Jsonl:
         return runJsonlBatch(tariff, std::cin, std::cout);
     case Mode::Parcel:
-        return printParcelComparison(tariff, inv.youpack, inv.cat, std::cout, std::cerr);
+        return printParcelComparison(tariff, inv.parcel, std::cout, std::cerr);
     case Mode::Letter:
         return printLetterMail(tariff, inv.letter, std::cout, std::cerr);
     case Mode::Book:

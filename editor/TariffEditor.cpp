@@ -807,14 +807,11 @@ void TfrmTariffEditor::markProblems() {
 void TfrmTariffEditor::updatePreview() {
     if (!checker_)
         return;
-    TYoupackRequest you;
-    TCatRequest cat;
-    you.FromCaption = std::string(
-        PrefectureRows(false)[static_cast<std::size_t>(std::max(cmbFrom_->currentIndex(), 0))]);
-    cat.FromRow = cmbFrom_->currentIndex();
-    you.ToRow = cat.ToRow = cmbTo_->currentIndex();
-    you.WeightRow = cat.WeightRow = cmbWeight_->currentIndex();
-    cat.SizeRow = cmbSize_->currentIndex();
+    ParcelChoices choices;
+    choices.fromRow = std::max(cmbFrom_->currentIndex(), 0);
+    choices.toRow = cmbTo_->currentIndex();
+    choices.weightRow = cmbWeight_->currentIndex();
+    choices.sizeRow = cmbSize_->currentIndex();
     // The checker's store holds the file as it is now.
     const IniStore& tariff = checker_->store();
     QStringList errors;
@@ -830,7 +827,7 @@ void TfrmTariffEditor::updatePreview() {
         return yenText(*price.total);
     };
     try {
-        const ParcelPrices prices = priceParcel(tariff, you, cat);
+        const ParcelPrices prices = priceParcel(tariff, choices);
         lblYouCaption_->setText(prices.you.quote ? QString::fromStdString(prices.you.quote->Caption)
                                                  : QString());
         lblYouTotal_->setText(total(prices.you, QStringLiteral("ゆうパック")));

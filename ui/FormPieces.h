@@ -1,7 +1,7 @@
 #pragma once
 // Small pieces both calculator windows are built with: a control placed by
-// its name and bounds, a total kept at its right edge, and the texts of a
-// quote as a person sees them.
+// its name and bounds, a total kept at its right edge, the texts of a quote
+// as a person sees them, and an event run on the window's model.
 #include "Sjis.h"
 
 #include <QLabel>
@@ -41,6 +41,19 @@ inline QString fromView(std::string_view text) {
 // "¥" followed by an amount already formatted.
 inline QString yen(const std::string& amountText) {
     return fromView(kYen) + QString::fromStdString(amountText);
+}
+
+// Runs one event on a window's selection model, then shows the model's state
+// on the controls, also when the event ends in an error, which goes on to
+// the slot that reports it.
+template <class Event, class Show> void runThenShow(const Event& event, const Show& show) {
+    try {
+        event();
+    } catch (...) {
+        show();
+        throw;
+    }
+    show();
 }
 
 // A detail on one line: every CR LF removed.

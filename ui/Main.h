@@ -2,15 +2,15 @@
 // The comparison window: one parcel priced side by side by ゆうパック and
 // クロネコ.
 //
-// Data flow: a user change (a list row, an option box, an amount) runs its
-// rule, then the recalculations that depend on it. A recalculation builds a
-// request record from the controls, reads the tariff file anew, calls the
-// calculator and shows the total, and the itemised detail in lblDetail.
-// Rules call one another as plain member functions: a rule sets a box with
-// its signals blocked and then runs that box's rule itself when the state
-// really changed. So a conversion error thrown deep inside a nested rule
-// unwinds through this class only, never through a Qt signal emission, and
-// is reported once by the slot that received the user event.
+// Data flow: a user change (a list row, an option box, an amount) goes to
+// the window's ParcelSelection, which applies its rules one step at a time
+// and calls back at the points where the rules recalculate: RecalcYoupack
+// and RecalcCat build their request from the model, read the tariff file
+// anew, call the calculator and show the total, and the itemised detail in
+// lblDetail. After the event the window copies the model's state onto its
+// controls with their signals blocked. A conversion error thrown by a
+// recalculation unwinds through the model to the slot that received the
+// user event, never through a Qt signal emission, and is reported once.
 #include <QMainWindow>
 #include <QPoint>
 
@@ -20,7 +20,7 @@
 #include <map>
 #include <string>
 
-#include "ParcelRules.h"
+#include "ParcelSelection.h"
 
 class QAction;
 class QComboBox;
@@ -41,7 +41,7 @@ class TRightEdit;
 // the standard error box. Windows wrap every slot of a user event in it.
 void runReported(QWidget* parent, const std::function<void()>& handler);
 
-class TfrmMain : public QMainWindow {
+class TfrmMain : public QMainWindow, private ParcelDisplay {
     Q_OBJECT
   public:
     // The settings file and the tariff file; the program's directory is the
@@ -66,8 +66,9 @@ class TfrmMain : public QMainWindow {
     Commands commands;
 
     // Whether クロネコ cash on delivery may be used (the options window sets
-    // it, together with the enabled state of chkCatDaihiki).
-    bool useCatDaihiki = false;
+    // it): chkCatDaihiki is enabled exactly when it may.
+    void setUseCatDaihiki(bool use);
+    bool useCatDaihiki() const { return model_.usesCatCashOnDelivery(); }
 
     // Text colour of the ordinary rows of both prefecture lists, as the
     // settings file stores colours.
@@ -84,10 +85,11 @@ class TfrmMain : public QMainWindow {
     // the window manager has told the frame's extents.
     void placeFrame(QPoint frame);
 
-    // The destination row was chosen (by the user, or by the map window
-    // after selecting a row). Throws on a failed quote.
+    // The destination row selected in cmbTo was chosen (by the user, or by
+    // the map window after selecting a row). Throws on a failed quote.
     void cmbToClick();
-    // The two recalculations. Both throw on a failed quote.
+    // The two recalculations, from the model's requests. Both throw on a
+    // failed quote.
     void RecalcYoupack();
     void RecalcCat();
 
@@ -127,32 +129,20 @@ class TfrmMain : public QMainWindow {
     void FormCloseQuery();
     void settleFrame();
 
-    // Selections.
-    void cmbFromClick();
-    void cmbWeightClick();
-    void cmbSizeClick();
-    void coolRule();
+    // Selections: each list's row goes to the model.
+    void chooseRow(QComboBox* list);
     void drawPrefectureRow(QComboBox* list, QPainter& painter, int index, const QRect& rect,
                            bool selected);
 
-    // Option rules of ゆうパック.
-    void chkYouCyakuClick();
-    void chkYouSokutatsuClick();
-    void chkYouShiteiClick();
-    void chkYouCildClick();
-    void chkKakitomeClick();
-    void chkYouDaihikiClick();
-    // Option rules of クロネコ.
-    void chkCatHomeClick();
-    void chkCatTimeClick();
-    void chkCatCoolClick();
-    void chkCatDaihikiClick();
-    void chkCatFukusuClick();
-
-    // The amount and the parcel count.
+    // The amount: the model's rule, then the typed "0" of an emptied edit
+    // selected so that the next digit replaces it.
     void edtDaihikiChange();
-    void cashOnDeliveryStep(bool checked);
-    void edtFukusuChange();
+
+    // What the model calls back.
+    void recalcYoupack() override { RecalcYoupack(); }
+    void recalcCat() override { RecalcCat(); }
+    void showNotHandled(Carrier carrier) override;
+    void showNoDestination() override;
 
     // Pointer, commands.
     void grpYoupackMouseMove();
@@ -168,15 +158,11 @@ class TfrmMain : public QMainWindow {
     void mnuMain_Help_VersionClick();
     void TimerTimer();
 
-    // Sets a box as a rule does: its own rule runs when its state changes.
-    void setChecked(TActiveColorCheckBox* box, bool checked);
-    // The box of an option; checking it disables the options it excludes,
-    // unchecking it enables those that nothing else holds disabled.
+    // Runs one event on the model, then shows the model's state, also when
+    // the event ends in an error.
+    void forward(const std::function<void()>& event);
+    void mirror();
     TActiveColorCheckBox* optionBox(ParcelOption option) const;
-    void applyExclusions(ParcelOption option);
-    bool mayEnable(ParcelOption option) const;
-    // Sets an edit's text as a rule does: its change rule runs on a change.
-    void setEditText(TRightEdit* edit, const QString& text);
     // Connects a user event to a rule through runReported.
     void onUserEvent(void (TfrmMain::*rule)());
     void showTotal(QLabel* label, const QString& text);
@@ -230,8 +216,10 @@ class TfrmMain : public QMainWindow {
     QLabel* lblCatTotal = nullptr;
     QMenu* mnuPopup = nullptr;
 
-    // Each box's click rule, and each explained control's text.
-    std::map<const QObject*, void (TfrmMain::*)()> clickRules_;
+    // The option selections and their rules.
+    ParcelSelection model_{this};
+    // Each option box's option, and each explained control's text.
+    std::map<const QObject*, ParcelOption> boxOptions_;
     std::map<const QObject*, QString> explanations_;
 };
 

@@ -29,7 +29,6 @@
 namespace hakomaru {
 namespace {
 
-constexpr int kRemittanceMethods = 9;
 constexpr int kLineCountLength = 2;
 
 QCheckBox* makeCheckBox(QWidget* page, const char* name, const char* caption, int left, int top,
@@ -113,7 +112,7 @@ TfrmOption::TfrmOption(OptionTargets targets, std::filesystem::path settingsPath
     grid->setContentsMargins(8, 4, 8, 4);
     grid->setVerticalSpacing(0);
     rgpSokinButtons = new QButtonGroup(this);
-    for (int index = 0; index < kRemittanceMethods; ++index) {
+    for (int index = 0; index < kRemittanceMethodCount; ++index) {
         auto* radio = new QRadioButton(
             QString::fromUtf8(RemittanceMethodName(index).data(),
                               static_cast<qsizetype>(RemittanceMethodName(index).size())),
@@ -148,7 +147,7 @@ int TfrmOption::sokinIndex() const {
 }
 
 void TfrmOption::setSokinIndex(int index) {
-    index = std::clamp(index, -1, kRemittanceMethods - 1);
+    index = std::clamp(index, -1, kRemittanceMethodCount - 1);
     if (index >= 0) {
         rgpSokinButtons->button(index)->setChecked(true);
         return;

@@ -53,12 +53,12 @@ struct RowColors {
 };
 
 RowColors weightRowColors(int row) {
-    if (row == 0)
+    if (row == kStandardSizeHeadingRow)
         return {QColor(0x00, 0x80, 0x00), Qt::white};
-    if (row <= 2)
-        return {QColor(0xEA, 0xFF, 0xD8), {}};
-    if (row == 3)
+    if (row == kNonStandardHeadingRow)
         return {QColor(0xCD, 0x5C, 0x5C), Qt::white};
+    if (IsStandardSizeRow(row))
+        return {QColor(0xEA, 0xFF, 0xD8), {}};
     return {QColor(0xFF, 0xF9, 0xFF), {}};
 }
 
@@ -116,13 +116,13 @@ void TfrmPostal::buildWindow() {
 }
 
 TActiveColorCheckBox* TfrmPostal::box(QWidget* page, const char* name, const char* caption,
-                                      int left, int top, int width, Rule rule,
+                                      int left, int top, int width, Option option,
                                       const char* explanation) {
     auto* b = place(new TActiveColorCheckBox(QString::fromUtf8(caption), page), name, left, top,
                     width, 13);
     b->setCursor(Qt::PointingHandCursor);
     b->setMouseTracking(true);
-    clickRules_[b] = rule;
+    boxOptions_[b] = option;
     explanations_[b] = QString::fromUtf8(explanation);
     return b;
 }
@@ -135,38 +135,37 @@ void TfrmPostal::buildPages() {
     pgPostal->addTab(tabNormal, QStringLiteral("普通郵便"));
     pgPostal->addTab(tabBooks, QStringLiteral("冊子小包"));
 
-    using P = TfrmPostal;
-    chkInCity = box(tabNormal, "chkInCity", "市内特別", 12, 8, 73, &P::chkInCityClick,
+    chkInCity = box(tabNormal, "chkInCity", "市内特別", 12, 8, 73, LetterOption::InCity,
                     "荷物の届け先が東京23区内または同一市内の場合で、一定の条件を満たせば料金"
                     "が割引されます。");
-    chkSokutatsu = box(tabNormal, "chkSokutatsu", "速達", 104, 8, 61, &P::chkSokutatsuClick,
+    chkSokutatsu = box(tabNormal, "chkSokutatsu", "速達", 104, 8, 61, LetterOption::Sokutatsu,
                        "通常の配達より早く届けることが出来ます。");
-    chkHaitatsu = box(tabNormal, "chkHaitatsu", "配達記録付", 12, 31, 81, &P::chkHaitatsuClick,
+    chkHaitatsu = box(tabNormal, "chkHaitatsu", "配達記録付", 12, 31, 81, LetterOption::Haitatsu,
                       "配達状況を記録して配達します。但し、商品破損時の損害賠償はありません。");
-    chk10clock = box(tabNormal, "chk10clock", "翌朝10時", 104, 31, 73, &P::chk10clockClick,
+    chk10clock = box(tabNormal, "chk10clock", "翌朝10時", 104, 31, 73, LetterOption::Morning10,
                      "翌朝の10時までに必ず配達します。");
     chkKaniKakitome =
-        box(tabNormal, "chkKaniKakitome", "簡易書留", 12, 54, 85, &P::chkKaniKakitomeClick,
+        box(tabNormal, "chkKaniKakitome", "簡易書留", 12, 54, 85, LetterOption::KaniKakitome,
             "商品破損時の損害賠償額の上限が5万円になります。");
-    chkKakitome = box(tabNormal, "chkKakitome", "書留", 104, 54, 61, &P::chkKakitomeClick,
+    chkKakitome = box(tabNormal, "chkKakitome", "書留", 104, 54, 61, LetterOption::Kakitome,
                       "商品破損時の損害賠償額の上限が500万円になります。");
-    chkGentei = box(tabNormal, "chkGentei", "本人限定受取", 12, 77, 113, &P::chkGenteiClick,
+    chkGentei = box(tabNormal, "chkGentei", "本人限定受取", 12, 77, 113, LetterOption::Gentei,
                     "受取人のみが、郵便局窓口にて荷物を受領できます。受領には運転免許証や旅券"
                     "等の本人を証明する書類が必要です。代理人受取も不可。");
-    chkDaihiki = box(tabNormal, "chkDaihiki", "代金引換", 12, 100, 97, &P::chkDaihikiClick,
+    chkDaihiki = box(tabNormal, "chkDaihiki", "代金引換", 12, 100, 97, LetterOption::Daihiki,
                      "引き替え額の支払いと引き替えに受取人が荷物を受領します。");
 
-    chkB_Cyaku = box(tabBooks, "chkB_Cyaku", "着払い", 12, 8, 65, &P::chkB_CyakuClick,
+    chkB_Cyaku = box(tabBooks, "chkB_Cyaku", "着払い", 12, 8, 65, BookOption::Cyaku,
                      "送料を受取人が負担します。");
-    chkB_Sokutatsu = box(tabBooks, "chkB_Sokutatsu", "速達", 104, 8, 53, &P::chkB_SokutatsuClick,
+    chkB_Sokutatsu = box(tabBooks, "chkB_Sokutatsu", "速達", 104, 8, 53, BookOption::Sokutatsu,
                          "通常の配達よりも早く届けることが出来ます。");
-    chkB_Shitei = box(tabBooks, "chkB_Shitei", "配達日指定", 12, 31, 113, &P::chkB_ShiteiClick,
+    chkB_Shitei = box(tabBooks, "chkB_Shitei", "配達日指定", 12, 31, 113, BookOption::Shitei,
                       "受取人が確実に受け取れる日を指定して発送します。");
-    chkB_Kani = box(tabBooks, "chkB_Kani", "簡易書留", 12, 54, 73, &P::chkB_KaniClick,
+    chkB_Kani = box(tabBooks, "chkB_Kani", "簡易書留", 12, 54, 73, BookOption::Kani,
                     "商品破損時の損害賠償の上限が5万円になります。");
-    chkB_Kakitome = box(tabBooks, "chkB_Kakitome", "書留", 104, 54, 65, &P::chkB_KakitomeClick,
+    chkB_Kakitome = box(tabBooks, "chkB_Kakitome", "書留", 104, 54, 65, BookOption::Kakitome,
                         "商品破損時の損害賠償額の上限が500万円となります。");
-    chkB_Daihiki = box(tabBooks, "chkB_Daihiki", "代金引換", 12, 77, 89, &P::chkB_DaihikiClick,
+    chkB_Daihiki = box(tabBooks, "chkB_Daihiki", "代金引換", 12, 77, 89, BookOption::Daihiki,
                        "引き替え額の支払いと引き替えに受取人が荷物を受領します。");
 
     lblTotal = new QLabel(tabNormal);
@@ -203,9 +202,14 @@ void TfrmPostal::setTabOrder() {
 void TfrmPostal::connectHandlers() {
     connect(cmbWeightNormal, &QComboBox::activated, this,
             [this] { onUserEvent(&TfrmPostal::cmbWeightNormalClick); });
-    for (const auto& [object, rule] : clickRules_) {
+    for (const auto& [object, option] : boxOptions_) {
         auto* b = static_cast<TActiveColorCheckBox*>(const_cast<QObject*>(object));
-        connect(b, &QAbstractButton::clicked, this, [this, rule = rule] { onUserEvent(rule); });
+        connect(b, &QAbstractButton::clicked, this, [this, option = option] {
+            runReported(this, [this, option] {
+                forward(
+                    [this, option] { std::visit([this](auto o) { model_.click(o); }, option); });
+            });
+        });
         b->installEventFilter(this);
     }
     // The amount rule drops its failures itself.
@@ -230,7 +234,9 @@ void TfrmPostal::FormCreate() {
     const int page = Settings(main_.settingsPath()).postalTabIndex();
     if (page == 0 || page == 1) {
         pgPostal->setCurrentIndex(page);
+        model_.choosePage(static_cast<PostalPage>(page));
     } else {
+        model_.choosePage(PostalPage::None);
         // No page is active until the user picks a tab: an empty page whose
         // tab is hidden stands in for none.
         noPage_ = new QWidget;
@@ -244,16 +250,17 @@ void TfrmPostal::FormCreate() {
     runReported(this, [this] { Settings(main_.settingsPath()).savePostalOpened(); });
     for (std::string_view row : PostalWeightRows())
         cmbWeightNormal->addItem(fromView(row));
-    cmbWeightNormal->setCurrentIndex(0);
+    mirror();
 }
 
 // The page index as it is stored: -1 while no page is active.
 int TfrmPostal::activePage() const {
-    const int index = pgPostal->currentIndex();
-    return index == 0 || index == 1 ? index : -1;
+    return static_cast<int>(model_.page());
 }
 
 void TfrmPostal::pageChosen(int index) {
+    if (index == 0 || index == 1)
+        model_.choosePage(static_cast<PostalPage>(index));
     if (noPage_ && (index == 0 || index == 1)) {
         pgPostal->removeTab(pgPostal->indexOf(noPage_));
         noPage_->deleteLater();
@@ -278,14 +285,8 @@ void TfrmPostal::FormCloseQuery() {
 // The weight list.
 
 void TfrmPostal::cmbWeightNormalClick() {
-    if (inCityAvailable(cmbWeightNormal->currentIndex())) {
-        chkInCity->setEnabled(true);
-    } else {
-        setChecked(chkInCity, false);
-        chkInCity->setEnabled(false);
-    }
-    RefreshLetterMail();
-    RefreshBookParcel();
+    const int row = cmbWeightNormal->currentIndex();
+    forward([this, row] { model_.chooseWeight(row); });
 }
 
 void TfrmPostal::cmbWeightNormalDrawItem(QPainter& painter, int index, const QRect& rect,
@@ -311,17 +312,7 @@ void TfrmPostal::cmbWeightNormalDrawItem(QPainter& painter, int index, const QRe
 // Refreshes.
 
 void TfrmPostal::RefreshLetterMail() {
-    TLetterMailRequest r;
-    r.WeightRow = cmbWeightNormal->currentIndex();
-    r.InCity = chkInCity->isChecked();
-    r.Sokutatsu = chkSokutatsu->isChecked();
-    r.Haitatsu = chkHaitatsu->isChecked();
-    r.Morning10 = chk10clock->isChecked();
-    r.KaniKakitome = chkKaniKakitome->isChecked();
-    r.Kakitome = chkKakitome->isChecked();
-    r.Gentei = chkGentei->isChecked();
-    r.Daihiki = chkDaihiki->isChecked();
-    r.DaihikiText = edtDaihiki->text().toStdString();
+    TLetterMailRequest r = model_.letterRequest();
     if (r.Daihiki)
         r.SokinNo = Settings(main_.settingsPath()).remittanceMethod();
     const TPostalQuote quote = LetterMailReadsNothing(r.WeightRow)
@@ -339,15 +330,7 @@ void TfrmPostal::RefreshLetterMail() {
 }
 
 void TfrmPostal::RefreshBookParcel() {
-    TBookParcelRequest r;
-    r.WeightRow = cmbWeightNormal->currentIndex();
-    r.Cyaku = chkB_Cyaku->isChecked();
-    r.Sokutatsu = chkB_Sokutatsu->isChecked();
-    r.Shitei = chkB_Shitei->isChecked();
-    r.Kani = chkB_Kani->isChecked();
-    r.Kakitome = chkB_Kakitome->isChecked();
-    r.Daihiki = chkB_Daihiki->isChecked();
-    r.DaihikiText = edtDaihiki->text().toStdString();
+    TBookParcelRequest r = model_.bookRequest();
     if (r.Daihiki)
         r.SokinNo = Settings(main_.settingsPath()).remittanceMethod();
     const TPostalQuote quote = BookParcelReadsNothing(r.WeightRow)
@@ -369,253 +352,42 @@ void TfrmPostal::showTotal(QLabel* label, const QString& text) {
 }
 
 // ---------------------------------------------------------------------------
-// Rule plumbing.
+// The model and the controls.
 
-void TfrmPostal::setChecked(TActiveColorCheckBox* box, bool checked) {
-    if (box->isChecked() == checked)
-        return;
+void TfrmPostal::forward(const std::function<void()>& event) {
+    runThenShow(event, [this] { mirror(); });
+}
+
+// Copies the model's state onto the controls. Signals are blocked: a copied
+// state is no user event.
+void TfrmPostal::mirror() {
     {
-        const QSignalBlocker blocker(box);
-        box->setChecked(checked);
+        const QSignalBlocker blocker(cmbWeightNormal);
+        cmbWeightNormal->setCurrentIndex(model_.weightRow());
     }
-    (this->*clickRules_.at(box))();
-}
-
-TActiveColorCheckBox* TfrmPostal::optionBox(LetterOption option) const {
-    switch (option) {
-    case LetterOption::InCity:
-        return chkInCity;
-    case LetterOption::Sokutatsu:
-        return chkSokutatsu;
-    case LetterOption::Haitatsu:
-        return chkHaitatsu;
-    case LetterOption::Morning10:
-        return chk10clock;
-    case LetterOption::KaniKakitome:
-        return chkKaniKakitome;
-    case LetterOption::Kakitome:
-        return chkKakitome;
-    case LetterOption::Gentei:
-        return chkGentei;
-    case LetterOption::Daihiki:
-        return chkDaihiki;
+    for (const auto& [object, option] : boxOptions_) {
+        auto* b = static_cast<TActiveColorCheckBox*>(const_cast<QObject*>(object));
+        const BoxState state = std::visit([this](auto o) { return model_.box(o); }, option);
+        const QSignalBlocker blocker(b);
+        b->setChecked(state.checked);
+        b->setEnabled(state.enabled);
     }
-    return nullptr;
-}
-
-TActiveColorCheckBox* TfrmPostal::optionBox(BookOption option) const {
-    switch (option) {
-    case BookOption::Cyaku:
-        return chkB_Cyaku;
-    case BookOption::Sokutatsu:
-        return chkB_Sokutatsu;
-    case BookOption::Shitei:
-        return chkB_Shitei;
-    case BookOption::Kani:
-        return chkB_Kani;
-    case BookOption::Kakitome:
-        return chkB_Kakitome;
-    case BookOption::Daihiki:
-        return chkB_Daihiki;
+    const QString amount = QString::fromStdString(model_.amountText());
+    if (edtDaihiki->text() != amount) {
+        const QSignalBlocker blocker(edtDaihiki);
+        edtDaihiki->setText(amount);
     }
-    return nullptr;
 }
 
-template <typename Option> void TfrmPostal::disableExcluded(Option option) {
-    for (Option other : excludedBy(option))
-        optionBox(other)->setEnabled(false);
+// The amount above the limit is refused with a message; the model then puts
+// "0" back.
+void TfrmPostal::showAmountLimit() {
+    platform().showMessage(this, QString::fromUtf8(postalAmountLimitMessage()));
 }
-
-// ---------------------------------------------------------------------------
-// Rules of the 普通郵便 page. Checking a box disables the options it
-// excludes; unchecking one enables them again as each rule says.
-
-void TfrmPostal::chkInCityClick() {
-    if (chkInCity->isChecked())
-        disableExcluded(LetterOption::InCity);
-    else
-        chkGentei->setEnabled(true);
-    RefreshLetterMail();
-}
-
-void TfrmPostal::chkSokutatsuClick() {
-    if (chkSokutatsu->isChecked())
-        disableExcluded(LetterOption::Sokutatsu);
-    else if (!chkHaitatsu->isChecked() && !chkKaniKakitome->isChecked() && !chkGentei->isChecked())
-        chk10clock->setEnabled(true);
-    RefreshLetterMail();
-}
-
-void TfrmPostal::chkHaitatsuClick() {
-    if (chkHaitatsu->isChecked()) {
-        disableExcluded(LetterOption::Haitatsu);
-    } else {
-        if (!chkSokutatsu->isChecked())
-            chk10clock->setEnabled(true);
-        for (QWidget* b : {chkKaniKakitome, chkKakitome, chkGentei, chkDaihiki})
-            b->setEnabled(true);
-    }
-    RefreshLetterMail();
-}
-
-void TfrmPostal::chk10clockClick() {
-    if (chk10clock->isChecked()) {
-        disableExcluded(LetterOption::Morning10);
-    } else if (chkKakitome->isChecked()) {
-        chkSokutatsu->setEnabled(true);
-        chkGentei->setEnabled(true);
-    } else if (chkDaihiki->isChecked()) {
-        chkSokutatsu->setEnabled(true);
-        chkKaniKakitome->setEnabled(true);
-    } else {
-        for (QWidget* b : {chkSokutatsu, chkHaitatsu, chkKaniKakitome, chkGentei})
-            b->setEnabled(true);
-    }
-    RefreshLetterMail();
-}
-
-void TfrmPostal::chkKaniKakitomeClick() {
-    if (chkKaniKakitome->isChecked()) {
-        disableExcluded(LetterOption::KaniKakitome);
-    } else {
-        if (!chkSokutatsu->isChecked())
-            chk10clock->setEnabled(true);
-        for (QWidget* b : {chkHaitatsu, chkKakitome, chkGentei})
-            b->setEnabled(true);
-    }
-    RefreshLetterMail();
-}
-
-void TfrmPostal::chkKakitomeClick() {
-    if (chkKakitome->isChecked()) {
-        disableExcluded(LetterOption::Kakitome);
-    } else if (chk10clock->isChecked()) {
-        // 翌朝10時 keeps the boxes it disabled.
-    } else if (chkDaihiki->isChecked()) {
-        chkKaniKakitome->setEnabled(true);
-    } else if (chkGentei->isChecked()) {
-        // 本人限定受取 needs 書留: it goes too.
-        setChecked(chkGentei, false);
-    } else {
-        chkHaitatsu->setEnabled(true);
-        chkKaniKakitome->setEnabled(true);
-    }
-    RefreshLetterMail();
-}
-
-void TfrmPostal::chkGenteiClick() {
-    if (chkGentei->isChecked()) {
-        // 本人限定受取 needs 書留, which is checked before 代金引換 goes.
-        for (LetterOption other : excludedBy(LetterOption::Gentei))
-            if (other != LetterOption::Daihiki)
-                optionBox(other)->setEnabled(false);
-        setChecked(chkKakitome, true);
-        chkDaihiki->setEnabled(false);
-    } else {
-        chkInCity->setEnabled(inCityAvailable(cmbWeightNormal->currentIndex()));
-        if (!chkSokutatsu->isChecked())
-            chk10clock->setEnabled(true);
-        chkHaitatsu->setEnabled(true);
-        chkKaniKakitome->setEnabled(true);
-        setChecked(chkKakitome, false);
-        chkDaihiki->setEnabled(true);
-    }
-    RefreshLetterMail();
-}
-
-void TfrmPostal::chkDaihikiClick() {
-    if (chkDaihiki->isChecked()) {
-        disableExcluded(LetterOption::Daihiki);
-        // Throws when the amount is not a number: the refresh is skipped.
-        if (registeredRequired(toSingle(edtDaihiki->text().toStdString())))
-            setChecked(chkKakitome, true);
-    } else if (chk10clock->isChecked() || chkKaniKakitome->isChecked()) {
-        // Those keep the boxes they disabled.
-    } else if (chkKakitome->isChecked()) {
-        chkGentei->setEnabled(true);
-    } else {
-        chkHaitatsu->setEnabled(true);
-        chkGentei->setEnabled(true);
-    }
-    RefreshLetterMail();
-}
-
-// ---------------------------------------------------------------------------
-// Rules of the 冊子小包 page.
-
-void TfrmPostal::chkB_CyakuClick() {
-    if (chkB_Cyaku->isChecked()) {
-        disableExcluded(BookOption::Cyaku);
-    } else {
-        chkB_Shitei->setEnabled(true);
-        chkB_Daihiki->setEnabled(true);
-    }
-    RefreshBookParcel();
-}
-
-void TfrmPostal::chkB_SokutatsuClick() {
-    if (chkB_Sokutatsu->isChecked())
-        disableExcluded(BookOption::Sokutatsu);
-    else if (!chkB_Cyaku->isChecked())
-        chkB_Shitei->setEnabled(true);
-    RefreshBookParcel();
-}
-
-void TfrmPostal::chkB_ShiteiClick() {
-    if (chkB_Shitei->isChecked()) {
-        disableExcluded(BookOption::Shitei);
-    } else {
-        if (!chkB_Daihiki->isChecked())
-            chkB_Cyaku->setEnabled(true);
-        chkB_Sokutatsu->setEnabled(true);
-    }
-    RefreshBookParcel();
-}
-
-void TfrmPostal::chkB_KaniClick() {
-    if (chkB_Kani->isChecked())
-        disableExcluded(BookOption::Kani);
-    else
-        chkB_Kakitome->setEnabled(true);
-    RefreshBookParcel();
-}
-
-void TfrmPostal::chkB_KakitomeClick() {
-    if (chkB_Kakitome->isChecked())
-        disableExcluded(BookOption::Kakitome);
-    else
-        chkB_Kani->setEnabled(true);
-    RefreshBookParcel();
-}
-
-void TfrmPostal::chkB_DaihikiClick() {
-    if (chkB_Daihiki->isChecked())
-        disableExcluded(BookOption::Daihiki);
-    else
-        chkB_Cyaku->setEnabled(true);
-    RefreshBookParcel();
-}
-
-// ---------------------------------------------------------------------------
-// The cash-on-delivery amount, in units of 10,000 yen. Any failure ends the
-// rule silently: the amount is half-typed while it runs.
 
 void TfrmPostal::edtDaihikiChange() {
-    try {
-        const float amount = toSingle(edtDaihiki->text().toStdString());
-        if (postalAmountRefused(amount)) {
-            platform().showMessage(this, QString::fromUtf8(postalAmountLimitMessage()));
-            // The new text runs this rule again, which clears both 書留.
-            edtDaihiki->setText(QStringLiteral("0"));
-            return;
-        }
-        const bool registered = registeredRequired(amount);
-        setChecked(chkKakitome, registered);
-        setChecked(chkB_Kakitome, registered);
-        RefreshLetterMail();
-        RefreshBookParcel();
-    } catch (const std::exception&) {
-    }
+    const std::string typed = edtDaihiki->text().toStdString();
+    forward([this, &typed] { model_.typeAmount(typed); });
 }
 
 // ---------------------------------------------------------------------------

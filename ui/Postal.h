@@ -7,17 +7,20 @@
 // explanation area of its own: it writes into the main window's lblDetail
 // and stExplain.
 //
-// Rules work as in the main window: a rule sets a box with its signals
-// blocked and then runs that box's rule itself when the state really
-// changed, so the box tables apply one event at a time and nest. A failed
-// quote throws through the rules to the slot that received the user event,
-// which reports it once; nothing is thrown through a Qt signal emission.
-#include "ParcelRules.h"
+// As in the main window, every user event goes to the window's
+// PostalSelection, which applies the box tables one step at a time and
+// calls back where they refresh a page; the window then copies the model's
+// state onto its controls with their signals blocked. A failed quote throws
+// through the model to the slot that received the user event, which
+// reports it once; nothing is thrown through a Qt signal emission.
+#include "PostalSelection.h"
 
 #include <QWidget>
 
+#include <functional>
 #include <map>
 #include <string>
+#include <variant>
 
 class QAction;
 class QLabel;
@@ -32,7 +35,7 @@ class TActiveColorCheckBox;
 class TfrmMain;
 class TRightEdit;
 
-class TfrmPostal : public QWidget {
+class TfrmPostal : public QWidget, private PostalDisplay {
     Q_OBJECT
   public:
     // A window owned by `main`: it is destroyed with the main window.
@@ -56,13 +59,14 @@ class TfrmPostal : public QWidget {
 
   private:
     using Rule = void (TfrmPostal::*)();
+    using Option = std::variant<LetterOption, BookOption>;
 
     void buildWindow();
     void buildPages();
     void setTabOrder();
     void connectHandlers();
     TActiveColorCheckBox* box(QWidget* page, const char* name, const char* caption, int left,
-                              int top, int width, Rule rule, const char* explanation);
+                              int top, int width, Option option, const char* explanation);
 
     // Start and end.
     void FormCreate();
@@ -74,46 +78,34 @@ class TfrmPostal : public QWidget {
     void cmbWeightNormalClick();
     void cmbWeightNormalDrawItem(QPainter& painter, int index, const QRect& rect, bool selected);
 
-    // Rules of the 普通郵便 page; each ends with the letter-mail refresh.
-    void chkInCityClick();
-    void chkSokutatsuClick();
-    void chkHaitatsuClick();
-    void chk10clockClick();
-    void chkKaniKakitomeClick();
-    void chkKakitomeClick();
-    void chkGenteiClick();
-    void chkDaihikiClick();
-    // Rules of the 冊子小包 page; each ends with the book-parcel refresh.
-    void chkB_CyakuClick();
-    void chkB_SokutatsuClick();
-    void chkB_ShiteiClick();
-    void chkB_KaniClick();
-    void chkB_KakitomeClick();
-    void chkB_DaihikiClick();
-
-    // The amount, its key filter and its mouse press.
+    // The amount: its rule drops its failures itself.
     void edtDaihikiChange();
 
-    // The two refreshes. Both throw when the quote fails.
+    // The two refreshes, from the model's requests. Both throw when the
+    // quote fails.
     void RefreshLetterMail();
     void RefreshBookParcel();
+
+    // What the model calls back.
+    void refreshLetterMail() override { RefreshLetterMail(); }
+    void refreshBookParcel() override { RefreshBookParcel(); }
+    void showAmountLimit() override;
 
     // Pointer and the copy command.
     void tabNormalMouseMove();
     void tabBooksMouseMove();
     void mnuPopup_LineClick();
 
-    // Sets a box as a rule does: its own rule runs when its state changes.
-    void setChecked(TActiveColorCheckBox* box, bool checked);
-    // The box of an option, and disabling what a checked option excludes.
-    TActiveColorCheckBox* optionBox(LetterOption option) const;
-    TActiveColorCheckBox* optionBox(BookOption option) const;
-    template <typename Option> void disableExcluded(Option option);
+    // Runs one event on the model, then shows the model's state, also when
+    // the event ends in an error.
+    void forward(const std::function<void()>& event);
+    void mirror();
     void onUserEvent(Rule rule);
     void showTotal(QLabel* label, const QString& text);
     bool isFreePageSurface(QWidget* page, const QPoint& pos) const;
 
     TfrmMain& main_;
+    PostalSelection model_{this};
     std::string letterDetail_;
     std::string bookDetail_;
     int hoverPage_ = 0;
@@ -149,7 +141,7 @@ class TfrmPostal : public QWidget {
     TActiveColorCheckBox* chkB_Daihiki = nullptr;
     QLabel* lblB_Total = nullptr;
 
-    std::map<const QObject*, Rule> clickRules_;
+    std::map<const QObject*, Option> boxOptions_;
     std::map<const QObject*, QString> explanations_;
 };
 

@@ -33,10 +33,7 @@ void installWindowCommands(TfrmMain& frmMain) {
         giveBackKeyboard(main);
     };
     frmMain.commands.openOptions = [](TfrmMain& main) {
-        OptionTargets targets{[&main](bool use) {
-                                  main.useCatDaihiki = use;
-                                  main.chkCatDaihiki->setEnabled(use);
-                              },
+        OptionTargets targets{[&main](bool use) { main.setUseCatDaihiki(use); },
                               [&main](std::int32_t color) {
                                   main.setListTextColor(color);
                                   // The postal window's weight list draws with the same colour.

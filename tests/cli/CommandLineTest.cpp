@@ -7,6 +7,7 @@
 
 namespace {
 
+using namespace hakomaru;
 using namespace hakomaru::cli;
 
 // What a person types, and the row it selects (-1: refused with a message).
@@ -107,7 +108,7 @@ std::vector<std::string_view> argsOf(std::initializer_list<std::string_view> arg
     return args;
 }
 
-TEST(CommandLine, ParcelFillsBothRequests) {
+TEST(CommandLine, ParcelKeepsTheOptionsInTheirOrder) {
     const auto inv = parseCommandLine(
         argsOf({"--from", "大阪府", "--to=同一市内", "--weight", "4.5", "--size-row", "6",
                 "--kakitome", "--you-daihiki", "--cat-home", "--cat-cool", "--fukusu", "3", "--cod",
@@ -115,39 +116,34 @@ TEST(CommandLine, ParcelFillsBothRequests) {
     EXPECT_EQ(inv.mode, Mode::Parcel);
     ASSERT_TRUE(inv.tariff);
     EXPECT_EQ(*inv.tariff, "/tmp/t.ini");
-    EXPECT_EQ(inv.youpack.FromCaption, "大阪");
-    EXPECT_EQ(inv.youpack.ToRow, 54);
-    EXPECT_EQ(inv.youpack.WeightRow, 2);
-    EXPECT_TRUE(inv.youpack.Kakitome && inv.youpack.Daihiki);
-    EXPECT_FALSE(inv.youpack.Cyaku || inv.youpack.Sokutatsu || inv.youpack.Shitei ||
-                 inv.youpack.Cild);
-    EXPECT_EQ(inv.youpack.DaihikiText, "15.5");
-    EXPECT_EQ(inv.youpack.SokinNo, 0);
-    EXPECT_EQ(inv.cat.FromRow, 30);
-    EXPECT_EQ(inv.cat.ToRow, 54);
-    EXPECT_EQ(inv.cat.WeightRow, 2);
-    EXPECT_EQ(inv.cat.SizeRow, 6);
-    EXPECT_TRUE(inv.cat.Home && inv.cat.Cool && inv.cat.Fukusu);
-    EXPECT_FALSE(inv.cat.Time || inv.cat.Daihiki);
-    EXPECT_EQ(inv.cat.FukusuText, "3");
-    EXPECT_EQ(inv.cat.DaihikiText, "15.5");
+    const ParcelChoices& p = inv.parcel;
+    EXPECT_EQ(p.fromRow, 30);
+    EXPECT_EQ(p.toRow, 54);
+    EXPECT_EQ(p.weightRow, 2);
+    EXPECT_EQ(p.sizeRow, 6);
+    using P = ParcelOption;
+    EXPECT_EQ(p.options,
+              (std::vector{P::Kakitome, P::YouDaihiki, P::CatHome, P::CatCool, P::CatFukusu}));
+    EXPECT_EQ(p.parcelCount, "3");
+    EXPECT_EQ(p.amount, "15.5");
+    EXPECT_EQ(p.remittance, 0);
 }
 
 TEST(CommandLine, PostalSubcommands) {
     auto letter = parseCommandLine(argsOf({"--tariff", "x.ini", "letter", "--weight", "30g",
                                            "--teikei", "--morning10", "--daihiki", "--cod", "2"}));
     EXPECT_EQ(letter.mode, Mode::Letter);
-    EXPECT_EQ(letter.letter.WeightRow, 2); // --teikei given after --weight still counts
-    EXPECT_TRUE(letter.letter.Morning10 && letter.letter.Daihiki);
-    EXPECT_EQ(letter.letter.DaihikiText, "2");
-    EXPECT_EQ(letter.letter.SokinNo, 8);
+    EXPECT_EQ(letter.letter.weightRow, 2); // --teikei given after --weight still counts
+    EXPECT_EQ(letter.letter.options, (std::vector{LetterOption::Morning10, LetterOption::Daihiki}));
+    EXPECT_EQ(letter.letter.amount, "2");
+    EXPECT_EQ(letter.letter.remittance, 8);
     ASSERT_TRUE(letter.tariff);
 
     auto book =
         parseCommandLine(argsOf({"book", "--weight", "2kg", "--weight-row", "5", "--kani"}));
     EXPECT_EQ(book.mode, Mode::Book);
-    EXPECT_EQ(book.book.WeightRow, 5); // the last weight given wins
-    EXPECT_TRUE(book.book.Kani);
+    EXPECT_EQ(book.book.weightRow, 5); // the last weight given wins
+    EXPECT_EQ(book.book.options, std::vector{BookOption::Kani});
     EXPECT_FALSE(book.tariff);
 
     EXPECT_EQ(parseCommandLine(argsOf({"--jsonl"})).mode, Mode::Jsonl);

@@ -282,9 +282,6 @@ TEST(TariffEdit, SetCommandSavesAndStaysClean) {
 // Ten `set` programs at once, each on its own field of one file, three
 // rounds: they take turns, and every change is in the file.
 TEST(TariffEdit, ConcurrentSetsAllLand) {
-#ifdef _WIN32
-    GTEST_SKIP() << "the Windows save takes no writers' lock yet";
-#endif
     const fs::path path = scratchFile("concurrent-tariff");
     const TariffGrid youpack = TariffDocument(readFileBytes(kShippedTariff)).grids()[1];
     ASSERT_GE(youpack.columns.size(), 10u);
@@ -317,7 +314,29 @@ TEST(TariffEdit, ConcurrentSetsAllLand) {
     fs::remove(path);
 }
 
-#ifndef _WIN32 // the POSIX writers' lock; the Windows save takes none yet
+// A `set` run while another program holds the writers' lock waits for it,
+// then says why it gives up, exits 1 and leaves the file as it was.
+TEST(TariffEdit, SetWaitsForAnotherWriterThenChangesNothing) {
+    const fs::path path = scratchFile("held-tariff");
+    fs::copy_file(kShippedTariff, path, fs::copy_options::overwrite_existing);
+    test::ProgramRun run;
+    auto waited = std::chrono::steady_clock::duration::zero();
+    editFile(path, [&](const FileBytes&) {
+        const auto start = std::chrono::steady_clock::now();
+        run = test::runProgram(HAKOMARU_QUOTE_EXE,
+                               {"set", "--tariff", utf8Of(path), "複数口", "料金", "123"}, "");
+        waited = std::chrono::steady_clock::now() - start;
+        return std::optional<std::string>();
+    });
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find(std::string(kBusyReason)), std::string::npos) << run.err;
+    EXPECT_EQ(run.out, "");
+    EXPECT_GE(waited, kWriterWait);
+    EXPECT_EQ(readFileBytes(path), readFileBytes(kShippedTariff));
+    fs::remove(path);
+}
+
+#ifndef _WIN32 // the lock taken as the POSIX save takes it, with flock
 // A `set` that another writer keeps waiting past the wait says why, exits
 // 1 and leaves the file as it was.
 TEST(TariffEdit, SetKeptWaitingChangesNothing) {

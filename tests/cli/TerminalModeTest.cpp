@@ -33,20 +33,25 @@ struct Printed {
     std::string err;
 };
 
-Printed compare(const TYoupackRequest& you, const TCatRequest& cat) {
+Printed compare(const ParcelChoices& choices) {
     std::ostringstream out, err;
-    const int status = printParcelComparison(testTariff(), you, cat, out, err);
+    const int status = printParcelComparison(testTariff(), choices, out, err);
     return {status, out.str(), err.str()};
 }
 
+// 東京 to 大阪, 2 kg, 60 cm.
+ParcelChoices tokyoToOsaka() {
+    ParcelChoices c;
+    c.fromRow = 14;
+    c.toRow = 30;
+    return c;
+}
+
+using P = ParcelOption;
+
 TEST(ParcelComparison, NamesTheCheaperCarrier) {
-    TYoupackRequest you;
-    you.FromCaption = "東京";
-    you.ToRow = 30;
-    TCatRequest cat;
-    cat.FromRow = 14;
-    cat.ToRow = 30;
-    auto p = compare(you, cat);
+    ParcelChoices c = tokyoToOsaka();
+    auto p = compare(c);
     EXPECT_EQ(p.status, 0);
     EXPECT_EQ(p.out, "東京 → 大阪 / 2kg以下 / 60cm以下\n\n"
                      "ゆうパック 第3地帯: ¥1,100\n    送料¥1,100\n"
@@ -54,83 +59,68 @@ TEST(ParcelComparison, NamesTheCheaperCarrier) {
                      "クロネコのほうが ¥40 安い\n");
     EXPECT_EQ(p.err, "");
 
-    cat.Home = true; // 1,160
-    cat.Time = true; // 1,460
-    EXPECT_NE(compare(you, cat).out.find("ゆうパックのほうが ¥360 安い\n"), std::string::npos);
+    c.options = {P::CatHome, P::CatTime}; // 1,160, then 1,460
+    EXPECT_NE(compare(c).out.find("ゆうパックのほうが ¥360 安い\n"), std::string::npos);
 }
 
 TEST(ParcelComparison, SameTotal) {
-    TYoupackRequest you;
-    you.FromCaption = "東京";
-    you.ToRow = 54; // 市内: 600 at 4 kg
-    you.WeightRow = 1;
-    you.Daihiki = true; // 250, and 普通為替 has no remittance fees here
-    you.SokinNo = 0;
-    TCatRequest cat;
-    cat.FromRow = 14;
-    cat.ToRow = 54; // 同一市内: 950 - 100 at 4 kg, 60 cm
-    cat.WeightRow = 1;
-    const auto p = compare(you, cat);
+    ParcelChoices c;
+    c.fromRow = 14;
+    c.toRow = 54; // 市内: 600 at 4 kg; 同一市内: 950 - 100 at 4 kg, 60 cm
+    c.weightRow = 1;
+    c.options = {P::YouDaihiki}; // 250, and 普通為替 has no remittance fees here
+    c.remittance = 0;
+    const auto p = compare(c);
     EXPECT_EQ(p.status, 0);
     EXPECT_NE(p.out.find("¥850\n"), std::string::npos);
     EXPECT_NE(p.out.find("\nどちらも同じ料金です\n"), std::string::npos);
 }
 
 TEST(ParcelComparison, NotHandledAndFailures) {
-    TYoupackRequest you;
-    you.FromCaption = "東京";
-    you.ToRow = 52; // 第9地帯: its fees are not numbers
-    you.WeightRow = 13;
-    TCatRequest cat;
-    cat.FromRow = 14;
-    cat.ToRow = 52;
-    cat.WeightRow = 13; // 30 kg: not handled
-    auto p = compare(you, cat);
+    ParcelChoices c;
+    c.fromRow = 14;
+    c.toRow = 52;     // 第9地帯: its fees are not numbers
+    c.weightRow = 13; // 30 kg: not handled by クロネコ
+    auto p = compare(c);
     EXPECT_EQ(p.status, 1);
     EXPECT_EQ(p.out, "東京 → 沖縄 / 30kg以下 / 60cm以下\n\n"
                      "ゆうパック 第9地帯: 計算できません\n"
                      "クロネコ: 取扱不可\n\n");
     EXPECT_EQ(p.err, "hakomaru-quote: ゆうパック: 'abcd' は整数ではありません\n");
 
-    you.ToRow = 30;
-    p = compare(you, cat);
+    c.toRow = 30;
+    p = compare(c);
     EXPECT_EQ(p.status, 0);
     EXPECT_NE(p.out.find("クロネコ: 取扱不可\n\nクロネコは取扱不可です\n"), std::string::npos);
 
-    cat.WeightRow = 0;
-    cat.ToRow = 52; // no 沖縄 entry in section 関東
-    p = compare(you, cat);
+    c.weightRow = 0;
+    c.toRow = 0; // 北海道: no entry in section 関東
+    p = compare(c);
     EXPECT_EQ(p.status, 1);
     EXPECT_NE(p.out.find("クロネコ: 計算できません\n"), std::string::npos);
     EXPECT_EQ(p.err, "hakomaru-quote: クロネコ: '' は整数ではありません\n");
 }
 
-// Both carriers for the same number of parcels, and selections the window
+// Both carriers for the same number of parcels, and choices the window
 // would not allow refused with the reason.
 TEST(ParcelComparison, AsTheWindowWouldShow) {
-    TYoupackRequest you;
-    you.FromCaption = "東京";
-    you.ToRow = 30;
-    TCatRequest cat;
-    cat.FromRow = 14;
-    cat.ToRow = 30;
-    cat.Fukusu = true;
-    cat.FukusuText = "3";
-    auto p = compare(you, cat);
+    ParcelChoices c = tokyoToOsaka();
+    c.options = {P::CatFukusu};
+    c.parcelCount = "3";
+    auto p = compare(c);
     EXPECT_EQ(p.status, 0);
     EXPECT_NE(p.out.find("ゆうパック 第3地帯: ¥3,300（3 個分）\n"), std::string::npos);
     EXPECT_NE(p.out.find("クロネコのほうが ¥420 安い\n"), std::string::npos);
 
-    cat.Fukusu = false;
-    cat.Time = cat.Cool = true;
-    p = compare(you, cat);
+    c.options = {P::CatTime, P::CatCool};
+    p = compare(c);
     EXPECT_EQ(p.status, 2);
     EXPECT_EQ(p.out, "");
     EXPECT_EQ(p.err, "hakomaru-quote: タイムサービス と クール は一緒に選べません\n");
 
-    cat.Time = cat.Cool = false;
-    you.DaihikiText = "50";
-    p = compare(you, cat);
+    c.options.clear();
+    c.amount = "50";
+    p = compare(c);
     EXPECT_NE(p.out.find("クロネコ: 取扱不可\n\nクロネコは取扱不可です\n"), std::string::npos);
 }
 
@@ -157,12 +147,12 @@ TEST(PostalQuotes, PrintedPerState) {
         std::ostringstream out, err;
         int status = 0;
         if (c.letter) {
-            TLetterMailRequest r;
-            r.WeightRow = c.row;
+            LetterChoices r;
+            r.weightRow = c.row;
             status = printLetterMail(testTariff(), r, out, err);
         } else {
-            TBookParcelRequest r;
-            r.WeightRow = c.row;
+            BookChoices r;
+            r.weightRow = c.row;
             status = printBookParcel(testTariff(), r, out, err);
         }
         EXPECT_EQ(status, c.status);

@@ -182,29 +182,6 @@ TEST(SaveFault, ReadOnlyFolderSavesAWritableFileInPlace) {
     }
 }
 
-// Only the program's own leftovers go, and none that a running save holds:
-// never a file a person named like one (a dated copy), nor a name with the
-// program's mark whose check part does not match.
-TEST(SaveFault, SaveRemovesOnlyItsOwnLeftovers) {
-    TempDir dir;
-    const std::string own = temporaryName("hakomaru.ini", 0x1234);
-    const std::string held = temporaryName("hakomaru.ini", 0x5678);
-    std::string forged = temporaryName("hakomaru.ini", 0x9abc);
-    forged[forged.size() - 5] = forged[forged.size() - 5] == '0' ? '1' : '0';
-    std::vector<std::string> kept = {"hakomaru.ini.tmp1", "hakomaru.ini.tmp20241207", forged, held,
-                                     temporaryName("other.ini", 0x1234)};
-    for (const std::string& name : kept)
-        test::writeBytes(dir / name, "someone's bytes");
-    test::writeBytes(dir / own, "half a save");
-    const int lock = ::open((dir / held).c_str(), O_RDONLY);
-    ASSERT_EQ(::flock(lock, LOCK_EX), 0);
-    EXPECT_EQ(saveMessage(dir / "hakomaru.ini"), "");
-    ::close(lock);
-    kept.push_back("hakomaru.ini");
-    std::sort(kept.begin(), kept.end());
-    EXPECT_EQ(dir.names(), kept);
-}
-
 // A settings path that is, or links to, a FIFO, a folder, a device (as
 // `ln -s /dev/null hakomaru.ini` does) or a file too large to read is never
 // replaced: saving would lose it.

@@ -8,8 +8,10 @@
 
 #include <gtest/gtest.h>
 
+#include "system/FileSave.h"
 #include "system/Files.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstring>
@@ -18,20 +20,16 @@
 #include <utility>
 #include <vector>
 
-#ifndef _WIN32
+#ifdef _WIN32
+#include <windows.h>
+
+#include <sddl.h>
+#else
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
-#endif
-
-// The save on Windows does not keep every rule of the POSIX save yet: it
-// replaces a read-only file, drops the file's permissions and names other
-// reasons. Its tests are skipped there until it does.
-#ifdef _WIN32
-#define SKIP_WHILE_THE_WINDOWS_SAVE_LACKS_THIS()                                                   \
-    GTEST_SKIP() << "the Windows save does not keep this rule yet"
-#else
-#define SKIP_WHILE_THE_WINDOWS_SAVE_LACKS_THIS() static_cast<void>(0)
 #endif
 
 namespace hakomaru {
@@ -216,8 +214,44 @@ TEST(SettingsSave, LinkedFileIsUpdatedAndLinkKept) {
 }
 #endif
 
+#ifdef _WIN32
+// The security descriptor's access list as text, "" when there is none.
+std::wstring accessRules(const std::filesystem::path& file) {
+    DWORD size = 0;
+    ::GetFileSecurityW(file.c_str(), DACL_SECURITY_INFORMATION, nullptr, 0, &size);
+    std::vector<unsigned char> descriptor(size);
+    wchar_t* text = nullptr;
+    if (size == 0 ||
+        !::GetFileSecurityW(file.c_str(), DACL_SECURITY_INFORMATION, descriptor.data(), size,
+                            &size) ||
+        !::ConvertSecurityDescriptorToStringSecurityDescriptorW(
+            descriptor.data(), SDDL_REVISION_1, DACL_SECURITY_INFORMATION, &text, nullptr))
+        return L"";
+    std::wstring rules = text;
+    ::LocalFree(text);
+    return rules;
+}
+
+// What Windows keeps of the replaced file: its attributes and access rules
+// of its own, the folder's not inherited.
+TEST(SettingsSave, AttributesAndAccessRulesKept) {
+    test::TempDir dir;
+    const auto file = dir / "hakomaru.ini";
+    test::writeBytes(file, "[Settings]\r\n");
+    PSECURITY_DESCRIPTOR own = nullptr;
+    ASSERT_TRUE(::ConvertStringSecurityDescriptorToSecurityDescriptorW(
+        L"D:P(A;;FA;;;BA)(A;;FR;;;WD)", SDDL_REVISION_1, &own, nullptr));
+    ASSERT_TRUE(::SetFileSecurityW(file.c_str(), DACL_SECURITY_INFORMATION, own));
+    ::LocalFree(own);
+    ASSERT_TRUE(::SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_HIDDEN));
+    const std::wstring before = accessRules(file);
+    Settings(file).savePostalOpened();
+    EXPECT_EQ(accessRules(file), before);
+    EXPECT_EQ(::GetFileAttributesW(file.c_str()) & FILE_ATTRIBUTE_HIDDEN, FILE_ATTRIBUTE_HIDDEN);
+    EXPECT_NE(test::readBytes(file), "[Settings]\r\n");
+}
+#else
 TEST(SettingsSave, FilePermissionsKept) {
-    SKIP_WHILE_THE_WINDOWS_SAVE_LACKS_THIS();
     test::TempDir dir;
     const auto file = dir / "hakomaru.ini";
     test::writeBytes(file, "[Settings]\r\n");
@@ -226,6 +260,91 @@ TEST(SettingsSave, FilePermissionsKept) {
     Settings(file).savePostalOpened();
     EXPECT_EQ(std::filesystem::status(file).permissions(),
               std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+}
+#endif
+
+// A temporary file that a running save has: locked from its creation on
+// POSIX systems, open on Windows (a save keeps it open until it is renamed).
+class HeldBySave {
+  public:
+    explicit HeldBySave(const std::filesystem::path& file) {
+#ifdef _WIN32
+        handle_ = ::CreateFileW(file.c_str(), GENERIC_WRITE,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, 0, nullptr);
+        EXPECT_NE(handle_, INVALID_HANDLE_VALUE);
+#else
+        fd_ = ::open(file.c_str(), O_RDONLY);
+        EXPECT_EQ(::flock(fd_, LOCK_EX), 0);
+#endif
+    }
+    ~HeldBySave() {
+#ifdef _WIN32
+        ::CloseHandle(handle_);
+#else
+        ::close(fd_);
+#endif
+    }
+
+  private:
+#ifdef _WIN32
+    HANDLE handle_;
+#else
+    int fd_;
+#endif
+};
+
+// Only the program's own leftovers go, and none that a running save holds:
+// never a file a person named like one (a dated copy), nor a name with the
+// program's mark whose check part does not match.
+TEST(SettingsSave, RemovesOnlyItsOwnLeftovers) {
+    test::TempDir dir;
+    const std::string own = temporaryName("hakomaru.ini", 0x1234);
+    const std::string held = temporaryName("hakomaru.ini", 0x5678);
+    std::string forged = temporaryName("hakomaru.ini", 0x9abc);
+    forged[forged.size() - 5] = forged[forged.size() - 5] == '0' ? '1' : '0';
+    std::vector<std::string> kept = {"hakomaru.ini.tmp1", "hakomaru.ini.tmp20241207", forged, held,
+                                     temporaryName("other.ini", 0x1234)};
+    for (const std::string& name : kept)
+        test::writeBytes(dir / name, "someone's bytes");
+    test::writeBytes(dir / own, "half a save");
+    {
+        const HeldBySave running(dir / held);
+        Settings(dir / "hakomaru.ini").saveMainWindow(1, 2, 3, 4);
+    }
+    kept.push_back("hakomaru.ini");
+    std::sort(kept.begin(), kept.end());
+    EXPECT_EQ(dir.names(), kept);
+}
+
+// A program that takes no lock (a text editor) saves while a save edits:
+// its change is read and edited again, not lost.
+TEST(SettingsSave, ChangeMadeMeanwhileIsEditedAgain) {
+    test::TempDir dir;
+    const auto file = dir / "hakomaru.ini";
+    test::writeBytes(file, "old\r\n");
+    std::vector<std::string> seen;
+    editFile(file, [&](const FileBytes& current) {
+        seen.push_back(current.bytes);
+        if (seen.size() == 1)
+            test::writeBytes(file, "by hand, longer\r\n");
+        return std::optional<std::string>(current.bytes + "mine\r\n");
+    });
+    EXPECT_EQ(seen, (std::vector<std::string>{"old\r\n", "by hand, longer\r\n"}));
+    EXPECT_EQ(test::readBytes(file), "by hand, longer\r\nmine\r\n");
+}
+
+// A reader (a window reading the file, the quote tool) that has the file
+// open while a save replaces it does not make the save fail.
+TEST(SettingsSave, ReaderWithTheFileOpenDoesNotStopASave) {
+    test::TempDir dir;
+    const auto file = dir / "hakomaru.ini";
+    test::writeBytes(file, "[Settings]\r\n");
+    const ReadableFile reader(file);
+    ASSERT_TRUE(reader.ok()) << reader.reason();
+    Settings(file).saveMainWindow(1, 2, 3, 4);
+    EXPECT_EQ(Settings(file).destinationRow(), 4);
+    EXPECT_EQ(dir.names(), std::vector<std::string>{"hakomaru.ini"});
 }
 
 // ---- Saves that fail ----
@@ -250,7 +369,6 @@ bool permissionsIgnored(const std::filesystem::path& probe) {
 
 // Replacing the file by renaming must not get round its read-only mark.
 TEST(SettingsSaveFailure, ReadOnlyFileIsNotReplaced) {
-    SKIP_WHILE_THE_WINDOWS_SAVE_LACKS_THIS();
     test::TempDir dir;
     const auto file = dir / "hakomaru.ini";
     test::writeBytes(file, kOldBytes);
@@ -259,11 +377,12 @@ TEST(SettingsSaveFailure, ReadOnlyFileIsNotReplaced) {
         GTEST_SKIP() << "permissions do not stop writes here (running as root?)";
     expectSaveFails(Settings(file), file, std::strerror(EACCES));
     EXPECT_EQ(test::readBytes(file), kOldBytes);
+    EXPECT_EQ(std::filesystem::status(file).permissions() & std::filesystem::perms::owner_write,
+              std::filesystem::perms::none);
     EXPECT_EQ(dir.names(), std::vector<std::string>{"hakomaru.ini"});
 }
 
 TEST(SettingsSaveFailure, FolderThatIsAFile) {
-    SKIP_WHILE_THE_WINDOWS_SAVE_LACKS_THIS();
     test::TempDir dir;
     const auto notAFolder = dir / "plain";
     test::writeBytes(notAFolder, kOldBytes);

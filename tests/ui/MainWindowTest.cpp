@@ -1,6 +1,7 @@
 // The comparison window driven as a user drives it, by the controls' names:
 // list picks, clicks, typing, pointer moves, menu commands and closing.
 #include "Main.h"
+#include "ParcelSelection.h"
 #include "UiTestSupport.h"
 #include "controls/OwnerDrawComboBox.h"
 
@@ -15,6 +16,7 @@
 #include <QStyleOptionComboBox>
 #include <sys/stat.h>
 
+#include <map>
 #include <memory>
 
 using namespace hakomaru;
@@ -23,6 +25,11 @@ using namespace hakomaru::test;
 namespace {
 
 const QString kYen = QStringLiteral("¥");
+
+// The option boxes in the order of ParcelOption.
+const QStringList kBoxNames{"chkYouCyaku", "chkYouSokutatsu", "chkYouShitei", "chkKakitome",
+                            "chkYouCild",  "chkYouDaihiki",   "chkCatHome",   "chkCatTime",
+                            "chkCatCool",  "chkCatDaihiki",   "chkCatFukusu"};
 
 } // namespace
 
@@ -266,122 +273,85 @@ class MainWindowTest : public QObject {
         size->hidePopup();
     }
 
-    // ---- the クール rule ---------------------------------------------------
+    // ---- the window shows its model -----------------------------------------
 
-    // Each step picks a weight or size row, or clicks タイムサービス.
-    void coolRule_data() {
-        QTest::addColumn<QStringList>("steps");
-        QTest::addColumn<bool>("coolEnabled");
-        QTest::addColumn<bool>("coolChecked");
-        QTest::newRow("15kg keeps it") << QStringList{"cool", "w8"} << true << true;
-        QTest::newRow("16kg unchecks and disables") << QStringList{"cool", "w9"} << false << false;
-        QTest::newRow("120cm keeps it") << QStringList{"cool", "s3"} << true << true;
-        QTest::newRow("140cm unchecks and disables") << QStringList{"cool", "s4"} << false << false;
-        QTest::newRow("16kg then 60cm stays disabled") << QStringList{"w9", "s0"} << false << false;
-        QTest::newRow("16kg then 2kg enables again") << QStringList{"w9", "w0"} << true << false;
-        QTest::newRow("time service keeps it disabled on a lighter weight")
-            << QStringList{"w9", "time", "w0"} << false << false;
-        QTest::newRow("time service off on a heavy parcel keeps it disabled")
-            << QStringList{"time", "w9", "time"} << false << false;
-        QTest::newRow("time service off on a light parcel enables it")
-            << QStringList{"time", "time"} << true << false;
+    // Each kind of event, made as a person makes it, leaves the controls as
+    // the same events leave a model of the window: the rules themselves are
+    // tested on the model (tests/calc/ParcelSelectionTest.cpp).
+    void showsTheModelAfterEachKindOfEvent_data() {
+        QTest::addColumn<QStringList>("events");
+        QTest::newRow("boxes") << QStringList{"chkYouCyaku", "chkYouSokutatsu", "chkCatTime",
+                                              "chkYouCyaku", "chkCatTime",      "chkCatCool"};
+        QTest::newRow("lists") << QStringList{"chkCatCool",   "cmbWeight 9", "cmbFrom 44",
+                                              "cmbTo 1",      "cmbTo 0",     "cmbSize 4",
+                                              "cmbWeight 13", "cmbWeight 0"};
+        QTest::newRow("amount") << QStringList{"use", "edtDaihiki 8", "edtDaihiki 80",
+                                               "edtDaihiki 250", "edtDaihiki"};
+        QTest::newRow("count") << QStringList{"chkCatFukusu", "edtFukusu 3", "edtFukusu",
+                                              "chkCatFukusu"};
+        QTest::newRow("preference") << QStringList{"chkCatTime", "use", "chkCatDaihiki"};
     }
-    void coolRule() {
-        QFETCH(QStringList, steps);
-        QFETCH(bool, coolEnabled);
-        QFETCH(bool, coolChecked);
+    void showsTheModelAfterEachKindOfEvent() {
+        QFETCH(QStringList, events);
         start();
-        for (const QString& step : steps) {
-            if (step == "cool")
-                click(box("chkCatCool"));
-            else if (step == "time")
-                click(box("chkCatTime"));
-            else
-                pick(list(step[0] == 'w' ? "cmbWeight" : "cmbSize"), step.mid(1).toInt());
+        // The model of a window started without a settings file.
+        ParcelSelection model;
+        model.restoreRows(0, 0);
+        model.useCatCashOnDelivery(false);
+        model.chooseTo(0);
+        const auto typed = [](const QString& text, const auto& type) {
+            for (qsizetype n = 1; n <= text.size(); ++n)
+                type(text.left(n).toStdString());
+            if (text.isEmpty())
+                type(std::string());
+        };
+        for (const QString& event : events) {
+            const QString name = event.section(' ', 0, 0);
+            const QString value = event.section(' ', 1);
+            if (name == "use") {
+                window_->setUseCatDaihiki(true);
+                model.useCatCashOnDelivery(true);
+            } else if (name.startsWith("chk")) {
+                click(box(qPrintable(name)));
+                model.click(static_cast<ParcelOption>(kBoxNames.indexOf(name)));
+            } else if (name.startsWith("cmb")) {
+                pick(list(qPrintable(name)), value.toInt());
+                const std::map<QString, void (ParcelSelection::*)(int)> choose{
+                    {"cmbFrom", &ParcelSelection::chooseFrom},
+                    {"cmbTo", &ParcelSelection::chooseTo},
+                    {"cmbWeight", &ParcelSelection::chooseWeight},
+                    {"cmbSize", &ParcelSelection::chooseSize}};
+                (model.*choose.at(name))(value.toInt());
+            } else {
+                auto* edit = w<QLineEdit>(qPrintable(name));
+                QTest::mouseClick(edit, Qt::LeftButton);
+                if (value.isEmpty())
+                    QTest::keyClick(edit, Qt::Key_Backspace);
+                QTest::keyClicks(edit, value);
+                if (name == "edtDaihiki")
+                    typed(value, [&](const std::string& t) { model.typeAmount(t); });
+                else
+                    typed(value, [&](const std::string& t) { model.typeCount(t); });
+            }
+            QVERIFY2(platform_.errors.isEmpty(), qPrintable(event));
+            for (qsizetype i = 0; i < kBoxNames.size(); ++i) {
+                QCheckBox* b = box(qPrintable(kBoxNames[i]));
+                const BoxState state = model.box(static_cast<ParcelOption>(i));
+                QVERIFY2(b->isChecked() == state.checked, qPrintable(event + " " + kBoxNames[i]));
+                QVERIFY2(b->isEnabledTo(b->parentWidget()) == state.enabled,
+                         qPrintable(event + " " + kBoxNames[i]));
+            }
+            QCOMPARE(list("cmbFrom")->currentIndex(), model.fromRow());
+            QCOMPARE(list("cmbTo")->currentIndex(), model.toRow());
+            QCOMPARE(list("cmbWeight")->currentIndex(), model.weightRow());
+            QCOMPARE(list("cmbSize")->currentIndex(), model.sizeRow());
+            QCOMPARE(w("grpYoupack")->isEnabled(), model.groupEnabled(Carrier::Youpack));
+            QCOMPARE(w("grpCat")->isEnabled(), model.groupEnabled(Carrier::Cat));
+            QCOMPARE(w<QLineEdit>("edtDaihiki")->text().toStdString(), model.amountText());
+            QCOMPARE(w<QLineEdit>("edtFukusu")->text().toStdString(), model.countText());
+            QCOMPARE(w("edtFukusu")->isVisible(), model.countShown());
+            QCOMPARE(w("lblFukusu")->isVisible(), model.countShown());
         }
-        QCOMPARE(box("chkCatCool")->isEnabled(), coolEnabled);
-        QCOMPARE(box("chkCatCool")->isChecked(), coolChecked);
-    }
-
-    void uncheckingCoolByWeightReenablesTimeService() {
-        start();
-        click(box("chkCatCool"));
-        QVERIFY(!box("chkCatTime")->isEnabled());
-        QCOMPARE(text("lblCatTotal"), kYen + "860");
-        pick(list("cmbWeight"), 9);
-        QVERIFY(box("chkCatTime")->isEnabled());
-        QVERIFY(!box("chkCatCool")->isChecked());
-    }
-
-    // ---- option click rules ----------------------------------------------
-
-    // Boxes are clicked in order; the listed boxes must end enabled or
-    // disabled as given ("+name" enabled, "-name" disabled).
-    void clickRules_data() {
-        QTest::addColumn<QStringList>("clicks");
-        QTest::addColumn<QStringList>("expected");
-        QTest::newRow("送料着払い") << QStringList{"chkYouCyaku"}
-                                    << QStringList{"-chkYouShitei", "-chkYouCild", "-chkYouDaihiki",
-                                                   "+chkYouSokutatsu", "+chkKakitome"};
-        QTest::newRow("送料着払い then 速達")
-            << QStringList{"chkYouCyaku", "chkYouSokutatsu"}
-            << QStringList{"-chkYouShitei", "-chkYouCild", "-chkYouDaihiki"};
-        QTest::newRow("送料着払い, 速達, 送料着払い off")
-            << QStringList{"chkYouCyaku", "chkYouSokutatsu", "chkYouCyaku"}
-            << QStringList{"+chkYouCild", "+chkYouDaihiki", "-chkYouShitei"};
-        QTest::newRow("速達 off enables 配達日指定")
-            << QStringList{"chkYouSokutatsu", "chkYouSokutatsu"} << QStringList{"+chkYouShitei"};
-        QTest::newRow("速達 off with チルド keeps 配達日指定 disabled")
-            << QStringList{"chkYouSokutatsu", "chkYouCild", "chkYouSokutatsu"}
-            << QStringList{"-chkYouShitei"};
-        QTest::newRow("配達日指定") << QStringList{"chkYouShitei"}
-                                    << QStringList{"-chkYouCyaku", "-chkYouSokutatsu",
-                                                   "-chkYouCild", "+chkYouDaihiki", "+chkKakitome"};
-        QTest::newRow("配達日指定 off")
-            << QStringList{"chkYouShitei", "chkYouShitei"}
-            << QStringList{"+chkYouCyaku", "+chkYouSokutatsu", "+chkYouCild"};
-        QTest::newRow("配達日指定 off with 代金引換 keeps 送料着払い disabled")
-            << QStringList{"chkYouDaihiki", "chkYouShitei", "chkYouShitei"}
-            << QStringList{"-chkYouCyaku", "+chkYouSokutatsu", "+chkYouCild"};
-        QTest::newRow("チルド") << QStringList{"chkYouCild"}
-                                << QStringList{"-chkYouCyaku", "-chkYouShitei", "+chkYouSokutatsu"};
-        QTest::newRow("チルド off with 速達")
-            << QStringList{"chkYouSokutatsu", "chkYouCild", "chkYouCild"}
-            << QStringList{"+chkYouCyaku", "-chkYouShitei"};
-        QTest::newRow("チルド off with 代金引換")
-            << QStringList{"chkYouDaihiki", "chkYouCild", "chkYouCild"}
-            << QStringList{"-chkYouCyaku", "+chkYouShitei"};
-        QTest::newRow("代金引換") << QStringList{"chkYouDaihiki"}
-                                  << QStringList{"-chkYouCyaku", "+chkYouShitei", "+chkYouCild"};
-        QTest::newRow("代金引換 off with チルド")
-            << QStringList{"chkYouDaihiki", "chkYouCild", "chkYouDaihiki"}
-            << QStringList{"-chkYouCyaku"};
-        QTest::newRow("代金引換 off")
-            << QStringList{"chkYouDaihiki", "chkYouDaihiki"} << QStringList{"+chkYouCyaku"};
-        QTest::newRow("タイムサービス")
-            << QStringList{"chkCatTime"}
-            << QStringList{"-chkCatCool", "-chkCatDaihiki", "+chkCatHome", "+chkCatFukusu"};
-        QTest::newRow("タイムサービス off leaves 代金引換 unusable")
-            << QStringList{"chkCatTime", "chkCatTime"}
-            << QStringList{"+chkCatCool", "-chkCatDaihiki"};
-        QTest::newRow("クール") << QStringList{"chkCatCool"} << QStringList{"-chkCatTime"};
-        QTest::newRow("クール off")
-            << QStringList{"chkCatCool", "chkCatCool"} << QStringList{"+chkCatTime"};
-        QTest::newRow("disabled boxes ignore clicks")
-            << QStringList{"chkYouCyaku", "chkYouCild", "chkYouCyaku"}
-            << QStringList{"+chkYouCild", "+chkYouShitei"};
-    }
-    void clickRules() {
-        QFETCH(QStringList, clicks);
-        QFETCH(QStringList, expected);
-        start();
-        for (const QString& name : clicks)
-            click(box(qPrintable(name)));
-        for (const QString& entry : expected) {
-            QCheckBox* b = box(qPrintable(entry.mid(1)));
-            QVERIFY2(b->isEnabledTo(b->parentWidget()) == (entry[0] == '+'), qPrintable(entry));
-        }
-        QVERIFY(platform_.errors.isEmpty());
     }
 
     void youpackOptionsRecomputeOnlyYoupack() {
@@ -395,20 +365,11 @@ class MainWindowTest : public QObject {
         QCOMPARE(text("lblDetail"), QStringLiteral("送料¥640 + 引取¥100"));
     }
 
-    void kuronekoCashOnDeliveryExcludesTimeService() {
-        folder_->writeSjis("hakomaru.ini", QStringLiteral("[Settings]\n代引利用=1\n"));
-        start();
-        click(box("chkCatDaihiki"));
-        QVERIFY(!box("chkCatTime")->isEnabled());
-        // An amount of 0 is class 1 of the クロネコ fees.
-        QCOMPARE(text("lblCatTotal"), kYen + "940");
-        click(box("chkCatDaihiki"));
-        QVERIFY(box("chkCatTime")->isEnabled());
-    }
-
     // ---- the amount -------------------------------------------------------
 
-    // Typed texts, each after clicking into the edit (which selects it).
+    // Typed texts, each after clicking into the edit (which selects it): the
+    // totals each band shows. The bands' rules are the model's
+    // (tests/calc/ParcelSelectionTest.cpp).
     void amountBands_data() {
         QTest::addColumn<QStringList>("typed");
         QTest::addColumn<bool>("useCatDaihiki");
@@ -422,18 +383,8 @@ class MainWindowTest : public QObject {
                                       << "¥1,240";
         QTest::newRow("5 then 0 is 50")
             << QStringList{"50"} << true << false << false << "¥600" << notHandled;
-        QTest::newRow("5.1 checks 書留") << QStringList{"5.1"} << true << true << true << "¥960"
-                                         << "¥1,240";
-        QTest::newRow("30 keeps クロネコ") << QStringList{"30"} << true << true << true << "¥1,040"
-                                           << "¥1,640";
-        QTest::newRow("30.1 is not handled by クロネコ")
-            << QStringList{"30.1"} << true << true << false << "¥1,060" << notHandled;
-        QTest::newRow("200 keeps ゆうパック")
-            << QStringList{"200"} << true << true << false << "¥1,720" << notHandled;
         QTest::newRow("200.1 is not handled at all")
             << QStringList{"200.1"} << true << false << false << notHandled << notHandled;
-        QTest::newRow("8 then 80 keeps 書留")
-            << QStringList{"8", "80"} << true << true << false << "¥1,240" << notHandled;
         QTest::newRow("without クロネコ cash on delivery")
             << QStringList{"3"} << false << false << false << "¥600"
             << "¥640";
@@ -464,18 +415,6 @@ class MainWindowTest : public QObject {
         QVERIFY(platform_.errors.isEmpty());
     }
 
-    void typingFiveThenZeroPassesThroughFive() {
-        folder_->writeSjis("hakomaru.ini", QStringLiteral("[Settings]\n代引利用=1\n"));
-        start();
-        QTest::mouseClick(w("edtDaihiki"), Qt::LeftButton);
-        QTest::keyClick(w("edtDaihiki"), Qt::Key_5);
-        QVERIFY(box("chkCatDaihiki")->isChecked());
-        QVERIFY(!box("chkKakitome")->isChecked());
-        QTest::keyClick(w("edtDaihiki"), Qt::Key_0);
-        QVERIFY(!box("chkCatDaihiki")->isChecked());
-        QVERIFY(!w("grpCat")->isEnabled());
-    }
-
     void deletingTheAmountPutsZeroBackSelected() {
         folder_->writeSjis("hakomaru.ini", QStringLiteral("[Settings]\n代引利用=1\n"));
         start();
@@ -492,32 +431,6 @@ class MainWindowTest : public QObject {
         // The next digit replaces the 0.
         QTest::keyClick(edit, Qt::Key_7);
         QCOMPARE(edit->text(), QStringLiteral("7"));
-    }
-
-    void lonePointChangesNothing() {
-        start();
-        typeInto(w("edtDaihiki"), "300");
-        QVERIFY(!w("grpYoupack")->isEnabled());
-        typeInto(w("edtDaihiki"), ".");
-        QCOMPARE(w<QLineEdit>("edtDaihiki")->text(), QStringLiteral("."));
-        QVERIFY(!w("grpYoupack")->isEnabled());
-        QVERIFY(!w("grpCat")->isEnabled());
-        QVERIFY(platform_.errors.isEmpty());
-    }
-
-    void amountCashOnDeliveryOverTimeService() {
-        folder_->writeSjis("hakomaru.ini", QStringLiteral("[Settings]\n代引利用=1\n"));
-        start();
-        click(box("chkCatTime"));
-        typeInto(w("edtDaihiki"), "1");
-        QVERIFY(box("chkCatDaihiki")->isChecked());
-        QVERIFY(!box("chkCatDaihiki")->isEnabled());
-        QVERIFY(box("chkCatTime")->isChecked());
-        QVERIFY(!box("chkCatTime")->isEnabled());
-        typeInto(w("edtDaihiki"), "0");
-        QVERIFY(!box("chkCatDaihiki")->isChecked());
-        QVERIFY(box("chkCatTime")->isEnabled());
-        QVERIFY(!box("chkCatDaihiki")->isEnabled()); // タイムサービス is still checked
     }
 
     void keyFiltersOfTheEdits() {

@@ -1,4 +1,5 @@
 #include "system/Files.h"
+#include "system/windows/WinError.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -11,18 +12,43 @@ namespace hakomaru::sys {
 
 OpenedFile openRegularFile(const std::filesystem::path& path) {
     // Windows has no FIFOs in its file system, so opening never waits.
-    const int fd = ::_wopen(path.c_str(), _O_RDONLY | _O_BINARY | _O_NOINHERIT);
+    // Shared in full, so that a save can replace the file while it is read.
+    const HANDLE handle = ::CreateFileW(path.c_str(), GENERIC_READ, kShareAll, nullptr,
+                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const int fd =
+        handle == INVALID_HANDLE_VALUE
+            ? -1
+            : ::_open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_RDONLY | _O_BINARY);
     if (fd < 0) {
+        const DWORD error =
+            handle == INVALID_HANDLE_VALUE ? ::GetLastError() : ERROR_TOO_MANY_OPEN_FILES;
+        if (handle != INVALID_HANDLE_VALUE)
+            ::CloseHandle(handle);
         OpenedFile failed;
-        failed.error = errno;
-        // A folder cannot be opened as a file at all: the C library says
-        // "Permission denied", but what stands there is no regular file.
+        failed.error = errnoOfPath(error, path);
+        // A folder cannot be opened as a file at all: the system says
+        // "access denied", but what stands there is no regular file.
         const DWORD attributes = ::GetFileAttributesW(path.c_str());
         failed.notRegular =
             attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
         return failed;
     }
     return regularFileOf(fd);
+}
+
+int errnoOfPath(DWORD error, const std::filesystem::path& path) {
+    // A file below something that is no folder: "not a directory", as on
+    // POSIX systems, rather than a folder that is not there.
+    if (error == ERROR_PATH_NOT_FOUND || error == ERROR_DIRECTORY) {
+        for (std::filesystem::path up = path.parent_path(); !up.empty() && up != up.parent_path();
+             up = up.parent_path()) {
+            const DWORD attributes = ::GetFileAttributesW(up.c_str());
+            if (attributes == INVALID_FILE_ATTRIBUTES)
+                continue;
+            return attributes & FILE_ATTRIBUTE_DIRECTORY ? ENOENT : ENOTDIR;
+        }
+    }
+    return errnoOf(error);
 }
 
 OpenedFile regularFileOf(int fd) {
