@@ -42,6 +42,7 @@ public:
     void setClipboardText(const QString& text) override {
         QGuiApplication::clipboard()->setText(text);
     }
+    QString clipboardText() override { return QGuiApplication::clipboard()->text(); }
     std::optional<QColor> chooseColor(QWidget* parent, const QColor& initial) override {
         const QColor chosen = QColorDialog::getColor(initial, parent);
         giveBackKeyboard(parent);

@@ -24,6 +24,8 @@ public:
     virtual void shellOpen(const QString& pathOrAddress) = 0;
     // Replaces the clipboard content with plain text.
     virtual void setClipboardText(const QString& text) = 0;
+    // The clipboard's plain text; empty when it holds none.
+    virtual QString clipboardText() = 0;
     // The colour chooser; nothing when the user cancels.
     virtual std::optional<QColor> chooseColor(QWidget* parent, const QColor& initial) = 0;
     // The program file's own version string ("1.0.0.0"), empty when unknown.

@@ -139,7 +139,31 @@ def editor_memory():
                  f"{growth:.1f} MiB", "<= 10 MiB", growth <= 10))
 
 
-for step in (quotes, damaged_tariffs, window_events, startup, jsonl_batch, editor_memory):
+def editor_edits():
+    # One edit in the editor window, red cells and preview included, for a
+    # field of each kind of table, on the shipped tariff and a 16 MiB one.
+    out = subprocess.run(
+        [os.path.join(bin_dir, "tariff_edit_bench"), "--benchmark_format=json",
+         f"--benchmark_min_time={0.05 if brief else 0.5}"],
+        check=True, capture_output=True, text=True, env=env).stdout
+    worst, paste = {}, {}
+    for b in json.loads(out)["benchmarks"]:
+        size, table = b["label"].rsplit(" ", 1)  # "16 MiB tblZone", "shipped paste"
+        if table == "paste":
+            paste[size] = b["real_time"]
+        else:
+            worst.setdefault(size, []).append((b["real_time"], table))
+    for size, target in (("shipped", 16), ("16 MiB", 50)):
+        ms, table = max(worst[size])
+        rows.append((f"tariff editor: one edit, {size} tariff (slowest table: {table})",
+                     f"{ms:.1f} ms", f"<= {target} ms", ms <= target))
+    for size, target in (("shipped", 50), ("16 MiB", 100)):
+        rows.append((f"tariff editor: paste of a 3 x 4 block, {size} tariff",
+                     f"{paste[size]:.1f} ms", f"<= {target} ms", paste[size] <= target))
+
+
+for step in (quotes, damaged_tariffs, window_events, startup, jsonl_batch, editor_memory,
+             editor_edits):
     step()
 
 width = max(len(r[0]) for r in rows)

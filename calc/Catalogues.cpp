@@ -3,6 +3,7 @@
 #include "NumberText.h"
 
 #include <array>
+#include <string>
 
 namespace hakomaru {
 namespace {
@@ -123,38 +124,70 @@ std::string_view RemittanceMethodName(int method) {
     return kRemittanceMethods[static_cast<size_t>(method)];
 }
 
-int RemittanceAmountClass(std::string_view amountText) {
-    const float a = toSingle(amountText);
-    if (a <= 1.0f)
-        return 1;
-    if (a <= 5.0f)
-        return 2;
-    if (a <= 10.0f)
-        return 3;
-    if (a <= 100.0f)
-        return 4;
-    if (a <= 101.0f)
-        return 5;
-    if (a <= 110.0f)
-        return 6;
-    if (a <= 200.0f)
-        return 7;
+namespace {
+
+template <std::size_t N> int amountClass(const std::array<AmountBound, N>& bounds, float a) {
+    for (std::size_t c = 0; c < N; ++c)
+        if (bounds[c].inclusive ? a <= bounds[c].limit : a < bounds[c].limit)
+            return static_cast<int>(c) + 1;
     return 0;
+}
+
+std::string manYen(float limit) {
+    return std::to_string(static_cast<int>(limit)) + "万円";
+}
+
+template <std::size_t N>
+std::string amountClassCaption(const std::array<AmountBound, N>& bounds, int c) {
+    if (c < 0 || c > static_cast<int>(N))
+        return {};
+    if (c == 0)
+        return "空欄・" + manYen(bounds.back().limit) + (bounds.back().inclusive ? "超" : "以上");
+    const auto upper = bounds[static_cast<std::size_t>(c) - 1];
+    std::string caption;
+    if (c > 1) {
+        const auto lower = bounds[static_cast<std::size_t>(c) - 2];
+        caption = manYen(lower.limit) + (lower.inclusive ? "超 " : "以上 ");
+    }
+    return caption + manYen(upper.limit) + (upper.inclusive ? "以下" : "未満");
+}
+
+std::string_view trimmed(std::string_view caption) {
+    const std::size_t begin = caption.find_first_not_of(' ');
+    return begin == caption.npos ? std::string_view{} : caption.substr(begin);
+}
+
+} // namespace
+
+int RemittanceAmountClass(std::string_view amountText) {
+    return amountClass(kRemittanceAmountBounds, toSingle(amountText));
 }
 
 int CatCodClass(std::string_view amountText) {
     if (amountText.empty())
         return 0;
-    const float a = toSingle(amountText);
-    if (a < 1.0f)
-        return 1;
-    if (a < 3.0f)
-        return 2;
-    if (a < 10.0f)
-        return 3;
-    if (a <= 30.0f)
-        return 4;
-    return 0;
+    return amountClass(kCatCodBounds, toSingle(amountText));
+}
+
+std::string RemittanceAmountClassCaption(int c) {
+    return amountClassCaption(kRemittanceAmountBounds, c);
+}
+
+std::string CatCodClassCaption(int c) {
+    return amountClassCaption(kCatCodBounds, c);
+}
+
+std::string CatSizeClassCaption(int sizeClass) {
+    if (sizeClass < 0 || sizeClass >= kCatSizeClassCount)
+        return {};
+    // The class's size limit is its own size row; its weight limit the
+    // heaviest weight row that stays in the class at that size.
+    int weight = 0;
+    while (weight + 1 < static_cast<int>(kWeightRows.size()) &&
+           CatSizeClass(weight + 1, sizeClass) == sizeClass)
+        ++weight;
+    return std::string(trimmed(kSizeRows[static_cast<std::size_t>(sizeClass)])) + "・" +
+           std::string(trimmed(kWeightRows[static_cast<std::size_t>(weight)]));
 }
 
 } // namespace hakomaru

@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <span>
+#include <string>
 #include <string_view>
 
 namespace hakomaru {
@@ -58,24 +59,51 @@ constexpr bool IsStandardSizeRow(int row) {
 }
 
 // The クロネコ size class 0 to 5 of a weight row and a size row.
+inline constexpr int kCatSizeClassCount = 6;
 int CatSizeClass(int weightRow, int sizeRow);
 
 // The name of remittance method 0 to 8 (the tariff section of its fees);
 // empty for any other number.
 std::string_view RemittanceMethodName(int method);
 
+// An amount class's upper bound, in units of 10,000 yen.
+struct AmountBound {
+    float limit;
+    bool inclusive; // "以下" rather than "未満"
+};
+
+// The remittance amount classes: class c + 1 holds the amounts up to
+// kRemittanceAmountBounds[c] that no lower class holds; class 0 the
+// amounts above the last bound.
+inline constexpr std::array<AmountBound, 7> kRemittanceAmountBounds{
+    {{1, true}, {5, true}, {10, true}, {100, true}, {101, true}, {110, true}, {200, true}}};
+
 // The remittance fees: a table of the methods by the amount classes.
 inline constexpr int kRemittanceMethodCount = 9;
-inline constexpr int kRemittanceClassCount = 8;
+inline constexpr int kRemittanceClassCount = static_cast<int>(kRemittanceAmountBounds.size()) + 1;
 
 // The remittance amount class 0 to 7 of a cash-on-delivery amount in units
 // of 10,000 yen, compared as a 32-bit float with inclusive bounds. Throws
 // ConversionError when the text is not a number.
 int RemittanceAmountClass(std::string_view amountText);
 
+// The クロネコ cash-on-delivery classes, as the remittance classes; class 0
+// also holds an empty amount.
+inline constexpr std::array<AmountBound, 4> kCatCodBounds{
+    {{1, false}, {3, false}, {10, false}, {30, true}}};
+
 // The クロネコ cash-on-delivery class 0 to 4: 0 for an empty text, else
 // compared as a 32-bit float (< 1, < 3, < 10, <= 30). Throws ConversionError
 // when the text is not a number.
 int CatCodClass(std::string_view amountText);
+
+// The amounts a class holds, in the words of the amount edit ("万円"):
+// "1万円超 5万円以下"; class 0 "空欄・200万円超".
+std::string RemittanceAmountClassCaption(int amountClass);
+std::string CatCodClassCaption(int codClass);
+
+// The parcels a クロネコ size class 0 to 5 holds, in the captions of the
+// size and weight lists: " 60cm以下・ 2kg以下" trimmed, "60cm以下・2kg以下".
+std::string CatSizeClassCaption(int sizeClass);
 
 } // namespace hakomaru

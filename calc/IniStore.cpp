@@ -137,6 +137,27 @@ constexpr unsigned kScansBeforeIndex = 16;
 
 } // namespace
 
+namespace {
+
+// Classifies a line given its trimmed text.
+void classify(IniLine& line, bool inSection) {
+    const std::string_view text = line.text;
+    if (auto name = headerName(text)) {
+        line.kind = IniLine::Kind::Section;
+        line.name = *name;
+    } else if (text.empty() || text.front() == ';' || !inSection) {
+        line.kind = IniLine::Kind::Ignored;
+    } else if (auto entry = entryOf(text)) {
+        line.kind = IniLine::Kind::Entry;
+        line.name = entry->key;
+        line.value = entry->value;
+    } else {
+        line.kind = IniLine::Kind::Other;
+    }
+}
+
+} // namespace
+
 void forEachIniLine(std::string_view bytes, const std::function<void(const IniLine&)>& visit) {
     const char* p = bytes.data();
     const char* const end = p + bytes.size();
@@ -149,28 +170,52 @@ void forEachIniLine(std::string_view bytes, const std::function<void(const IniLi
         line.number = number;
         line.text = trimmed(p, lineEnd);
         p = nextLine(lineEnd, end);
-        const std::string_view text = line.text;
-        if (auto name = headerName(text)) {
-            line.kind = IniLine::Kind::Section;
-            line.name = *name;
-            inSection = true;
-        } else if (text.empty() || text.front() == ';' || !inSection) {
-            line.kind = IniLine::Kind::Ignored;
-        } else if (auto entry = entryOf(text)) {
-            line.kind = IniLine::Kind::Entry;
-            line.name = entry->key;
-            line.value = entry->value;
-        } else {
-            line.kind = IniLine::Kind::Other;
-        }
+        classify(line, inSection);
+        inSection = inSection || line.kind == IniLine::Kind::Section;
         visit(line);
     }
+}
+
+IniLine iniLineAt(std::string_view bytes, size_t offset, bool inSection) {
+    offset = std::min(offset, bytes.size());
+    size_t begin = offset;
+    while (begin > 0 && !isLineBreak(bytes[begin - 1]))
+        --begin;
+    size_t end = offset;
+    while (end < bytes.size() && !isLineBreak(bytes[end]))
+        ++end;
+    IniLine line;
+    line.text = trimmed(bytes.data() + begin, bytes.data() + end);
+    classify(line, inSection);
+    return line;
 }
 
 std::vector<IniLine> iniLines(std::string_view bytes) {
     std::vector<IniLine> lines;
     forEachIniLine(bytes, [&](const IniLine& line) { lines.push_back(line); });
     return lines;
+}
+
+bool keepsOtherLines(std::string_view bytes, size_t offset, size_t length,
+                     std::string_view inserted) {
+    if (offset > bytes.size() || length > bytes.size() - offset)
+        return false;
+    const auto plain = [](std::string_view text) {
+        for (const char c : text)
+            if (isLineBreak(c) || static_cast<unsigned char>(c) > 0x7F)
+                return false;
+        return true;
+    };
+    // A byte above 0x7F beside the edit may be a lead byte pairing with the
+    // first byte after it, or a character the edit splits.
+    const auto singleByte = [&](size_t at) {
+        return at >= bytes.size() || static_cast<unsigned char>(bytes[at]) <= 0x7F;
+    };
+    // Between a CR and an LF, the edit would make a line or join two.
+    const bool betweenCrLf = offset > 0 && offset + length < bytes.size() &&
+                             bytes[offset - 1] == '\r' && bytes[offset + length] == '\n';
+    return plain(bytes.substr(offset, length)) && plain(inserted) && !betweenCrLf &&
+           (offset == 0 || singleByte(offset - 1)) && singleByte(offset + length);
 }
 
 size_t IniNameHash::operator()(std::string_view name) const noexcept {
@@ -281,8 +326,12 @@ std::optional<std::string_view> IniStore::find(std::string_view section,
     const Section* s = findSection(section);
     if (!s)
         return std::nullopt;
-    if (const auto line = lastEntry(*s, key))
-        return entryOf(s->lines[*line])->value;
+    if (const auto line = lastEntry(*s, key)) {
+        const std::string_view value = entryOf(s->lines[*line])->value;
+        if (findObserver_)
+            findObserver_(value);
+        return value;
+    }
     return std::nullopt;
 }
 

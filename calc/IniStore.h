@@ -53,6 +53,11 @@ std::vector<IniLine> iniLines(std::string_view bytes);
 // hold millions of them.
 void forEachIniLine(std::string_view bytes, const std::function<void(const IniLine&)>& visit);
 
+// The line of `bytes` that holds the byte at `offset`, classified as
+// forEachIniLine() would, given whether a section header comes before it;
+// its number is left 0. For tools that read one edited line again.
+IniLine iniLineAt(std::string_view bytes, size_t offset, bool inSection);
+
 // Names as the store matches them (IniStore::namesMatch), for hash tables
 // keyed by section or key names.
 struct IniNameHash {
@@ -63,6 +68,17 @@ struct IniNameEqual {
 };
 // A name and the index of the last item of that name.
 using IniNameIndex = std::unordered_map<std::string_view, size_t, IniNameHash, IniNameEqual>;
+
+// True when replacing `length` bytes at `offset` of `bytes` with `inserted`
+// changes no line but the one that holds them and no double-byte character:
+// neither side holds a line break or a byte above 0x7F, the bytes on either
+// side of the replaced ones are single-byte too, and they are not a CR and
+// an LF. Such an edit (a fee
+// typed over another) leaves every other line's place in the file, its
+// number and its text as they were, so tools that keep what they learnt of
+// the other lines need only read the edited one again.
+bool keepsOtherLines(std::string_view bytes, size_t offset, size_t length,
+                     std::string_view inserted);
 
 // The bytes of a regular file of at most kIniFileLimit bytes; empty for a
 // missing, unreadable, non-regular (a folder, a FIFO, a device) or larger
@@ -117,6 +133,13 @@ class IniStore {
     // file too long.
     static void update(const std::filesystem::path& path,
                        const std::function<void(IniStore&)>& write);
+
+    // Calls `seen` with every value find() returns, until it is given an
+    // empty function: for tools that learn which entries a computation
+    // reads, to run it again only when one of them changes.
+    void observeFinds(std::function<void(std::string_view value)> seen) {
+        findObserver_ = std::move(seen);
+    }
 
     // The number of the line (counted from 1 as iniLines() counts) on which
     // a view into the bytes read lies, such as a value find() returned; 0 for
@@ -174,6 +197,7 @@ class IniStore {
     mutable std::vector<size_t> linesBeforeBlock_;
     std::string readFailure_;
     bool fileMissing_ = false;
+    std::function<void(std::string_view)> findObserver_;
 };
 
 } // namespace hakomaru

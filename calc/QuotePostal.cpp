@@ -10,11 +10,6 @@
 namespace hakomaru {
 namespace {
 
-// Postal weight bands: 1 up to 250 g, 2 from 500 g to 1 kg, 3 from 1.5 kg.
-int bandOf(int weightRow) {
-    return weightRow <= 9 ? 1 : weightRow <= 12 ? 2 : 3;
-}
-
 // Cash on delivery, shared by both postal kinds: the COD fee and the
 // remittance fee of the chosen method for the amount's class.
 struct CashOnDelivery {
@@ -50,7 +45,7 @@ TPostalQuote QuoteLetterMail(const IniStore& tariff, const TLetterMailRequest& r
     DetailText detail;
     detail.piece("送料", grouped(total), false);
 
-    const auto band = static_cast<size_t>(bandOf(r.WeightRow) - 1);
+    const auto band = static_cast<size_t>(letterMailBand(r.WeightRow) - 1);
     auto option = [&](bool set, std::string_view lead, const TariffOption& entry) {
         if (!set)
             return;
@@ -60,14 +55,8 @@ TPostalQuote QuoteLetterMail(const IniStore& tariff, const TLetterMailRequest& r
     };
 
     if (r.InCity) {
-        // The in-city discount exists for the rows up to 250 g only: the
-        // standard-size rows share the first entry, the others have one each.
-        const int w = r.WeightRow;
-        std::int32_t discount = 0;
-        if (IsStandardSizeRow(w) || (w >= kFirstNonStandardRow && w <= 9))
-            discount =
-                readOption(tariff, tariff::kInCity[static_cast<size_t>(
-                                       IsStandardSizeRow(w) ? 0 : w - kNonStandardHeadingRow)]);
+        const TariffOption* entry = letterInCityOption(r.WeightRow);
+        const std::int32_t discount = entry ? readOption(tariff, *entry) : 0;
         total = subYen(total, discount);
         detail.piece(" - 市内特別", plain(discount), false);
     }
@@ -113,10 +102,8 @@ TPostalQuote QuoteBookParcel(const IniStore& tariff, const TBookParcelRequest& r
         total = addYen(total, fee);
         detail.piece(lead, plain(fee), true);
     };
-    // Express: up to 2 kg, then 2.5 and 3 kg.
-    const bool heavy = r.WeightRow >= 15;
     option(r.Cyaku, " + 着払", tariff::kBookCarriageForward);
-    option(r.Sokutatsu, " + 速達", tariff::kBookExpress[heavy ? 1 : 0]);
+    option(r.Sokutatsu, " + 速達", bookExpressOption(r.WeightRow));
     option(r.Shitei, " + 配達日指定", tariff::kBookDateRequest);
     option(r.Kani, " + 簡易書留", tariff::kBookSimpleRegistered);
     option(r.Kakitome, " + 書留", tariff::kBookRegistered);

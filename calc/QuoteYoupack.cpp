@@ -58,18 +58,6 @@ std::optional<std::int32_t> registeredFee(const std::string& amountText) {
     return addYen(360, mulYen(20, static_cast<std::int32_t>(n)));
 }
 
-// Express and chilled fees go by weight band. 30 kg has no entry of its
-// own: it takes the heaviest band.
-const TariffOption& expressOption(int weightRow) {
-    return tariff::kExpress[weightRow == 0 ? 0 : weightRow == 1 ? 1 : 2];
-}
-
-const TariffOption& chilledOption(int weightRow) {
-    return tariff::kChilled[(weightRow == 0 || weightRow == 1)   ? 0
-                            : (weightRow >= 2 && weightRow <= 4) ? 1
-                                                                 : 2];
-}
-
 } // namespace
 
 std::string YoupackCaption(const IniStore& tariff, const std::string& fromCaption, int toRow) {
@@ -98,14 +86,14 @@ TParcelQuote QuoteYoupack(const IniStore& tariff, const TYoupackRequest& r) {
     if (r.Cyaku)
         add(" + 着払", readOption(tariff, tariff::kCarriageForward), false);
     if (r.Sokutatsu)
-        add(" + 速達", readOption(tariff, expressOption(r.WeightRow)), false);
+        add(" + 速達", readOption(tariff, youpackExpressOption(r.WeightRow)), false);
     if (r.Shitei)
         add(" + 配達日指定", readOption(tariff, tariff::kDateRequest), false);
     if (r.Kakitome)
         if (auto fee = registeredFee(r.DaihikiText))
             add(" + 書留", *fee, true);
     if (r.Cild)
-        add(" + チルド", readOption(tariff, chilledOption(r.WeightRow)), false);
+        add(" + チルド", readOption(tariff, youpackChilledOption(r.WeightRow)), false);
     if (r.Daihiki) {
         const std::int32_t remittance = readRemittanceFee(tariff, r.SokinNo, r.DaihikiText);
         const std::int32_t codFee = readOption(tariff, tariff::kYoupackCodBase);

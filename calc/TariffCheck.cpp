@@ -23,6 +23,7 @@
 #include <ostream>
 #include <sstream>
 #include <system_error>
+#include <unordered_map>
 
 namespace hakomaru {
 namespace {
@@ -99,10 +100,18 @@ struct SectionSpan {
     size_t end;    // one past its last line
 };
 
+} // namespace
+
+namespace detail {
+
+// Which quote a check belongs to: the calculators are proven on a quote's
+// rows only when every check of that quote passed.
+enum class Group { None, Youpack, Cat, Letter, Book };
+constexpr size_t kGroups = 5;
+
 class Checker {
   public:
-    explicit Checker(const std::string& bytes)
-        : store_(std::string(bytes)), bytes_(store_.bytes()) {
+    explicit Checker(std::string bytes) : store_(std::move(bytes)), bytes_(store_.bytes()) {
         // Blank and comment lines have nothing to check and are not kept: a
         // damaged file may hold millions of them.
         forEachIniLine(bytes_, [this](const IniLine& line) {
@@ -119,24 +128,217 @@ class Checker {
         }
     }
 
-    std::vector<TariffProblem> run() {
-        if (!encoding())
-            return std::move(problems_);
-        structure();
-        const bool youpackClean = clean([this] { zoneTable(), youpackFees(); });
-        const bool catClean = clean([this] { catFees(); });
-        const bool letterClean = clean([this] { letterFees(); });
-        const bool bookClean = clean([this] { bookFees(); });
+    // Checks the whole file. The checks are kept as units, each with the
+    // problems it found and the lines it read, so that an edit runs again
+    // only the units that read the edited line.
+    void run() {
+        unit(Group::None, [this] { readable_ = encoding(); });
+        if (!readable_)
+            return;
+        unit(Group::None, [this] { structure(); });
+        zoneTable();
+        youpackFees();
+        catFees();
+        letterFees();
+        bookFees();
         options();
-        proveQuotes(youpackClean, catClean, letterClean, bookClean);
-        return std::move(problems_);
+        proveQuotes();
     }
 
+    // Every problem: the units' in their order, then the first failure of
+    // each quote whose checks all passed. The problems of a damaged file may
+    // be millions: they are kept in one list, each unit's in its stretch of
+    // it, and the proofs' failures at its end.
+    const std::vector<TariffProblem>& problems() {
+        if (proofsShown_ || !readable_)
+            return found_;
+        std::array<bool, kGroups> clean;
+        clean.fill(true);
+        for (const Unit& u : units_)
+            clean[static_cast<size_t>(u.group)] =
+                clean[static_cast<size_t>(u.group)] && u.found == 0;
+        for (const Group group : {Group::Youpack, Group::Cat, Group::Letter, Group::Book}) {
+            if (!clean[static_cast<size_t>(group)])
+                continue;
+            for (size_t i = 0; i < proofs_.size(); ++i) {
+                if (proofs_[i].group != group)
+                    continue;
+                if (!proofs_[i].done)
+                    prove(i);
+                if (proofs_[i].failure) {
+                    found_.push_back(*proofs_[i].failure);
+                    ++proofFailures_;
+                    break;
+                }
+            }
+        }
+        proofsShown_ = true;
+        return found_;
+    }
+
+    // Replaces `length` bytes at `offset` with `inserted` and checks again
+    // what reads the line they lie on. False, changing nothing, where the
+    // edit is not one within an entry's value that keepsOtherLines() allows:
+    // the whole file must then be checked anew.
+    bool replace(size_t offset, size_t length, std::string_view inserted) {
+        // A byte that is not Shift-JIS is reported by its column, which an
+        // edit before it on its line would move.
+        if (!readable_ || units_.front().found > 0 ||
+            !keepsOtherLines(bytes_, offset, length, inserted))
+            return false;
+        const char* const oldBase = bytes_.data();
+        const auto holding = lineHolding(oldBase + offset);
+        if (!holding)
+            return false;
+        const size_t index = *holding;
+        const IniLine& edited = lines_[index];
+        const size_t lineStart = static_cast<size_t>(edited.text.data() - oldBase);
+        if (edited.kind != LineKind::Entry ||
+            oldBase + offset < edited.value.data() ||
+            bytes_.substr(lineStart, offset - lineStart).find_first_of("\r\n") != bytes_.npos)
+            return false;
+
+        std::string bytes(bytes_);
+        bytes.replace(offset, length, inserted);
+        IniStore store(std::move(bytes));
+        const char* const newBase = store.bytes().data();
+        const IniLine line = iniLineAt(store.bytes(), lineStart, true);
+        if (line.kind != LineKind::Entry || line.name != edited.name)
+            return false;
+        // Every other line keeps its text: its views move with the bytes.
+        const size_t end = offset + length;
+        const auto moved = [&](std::string_view view) {
+            if (!view.data())
+                return view; // a part the line has not: a header's value
+            const auto at = static_cast<size_t>(view.data() - oldBase);
+            return std::string_view(newBase + (at >= end ? at - length + inserted.size() : at),
+                                    view.size());
+        };
+        for (size_t i = 0; i < lines_.size(); ++i) {
+            IniLine& l = lines_[i];
+            if (i == index) {
+                l.text = line.text, l.name = line.name, l.value = line.value;
+                continue;
+            }
+            l.text = moved(l.text), l.name = moved(l.name), l.value = moved(l.value);
+        }
+        spanIndex_.clear();
+        for (size_t i = 0; i < spans_.size(); ++i) {
+            spans_[i].name = moved(spans_[i].name);
+            spanIndex_.insert_or_assign(spans_[i].name, i);
+        }
+        store_ = std::move(store);
+        bytes_ = store_.bytes();
+
+        if (const auto units = unitsOfLine_.find(index); units != unitsOfLine_.end())
+            for (const size_t u : std::vector<size_t>(units->second))
+                rerun(u);
+        if (const auto proofs = proofsOfLine_.find(index); proofs != proofsOfLine_.end())
+            for (const size_t p : proofs->second)
+                proofs_[p].done = false;
+        return true;
+    }
+
+    const IniStore& store() const { return store_; }
+
+    // The problems, for a checker that is not asked again.
+    std::vector<TariffProblem> take() { return std::move(found_); }
+
   private:
-    template <typename Check> bool clean(Check check) {
-        const size_t before = problems_.size();
-        check();
-        return problems_.size() == before;
+    struct Unit {
+        Group group;
+        std::function<void()> check;
+        size_t found = 0; // its problems, in its stretch of found_
+    };
+
+    // A proof: the calculator run on some rows of one quote, stopping at
+    // the first failure.
+    struct Proof {
+        Group group;
+        std::function<void()> quotes;
+        bool done = false;
+        std::optional<TariffProblem> failure = {};
+    };
+
+    // Adds a check and runs it; true when it found no problem.
+    bool unit(Group group, std::function<void()> check) {
+        units_.push_back({group, std::move(check)});
+        rerun(units_.size() - 1);
+        return units_.back().found == 0;
+    }
+
+    // Runs a unit (again): its problems take the place of those it found
+    // before; the proofs' failures are found again when next asked for.
+    void rerun(size_t u) {
+        found_.resize(found_.size() - proofFailures_);
+        proofFailures_ = 0;
+        proofsShown_ = false;
+        current_ = u;
+        size_t start = 0;
+        for (size_t i = 0; i < u; ++i)
+            start += units_[i].found;
+        const size_t old = units_[u].found;
+        const size_t end = found_.size();
+        units_[u].found = 0;
+        units_[u].check(); // appends to found_
+        // The new problems go before the unit's old ones, which then go.
+        const auto first = found_.begin() + static_cast<std::ptrdiff_t>(start);
+        std::rotate(first, found_.begin() + static_cast<std::ptrdiff_t>(end), found_.end());
+        const auto stale = first + static_cast<std::ptrdiff_t>(units_[u].found);
+        found_.erase(stale, stale + static_cast<std::ptrdiff_t>(old));
+    }
+
+    // The running unit reads the line at `index`.
+    void depend(size_t index) const {
+        auto& units = unitsOfLine_[index];
+        if (std::find(units.begin(), units.end(), current_) == units.end())
+            units.push_back(current_);
+    }
+
+    // The kept line whose text holds `at`, a view into the bytes: the last
+    // one that starts at or before it.
+    std::optional<size_t> lineHolding(const char* at) const {
+        const auto after = std::upper_bound(
+            lines_.begin(), lines_.end(), at,
+            [](const char* a, const IniLine& line) { return a < line.text.data(); });
+        if (after == lines_.begin())
+            return std::nullopt;
+        return static_cast<size_t>(after - lines_.begin()) - 1;
+    }
+
+    void addProof(Group group, std::function<void()> quotes) {
+        proofs_.push_back({group, std::move(quotes)});
+    }
+
+    // Runs a proof, noting which lines its quotes read.
+    void prove(size_t p) {
+        proving_ = p;
+        proofs_[p].failure.reset();
+        store_.observeFinds([this](std::string_view value) {
+            if (const auto index = lineHolding(value.data())) {
+                auto& proofs = proofsOfLine_[*index];
+                if (std::find(proofs.begin(), proofs.end(), proving_) == proofs.end())
+                    proofs.push_back(proving_);
+            }
+        });
+        proofs_[p].quotes();
+        store_.observeFinds({});
+        proofs_[p].done = true;
+    }
+
+    // The quote `quote` run for the running proof: false, noting the
+    // failure, when it throws.
+    template <typename Quote> bool proves(std::string_view section, const std::string& what,
+                                          Quote quote) {
+        try {
+            quote();
+            return true;
+        } catch (const std::exception& error) {
+            proofs_[proving_].failure =
+                TariffProblem{Kind::QuoteFails, 0, excerpt(sj(section)), {},
+                              what + " の計算に失敗します: " + error.what()};
+            return false;
+        }
     }
 
     void add(Kind kind, size_t line, std::string_view section, std::string_view key,
@@ -144,7 +346,8 @@ class Checker {
         // Problems come section by section: its name is converted once.
         if (section != shownSection_.first)
             shownSection_ = {std::string(section), excerpt(section)};
-        problems_.push_back(
+        ++units_[current_].found;
+        found_.push_back(
             {kind, line, shownSection_.second, excerpt(key), std::move(message), position});
     }
 
@@ -160,13 +363,10 @@ class Checker {
         const auto value = store_.find(section, key);
         if (!value)
             return std::nullopt;
-        // The kept line whose text holds the value.
-        const auto after = std::upper_bound(
-            lines_.begin(), lines_.end(), value->data(),
-            [](const char* at, const IniLine& line) { return at < line.text.data(); });
-        if (after == lines_.begin())
-            return std::nullopt; // not reached: the store holds no written lines
-        return static_cast<size_t>(after - lines_.begin()) - 1;
+        const auto index = lineHolding(value->data());
+        if (index) // always: the store holds no written lines
+            depend(*index);
+        return index;
     }
 
     // For each key of a span's entries, its last entry line: the one the
@@ -399,76 +599,116 @@ class Checker {
         std::vector<std::pair<size_t, size_t>> places = {}; // every (line, position) using it
     };
 
+    // The zones one prefecture's row uses: (character, position).
+    struct ZoneRow {
+        std::optional<size_t> index; // its line
+        std::vector<std::pair<char, size_t>> zones;
+    };
+
     void zoneTable() {
-        const SectionSpan* span = requireSection(kZoneSection, "ゆうパックは計算できません");
+        unit(Group::Youpack,
+             [this] { requireSection(kZoneSection, "ゆうパックは計算できません"); });
+        const SectionSpan* span = findSpan(sj(kZoneSection));
         if (!span)
             return;
+        const size_t header = lineNumber(span->header);
+        zoneRows_.resize(kSendingRowCount);
+        for (int row = 0; row < kSendingRowCount; ++row)
+            if (!IsSeparatorRow(PrefectureRows(false)[static_cast<size_t>(row)]))
+                unit(Group::Youpack, [this, row, header] { zoneRow(row, header); });
+    }
+
+    void zoneRow(int row, size_t header) {
         const auto destinations = PrefectureRows(true);
-        for (int row = 0; row < kSendingRowCount; ++row) {
-            const std::string_view caption = PrefectureRows(false)[static_cast<size_t>(row)];
-            if (IsSeparatorRow(caption))
-                continue;
-            const auto index = readEntry(sj(kZoneSection), sj(caption));
-            if (!index) {
-                add(Kind::MissingEntry, lineNumber(span->header), sj(kZoneSection), sj(caption),
-                    "この都道府県の行がありません（" + std::string(caption) +
-                        " から送るゆうパックは計算できません）");
-                continue;
+        const std::string_view caption = PrefectureRows(false)[static_cast<size_t>(row)];
+        ZoneRow& uses = zoneRows_[static_cast<size_t>(row)];
+        uses.zones.clear();
+        uses.index = readEntry(sj(kZoneSection), sj(caption));
+        if (!uses.index) {
+            add(Kind::MissingEntry, header, sj(kZoneSection), sj(caption),
+                "この都道府県の行がありません（" + std::string(caption) +
+                    " から送るゆうパックは計算できません）");
+            return;
+        }
+        const IniLine& line = lines_[*uses.index];
+        const std::string_view zones = line.value;
+        if (zones.size() < kZoneCharacters)
+            add(Kind::ShortZoneRow, line.number, sj(kZoneSection), line.name,
+                "地帯の文字が " + num(zones.size()) + " 文字しかありません（" +
+                    num(kZoneCharacters) + " 文字必要）。届け先 " +
+                    std::string(destinations[zones.size()]) + " から先の地帯がありません");
+        for (size_t pos = 1; pos <= std::min(zones.size(), kZoneCharacters); ++pos) {
+            const char c = zones[pos - 1];
+            if (!tariff::isZoneCharacter(c)) {
+                add(Kind::BadZoneCharacter, line.number, sj(kZoneSection), line.name,
+                    num(pos) + " 桁目（届け先 " + std::string(destinations[pos - 1]) +
+                        "）: 地帯は 1 バイトの文字で書いてください",
+                    pos);
+                break;
             }
-            const IniLine& line = lines_[*index];
-            const std::string_view zones = line.value;
-            if (zones.size() < kZoneCharacters)
-                add(Kind::ShortZoneRow, line.number, sj(kZoneSection), line.name,
-                    "地帯の文字が " + num(zones.size()) + " 文字しかありません（" +
-                        num(kZoneCharacters) + " 文字必要）。届け先 " +
-                        std::string(destinations[zones.size()]) + " から先の地帯がありません");
-            for (size_t pos = 1; pos <= std::min(zones.size(), kZoneCharacters); ++pos) {
-                const char c = zones[pos - 1];
-                if (!tariff::isZoneCharacter(c)) {
-                    add(Kind::BadZoneCharacter, line.number, sj(kZoneSection), line.name,
-                        num(pos) + " 桁目（届け先 " + std::string(destinations[pos - 1]) +
-                            "）: 地帯は 1 バイトの文字で書いてください",
-                        pos);
-                    break;
-                }
-                // The last position names the zone in the caption only: the
-                // same-city fee has its own row.
-                if (pos == kZoneCharacters)
-                    break;
-                // Zone keys that differ by letter case only are one entry.
-                const char upper = static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
-                auto it = zoneUses_
-                              .try_emplace(upper, ZoneUse{tariff::zoneFeeKey(std::string(1, c)),
-                                                          std::string(caption), line.number, pos})
-                              .first;
-                it->second.places.emplace_back(line.number, pos);
-            }
+            // The last position names the zone in the caption only: the
+            // same-city fee has its own row.
+            if (pos == kZoneCharacters)
+                break;
+            uses.zones.emplace_back(c, pos);
         }
     }
 
+    // Every zone the zone table uses, with the places that use it, from
+    // the rows' last check.
+    std::map<char, ZoneUse> zoneUses() {
+        std::map<char, ZoneUse> uses;
+        for (size_t row = 0; row < zoneRows_.size(); ++row) {
+            if (!zoneRows_[row].index)
+                continue;
+            depend(*zoneRows_[row].index);
+            const size_t line = lineNumber(*zoneRows_[row].index);
+            for (const auto& [c, pos] : zoneRows_[row].zones) {
+                // Zone keys that differ by letter case only are one entry.
+                const char upper = static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
+                auto it =
+                    uses.try_emplace(upper, ZoneUse{tariff::zoneFeeKey(std::string(1, c)),
+                                                    std::string(PrefectureRows(false)[row]), line,
+                                                    pos})
+                        .first;
+                it->second.places.emplace_back(line, pos);
+            }
+        }
+        return uses;
+    }
+
     void youpackFees() {
-        const SectionSpan* span = requireSection(kYoupackSection, "ゆうパックは計算できません");
+        unit(Group::Youpack,
+             [this] { requireSection(kYoupackSection, "ゆうパックは計算できません"); });
+        const SectionSpan* span = findSpan(sj(kYoupackSection));
         if (!span)
             return;
-        for (const auto& [zone, use] : zoneUses_) {
-            if (readEntry(sj(kYoupackSection), use.key))
-                continue;
-            add(Kind::MissingZoneFee, lineNumber(span->header), sj(kYoupackSection), use.key,
-                "この地帯の料金行がありません。地帯区分の " + use.prefecture + "（" +
-                    num(use.line) + " 行目）の " + num(use.position) + " 桁目など " +
-                    num(use.places.size()) + " か所で使われています");
-            problems_.back().places = use.places;
-        }
-        const std::string& sameCity = sj(tariff::kYoupackSameCityKey);
-        if (!readEntry(sj(kYoupackSection), sameCity))
-            add(Kind::MissingEntry, lineNumber(span->header), sj(kYoupackSection), sameCity,
-                "同一市内の料金行がありません（届け先 同一市内 のゆうパックは計算できません）");
+        const size_t header = lineNumber(span->header);
+        unit(Group::Youpack, [this, header] {
+            for (const auto& [zone, use] : zoneUses()) {
+                if (readEntry(sj(kYoupackSection), use.key))
+                    continue;
+                add(Kind::MissingZoneFee, header, sj(kYoupackSection), use.key,
+                    "この地帯の料金行がありません。地帯区分の " + use.prefecture + "（" +
+                        num(use.line) + " 行目）の " + num(use.position) + " 桁目など " +
+                        num(use.places.size()) + " か所で使われています");
+                found_.back().places = use.places;
+            }
+            const std::string& sameCity = sj(tariff::kYoupackSameCityKey);
+            if (!readEntry(sj(kYoupackSection), sameCity))
+                add(Kind::MissingEntry, header, sj(kYoupackSection), sameCity,
+                    "同一市内の料金行がありません（届け先 同一市内 のゆうパックは計算できません）");
+        });
         const auto fields = fieldsOf(tariff::kYoupackFees, [](size_t row) {
             return std::string(trimmedCaption(WeightRows()[row]));
         });
+        const std::string& sameCity = sj(tariff::kYoupackSameCityKey);
         for (size_t index : effectiveEntries(*span))
             if (isZoneKey(lines_[index].name) || IniStore::namesMatch(lines_[index].name, sameCity))
-                checkFeeRow(index, fields);
+                unit(Group::Youpack, [this, index, fields] {
+                    depend(index);
+                    checkFeeRow(index, fields);
+                });
     }
 
     void catFees() {
@@ -478,62 +718,69 @@ class Checker {
         std::vector<std::string_view> destinations(kCatRegions.begin(), kCatRegions.end());
         destinations.push_back(tariff::kCatSameCityKey);
         for (std::string_view from : kCatRegions) {
-            const SectionSpan* span =
+            unit(Group::Cat, [this, from] {
                 requireSection(from, "発送地 " + std::string(from) + " のクロネコは計算できません");
+            });
+            const SectionSpan* span = findSpan(sj(from));
             if (!span)
                 continue;
-            for (std::string_view to : destinations) {
-                const auto index = readEntry(sj(from), sj(to));
-                if (!index)
-                    add(Kind::MissingEntry, lineNumber(span->header), sj(from), sj(to),
-                        "クロネコの料金行がありません（" + std::string(from) + " → " +
-                            std::string(to) + " は計算できません）");
-                else
-                    checkFeeRow(*index, fields, tariff::kCatShopDiscount);
-            }
+            const size_t header = lineNumber(span->header);
+            for (std::string_view to : destinations)
+                unit(Group::Cat, [this, from, to, header, fields] {
+                    const auto index = readEntry(sj(from), sj(to));
+                    if (!index)
+                        add(Kind::MissingEntry, header, sj(from), sj(to),
+                            "クロネコの料金行がありません（" + std::string(from) + " → " +
+                                std::string(to) + " は計算できません）");
+                    else
+                        checkFeeRow(*index, fields, tariff::kCatShopDiscount);
+                });
         }
+    }
+
+    // A table of named rows: its section must be there, and each key.
+    void keyedFees(Group group, const FeeTable& table, const std::vector<Field>& fields,
+                   const std::string& consequence,
+                   const std::function<std::string(size_t)>& missing) {
+        unit(group, [this, &table, consequence] { requireSection(table.section, consequence); });
+        const SectionSpan* span = findSpan(sj(table.section));
+        if (!span)
+            return;
+        const size_t header = lineNumber(span->header);
+        for (size_t k = 0; k < table.keys.size(); ++k)
+            unit(group, [this, &table, k, header, fields, message = missing(k)] {
+                const std::string_view key = table.keys[k];
+                const auto index = readEntry(sj(table.section), sj(key));
+                if (!index)
+                    add(Kind::MissingEntry, header, sj(table.section), sj(key), message);
+                else
+                    checkFeeRow(*index, fields);
+            });
     }
 
     void letterFees() {
-        const FeeTable& table = tariff::kLetterFees;
-        const SectionSpan* span = requireSection(table.section, "普通郵便は計算できません");
-        if (!span)
-            return;
-        const auto fields = fieldsOf(table, [](size_t row) {
-            return std::string(static_cast<int>(row) < kNonStandardHeadingRow ? "定形 " : "定形外 ") +
-                   std::string(trimmedCaption(PostalWeightRows()[row]));
-        });
-        for (size_t k = 0; k < table.keys.size(); ++k) {
-            const std::string_view key = table.keys[k];
-            const auto index = readEntry(sj(table.section), sj(key));
-            if (!index)
-                add(Kind::MissingEntry, lineNumber(span->header), sj(table.section), sj(key),
-                    "普通郵便の料金行がありません（" +
-                        std::string(k == 0 ? "普通郵便" : "翌朝10時の普通郵便") +
-                        "は計算できません）");
-            else
-                checkFeeRow(*index, fields);
-        }
+        keyedFees(Group::Letter, tariff::kLetterFees,
+                  fieldsOf(tariff::kLetterFees, tariff::postalWeightRowName),
+                  "普通郵便は計算できません", [](size_t k) {
+                      return "普通郵便の料金行がありません（" +
+                             std::string(k == 0 ? "普通郵便" : "翌朝10時の普通郵便") +
+                             "は計算できません）";
+                  });
     }
 
     void bookFees() {
-        const FeeTable& table = tariff::kBookFees;
-        const SectionSpan* span = requireSection(table.section, "冊子小包は計算できません");
-        if (!span)
-            return;
-        const auto fields = fieldsOf(
-            table, [](size_t row) { return std::string(trimmedCaption(PostalWeightRows()[row])); });
-        const auto index = readEntry(sj(table.section), sj(table.keys[0]));
-        if (!index)
-            add(Kind::MissingEntry, lineNumber(span->header), sj(table.section), sj(table.keys[0]),
-                "冊子小包の料金行がありません（冊子小包は計算できません）");
-        else
-            checkFeeRow(*index, fields);
+        keyedFees(Group::Book, tariff::kBookFees,
+                  fieldsOf(tariff::kBookFees,
+                           [](size_t row) {
+                               return std::string(trimmedCaption(PostalWeightRows()[row]));
+                           }),
+                  "冊子小包は計算できません",
+                  [](size_t) { return std::string("冊子小包の料金行がありません（冊子小包は計算できません）"); });
     }
 
     // ---- Single-valued entries ----
 
-    void optionValue(std::string_view section, std::string_view key, int fallback) {
+    void optionValue(const std::string& section, const std::string& key, int fallback) {
         const auto index = readEntry(section, key);
         if (!index)
             return;
@@ -554,79 +801,85 @@ class Checker {
     }
 
     void options() {
+        auto option = [this](std::string section, std::string key, int fallback) {
+            unit(Group::None, [this, section = std::move(section), key = std::move(key),
+                               fallback] { optionValue(section, key, fallback); });
+        };
         for (const TariffOption& e : allTariffOptions())
-            optionValue(sj(e.section), sj(e.key), e.fallback);
+            option(sj(e.section), sj(e.key), e.fallback);
         for (int method = 0; method < kRemittanceMethodCount; ++method)
             for (int c = 0; c < kRemittanceClassCount; ++c)
-                optionValue(sj(RemittanceMethodName(method)), sj("料金" + std::to_string(c)), 0);
+                option(sj(RemittanceMethodName(method)), sj("料金" + std::to_string(c)), 0);
     }
 
     // ---- The real calculators on every row the checks passed ----
 
-    template <typename Quote>
-    bool proves(std::string_view section, const std::string& what, Quote quote) {
-        try {
-            quote();
-            return true;
-        } catch (const std::exception& error) {
-            add(Kind::QuoteFails, 0, sj(section), {},
-                what + " の計算に失敗します: " + error.what());
-            return false;
-        }
-    }
-
-    void proveQuotes(bool youpack, bool cat, bool letter, bool book) {
+    // A proof per sending and destination row (per weight row for the
+    // postal quotes), so that an edit proves again only the rows whose
+    // quotes read the edited line. A quote proves its rows in this order
+    // and reports the first failure.
+    void proveQuotes() {
         const auto destinations = PrefectureRows(true);
         const auto weights = WeightRows();
-        for (int from = 0; youpack && from < kSendingRowCount; ++from) {
-            TYoupackRequest r;
-            r.FromCaption = std::string(destinations[static_cast<size_t>(from)]);
-            if (IsSeparatorRow(r.FromCaption))
+        for (int from = 0; from < kSendingRowCount; ++from) {
+            if (IsSeparatorRow(destinations[static_cast<size_t>(from)]))
                 continue;
-            for (r.ToRow = 0; youpack && r.ToRow < kDestinationRowCount; ++r.ToRow)
-                for (r.WeightRow = 0; youpack && r.WeightRow < static_cast<int>(weights.size());
-                     ++r.WeightRow)
-                    youpack = proves(kYoupackSection,
-                                     "ゆうパック " + r.FromCaption + " → " +
-                                         std::string(destinations[static_cast<size_t>(r.ToRow)]) +
-                                         " " + std::string(trimmedCaption(weights[r.WeightRow])),
-                                     [&] { QuoteYoupack(store_, r); });
+            for (int to = 0; to < kDestinationRowCount; ++to)
+                addProof(Group::Youpack, [this, from, to, destinations, weights] {
+                    TYoupackRequest r;
+                    r.FromCaption = std::string(destinations[static_cast<size_t>(from)]);
+                    r.ToRow = to;
+                    for (r.WeightRow = 0; r.WeightRow < static_cast<int>(weights.size());
+                         ++r.WeightRow)
+                        if (!proves(kYoupackSection,
+                                    "ゆうパック " + r.FromCaption + " → " +
+                                        std::string(destinations[static_cast<size_t>(to)]) + " " +
+                                        std::string(trimmedCaption(weights[r.WeightRow])),
+                                    [&] { QuoteYoupack(store_, r); }))
+                            return;
+                });
         }
-        for (int from = 0; cat && from < kSendingRowCount; ++from) {
-            TCatRequest r;
-            r.FromRow = from;
-            for (r.ToRow = 0; cat && r.ToRow < kDestinationRowCount; ++r.ToRow) {
-                if (CatRegionOf(r.FromRow).empty() || CatRegionOf(r.ToRow).empty())
+        for (int from = 0; from < kSendingRowCount; ++from)
+            for (int to = 0; to < kDestinationRowCount; ++to) {
+                if (CatRegionOf(from).empty() || CatRegionOf(to).empty())
                     continue;
-                // Weight row 0 with size rows 0 to 5 meets every size class.
-                for (r.SizeRow = 0; cat && r.SizeRow < 6; ++r.SizeRow)
-                    cat =
-                        proves(CatRegionOf(from),
-                               "クロネコ " + std::string(destinations[static_cast<size_t>(from)]) +
-                                   " → " + std::string(destinations[static_cast<size_t>(r.ToRow)]),
-                               [&] { QuoteCat(store_, r); });
+                addProof(Group::Cat, [this, from, to, destinations] {
+                    TCatRequest r;
+                    r.FromRow = from;
+                    r.ToRow = to;
+                    // Weight row 0 with size rows 0 to 5 meets every size class.
+                    for (r.SizeRow = 0; r.SizeRow < 6; ++r.SizeRow)
+                        if (!proves(CatRegionOf(from),
+                                    "クロネコ " +
+                                        std::string(destinations[static_cast<size_t>(from)]) +
+                                        " → " + std::string(destinations[static_cast<size_t>(to)]),
+                                    [&] { QuoteCat(store_, r); }))
+                            return;
+                });
             }
-        }
-        for (int row = 1; letter && row < 18; ++row) {
+        for (int row = 1; row < 18; ++row) {
             if (LetterMailReadsNothing(row))
                 continue;
-            for (bool morning : {false, true}) {
-                TLetterMailRequest r;
-                r.WeightRow = row;
-                r.Morning10 = morning;
-                letter = letter &&
-                         proves(kLetterSection,
+            addProof(Group::Letter, [this, row] {
+                for (bool morning : {false, true}) {
+                    TLetterMailRequest r;
+                    r.WeightRow = row;
+                    r.Morning10 = morning;
+                    if (!proves(kLetterSection,
                                 "普通郵便 " + std::string(trimmedCaption(PostalWeightRows()[row])),
-                                [&] { QuoteLetterMail(store_, r); });
-            }
+                                [&] { QuoteLetterMail(store_, r); }))
+                        return;
+                }
+            });
         }
-        for (int row = 0; book && row < 18; ++row) {
-            TBookParcelRequest r;
-            r.WeightRow = row;
-            book = proves(kBookSection,
-                          "冊子小包 " + std::string(trimmedCaption(PostalWeightRows()[row])),
-                          [&] { QuoteBookParcel(store_, r); });
-        }
+        for (int row = 0; row < 18; ++row)
+            addProof(Group::Book, [this, row] {
+                TBookParcelRequest r;
+                r.WeightRow = row;
+                proves(kBookSection,
+                       "冊子小包 " + std::string(trimmedCaption(PostalWeightRows()[row])),
+                       [&] { QuoteBookParcel(store_, r); });
+            });
     }
 
     IniStore store_;
@@ -635,14 +888,56 @@ class Checker {
     std::vector<SectionSpan> spans_;
     IniNameIndex spanIndex_; // name -> the last span of that name, the one the store reads
     std::pair<std::string, std::string> shownSection_; // the last section name, converted
-    std::map<char, ZoneUse> zoneUses_;
-    std::vector<TariffProblem> problems_;
+    std::vector<ZoneRow> zoneRows_;                     // by sending row
+    bool readable_ = true; // in an encoding the other checks can read
+    std::vector<Unit> units_;
+    std::vector<TariffProblem> found_; // the units' problems in order, then the proofs'
+    size_t proofFailures_ = 0;         // at the end of found_
+    bool proofsShown_ = false;         // the proofs' failures are in found_
+    std::vector<Proof> proofs_;
+    size_t current_ = 0;  // the running unit
+    size_t proving_ = 0;  // the running proof
+    // By line index: the units and the proofs that read the line (the few
+    // lines of the tables, of a file that may hold millions).
+    mutable std::unordered_map<size_t, std::vector<size_t>> unitsOfLine_;
+    std::unordered_map<size_t, std::vector<size_t>> proofsOfLine_;
 };
 
-} // namespace
+} // namespace detail
+
+using detail::Checker;
 
 std::vector<TariffProblem> checkTariff(const std::string& bytes) {
-    return Checker(bytes).run();
+    Checker checker(bytes);
+    checker.run();
+    checker.problems();
+    return checker.take();
+}
+
+TariffChecker::TariffChecker(std::string bytes)
+    : checker_(std::make_unique<Checker>(std::move(bytes))) {
+    checker_->run();
+}
+
+TariffChecker::~TariffChecker() = default;
+TariffChecker::TariffChecker(TariffChecker&&) noexcept = default;
+TariffChecker& TariffChecker::operator=(TariffChecker&&) noexcept = default;
+
+void TariffChecker::replace(size_t offset, size_t length, std::string_view inserted) {
+    if (!checker_->replace(offset, length, inserted)) {
+        std::string bytes(checker_->store().bytes());
+        bytes.replace(offset, length, inserted);
+        checker_ = std::make_unique<Checker>(std::move(bytes));
+        checker_->run();
+    }
+}
+
+const std::vector<TariffProblem>& TariffChecker::problems() const {
+    return checker_->problems();
+}
+
+const IniStore& TariffChecker::store() const {
+    return checker_->store();
 }
 
 std::string problemLine(const std::string& fileName, const TariffProblem& problem) {

@@ -112,10 +112,19 @@ class Locator {
     mutable std::size_t lastLine_ = 0;
 };
 
-TariffGrid feeGrid(const Locator& at, std::string title, const FeeTable& table,
+// The region a separator row of the prefecture lists heads ("━━東北":
+// "東北"); a place's own caption for the group above the first separator.
+std::string_view regionOfSeparator(std::string_view caption) {
+    while (IsSeparatorRow(caption))
+        caption.remove_prefix(std::string_view("━").size());
+    return caption;
+}
+
+TariffGrid feeGrid(const Locator& at, TariffTable kind, std::string title, const FeeTable& table,
                    const std::string& section, const std::vector<std::string>& keys,
                    const std::vector<std::string>& rowNames, const std::vector<Column>& columns) {
     TariffGrid grid;
+    grid.table = kind;
     grid.title = std::move(title);
     grid.rows = rowNames;
     for (const Column& c : columns)
@@ -166,11 +175,6 @@ std::size_t afterLine(std::string_view bytes, std::size_t offset) {
     return end + 1;
 }
 
-bool allDigits(std::string_view text) {
-    return !text.empty() &&
-           std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
-}
-
 // The double-byte character of `value` that the byte offset `at` falls
 // inside; nothing when a character starts there or `at` is past the end.
 std::optional<std::string_view> characterAcross(std::string_view value, std::size_t at) {
@@ -182,13 +186,6 @@ std::optional<std::string_view> characterAcross(std::string_view value, std::siz
         i += length;
     }
     return std::nullopt;
-}
-
-// The digits of a whole number without the zeros in front.
-std::string_view withoutLeadingZeros(std::string_view digits) {
-    while (digits.size() > 1 && digits.front() == '0')
-        digits.remove_prefix(1);
-    return digits;
 }
 
 } // namespace
@@ -208,16 +205,34 @@ void TariffDocument::parse() {
     const Locator at(bytes_);
     auto sj = [](std::string_view utf8) { return sjisName(utf8); };
 
-    // The zone table: a row per prefecture, a column per destination row.
+    // The zones a zone cell may name: those with a ゆうパック fee row.
+    zonesWithFees_.clear();
+    for (char c = '!'; c < 0x7F; ++c)
+        if (at.store().find(sj(kYoupackFees.section), zoneFeeKey(std::string(1, c))))
+            zonesWithFees_ += c;
+
+    // The zone table: a row per prefecture, a column per destination row,
+    // both grouped by the regions the separator rows name.
     {
         TariffGrid grid;
+        grid.table = TariffTable::Zone;
         grid.title = std::string(kZoneSection);
-        for (std::string_view to : PrefectureRows(true))
+        for (std::string_view to : PrefectureRows(true)) {
+            if (IsSeparatorRow(to) || grid.columnGroups.empty())
+                grid.columnGroups.push_back({grid.columns.size() + IsSeparatorRow(to), 0,
+                                             std::string(regionOfSeparator(to))});
+            grid.separatorColumns.push_back(IsSeparatorRow(to));
             grid.columns.emplace_back(to);
+            grid.columnGroups.back().count = grid.columns.size() - grid.columnGroups.back().first;
+        }
         for (std::string_view from : PrefectureRows(false)) {
+            if (IsSeparatorRow(from) || grid.rowGroups.empty())
+                grid.rowGroups.push_back(
+                    {grid.rows.size(), 0, std::string(regionOfSeparator(from))});
             if (IsSeparatorRow(from))
                 continue;
             grid.rows.emplace_back(from);
+            grid.rowGroups.back().count = grid.rows.size() - grid.rowGroups.back().first;
             for (std::size_t pos = 1; pos <= kZoneCharacters; ++pos)
                 grid.cells.push_back(
                     at.field(TariffFieldKind::Zone, sj(kZoneSection), sj(from), pos, 1));
@@ -255,8 +270,8 @@ void TariffDocument::parse() {
         const auto columns = columnsOf(kYoupackFees, [](std::size_t row) {
             return std::string(trimmedCaption(WeightRows()[row]));
         });
-        grids_.push_back(feeGrid(at, std::string(kYoupackFees.section), kYoupackFees, section, keys,
-                                 rowNames, columns));
+        grids_.push_back(feeGrid(at, TariffTable::Youpack, std::string(kYoupackFees.section),
+                                 kYoupackFees, section, keys, rowNames, columns));
     }
 
     // クロネコ fees: a grid per sending region.
@@ -270,47 +285,63 @@ void TariffDocument::parse() {
         for (const std::string& name : rowNames)
             keys.push_back(sj(name));
         for (std::string_view from : kCatRegions)
-            grids_.push_back(feeGrid(at, "クロネコ " + std::string(from) + "発", kCatFees, sj(from),
-                                     keys, rowNames, columns));
+            grids_.push_back(feeGrid(at, TariffTable::Cat, "クロネコ " + std::string(from) + "発",
+                                     kCatFees, sj(from), keys, rowNames, columns));
     }
 
     // Letter mail and book parcels.
     {
-        const auto columns = columnsOf(kLetterFees, [](std::size_t row) {
-            return std::string(static_cast<int>(row) < kNonStandardHeadingRow ? "定形 " : "定形外 ") +
-                   std::string(trimmedCaption(PostalWeightRows()[row]));
-        });
+        const auto columns = columnsOf(kLetterFees, tariff::postalWeightRowName);
         std::vector<std::string> keys, rowNames;
         for (std::string_view key : kLetterFees.keys) {
             keys.push_back(sj(key));
             rowNames.emplace_back(key);
         }
-        grids_.push_back(feeGrid(at, std::string(kLetterFees.section), kLetterFees,
-                                 sj(kLetterFees.section), keys, rowNames, columns));
+        grids_.push_back(feeGrid(at, TariffTable::Letter, std::string(kLetterFees.section),
+                                 kLetterFees, sj(kLetterFees.section), keys, rowNames, columns));
     }
     {
         const auto columns = columnsOf(kBookFees, [](std::size_t row) {
             return std::string(trimmedCaption(PostalWeightRows()[row]));
         });
         const std::string key(kBookFees.keys[0]);
-        grids_.push_back(feeGrid(at, std::string(kBookFees.section), kBookFees,
+        grids_.push_back(feeGrid(at, TariffTable::Book, std::string(kBookFees.section), kBookFees,
                                  sj(kBookFees.section), {sj(key)}, {key}, columns));
     }
 
-    // Every option entry, then the remittance fees.
+    // Every option entry, grouped by service, each saying what it prices
+    // where its key does not.
     {
         TariffGrid grid;
+        grid.table = TariffTable::Options;
         grid.title = "オプション";
         grid.columns = {"料金"};
-        auto add = [&](std::string_view section, const std::string& key, std::int32_t fallback) {
-            grid.rows.push_back(std::string(section) + " " + key);
-            grid.cells.push_back(at.option(sj(section), sj(key), fallback));
-        };
-        for (const TariffOption& option : allTariffOptions())
-            add(option.section, std::string(option.key), option.fallback);
-        for (int method = 0; method < kRemittanceMethodCount; ++method)
+        for (const TariffOptionGroup& group : tariffOptionGroups()) {
+            grid.rowGroups.push_back(
+                {grid.rows.size(), group.options.size(), std::string(group.service)});
+            for (const TariffOption& option : group.options) {
+                grid.rows.push_back(std::string(option.section) + " " + std::string(option.key));
+                grid.rowNotes.push_back(tariffOptionNote(option));
+                grid.cells.push_back(
+                    at.option(sj(option.section), sj(option.key), option.fallback));
+            }
+        }
+        grids_.push_back(std::move(grid));
+    }
+
+    // The remittance fees: a row per method, a column per amount class.
+    {
+        TariffGrid grid;
+        grid.table = TariffTable::Remittance;
+        grid.title = "送金手数料";
+        for (int c = 0; c < kRemittanceClassCount; ++c)
+            grid.columns.push_back(RemittanceAmountClassCaption(c));
+        for (int method = 0; method < kRemittanceMethodCount; ++method) {
+            grid.rows.emplace_back(RemittanceMethodName(method));
             for (int c = 0; c < kRemittanceClassCount; ++c)
-                add(RemittanceMethodName(method), "料金" + std::to_string(c), 0);
+                grid.cells.push_back(
+                    at.option(sj(RemittanceMethodName(method)), sj("料金" + std::to_string(c)), 0));
+        }
         grids_.push_back(std::move(grid));
     }
 }
@@ -331,8 +362,112 @@ std::optional<std::string> TariffDocument::set(const TariffAddress& address,
 }
 
 void TariffDocument::apply(const TariffSplice& splice) {
-    bytes_.replace(splice.offset, splice.removed.size(), splice.inserted);
-    parse();
+    replace(splice.offset, splice.removed.size(), splice.inserted);
+}
+
+void TariffDocument::apply(const std::vector<TariffSplice>& splices, bool undo) {
+    for (std::size_t i = 0; i < splices.size(); ++i) {
+        const TariffSplice& s = splices[undo ? splices.size() - 1 - i : i];
+        if (undo)
+            replace(s.offset, s.inserted.size(), s.removed);
+        else
+            replace(s.offset, s.removed.size(), s.inserted);
+    }
+}
+
+void TariffDocument::replace(std::size_t offset, std::size_t length, std::string_view inserted) {
+    if (!replaceInValue(offset, length, inserted)) {
+        bytes_.replace(offset, length, inserted);
+        parse();
+    }
+}
+
+bool TariffDocument::replaceInValue(std::size_t offset, std::size_t length,
+                                    std::string_view inserted) {
+    if (!keepsOtherLines(bytes_, offset, length, inserted))
+        return false;
+    const IniLine before = iniLineAt(bytes_, offset, true);
+    if (before.kind != IniLine::Kind::Entry ||
+        offset < static_cast<std::size_t>(before.value.data() - bytes_.data()))
+        return false;
+    const auto lineStart = static_cast<std::size_t>(before.text.data() - bytes_.data());
+    const auto valueStart = static_cast<std::size_t>(before.value.data() - bytes_.data());
+    const std::string name(before.name);
+    bytes_.replace(offset, length, inserted);
+    const IniLine after = iniLineAt(bytes_, lineStart, true);
+    if (after.kind != IniLine::Kind::Entry || after.name != name) {
+        parse();
+        return true;
+    }
+    // The fields of the edited value are read again; every field after it
+    // moves with the bytes.
+    const auto newValueStart = static_cast<std::size_t>(after.value.data() - bytes_.data());
+    for (TariffGrid& grid : grids_)
+        for (TariffCell& cell : grid.cells) {
+            if (cell.line == 0)
+                continue;
+            if (cell.offset - (cell.position - 1) == valueStart) {
+                cell.offset = newValueStart + cell.position - 1;
+                if (cell.kind == TariffFieldKind::Option) {
+                    cell.width = after.value.size();
+                    cell.text = std::string(after.value);
+                } else {
+                    cell.text = std::string(fieldAt(after.value, cell.position, cell.width));
+                }
+            } else if (cell.offset - (cell.position - 1) >= offset + length) {
+                // By where its value starts: a field past the end of a
+                // short value lies beyond its line, maybe past the edit.
+                cell.offset = cell.offset - length + inserted.size();
+            }
+        }
+    return true;
+}
+
+TariffBlockPlan TariffDocument::planBlock(const std::vector<TariffBlockValue>& values) const {
+    TariffBlockPlan block;
+    TariffDocument trial = *this;
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        auto planned = trial.plan(values[i].at, values[i].value);
+        if (auto* refused = std::get_if<std::string>(&planned)) {
+            block.refused.emplace_back(i, std::move(*refused));
+            continue;
+        }
+        TariffSplice& splice = std::get<TariffSplice>(planned);
+        if (splice.removed == splice.inserted)
+            continue;
+        trial.apply(splice);
+        block.splices.push_back(std::move(splice));
+    }
+    return block;
+}
+
+TariffInputRule TariffDocument::inputRule(const TariffAddress& at) const {
+    TariffInputRule rule;
+    if (at.grid >= grids_.size() || at.row >= grids_[at.grid].rows.size() ||
+        at.column >= grids_[at.grid].columns.size())
+        return rule;
+    const TariffCell& cell = grids_[at.grid].cell(at.row, at.column);
+    switch (cell.kind) {
+    case TariffFieldKind::Zone:
+        rule.kind = TariffInputKind::Zone;
+        rule.zoneHasFees = [zones = zonesWithFees_](char c) {
+            return zones.find(c) != std::string::npos;
+        };
+        // Zone keys match without regard to letter case: the message names
+        // each zone once.
+        for (const char c : zonesWithFees_)
+            if (!(c >= 'a' && c <= 'z' && zonesWithFees_.find(c - 'a' + 'A') != std::string::npos))
+                rule.zones += c;
+        break;
+    case TariffFieldKind::Fee:
+        rule.kind = TariffInputKind::Fee;
+        rule.width = cell.width;
+        break;
+    case TariffFieldKind::Option:
+        rule.kind = TariffInputKind::Option;
+        break;
+    }
+    return rule;
 }
 
 std::variant<TariffSplice, std::string> TariffDocument::plan(const TariffAddress& address,
@@ -343,17 +478,15 @@ std::variant<TariffSplice, std::string> TariffDocument::plan(const TariffAddress
         address.column >= grids_[address.grid].columns.size())
         return std::string("そのような欄はありません");
     const TariffCell& cell = grids_[address.grid].cell(address.row, address.column);
-    const std::string_view value = trimBlanks(typed);
-    const std::string quoted = "'" + std::string(value) + "'";
 
     std::size_t start = 0, length = 0; // the bytes replaced
     std::string written;
+    const TariffInputRule rule = inputRule(address);
+    const TypedValue input = readTyped(rule, typed);
+    if (input.state != TypedState::Accepted)
+        return inputRuleText(rule);
     if (cell.kind == TariffFieldKind::Option) {
-        const auto fee = allDigits(value) ? parseWholeNumber(value) : std::nullopt;
-        if (!fee || *fee > kLargestPlausibleFee)
-            return quoted + " は入りません。0 から " + grouped(kLargestPlausibleFee) +
-                   " までの整数を半角数字で入力してください";
-        written = std::string(withoutLeadingZeros(value));
+        written = input.value;
         if (cell.line > 0) {
             start = cell.offset;
             length = cell.width;
@@ -401,22 +534,12 @@ std::variant<TariffSplice, std::string> TariffDocument::plan(const TariffAddress
                        "直してから入力してください";
         std::string field;
         if (cell.kind == TariffFieldKind::Zone) {
-            const bool graphic = value.size() == 1 && value[0] > ' ' && value[0] < 0x7F;
-            if (!graphic ||
-                !Locator(bytes_).store().find(sjisName(kYoupackFees.section), zoneFeeKey(value)))
-                return quoted +
-                       " は地帯になりません。ゆうパックの料金表に料金行のある地帯の文字を 1 "
-                       "文字、半角で入力してください";
             if (cell.position > valueLength + 1)
                 return "この行は地帯が " + std::to_string(valueLength) +
                        " 文字しかないため、この届け先の地帯は書けません";
-            field = std::string(value);
+            field = input.value;
         } else {
-            const std::string_view digits = withoutLeadingZeros(value);
-            if (!allDigits(value) || digits.size() > cell.width)
-                return quoted + " は " + std::to_string(cell.width) +
-                       " 桁の欄に入りません。0 から " + std::string(cell.width, '9') +
-                       " までの料金を半角数字で入力してください";
+            const std::string_view digits = input.value;
             // Zeros pad a field at the start of the value, where blanks
             // would be trimmed away and shift every later field, and a field
             // written with zeros before; blanks pad the others.
@@ -455,8 +578,10 @@ TariffDocument::find(std::string_view section, std::string_view key,
                      std::optional<std::string_view> column) const {
     std::string sjSection, sjKey;
     try {
-        sjSection = toSjis(trimBlanks(section));
-        sjKey = toSjis(trimBlanks(key));
+        // Every name of the layout is written with half-width digits and
+        // letters, so full-width ones typed by an input method name it too.
+        sjSection = toSjis(trimBlanks(halfWidthText(section)));
+        sjKey = toSjis(trimBlanks(halfWidthText(key)));
     } catch (const std::invalid_argument&) {
         return std::string("名前に Shift-JIS で書けない文字があります");
     }
@@ -464,6 +589,17 @@ TariffDocument::find(std::string_view section, std::string_view key,
     for (std::size_t g = 0; g < grids_.size(); ++g) {
         const TariffGrid& grid = grids_[g];
         for (std::size_t row = 0; row < grid.rows.size(); ++row) {
+            // An option entry is a field of its own, wherever its grid
+            // shows it (the remittance fees by method and amount class).
+            if (grid.cell(row, 0).kind == TariffFieldKind::Option) {
+                for (std::size_t c = 0; c < grid.columns.size(); ++c) {
+                    const TariffCell& cell = grid.cell(row, c);
+                    if (IniStore::namesMatch(cell.section, sjSection) &&
+                        IniStore::namesMatch(cell.key, sjKey))
+                        return TariffAddress{g, row, c};
+                }
+                continue;
+            }
             const TariffCell& first = grid.cell(row, 0);
             if (!IniStore::namesMatch(first.section, sjSection) ||
                 !IniStore::namesMatch(first.key, sjKey))
@@ -477,7 +613,8 @@ TariffDocument::find(std::string_view section, std::string_view key,
                 return where + " には欄が " + std::to_string(grid.columns.size()) +
                        " あります。どの欄かを指定してください: " + names;
             }
-            const std::string_view wanted = trimBlanks(*column);
+            const std::string halfWidthColumn = halfWidthText(*column);
+            const std::string_view wanted = trimBlanks(halfWidthColumn);
             std::vector<std::size_t> matches;
             for (std::size_t c = 0; c < grid.columns.size(); ++c) {
                 const std::string_view name = trimmedCaption(grid.columns[c]);
@@ -503,9 +640,12 @@ bool differs(const TariffCell& a, const TariffCell& b) {
 }
 
 std::string listed(const TariffCell& c) {
-    return c.kind == TariffFieldKind::Option && c.line == 0
-               ? TariffDocument::shown(c) + "（既定値）"
-               : TariffDocument::shown(c);
+    if (c.kind == TariffFieldKind::Option && c.line == 0)
+        return TariffDocument::shown(c) + "（既定値）";
+    if (c.line == 0)
+        return std::string(kAbsentValue);
+    const std::string shown = TariffDocument::shown(c);
+    return shown.empty() ? std::string(kEmptyValue) : shown;
 }
 
 std::optional<std::size_t> rowNamed(const TariffGrid& grid, const std::string& name) {
@@ -563,7 +703,8 @@ std::vector<TariffChange> TariffDocument::changesFrom(const TariffDocument& orig
         auto compare = [&](const std::string& row, const TariffCell& a, const TariffCell& b,
                            std::size_t column) {
             if (differs(a, b))
-                changes.push_back({now.title, row, now.columns[column], listed(a), listed(b)});
+                changes.push_back(
+                    {now.title, row, now.columns[column], listed(a), listed(b), false, g, column});
         };
         for (std::size_t r = 0; r < now.rows.size(); ++r) {
             const auto was = rowNamed(before, now.rows[r]);

@@ -7,6 +7,7 @@
 // field's bytes, so comments, unknown lines, spacing and line ends stay as
 // they were. The editor window and `hakomaru-quote set` both edit through it.
 #include "TariffCheck.h"
+#include "TariffInput.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -37,21 +38,47 @@ struct TariffCell {
     std::int32_t fallback = 0; // Option: the fee that applies without an entry
 };
 
+// Which of the tariff's tables a grid shows.
+enum class TariffTable { Zone, Youpack, Cat, Letter, Book, Options, Remittance };
+
+// A heading over consecutive rows or columns: a region of the prefecture
+// lists, the service of option entries.
+struct TariffGroup {
+    std::size_t first = 0, count = 0;
+    std::string name; // UTF-8
+};
+
 // A table as a person reads it: headers in UTF-8, cells row by row.
 struct TariffGrid {
+    TariffTable table = TariffTable::Options;
     std::string title;
     std::vector<std::string> rows, columns;
     std::vector<TariffCell> cells;
+    // What each row prices where its name does not say (option entries read
+    // by size, weight or amount class); empty, or one text per row.
+    std::vector<std::string> rowNotes;
+    std::vector<TariffGroup> rowGroups, columnGroups;
+    // Columns for the separator rows of the destination list: their fields
+    // exist in the file, but they stand for no place and are shown as the
+    // heading of the group below them.
+    std::vector<bool> separatorColumns;
     const TariffCell& cell(std::size_t row, std::size_t column) const {
         return cells[row * columns.size() + column];
     }
 };
 
-// One changed field, for the list shown before saving. UTF-8.
+// One changed field, for the list shown before saving. UTF-8; a value a
+// file lacks is kAbsentValue, an empty field kEmptyValue.
 struct TariffChange {
     std::string table, row, column, before, after;
     bool outside = false; // made by another writer since the file was opened
+    // Where the field lies: its grid and column (rows go by name). No grid
+    // for an entry outside the tariff's layout.
+    std::optional<std::size_t> grid;
+    std::size_t columnIndex = 0;
 };
+inline constexpr std::string_view kAbsentValue = "（なし）";
+inline constexpr std::string_view kEmptyValue = "（空）";
 
 // A field that both the editor and another writer changed, to different
 // values. UTF-8.
@@ -73,6 +100,20 @@ struct TariffSplice {
     TariffSplice inverse() const { return {offset, inserted, removed}; }
 };
 
+// A value for one field of a block set at once (a paste).
+struct TariffBlockValue {
+    TariffAddress at;
+    std::string value; // UTF-8, as typed
+};
+
+// What setting a block changes: the splices, each planned on the bytes the
+// ones before it leave, and the values refused (by their index in the
+// block) with the reason.
+struct TariffBlockPlan {
+    std::vector<TariffSplice> splices;
+    std::vector<std::pair<std::size_t, std::string>> refused;
+};
+
 class TariffDocument {
   public:
     explicit TariffDocument(std::string bytes);
@@ -87,8 +128,12 @@ class TariffDocument {
     // blanks; for an option the file lacks, the fee that applies.
     static std::string shown(const TariffCell& cell);
 
-    // Sets a field to `value` (UTF-8, as typed). Returns why the value does
-    // not fit the field, the file being left as it was; nothing when set.
+    // What the field accepts as typed (TariffInput.h).
+    TariffInputRule inputRule(const TariffAddress& at) const;
+
+    // Sets a field to `value` (UTF-8, as typed: full-width digits and letters
+    // count as half-width ones). Returns why the value does not fit the
+    // field, the file being left as it was; nothing when set.
     std::optional<std::string> set(const TariffAddress& at, std::string_view value);
 
     // What set() would change, or why it refuses; the document stays as it is.
@@ -97,6 +142,12 @@ class TariffDocument {
     // Applies a splice that plan() gave on these bytes, or its inverse on
     // the bytes it left (undo and redo).
     void apply(const TariffSplice& splice);
+
+    // Plans every value of a block; the document stays as it is.
+    TariffBlockPlan planBlock(const std::vector<TariffBlockValue>& values) const;
+    // Applies splices in order (a block's), or, undoing, their inverses in
+    // the reverse order.
+    void apply(const std::vector<TariffSplice>& splices, bool undo = false);
 
     // Takes other bytes as the whole file.
     void reset(std::string bytes);
@@ -121,10 +172,17 @@ class TariffDocument {
 
   private:
     void parse();
+    // Replaces bytes of the file and reads what they change.
+    void replace(std::size_t offset, std::size_t length, std::string_view inserted);
+    // An edit within one entry's value (see keepsOtherLines()): the fields
+    // of that value are read again and the others move, without reading the
+    // whole file. False, changing nothing, for any other edit.
+    bool replaceInValue(std::size_t offset, std::size_t length, std::string_view inserted);
 
     std::string bytes_;
     std::string readOnlyReason_;
     std::vector<TariffGrid> grids_;
+    std::string zonesWithFees_; // every character whose zone has a ゆうパック fee row
 };
 
 // The edits of a document made again on the file as another writer left

@@ -1,7 +1,10 @@
 #include "TariffLayout.h"
 
+#include "Catalogues.h"
 #include "EncodedName.h"
 #include "FixedWidthField.h"
+
+#include <algorithm>
 
 namespace hakomaru {
 
@@ -22,6 +25,12 @@ std::size_t feeRowLength(const FeeTable& table) {
 }
 
 namespace tariff {
+
+std::string postalWeightRowName(std::size_t row) {
+    const std::string_view caption = PostalWeightRows()[row];
+    return std::string(static_cast<int>(row) < kNonStandardHeadingRow ? "定形 " : "定形外 ") +
+           std::string(caption.substr(std::min(caption.find_first_not_of(' '), caption.size())));
+}
 
 std::string zoneFeeKey(std::string_view zone) {
     return sjisName("第") + std::string(zone) + sjisName("地帯");

@@ -101,6 +101,10 @@ inline constexpr FeeTable kLetterFees{"普通郵便", detail::kLetterKeys, 4, de
 // Book parcels by postal weight row.
 inline constexpr FeeTable kBookFees{"冊子小包", detail::kBookKeys, 3, detail::kBookPositions};
 
+// A postal weight row as the fee tables and option notes name it: the
+// caption under its heading, "定形 25g以下" or "定形外 50g以下".
+std::string postalWeightRowName(std::size_t row);
+
 // Every table, in the order the file lists them.
 inline constexpr std::array<const FeeTable*, 4> kFeeTables{&kYoupackFees, &kCatFees, &kLetterFees,
                                                            &kBookFees};

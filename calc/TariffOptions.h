@@ -31,6 +31,30 @@ std::int32_t readRemittanceFee(const IniStore& tariff, int method, const std::st
 // Every entry below, in the order the file usually lists them.
 std::span<const TariffOption> allTariffOptions();
 
+// The same entries by the service they belong to: ゆうパック, クロネコ,
+// 冊子小包, 普通郵便.
+struct TariffOptionGroup {
+    std::string_view service;
+    std::span<const TariffOption> options;
+};
+std::span<const TariffOptionGroup> tariffOptionGroups();
+
+// Which entry a quote reads for a row of its list (weight rows for
+// ゆうパック, postal weight rows for letter mail and book parcels).
+const TariffOption& youpackExpressOption(int weightRow);
+const TariffOption& youpackChilledOption(int weightRow);
+// Letter-mail weight bands 1 to 3 pick the express and next-morning entries.
+int letterMailBand(int postalRow);
+// Nothing for a row without an in-city discount.
+const TariffOption* letterInCityOption(int postalRow);
+const TariffOption& bookExpressOption(int postalRow);
+
+// What an entry prices where its key alone does not say, in the words of
+// the windows' lists: the weight rows, the size class or the amount class
+// it is read for ("60cm以下・2kg以下", "重量 5kg以下〜30kg以下"). Empty for
+// an entry with one fee for every parcel.
+std::string tariffOptionNote(const TariffOption& option);
+
 namespace tariff {
 
 // ゆうパック.

@@ -262,6 +262,25 @@ Invocation parseSet(std::span<const std::string_view> args) {
     return inv;
 }
 
+// OLD NEW: two file names; an argument after "--" is a name even when it
+// starts with "--".
+Invocation parseDiff(std::span<const std::string_view> args) {
+    Invocation inv;
+    inv.mode = Mode::Diff;
+    bool plain = false;
+    for (const std::string_view arg : args) {
+        if (!plain && arg == "--")
+            plain = true;
+        else if (!plain && arg.starts_with("--"))
+            throw UsageError("diff にオプション " + std::string(arg) + " はありません");
+        else
+            inv.files.push_back(pathFromUtf8(arg));
+    }
+    if (inv.files.size() != 2)
+        throw UsageError("diff には比べる 2 つのファイルを指定してください: diff OLD NEW");
+    return inv;
+}
+
 Invocation parseRows(std::span<const std::string_view> args) {
     Invocation inv;
     inv.mode = Mode::Rows;
@@ -300,7 +319,8 @@ Invocation parseCommandLine(std::span<const std::string_view> args) {
     static const std::vector<
         std::pair<std::string_view, Invocation (*)(std::span<const std::string_view>)>>
         subcommands{{"letter", parseLetter},   {"book", parseBook}, {"check", parseCheck},
-                    {"compare", parseCompare}, {"rows", parseRows}, {"set", parseSet}};
+                    {"compare", parseCompare}, {"rows", parseRows}, {"set", parseSet},
+                    {"diff", parseDiff}};
     for (const auto& [name, parse] : subcommands) {
         if (first >= args.size() || args[first] != name)
             continue;

@@ -25,6 +25,7 @@ enum class Mode {
     Compare, // "compare": both carriers for every parcel of a CSV file
     Rows,    // "rows": print the selection lists with their row numbers
     Set,     // "set": change one field of a tariff file
+    Diff,    // "diff": the fields in which two tariff files differ
 };
 
 struct Invocation {
@@ -38,6 +39,7 @@ struct Invocation {
     int remittance = 8;                          // Mode::Compare: --sokin N
     std::vector<std::string> field;              // Mode::Set: SECTION KEY [COLUMN]
     std::string value;                           // Mode::Set: VALUE
+    std::vector<std::filesystem::path> files;    // Mode::Diff: OLD NEW
 };
 
 // Reads the arguments after the program name. Throws UsageError for an

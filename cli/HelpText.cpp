@@ -25,6 +25,8 @@ std::string_view helpText() {
       料金表ファイルを検査し、問題を行番号付きで示します (check a tariff file)
   hakomaru-quote set [--tariff FILE] SECTION KEY [COLUMN] VALUE
       料金表ファイルの欄を 1 つ書き換えます (change one field of a tariff file)
+  hakomaru-quote diff OLD NEW
+      2 つの料金表ファイルの違う欄をすべて示します (compare two tariff files)
   hakomaru-quote rows
       一覧 (都道府県・重さ・サイズ・郵便の重さ・送金方法) を行番号付きで示します
       (the lists with the row numbers that requests and --*-row use)
@@ -117,13 +119,23 @@ std::string_view helpText() {
     hakomaru-quote set 北海道 関東 60cm 1300
     hakomaru-quote set 地帯区分 東京 大阪 5
     hakomaru-quote set 速達 2kg 320
-  欄の幅に収まる半角数字 (地帯は料金行のある地帯の 1 文字) だけを受け付け、
+  欄の幅に収まる数字 (地帯は料金行のある地帯の 1 文字) だけを受け付け、
+  全角の数字・英字は半角として、1,200 のような桁区切りのコンマも読みます。
   その欄のバイトだけを書き換えます。コメント・空行・行末・ほかの行はそのまま
   です。ファイルにないオプションの行は、そのセクションの末尾に足します。
   保存は設定ファイルと同じく一時ファイルを経て置き換えます (atomic save)。
   Shift-JIS でないファイルは書き換えません。
   終了コード: 0 書き換えた, 1 値が欄に合わない・欄がない・保存できない,
   2 引数の誤り、またはファイルを読めない。
+
+比較 (diff):
+  OLD から NEW への違いを「表 行 欄: OLD の値 → NEW の値」の形で 1 行ずつ
+  示します。料金表・地帯区分・オプションの欄と、それ以外のセクションやキー
+  (読まれる行だけ) を比べます。コメントや空行の違いは示しません。片方の
+  ファイルにない値は （なし） です。新しい料金表を入れる前に、使っている
+  料金表との違いを確かめられます:
+    hakomaru-quote diff /etc/hakomaru/Charge.ini ~/Downloads/Charge.ini
+  終了コード: 0 違いなし, 1 違いあり, 2 ファイルを読めない・Shift-JIS でない。
 
 JSON Lines (--jsonl):
   標準入力の 1 行に 1 つの JSON オブジェクト (one request object per line)。
@@ -205,7 +217,7 @@ JSON Lines (--jsonl):
   0  すべて計算できた (every quote was made)
   1  計算できない料金があった (a quote failed; --jsonl: an answer is an Error or
      an InvalidRequest; compare: a row has an error; check: the tariff has
-     problems), または出力を書き込めなかった (output could not be written)
+     problems; diff: the files differ), または出力を書き込めなかった (output could not be written)
   2  引数の誤り、または指定したファイルを読めない (bad command line, or a file
      named on it cannot be read)
 )";

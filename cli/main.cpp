@@ -3,11 +3,12 @@
 #include "CsvCompare.h"
 #include "FileRead.h"
 #include "HelpText.h"
-#include "ProgramVersion.h"
 #include "JsonlBatch.h"
+#include "ProgramVersion.h"
 #include "Selections.h"
 #include "Tariff.h"
 #include "TariffCheckCommand.h"
+#include "TariffDiffCommand.h"
 #include "TariffSet.h"
 #include "TerminalMode.h"
 #include "UsageError.h"
@@ -115,6 +116,7 @@ int quote(const Invocation& inv, const char* argv0) {
         return compare(tariff, inv);
     case Mode::Check:
     case Mode::Set:
+    case Mode::Diff:
     case Mode::Rows:
     case Mode::Help:
     case Mode::Version:
@@ -145,6 +147,8 @@ int main(int argc, char** argv) {
         std::cout << "hakomaru-quote " << kProgramVersion << "\n";
     else if (inv.mode == Mode::Rows)
         printSelectionRows(std::cout);
+    else if (inv.mode == Mode::Diff)
+        status = runTariffDiff(inv.files[0], inv.files[1], std::cout, std::cerr);
     else
         status = quote(inv, argv[0]);
     // A full disk or a closed pipe: the output is incomplete.

@@ -20,7 +20,7 @@ TfrmChangeList::TfrmChangeList(const QString& fileName, const std::vector<Tariff
     const auto outside = static_cast<std::size_t>(std::count_if(
         changes.begin(), changes.end(), [](const TariffChange& c) { return c.outside; }));
     QString text =
-        QStringLiteral("%1 の次の %2 か所を書き換えて保存します。ほかのバイトはそのままです。")
+        QStringLiteral("%1 の次の %2 か所を書き換えて保存します。ほかの行や欄はそのままです。")
             .arg(fileName)
             .arg(changes.size() - outside);
     if (outside > 0)
@@ -31,30 +31,50 @@ TfrmChangeList::TfrmChangeList(const QString& fileName, const std::vector<Tariff
     caption->setWordWrap(true);
     layout->addWidget(caption);
 
-    lstChanges_ = new QTableWidget(static_cast<int>(changes.size()), 6, this);
-    lstChanges_->setObjectName(QStringLiteral("lstChanges"));
-    lstChanges_->setHorizontalHeaderLabels(
-        {QStringLiteral("表"), QStringLiteral("行"), QStringLiteral("欄"), QStringLiteral("変更前"),
-         QStringLiteral("変更後"), QStringLiteral("変更したもの")});
-    lstChanges_->verticalHeader()->hide();
-    lstChanges_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    lstChanges_->setSelectionBehavior(QAbstractItemView::SelectRows);
-    for (int row = 0; row < static_cast<int>(changes.size()); ++row) {
-        const TariffChange& c = changes[static_cast<std::size_t>(row)];
-        int column = 0;
+    std::vector<QStringList> rows;
+    for (const TariffChange& c : changes) {
+        QStringList row;
         for (const std::string* text : {&c.table, &c.row, &c.column, &c.before, &c.after})
-            lstChanges_->setItem(row, column++,
-                                 new QTableWidgetItem(QString::fromStdString(*text).trimmed()));
-        lstChanges_->setItem(row, column,
-                             new QTableWidgetItem(c.outside ? QStringLiteral("ほかのプログラム")
-                                                            : QStringLiteral("この編集")));
+            row << QString::fromStdString(*text).trimmed();
+        row << (c.outside ? QStringLiteral("ほかのプログラム") : QStringLiteral("この編集"));
+        rows.push_back(row);
     }
-    lstChanges_->resizeColumnsToContents();
-    lstChanges_->horizontalHeader()->setStretchLastSection(true);
+    lstChanges_ = fieldList(this, QStringLiteral("lstChanges"));
+    fillFieldList(lstChanges_,
+                  {QStringLiteral("表"), QStringLiteral("行"), QStringLiteral("欄"),
+                   QStringLiteral("変更前"), QStringLiteral("変更後"),
+                   QStringLiteral("変更したもの")},
+                  rows, {3, 4});
     layout->addWidget(lstChanges_);
 
     addSaveButtons(this, layout, QStringLiteral("保存"));
     resize(620, 360);
+}
+
+QTableWidget* fieldList(QWidget* parent, const QString& objectName) {
+    auto* list = new QTableWidget(parent);
+    list->setObjectName(objectName);
+    list->verticalHeader()->hide();
+    list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    list->setSelectionBehavior(QAbstractItemView::SelectRows);
+    list->horizontalHeader()->setStretchLastSection(true);
+    return list;
+}
+
+void fillFieldList(QTableWidget* list, const QStringList& headers,
+                   const std::vector<QStringList>& rows, const std::vector<int>& valueColumns) {
+    list->clear();
+    list->setColumnCount(static_cast<int>(headers.size()));
+    list->setRowCount(static_cast<int>(rows.size()));
+    list->setHorizontalHeaderLabels(headers);
+    for (int row = 0; row < static_cast<int>(rows.size()); ++row)
+        for (int column = 0; column < rows[static_cast<std::size_t>(row)].size(); ++column) {
+            auto* item = new QTableWidgetItem(rows[static_cast<std::size_t>(row)][column]);
+            if (std::find(valueColumns.begin(), valueColumns.end(), column) != valueColumns.end())
+                item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            list->setItem(row, column, item);
+        }
+    list->resizeColumnsToContents();
 }
 
 void addSaveButtons(QDialog* dialog, QLayout* layout, const QString& saveText) {

@@ -6,6 +6,8 @@
 
 #include <QDialog>
 
+#include <QStringList>
+
 #include <vector>
 
 class QLayout;
@@ -22,6 +24,13 @@ class TfrmChangeList : public QDialog {
   private:
     QTableWidget* lstChanges_;
 };
+
+// A read-only list of fields, one row per entry.
+QTableWidget* fieldList(QWidget* parent, const QString& objectName);
+// Fills it anew, the value columns right-aligned as numbers are everywhere
+// in the editor.
+void fillFieldList(QTableWidget* list, const QStringList& headers,
+                   const std::vector<QStringList>& rows, const std::vector<int>& valueColumns);
 
 // The end of the editor's dialogs that ask before saving: a default button
 // that goes on ("btnSave", `saveText`) and キャンセル ("btnCancel").

@@ -29,20 +29,21 @@ TfrmConflictChoice::TfrmConflictChoice(const QString& fileName,
     caption->setWordWrap(true);
     layout->addWidget(caption);
 
-    lstConflicts_ = new QTableWidget(static_cast<int>(conflicts.size()), 7, this);
-    lstConflicts_->setObjectName(QStringLiteral("lstConflicts"));
-    lstConflicts_->setHorizontalHeaderLabels(
-        {QStringLiteral("表"), QStringLiteral("行"), QStringLiteral("欄"),
-         QStringLiteral("開いたとき"), QStringLiteral("この編集"),
-         QStringLiteral("ほかのプログラム"), QStringLiteral("保存する値")});
-    lstConflicts_->verticalHeader()->hide();
-    lstConflicts_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    std::vector<QStringList> rows;
+    for (const TariffConflict& c : conflicts) {
+        QStringList row;
+        for (const std::string* text : {&c.table, &c.row, &c.column, &c.opened, &c.mine, &c.theirs})
+            row << QString::fromStdString(*text).trimmed();
+        rows.push_back(row << QString());
+    }
+    lstConflicts_ = fieldList(this, QStringLiteral("lstConflicts"));
+    fillFieldList(lstConflicts_,
+                  {QStringLiteral("表"), QStringLiteral("行"), QStringLiteral("欄"),
+                   QStringLiteral("開いたとき"), QStringLiteral("この編集"),
+                   QStringLiteral("ほかのプログラム"), QStringLiteral("保存する値")},
+                  rows, {3, 4, 5});
     for (int row = 0; row < static_cast<int>(conflicts.size()); ++row) {
         const TariffConflict& c = conflicts[static_cast<std::size_t>(row)];
-        int column = 0;
-        for (const std::string* text : {&c.table, &c.row, &c.column, &c.opened, &c.mine, &c.theirs})
-            lstConflicts_->setItem(row, column++,
-                                   new QTableWidgetItem(QString::fromStdString(*text).trimmed()));
         auto* choice = new QComboBox(lstConflicts_);
         choice->setObjectName(QStringLiteral("cmbKeep%1").arg(row));
         choice->addItem(QStringLiteral("この編集の %1").arg(QString::fromStdString(c.mine)));

@@ -1,35 +1,48 @@
 #pragma once
-// The tariff editor window: every table of the tariff file as a grid, edits
-// that the field's rules check and an undo stack keeps, the checker's
-// messages on the cells it flags, a preview pricing one parcel with both
-// carriers from the unsaved tariff, and a save that lists the changes first
-// and rewrites only the changed fields' bytes.
+// The tariff editor window: the tables of the tariff file in a side list
+// grouped as a user thinks of them (地帯区分; ゆうパック; クロネコ by sending
+// region; 普通郵便 and 冊子小包; オプション), each table a grid whose cells
+// take only what their field can hold; edits an undo stack keeps; blocks
+// pasted from a spreadsheet and copied back; the checker's messages on the
+// cells it flags; a preview pricing one parcel with both carriers from the
+// unsaved tariff; a comparison with another tariff file; and a save that
+// lists the changes first and rewrites only the changed fields' bytes.
+//
+// The whole file is checked when it is shown and before a save; an edit
+// between them is checked line by line (TariffChecker), so that typing a
+// fee into a tariff of many megabytes still answers within a frame.
 //
 // Other programs may write the file while it is open. The window keeps the
 // bytes it opened; while it has no unsaved edits, a change on disk is shown
 // at once (the selected cell stays selected). A save takes the writers'
 // lock and makes its field edits again on the file as it is then, so
 // another writer's change is kept; a field both changed is put to the user.
+#include "PasteRefusals.h"
 #include "TariffEdit.h"
 
 #include <QMainWindow>
+#include <QPointer>
 
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <vector>
 
 class QComboBox;
 class QFileSystemWatcher;
 class QLabel;
-class QTabWidget;
+class QStackedWidget;
 class QTableView;
 class QTimer;
+class QTreeWidget;
+class QTreeWidgetItem;
 class QUndoStack;
 
 namespace hakomaru {
 
 class TariffGridModel;
+class TfrmCompare;
 
 class TfrmTariffEditor : public QMainWindow {
     Q_OBJECT
@@ -44,9 +57,34 @@ class TfrmTariffEditor : public QMainWindow {
     // Saves after the change list was confirmed; true when saved or when
     // there was nothing to save.
     bool save();
+    // Keeps the window's size and place in this settings file: takes the
+    // saved ones now (before the window is shown) and saves them when it
+    // closes. Without it the window opens centred and remembers nothing.
+    void rememberPlaceIn(const std::filesystem::path& settingsFile);
+
+    // Opens the comparison with another tariff file (ファイル → 比較 after
+    // its file dialog); false when that file cannot be read as a tariff.
+    bool compareWith(const std::filesystem::path& path);
 
     const TariffDocument& document() const { return document_; }
     QUndoStack* undoStack() const { return undo_; }
+
+    // Shows the table of a grid (and, for the option entries, scrolls to a
+    // row) as a click on the side list does.
+    void showTable(std::size_t grid, int row = -1);
+    // The table shown.
+    QTableView* currentTable() const;
+
+    // Copies the selected cells of the table shown as tab-separated text.
+    void copyCells();
+    // Pastes tab-separated text from the clipboard at the selected cell:
+    // every value that fits its field as one undoable edit, after the user
+    // accepted the list of the refused ones.
+    void pasteCells();
+    // Sets the fields as one undoable edit; where some values do not fit,
+    // the paste chooser decides whether the rest is set. False when nothing
+    // was set.
+    bool setFields(const std::vector<TariffBlockValue>& values, const QString& undoText);
 
     // Asks which value to save for each field that both this window and
     // another program changed: true keeps this window's. Nothing: the save
@@ -54,16 +92,27 @@ class TfrmTariffEditor : public QMainWindow {
     using ConflictChooser = std::function<std::optional<std::vector<bool>>(
         const QString& fileName, const std::vector<TariffConflict>& conflicts)>;
     void setConflictChooser(ConflictChooser chooser) { chooser_ = std::move(chooser); }
+    // Asks whether to set the values that fit when some of a block do not
+    // (`fitting` of them do). By default a TfrmPasteRefusals dialog asks.
+    using PasteChooser =
+        std::function<bool(const std::vector<PasteRefusal>& refused, std::size_t fitting)>;
+    void setPasteChooser(PasteChooser chooser) { pasteChooser_ = std::move(chooser); }
 
   protected:
     void closeEvent(QCloseEvent* event) override;
 
   private:
+    struct Page {
+        QTableView* view = nullptr;
+        TariffGridModel* model = nullptr;
+    };
+
     void buildMenus();
     QWidget* buildPreview();
-    void buildTables();
+    void buildPages();
+    void buildSideList();
     QString edit(const TariffAddress& at, const QString& value);
-    void takeEdit(const TariffSplice& splice);
+    void takeEdit(const std::vector<TariffSplice>& splices, bool undo);
     void takeFile(const std::string& bytes);
     void watchFile();
     void checkDisk();
@@ -72,19 +121,26 @@ class TfrmTariffEditor : public QMainWindow {
     void updatePreview();
     void updateTitle();
     void chooseFile();
+    void chooseComparison();
+    void savePlace();
+    std::optional<std::size_t> currentGrid() const;
 
     bool closing_ = false; // a cell editor closed by the window's end edits nothing
     std::filesystem::path path_;
+    std::filesystem::path settingsFile_; // where the window's place is kept; empty: nowhere
     TariffDocument document_{std::string()};
     TariffDocument saved_{std::string()}; // as read or last saved
+    std::unique_ptr<TariffChecker> checker_; // kept over the edits of document_
     QUndoStack* undo_;
     ConflictChooser chooser_;
+    PasteChooser pasteChooser_;
     QFileSystemWatcher* watcher_;
     QTimer* diskCheck_; // gathers the watcher's signals of one save into one look
-    QTabWidget* tabTables_;
+    QTreeWidget* lstTables_;
+    QStackedWidget* stkTables_;
+    std::vector<Page> pages_; // by grid
     QLabel* lblReadOnly_;
     QLabel* lblProblems_;
-    std::vector<TariffGridModel*> models_;
     QComboBox* cmbFrom_;
     QComboBox* cmbTo_;
     QComboBox* cmbWeight_;
@@ -92,6 +148,8 @@ class TfrmTariffEditor : public QMainWindow {
     QLabel* lblYouCaption_;
     QLabel* lblYouTotal_;
     QLabel* lblCatTotal_;
+    QLabel* lblPreviewError_;
+    QPointer<TfrmCompare> compare_;
 };
 
 } // namespace hakomaru

@@ -1,16 +1,30 @@
 #pragma once
-// One table of the tariff as a grid model: the cells of a TariffGrid, the
-// headers a person thinks in, the checker's messages on the cells it
-// flags, and edits handed to the editor window, which makes them undoable.
+// One page of the tariff as a grid model: the cells of a TariffGrid (or a
+// run of its rows), the headers a person thinks in, the checker's messages
+// on the cells it flags, and edits handed to the editor window, which makes
+// them undoable.
+//
+// What a person edits, not the file's layout: the zone table's columns for
+// the destination list's separator rows are left out (their regions head
+// the columns below them instead), and option entries gain a last column
+// saying what each prices.
 #include "TariffEdit.h"
 
 #include <QAbstractTableModel>
 
 #include <functional>
 #include <map>
+#include <optional>
 #include <utility>
+#include <vector>
 
 namespace hakomaru {
+
+// A heading over consecutive sections of a header.
+struct HeaderGroup {
+    int first = 0, count = 0;
+    QString name;
+};
 
 class TariffGridModel : public QAbstractTableModel {
     Q_OBJECT
@@ -21,6 +35,15 @@ class TariffGridModel : public QAbstractTableModel {
     TariffGridModel(const TariffDocument& document, std::size_t grid, Editor editor,
                     QObject* parent = nullptr);
 
+    std::size_t grid() const { return grid_; }
+    // The field a cell shows; nothing for a cell that shows no field (the
+    // notes) or one outside the model.
+    std::optional<TariffAddress> addressAt(int row, int column) const;
+    // The cell that shows a field; invalid when the page does not.
+    QModelIndex indexOf(const TariffAddress& at) const;
+    // The headings over the rows or the columns, by section.
+    std::vector<HeaderGroup> groups(Qt::Orientation orientation) const;
+
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
@@ -28,18 +51,22 @@ class TariffGridModel : public QAbstractTableModel {
     Qt::ItemFlags flags(const QModelIndex& index) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
-    // The checker's messages by (row, column); every cell shown anew.
-    void setProblems(std::map<std::pair<int, int>, QString> problems);
+    // The checker's messages by the grid's (row, column); every cell shown
+    // anew.
+    void setProblems(std::map<std::pair<std::size_t, std::size_t>, QString> problems);
+    std::size_t problemCount() const { return problems_.size(); }
     // The document changed: every cell shown anew.
     void refresh();
 
   private:
-    const TariffGrid& grid() const { return document_.grids()[grid_]; }
+    const TariffGrid& table() const { return document_.grids()[grid_]; }
+    bool isNoteColumn(int column) const;
 
     const TariffDocument& document_;
     std::size_t grid_;
     Editor editor_;
-    std::map<std::pair<int, int>, QString> problems_;
+    std::vector<std::size_t> columns_; // the grid's columns a person edits, in order
+    std::map<std::pair<std::size_t, std::size_t>, QString> problems_;
 };
 
 } // namespace hakomaru

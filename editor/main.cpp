@@ -1,22 +1,49 @@
 // hakomaru-tariff: edits the tariff file Charge.ini without counting bytes.
 #include "AppSetup.h"
+#include "DisplayPlatform.h"
+#include "SettingsLocation.h"
 #include "Tariff.h"
 #include "TariffEditor.h"
 
 #include <QApplication>
 
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
 int main(int argc, char* argv[]) {
-    QApplication app(argc, argv);
+    // On X11 where the session offers it besides Wayland, as the main
+    // program does: there the window can take its saved place.
+    hakomaru::DisplayEnvironment env{std::getenv("QT_QPA_PLATFORM"), std::getenv("WAYLAND_DISPLAY"),
+                                     std::getenv("DISPLAY"), std::getenv("XDG_SESSION_TYPE")};
+    for (int i = 1; i < argc; ++i)
+        env.platformOption |=
+            std::strcmp(argv[i], "-platform") == 0 || std::strcmp(argv[i], "--platform") == 0;
+    std::vector<char*> args(argv, argv + argc);
+    char platformOption[] = "-platform";
+    char x11[] = "xcb";
+    if (hakomaru::runOnX11(env))
+        args.insert(args.begin() + 1, {platformOption, x11});
+    args.push_back(nullptr);
+    int count = static_cast<int>(args.size()) - 1;
+
+    QApplication app(count, args.data());
     // The program's title, window fonts, style and icon, as in the main program.
     hakomaru::setUpApplication();
     // The file named on the command line, else the tariff the program uses:
     // Charge.ini beside this program (in the Debian package a link to
     // /etc/hakomaru/Charge.ini).
-    const QStringList args = QApplication::arguments();
+    const QStringList arguments = QApplication::arguments();
     const std::filesystem::path path =
-        args.size() > 1 ? std::filesystem::path(args[1].toStdString())
-                        : hakomaru::tariffPathIn(QApplication::applicationDirPath().toStdString());
+        arguments.size() > 1
+            ? std::filesystem::path(arguments[1].toStdString())
+            : hakomaru::tariffPathIn(QApplication::applicationDirPath().toStdString());
     hakomaru::TfrmTariffEditor editor;
+    // The window's size and place in hakomaru-tariff.ini, found as the main
+    // program finds hakomaru.ini: beside the program, or in the user's
+    // configuration folder where the program's folder cannot be written.
+    editor.rememberPlaceIn(
+        hakomaru::resolveSettingsPath(QCoreApplication::applicationFilePath().toStdString()));
     editor.show();
     editor.openFile(path);
     return app.exec();

@@ -48,14 +48,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
             const std::string now = TariffDocument::shown(document.grids()[i].cells[k]);
             const std::string was = TariffDocument::shown(before.grids()[i].cells[k]);
             if (i == g && k == c) {
-                // Blanks and control bytes around a typed value do not count.
-                std::string_view typed = value;
-                while (!typed.empty() && static_cast<unsigned char>(typed.front()) <= 32)
-                    typed.remove_prefix(1);
-                while (!typed.empty() && static_cast<unsigned char>(typed.back()) <= 32)
-                    typed.remove_suffix(1);
+                // The value as the field reads typing: blanks around it,
+                // full-width forms and grouping commas do not count.
+                const TypedValue typed = readTyped(before.inputRule(at), value);
                 const auto number = parseWholeNumber(now);
-                if (now != typed && (!number || number != parseWholeNumber(typed)))
+                if (typed.state != TypedState::Accepted ||
+                    (now != typed.value && (!number || number != parseWholeNumber(typed.value))))
                     std::abort();
             } else if (now != was) {
                 std::abort();

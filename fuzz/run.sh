@@ -12,8 +12,8 @@ if [ ! -f build-fuzz/CMakeCache.txt ]; then
         -DHAKOMARU_BUILD_FUZZ=ON -DHAKOMARU_BUILD_UI=OFF -DHAKOMARU_BUILD_TESTS=OFF \
         -DHAKOMARU_BUILD_BENCH=OFF
 fi
-targets=(ini_store:ini quotes:quotes tariff_edit:tariff_edit selection:selection jsonl:jsonl csv:csv
-    jpeg:jpeg)
+targets=(ini_store:ini quotes:quotes tariff_edit:tariff_edit tariff_recheck:tariff_recheck
+    tab_text:tab_text selection:selection jsonl:jsonl csv:csv jpeg:jpeg)
 cmake --build build-fuzz -j "$(nproc)" --target $(for t in "${targets[@]}"; do printf 'fuzz_%s ' "${t%%:*}"; done)
 
 mkdir -p build-fuzz/findings

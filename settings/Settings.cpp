@@ -156,6 +156,29 @@ void Settings::savePostalClosed(std::int32_t tabIndex) const {
     });
 }
 
+WindowPlace Settings::windowPlace() const {
+    const IniStore ini = IniStore::open(path_);
+    WindowPlace place;
+    place.left = readSettingsInt(ini, k::kPosLeft, 0);
+    place.top = readSettingsInt(ini, k::kPosTop, 0);
+    place.width = readSettingsInt(ini, k::kWidth, 0);
+    place.height = readSettingsInt(ini, k::kHeight, 0);
+    place.maximized = readSettingsBool(ini, k::kMaximized, false);
+    if (place.width <= 0 || place.height <= 0)
+        place.width = place.height = 0;
+    return place;
+}
+
+void Settings::saveWindowPlace(const WindowPlace& place) const {
+    updateSettingsFile(path_, [&](IniStore& ini) {
+        writeSettingsInt(ini, k::kPosTop, place.top);
+        writeSettingsInt(ini, k::kPosLeft, place.left);
+        writeSettingsInt(ini, k::kWidth, place.width);
+        writeSettingsInt(ini, k::kHeight, place.height);
+        writeSettingsBool(ini, k::kMaximized, place.maximized);
+    });
+}
+
 void Settings::saveOptionValues(const OptionValues& values) const {
     updateSettingsFile(path_, [&](IniStore& ini) {
         writeInteger(ini, n(k::kType), n(k::kRemittanceMethod), values.remittanceMethod);

@@ -50,6 +50,13 @@ struct PostalAtStart {
     bool showPostal = false;
 };
 
+// A window's place: its frame's top-left corner and its client area's size
+// in the window system's pixels; width 0 when none is saved.
+struct WindowPlace {
+    std::int32_t left = 0, top = 0, width = 0, height = 0;
+    bool maximized = false;
+};
+
 class Settings {
 public:
     explicit Settings(std::filesystem::path file);
@@ -64,6 +71,9 @@ public:
     std::string catHomePage() const;       // WEB/クロネコ
     std::int32_t postalTabIndex() const;   // Settings/TabIndex, default 0
     OptionValues optionValues() const;
+    // The tariff editor's window: Settings/Pos_Left, Pos_Top, Width, Height,
+    // Maximized; width 0 unless Width and Height are both above 0.
+    WindowPlace windowPlace() const;
 
     // Main window close: Pos_Top, Pos_Left, 発送地, 届け先 in that order.
     void saveMainWindow(std::int32_t top, std::int32_t left, std::int32_t sendingRow,
@@ -77,6 +87,8 @@ public:
     void savePostalClosed(std::int32_t tabIndex) const;
     // Options window OK: Type/No, then 代引利用, 自宅発送, 普通郵便表示, 説明欄表示, 行数, 文字色.
     void saveOptionValues(const OptionValues& values) const;
+    // Tariff editor close: Pos_Top, Pos_Left, Width, Height, Maximized.
+    void saveWindowPlace(const WindowPlace& place) const;
 
 private:
     std::filesystem::path path_;

@@ -22,6 +22,11 @@ inline constexpr std::string_view kListRows = "行数";
 inline constexpr std::string_view kListTextColor = "文字色";
 inline constexpr std::string_view kTabIndex = "TabIndex";
 inline constexpr std::string_view kShowPostal = "ShowPostal";
+// The tariff editor's own settings file: its window's size and state
+// besides Pos_Top and Pos_Left.
+inline constexpr std::string_view kWidth = "Width";
+inline constexpr std::string_view kHeight = "Height";
+inline constexpr std::string_view kMaximized = "Maximized";
 
 // Section "Type".
 inline constexpr std::string_view kRemittanceMethod = "No";

@@ -137,3 +137,22 @@ TEST(Catalogues, AmountClassOfTextThatIsNoNumber) {
     }
     EXPECT_THROW(CatCodClass("abc"), ConversionError);
 }
+
+// What each class holds, as the editor names the option fees priced by it.
+TEST(Catalogues, ClassCaptions) {
+    const std::pair<std::string, std::string> cases[] = {
+        {RemittanceAmountClassCaption(0), "空欄・200万円超"},
+        {RemittanceAmountClassCaption(1), "1万円以下"},
+        {RemittanceAmountClassCaption(5), "100万円超 101万円以下"},
+        {RemittanceAmountClassCaption(8), ""},
+        {CatCodClassCaption(0), "空欄・30万円超"},
+        {CatCodClassCaption(1), "1万円未満"},
+        {CatCodClassCaption(4), "10万円以上 30万円以下"},
+        {CatSizeClassCaption(0), "60cm以下・2kg以下"},
+        {CatSizeClassCaption(1), "80cm以下・5kg以下"},
+        {CatSizeClassCaption(5), "150cm以下・25kg以下"},
+        {CatSizeClassCaption(6), ""},
+    };
+    for (const auto& [caption, expected] : cases)
+        EXPECT_EQ(caption, expected);
+}

@@ -1,11 +1,13 @@
 // The tariff checker on the shipped development tariff (which must be clean)
 // and on broken copies of it, one small edit for each kind of problem.
 #include "TariffCheck.h"
+#include "TariffEdit.h"
 #include "IniStore.h"
 #include "Sjis.h"
 
 #include <filesystem>
 #include <functional>
+#include <tuple>
 #include <gtest/gtest.h>
 
 namespace {
@@ -213,13 +215,18 @@ const std::vector<Case> kCases = {
 
 class TariffCheckCase : public testing::TestWithParam<Case> {};
 
-TEST_P(TariffCheckCase, FindsEveryProblemWithItsPlace) {
-    const Case& c = GetParam();
-    const std::string text = c.text();
+// The case's file as bytes.
+std::string bytesOf(const Case& c, const std::string& text) {
     std::string bytes = c.keepUtf8 ? text : hakomaru::toSjis(text);
     if (size_t raw = bytes.find(kRawByte80); raw != std::string::npos)
         bytes.replace(raw, kRawByte80.size(), "\x80");
-    const auto problems = hakomaru::checkTariff(bytes);
+    return bytes;
+}
+
+TEST_P(TariffCheckCase, FindsEveryProblemWithItsPlace) {
+    const Case& c = GetParam();
+    const std::string text = c.text();
+    const auto problems = hakomaru::checkTariff(bytesOf(c, text));
     ASSERT_EQ(problems.size(), c.expected.size()) << [&] {
         std::string all;
         for (const TariffProblem& p : problems)
@@ -236,6 +243,78 @@ TEST_P(TariffCheckCase, FindsEveryProblemWithItsPlace) {
         EXPECT_NE(got.message.find(want.messagePart), std::string::npos);
         EXPECT_EQ(got.line, want.line(text));
     }
+}
+
+// Each problem as the check prints it, with the places it names.
+std::vector<std::string> listed(const std::vector<TariffProblem>& problems) {
+    std::vector<std::string> lines;
+    for (const TariffProblem& p : problems) {
+        lines.push_back(hakomaru::problemLine("Charge.ini", p));
+        for (const auto& [line, position] : p.places)
+            lines.back() += " " + std::to_string(line) + ":" + std::to_string(position);
+    }
+    return lines;
+}
+
+// The checker and the document kept over an edit read the file as a fresh
+// check and a fresh read of the whole file do: the clean tariff made into
+// the case's by replacing the bytes in which they differ, then made clean
+// again.
+TEST_P(TariffCheckCase, KeptCheckerAndDocumentAgreeWithWholeFile) {
+    const std::string clean = hakomaru::toSjis(cleanText());
+    const std::string broken = bytesOf(GetParam(), GetParam().text());
+    size_t head = 0, tail = 0;
+    while (head < std::min(clean.size(), broken.size()) && clean[head] == broken[head])
+        ++head;
+    while (tail < std::min(clean.size(), broken.size()) - head &&
+           clean[clean.size() - 1 - tail] == broken[broken.size() - 1 - tail])
+        ++tail;
+    hakomaru::TariffChecker checker(clean);
+    hakomaru::TariffDocument document(clean);
+    for (const auto& [from, to] : {std::pair(&clean, &broken), std::pair(&broken, &clean)}) {
+        const hakomaru::TariffSplice splice{head, from->substr(head, from->size() - head - tail),
+                                            to->substr(head, to->size() - head - tail)};
+        checker.replace(splice.offset, splice.removed.size(), splice.inserted);
+        document.apply(splice);
+        EXPECT_EQ(listed(checker.problems()), listed(hakomaru::checkTariff(*to)));
+        ASSERT_EQ(document.bytes(), *to);
+        const hakomaru::TariffDocument fresh(*to);
+        for (size_t g = 0; g < fresh.grids().size(); ++g)
+            for (size_t c = 0; c < fresh.grids()[g].cells.size(); ++c) {
+                const auto& want = fresh.grids()[g].cells[c];
+                const auto& got = document.grids()[g].cells[c];
+                EXPECT_EQ(std::tie(got.line, got.offset, got.width, got.text),
+                          std::tie(want.line, want.offset, want.width, want.text))
+                    << fresh.grids()[g].title << " cell " << c;
+            }
+    }
+}
+
+// A byte that is not Shift-JIS is reported with its column, which an edit
+// before it on its line moves.
+TEST(TariffCheck, KeptCheckerMovesTheColumnOfABadByte) {
+    std::string bytes = hakomaru::toSjis(edited(cleanText(), "[速達]", "2kg=300", "2kg=300 X"));
+    bytes.replace(bytes.find("300 X"), 5, "300 \x80");
+    hakomaru::TariffChecker checker(bytes);
+    const size_t at = bytes.find("300 \x80");
+    checker.replace(at, 3, "3000");
+    bytes.replace(at, 3, "3000");
+    EXPECT_EQ(listed(checker.problems()), listed(hakomaru::checkTariff(bytes)));
+}
+
+// A field past the end of a short value has an offset beyond its line; an
+// edit on the next line that changes its length leaves the field where it is.
+TEST(TariffEdit, FieldPastAShortValueStaysWithItsLine) {
+    const std::string bytes = hakomaru::toSjis(
+        edited(cleanText(), "", "北海道=1556677788888888878888888888888888888888888888888888911",
+               "北海道=15566"));
+    hakomaru::TariffDocument document(bytes);
+    const size_t at = bytes.find("=5112233", bytes.find(hakomaru::toSjis("青森"))) + 1;
+    document.apply(hakomaru::TariffSplice{at, bytes.substr(at, 2), "5"});
+    const hakomaru::TariffDocument fresh(document.bytes());
+    const auto& zone = fresh.grids()[0];
+    for (size_t c = 0; c < zone.columns.size(); ++c)
+        EXPECT_EQ(document.grids()[0].cell(0, c).offset, zone.cell(0, c).offset) << c;
 }
 
 INSTANTIATE_TEST_SUITE_P(BrokenTariffs, TariffCheckCase, testing::ValuesIn(kCases),

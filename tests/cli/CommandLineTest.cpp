@@ -182,6 +182,7 @@ INSTANTIATE_TEST_SUITE_P(
         argsOf({"letter"}), argsOf({"letter", "--weight", "51g", "--teikei"}),
         argsOf({"letter", "--weight-row", "18"}), argsOf({"book", "--weight", "1kg", "--teikei"}),
         argsOf({"book", "--weight", "1kg", "--from", "東京"}),
-        argsOf({"--jsonl", "--from", "東京"}), argsOf({"--", "--jsonl"})));
+        argsOf({"--jsonl", "--from", "東京"}), argsOf({"--", "--jsonl"}), argsOf({"diff", "a"}),
+        argsOf({"diff", "a", "b", "c"}), argsOf({"diff", "--tariff", "a", "b"})));
 
 } // namespace

@@ -117,6 +117,29 @@ INSTANTIATE_TEST_SUITE_P(
                  {"冊子小包", "料金", "250g"},
                  "85",
                  ""},
+        // What a Japanese input method types, and a spreadsheet's grouping.
+        EditCase{"FullWidthDigits",
+                 "[ゆうパック]\n第1地帯=000 600\n",
+                 {"ゆうパック", "第１地帯", "２ｋｇ"},
+                 "１４００",
+                 "[ゆうパック]\n第1地帯=0001400\n"},
+        EditCase{"FullWidthGroupedOption",
+                 "[速達]\n2kg=310\n",
+                 {"速達", "2kg"},
+                 "　１，２００",
+                 "[速達]\n2kg=1200\n"},
+        EditCase{"ZoneFullWidthLetter",
+                 "[地帯区分]\n東京=12\n[ゆうパック]\n第A地帯=y\n",
+                 {"地帯区分", "東京", "北海道"},
+                 "Ａ",
+                 "[地帯区分]\n東京=A2\n[ゆうパック]\n第A地帯=y\n"},
+        // A remittance fee: its own field in the method's row.
+        EditCase{"RemittanceFee",
+                 "[電信払込]\n料金0=0\n料金3=300\n",
+                 {"電信払込", "料金3"},
+                 "320",
+                 "[電信払込]\n料金0=0\n料金3=320\n"},
+        EditCase{"BadlyGrouped", kOdd, {"速達", "2kg"}, "12,00", ""},
         EditCase{"TooWide", kOdd, {"ゆうパック", "第1地帯", "2kg以下"}, "12345", ""},
         EditCase{"NotDigits", kOdd, {"ゆうパック", "第1地帯", "2kg以下"}, "8l0", ""},
         EditCase{"Negative", kOdd, {"速達", "2kg"}, "-5", ""},
@@ -237,11 +260,14 @@ TEST(TariffEdit, SetCommandSavesAndStaysClean) {
           {"北海道", "関東", "60cm以下"},
           {"地帯区分", "東京", "大阪"},
           {"複数口", "料金"}}) {
-        EXPECT_EQ(cli::runTariffSet(path, field, field[0] == "地帯区分" ? "5" : "123", out, err), 0)
+        // As a Japanese input method types it: full-width digits.
+        EXPECT_EQ(cli::runTariffSet(path, field, field[0] == "地帯区分" ? "５" : "１２３", out, err),
+                  0)
             << err.str();
     }
     EXPECT_EQ(checkTariff(readFileBytes(path)).size(), 0u);
     EXPECT_EQ(cli::runTariffSet(path, {"複数口", "料金"}, "1x", out, err), 1);
+    EXPECT_NE(err.str().find("この欄は 0 から 99,999 までの数字です"), std::string::npos);
     EXPECT_NE(out.str().find("→ 123"), std::string::npos) << out.str();
     const std::string saved = readFileBytes(path);
     size_t differing = 0;

@@ -14,13 +14,16 @@
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QProcess>
 #include <QPushButton>
+#include <QStackedWidget>
+#include <QStandardItemModel>
 #include <QStatusBar>
-#include <QTabWidget>
 #include <QTableView>
 #include <QTableWidget>
 #include <QTimer>
+#include <QTreeWidget>
 #include <QUndoStack>
 
 using namespace hakomaru;
@@ -52,9 +55,6 @@ class TariffEditorTest : public QObject {
             indexOf(view, QStringLiteral("第4地帯"), QStringLiteral("2kg以下"));
         QCOMPARE(cell.data().toString(), QStringLiteral("940"));
 
-        type(view, cell, QStringLiteral("12345")); // wider than the field
-        QCOMPARE(cell.data().toString(), QStringLiteral("940"));
-        QVERIFY(editor.statusBar()->currentMessage().contains(QStringLiteral("4 桁")));
         clock.restart();
         type(view, cell, QStringLiteral("1000"));
         const qint64 edited = clock.elapsed();
@@ -209,7 +209,7 @@ class TariffEditorTest : public QObject {
         auto cell = [&] {
             return indexOf(youpack(), QStringLiteral("第4地帯"), QStringLiteral("2kg以下"));
         };
-        editor.findChild<QTabWidget*>(QStringLiteral("tabTables"))->setCurrentWidget(youpack());
+        editor.showTable(1);
         youpack()->setCurrentIndex(cell());
         setOutside({QStringLiteral("ゆうパック"), QStringLiteral("第4地帯"),
                     QStringLiteral("2kg以下"), QStringLiteral("1234")});
@@ -261,6 +261,252 @@ class TariffEditorTest : public QObject {
                     .contains(QStringLiteral("料金行がありません")));
     }
 
+    // Typing is checked key by key: a refused key leaves the cell editor's
+    // text as it was and says what the field holds; full-width digits and
+    // letters are taken as half-width ones.
+    void typing_data() {
+        QTest::addColumn<QString>("table");
+        QTest::addColumn<QStringList>("cell"); // row, column
+        QTest::addColumn<QString>("keys");
+        QTest::addColumn<QString>("text"); // in the cell editor after the keys
+        QTest::addColumn<QString>("rule"); // said at a refused key; empty: none refused
+        const QStringList fee{QStringLiteral("第4地帯"), QStringLiteral("2kg以下")};
+        const QString digits = QStringLiteral("この欄は 4 桁までの数字です");
+        QTest::newRow("letters and a fifth digit") << "tblYoupack" << fee << "ab12345x"
+                                                   << "1234" << digits;
+        QTest::newRow("full-width digits") << "tblYoupack" << fee << "１４００"
+                                           << "1400"
+                                           << "";
+        QTest::newRow("grouped option")
+            << "tblOptions" << QStringList{QStringLiteral("複数口 料金"), QStringLiteral("料金")}
+            << "1,5000"
+            << "1,500" << QStringLiteral("この欄は 0 から 99,999 までの数字です");
+        QTest::newRow("zone without fees, then a full-width zone")
+            << "tblZone" << QStringList{QStringLiteral("東京"), QStringLiteral("大阪")} << "Z５"
+            << "5" << QStringLiteral("料金行のある地帯: 1 2 3 4 5 6 7 8 9");
+    }
+
+    void typing() {
+        QFETCH(QString, table);
+        QFETCH(QStringList, cell);
+        QFETCH(QString, keys);
+        QFETCH(QString, text);
+        QFETCH(QString, rule);
+        TfrmTariffEditor editor;
+        QVERIFY(editor.openFile(path_));
+        editor.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&editor));
+        auto* view = editor.findChild<QTableView*>(table);
+        const QModelIndex index = indexOf(view, cell[0], cell[1]);
+        QVERIFY(index.isValid());
+        editor.findChild<QStackedWidget*>(QStringLiteral("stkTables"))->setCurrentWidget(view);
+        view->edit(index);
+        QPointer<QLineEdit> line = view->findChild<QLineEdit*>(QStringLiteral("edtCell"));
+        QVERIFY(line);
+        line->selectAll();
+        typeKeys(line, keys);
+        QCOMPARE(line->text(), text);
+        QCOMPARE(editor.statusBar()->currentMessage().contains(rule) && !rule.isEmpty(),
+                 !rule.isEmpty());
+        QTest::keyClick(line, Qt::Key_Return);
+        QTRY_VERIFY(!line || !line->isVisible());
+        QCOMPARE(index.data().toString(), QString(text).remove(QLatin1Char(',')));
+    }
+
+    // A 3 x 4 block from a spreadsheet with one value that does not fit:
+    // the refusal is listed and nothing pasted until the user accepts the
+    // rest, which then comes in as one undo step; the block copied out is
+    // the same text.
+    void pasteBlock() {
+        TfrmTariffEditor editor;
+        QVERIFY(editor.openFile(path_));
+        auto* view = editor.findChild<QTableView*>(QStringLiteral("tblYoupack"));
+        editor.showTable(1);
+        const QModelIndex corner =
+            indexOf(view, QStringLiteral("第2地帯"), QStringLiteral("4kg以下"));
+        view->setCurrentIndex(corner);
+        platform_.clipboard << QStringLiteral("1001\t1002\t1003\t1004\r\n"
+                                              "2001\t\"20,02\"\t2003\t2004\r\n"
+                                              "3001\t3002\t3003\t3004\r\n");
+        QStringList answers{QStringLiteral("btnCancel"), QStringLiteral("btnPasteRest")};
+        QStringList listed;
+        for (const QString& answer : answers) {
+            QTimer::singleShot(0, [&] {
+                QWidget* dialog = QApplication::activeModalWidget();
+                QVERIFY(dialog && dialog->objectName() == QStringLiteral("frmPasteRefusals"));
+                auto* list = dialog->findChild<QTableWidget*>(QStringLiteral("lstRefused"));
+                for (int r = 0; r < list->rowCount(); ++r)
+                    listed << list->item(r, 3)->text() + QStringLiteral(": ") +
+                                  list->item(r, 4)->text();
+                dialog->findChild<QPushButton*>(answer)->click();
+            });
+            action(editor, "mnuEdit_Paste")->trigger();
+            if (answer == QStringLiteral("btnCancel"))
+                QVERIFY(editor.document().bytes() == shipped_);
+        }
+        QCOMPARE(listed.size(), 2);
+        QCOMPARE(listed[0], QStringLiteral("20,02: この欄は 4 桁までの数字です"));
+        QCOMPARE(editor.undoStack()->count(), 1);
+        QCOMPARE(corner.siblingAtRow(corner.row() + 2)
+                     .siblingAtColumn(corner.column() + 3)
+                     .data()
+                     .toString(),
+                 QStringLiteral("3004"));
+        const QString refusedCell = corner.siblingAtRow(corner.row() + 1)
+                                        .siblingAtColumn(corner.column() + 1)
+                                        .data()
+                                        .toString();
+        QVERIFY(refusedCell != QStringLiteral("2002"));
+
+        view->selectionModel()->select(
+            QItemSelection(
+                corner, corner.siblingAtRow(corner.row() + 2).siblingAtColumn(corner.column() + 3)),
+            QItemSelectionModel::ClearAndSelect);
+        action(editor, "mnuEdit_Copy")->trigger();
+        QCOMPARE(platform_.clipboard.last(), QStringLiteral("1001\t1002\t1003\t1004\n"
+                                                            "2001\t%1\t2003\t2004\n"
+                                                            "3001\t3002\t3003\t3004\n")
+                                                 .arg(refusedCell));
+        action(editor, "mnuEdit_Undo")->trigger();
+        QVERIFY(editor.document().bytes() == shipped_);
+    }
+
+    // ファイル → 比較 lists what another tariff holds differently and takes a
+    // chosen difference in, undoably.
+    void compareAndTake() {
+        const std::filesystem::path other = dir_.filePath(QStringLiteral("new.ini")).toStdString();
+        std::filesystem::copy_file(path_, other);
+        const std::filesystem::path open = path_;
+        path_ = other;
+        setOutside({QStringLiteral("ゆうパック"), QStringLiteral("第4地帯"),
+                    QStringLiteral("2kg以下"), QStringLiteral("990")});
+        setOutside({QStringLiteral("速達"), QStringLiteral("2kg"), QStringLiteral("333")});
+        path_ = open;
+        TfrmTariffEditor editor;
+        QVERIFY(editor.openFile(path_));
+        QVERIFY(editor.compareWith(other));
+        auto* compare = editor.findChild<QDialog*>(QStringLiteral("frmCompare"));
+        auto* list = compare->findChild<QTableWidget*>(QStringLiteral("lstDifferences"));
+        QCOMPARE(list->rowCount(), 2);
+        QCOMPARE(list->item(0, 4)->text(), QStringLiteral("990"));
+        list->selectRow(0);
+        compare->findChild<QPushButton*>(QStringLiteral("btnTake"))->click();
+        QCOMPARE(fieldOf(editor.document(), {QStringLiteral("ゆうパック"),
+                                             QStringLiteral("第4地帯"), QStringLiteral("2kg以下")}),
+                 QStringLiteral("990"));
+        QCOMPARE(list->rowCount(), 1);
+        action(editor, "mnuEdit_Undo")->trigger();
+        QVERIFY(editor.document().bytes() == shipped_);
+        QCOMPARE(list->rowCount(), 2);
+    }
+
+    // Finding and reading: the side list shows each table; the zone table
+    // has no cells for the separator rows, whose regions head the columns;
+    // the preview offers no separator row.
+    void sideList_data() {
+        QTest::addColumn<QStringList>("path"); // side list items, top down
+        QTest::addColumn<QString>("table");
+        QTest::newRow("zones") << QStringList{QStringLiteral("地帯区分")} << "tblZone";
+        QTest::newRow("クロネコ heading") << QStringList{QStringLiteral("クロネコ")} << "tblCat01";
+        QTest::newRow("クロネコ from 関東")
+            << QStringList{QStringLiteral("クロネコ"), QStringLiteral("関東発")} << "tblCat04";
+        QTest::newRow("book parcels")
+            << QStringList{QStringLiteral("普通郵便・冊子小包"), QStringLiteral("冊子小包")}
+            << "tblBook";
+        QTest::newRow("remittance")
+            << QStringList{QStringLiteral("オプション"), QStringLiteral("送金手数料")}
+            << "tblRemittance";
+    }
+
+    void sideList() {
+        QFETCH(QStringList, path);
+        QFETCH(QString, table);
+        TfrmTariffEditor editor;
+        QVERIFY(editor.openFile(path_));
+        editor.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&editor));
+        auto* list = editor.findChild<QTreeWidget*>(QStringLiteral("lstTables"));
+        QTreeWidgetItem* item = nullptr;
+        for (const QString& name : path) {
+            QTreeWidgetItem* parent = item;
+            item = nullptr;
+            const int count = parent ? parent->childCount() : list->topLevelItemCount();
+            for (int i = 0; i < count; ++i) {
+                QTreeWidgetItem* child = parent ? parent->child(i) : list->topLevelItem(i);
+                if (child->text(0) == name)
+                    item = child;
+            }
+            QVERIFY2(item, qPrintable(name));
+        }
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                          list->visualItemRect(item).center());
+        QCOMPARE(editor.currentTable()->objectName(), table);
+    }
+
+    void separatorsAreHeadings() {
+        TfrmTariffEditor editor;
+        QVERIFY(editor.openFile(path_));
+        const QAbstractItemModel* zones =
+            editor.findChild<QTableView*>(QStringLiteral("tblZone"))->model();
+        QCOMPARE(zones->columnCount(), 48); // 55 destination rows, 7 of them separators
+        for (int c = 0; c < zones->columnCount(); ++c)
+            QVERIFY(
+                !zones->headerData(c, Qt::Horizontal).toString().startsWith(QStringLiteral("━")));
+        auto* to = editor.findChild<QComboBox*>(QStringLiteral("cmbTo"));
+        const auto* rows = qobject_cast<const QStandardItemModel*>(to->model());
+        QVERIFY(!(rows->item(8)->flags() & Qt::ItemIsEnabled)); // ━━関東・信越
+        QVERIFY(rows->item(9)->flags() & Qt::ItemIsEnabled);    // 茨城
+        // Options say what they price.
+        const QAbstractItemModel* options =
+            editor.findChild<QTableView*>(QStringLiteral("tblOptions"))->model();
+        const QModelIndex cool =
+            indexOf(editor.findChild<QTableView*>(QStringLiteral("tblOptions")),
+                    QStringLiteral("クール 料金1"), QStringLiteral("内容"));
+        QCOMPARE(options->data(cool).toString(), QStringLiteral("60cm以下・2kg以下"));
+    }
+
+    // A fee that is not a number: the reason in the preview's plain text,
+    // never as a total.
+    void previewFailure() {
+        QFile out(QString::fromStdString(path_));
+        std::string bytes = shipped_;
+        bytes.replace(bytes.find(toSjis("第4地帯=000 940")), toSjis("第4地帯=000 940").size(),
+                      toSjis("第4地帯=000 9x0"));
+        QVERIFY(out.open(QIODevice::WriteOnly));
+        out.write(bytes.data(), static_cast<qint64>(bytes.size()));
+        out.close();
+        TfrmTariffEditor editor;
+        QVERIFY(editor.openFile(path_));
+        QCOMPARE(editor.findChild<QLabel*>(QStringLiteral("lblYouTotal"))->text(),
+                 QStringLiteral("—"));
+        QVERIFY(editor.findChild<QLabel*>(QStringLiteral("lblPreviewError"))
+                    ->text()
+                    .contains(QStringLiteral("9x0' は整数ではありません")));
+    }
+
+    // Redo by Ctrl+Y as by Ctrl+Shift+Z; the status bar forgets the file
+    // shown before.
+    void shortcutsAndStatus() {
+        TfrmTariffEditor editor;
+        QVERIFY(editor.openFile(path_));
+        editor.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&editor));
+        auto* view = editor.findChild<QTableView*>(QStringLiteral("tblYoupack"));
+        const QModelIndex cell =
+            indexOf(view, QStringLiteral("第4地帯"), QStringLiteral("2kg以下"));
+        type(view, cell, QStringLiteral("1000"));
+        for (const QKeySequence& redo :
+             {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)}) {
+            action(editor, "mnuEdit_Undo")->trigger();
+            QCOMPARE(cell.data().toString(), QStringLiteral("940"));
+            QTest::keySequence(&editor, redo);
+            QCOMPARE(cell.data().toString(), QStringLiteral("1000"));
+        }
+        editor.statusBar()->showMessage(QStringLiteral("2 か所を書き換えて保存しました"));
+        QVERIFY(editor.openFile(path_));
+        QVERIFY(editor.statusBar()->currentMessage().isEmpty());
+    }
+
   private:
     // `hakomaru-quote set` on the open file, as another program.
     void setOutside(const QStringList& field) {
@@ -298,17 +544,27 @@ class TariffEditorTest : public QObject {
         return model->index(r, c);
     }
 
-    // Opens the cell's editor, types the text and presses Enter.
-    static void type(QTableView* view, const QModelIndex& index, const QString& text) {
-        auto* tabs = view->window()->findChild<QTabWidget*>(QStringLiteral("tabTables"));
-        tabs->setCurrentWidget(view);
+    // Keys as an input method sends them: each character as the key's text,
+    // full-width ones too.
+    static void typeKeys(QWidget* widget, const QString& keys) {
+        for (const QChar key : keys)
+            QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(key), Qt::NoModifier);
+    }
+
+    // Opens the cell's editor, types the keys and presses Enter.
+    static void type(QTableView* view, const QModelIndex& index, const QString& keys) {
+        view->window()
+            ->findChild<QStackedWidget*>(QStringLiteral("stkTables"))
+            ->setCurrentWidget(view);
         view->setCurrentIndex(index);
         view->edit(index);
-        auto* line = view->findChild<QLineEdit*>();
+        // The view deletes its cell editor once the edit is committed.
+        QPointer<QLineEdit> line = view->findChild<QLineEdit*>(QStringLiteral("edtCell"));
         QVERIFY(line);
-        line->setText(text);
+        line->selectAll();
+        typeKeys(line, keys);
         QTest::keyClick(line, Qt::Key_Return);
-        QTRY_VERIFY(!view->findChild<QLineEdit*>() || !view->findChild<QLineEdit*>()->isVisible());
+        QTRY_VERIFY(!line || !line->isVisible());
     }
 
     test::RecordingPlatform platform_;

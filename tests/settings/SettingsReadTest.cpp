@@ -42,6 +42,8 @@ const Getter kOptionShowExplain = [](const Settings& s) { return s.optionValues(
 const Getter kOptionShowPostalAlways = [](const Settings& s) {
     return s.optionValues().showPostalAlways;
 };
+const Getter kPlaceWidth = [](const Settings& s) { return s.windowPlace().width; };
+const Getter kPlaceHeight = [](const Settings& s) { return s.windowPlace().height; };
 const Getter kOptionListTextColor = [](const Settings& s) {
     return s.optionValues().listTextColor;
 };
@@ -99,6 +101,10 @@ INSTANTIATE_TEST_SUITE_P(
         ReadCase{"ShowPostalAlways", "[Settings]\n普通郵便表示=1\n", kShowPostalAlways, 1},
         ReadCase{"ShowPostalAlwaysInOptions", "[Settings]\n普通郵便表示=1\n",
                  kOptionShowPostalAlways, 1},
+        // The editor's window: a size is whole or none.
+        ReadCase{"EditorSize", "[Settings]\nWidth=800\nHeight=500\n", kPlaceHeight, 500},
+        ReadCase{"EditorSizeWithoutHeight", "[Settings]\nWidth=800\n", kPlaceWidth, 0},
+        ReadCase{"EditorSizeNegative", "[Settings]\nWidth=800\nHeight=-1\n", kPlaceWidth, 0},
         // Colours.
         ReadCase{"ColourDefault", "", kListTextColor, kWindowText},
         ReadCase{"ColourWrittenDefault", "[Settings]\n文字色=-2147483640\n", kListTextColor,

@@ -86,6 +86,10 @@ INSTANTIATE_TEST_SUITE_P(
             "MainWindowCloseOverExistingKeys", "[Settings]\n届け先=1\n行数=30\nPos_Top=5\n",
             [](const Settings& s) { s.saveMainWindow(1, 2, 3, 4); },
             "[Settings]\r\n届け先=4\r\n行数=30\r\nPos_Top=1\r\nPos_Left=2\r\n発送地=3\r\n\r\n"},
+        SaveCase{"EditorWindowClose", "[Settings]\nWidth=9\n",
+                 [](const Settings& s) { s.saveWindowPlace({-4, 30, 800, 500, true}); },
+                 "[Settings]\r\nWidth=800\r\nPos_Top=30\r\nPos_Left=-4\r\nHeight=500\r\n"
+                 "Maximized=1\r\n\r\n"},
         SaveCase{"MainWindowCloseWithoutItsPlace",
                  "[Settings]\nPos_Top=100\nPos_Left=400\n届け先=1\n",
                  [](const Settings& s) { s.saveMainWindowRows(3, 4); },

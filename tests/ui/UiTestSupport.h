@@ -29,6 +29,7 @@ class RecordingPlatform final : public PlatformServices {
     void showMessage(QWidget*, const QString& message) override { messages << message; }
     void shellOpen(const QString& pathOrAddress) override { opened << pathOrAddress; }
     void setClipboardText(const QString& text) override { clipboard << text; }
+    QString clipboardText() override { return clipboard.isEmpty() ? QString() : clipboard.last(); }
     std::optional<QColor> chooseColor(QWidget*, const QColor&) override { return std::nullopt; }
     QString fileVersion() override { return QStringLiteral("1.0.0.0"); }
 };

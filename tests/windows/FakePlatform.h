@@ -16,6 +16,7 @@ class FakePlatform : public PlatformServices {
     void showMessage(QWidget*, const QString& message) override { messages << message; }
     void shellOpen(const QString& pathOrAddress) override { opened << pathOrAddress; }
     void setClipboardText(const QString& text) override { clipboard = text; }
+    QString clipboardText() override { return clipboard; }
     std::optional<QColor> chooseColor(QWidget*, const QColor&) override {
         ++colorRequests;
         return colorAnswer;

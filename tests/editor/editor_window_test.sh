@@ -1,0 +1,96 @@
+#!/usr/bin/env bash
+# The tariff editor under openbox on a 1920 x 1080 X server at twice the
+# scale: its frame, title bar and status bar included, opens within the
+# screen; a size and place the user gives it come back at the next start;
+# a saved size larger than the screen is cut to it. Polls, never sleeps a
+# fixed time.
+set -euo pipefail
+for tool in Xvfb openbox xdotool xprop xwininfo python3 iconv; do
+    command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
+done
+work="$(mktemp -d)"
+cp "$1" "$work/hakomaru-tariff"
+cp "$2/Charge.ini" "$work/"
+mkdir -m 700 "$work/runtime"
+export XDG_RUNTIME_DIR="$work/runtime" HOME="$work" QT_SCALE_FACTOR=2
+unset QT_QPA_PLATFORM WAYLAND_DISPLAY
+fail() { echo "FAIL: $*" >&2; cat "$work/program.log" >&2 2>/dev/null; exit 1; }
+within() { timeout "$1" bash -c "until $2; do sleep 0.05; done"; } # polls a condition
+
+Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
+xvfb=$! && trap 'kill $xvfb ${wm:-} ${program:-} 2>/dev/null; wait; rm -rf "$work"' EXIT
+within 20 "[ -s $work/display ]" || fail "Xvfb did not start"
+export DISPLAY=":$(head -n 1 "$work/display")"
+wm_ready() { within 20 'xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"'; }
+openbox --sm-disable >"$work/openbox.log" 2>&1 &
+wm=$!
+if ! wm_ready; then
+    kill "$wm" 2>/dev/null || true
+    openbox --sm-disable >>"$work/openbox.log" 2>&1 &
+    wm=$!
+    wm_ready || fail "openbox did not start: $(cat "$work/openbox.log")"
+fi
+
+window() { xdotool search --onlyvisible --name '^料金表の編集' 2>/dev/null | head -n 1; }
+# The frame as "x y width height" in the screen's pixels; empty until framed.
+frame() {
+    local id ext x y w h l r t b
+    id=$(window) && [ -n "$id" ] || return 0
+    ext=$(xprop -id "$id" _NET_FRAME_EXTENTS | sed -n 's/.*= //p' | tr -d ' ') && [ -n "$ext" ] || return 0
+    read -r x y w h < <(xwininfo -id "$id" | awk '/Absolute upper-left X/{x=$4} /Absolute upper-left Y/{y=$4}
+        /^ *Width:/{w=$2} /^ *Height:/{h=$2} END{print x, y, w, h}')
+    IFS=, read -r l r t b <<<"$ext"
+    echo "$((x - l)) $((y - t)) $((w + l + r)) $((h + t + b))"
+}
+# The whole frame on the 1920 x 1080 screen (openbox reserves none of it).
+on_screen() {
+    local f && f=$(frame) && [ -n "$f" ] || return 1
+    read -r x y w h <<<"$f"
+    [ "$x" -ge 0 ] && [ "$y" -ge 0 ] && [ $((x + w)) -le 1920 ] && [ $((y + h)) -le 1080 ]
+}
+# Two frames alike within 2 pixels a number: at twice the scale a frame
+# border of one pixel is half a pixel to the program.
+near() {
+    local a b i
+    read -ra a <<<"$1"
+    read -ra b <<<"$2"
+    for i in 0 1 2 3; do
+        [ $((a[i] - b[i])) -le 2 ] && [ $((b[i] - a[i])) -le 2 ] || return 1
+    done
+}
+export -f window frame on_screen near
+start() {
+    (cd "$work" && exec ./hakomaru-tariff Charge.ini >>"$work/program.log" 2>&1) &
+    program=$!
+    within 20 '[ -n "$(window)" ]' || fail "the editor did not show"
+}
+close_editor() {
+    python3 "$(dirname "$0")/../ui/close_window.py" "$(window)"
+    timeout 20 tail --pid="$program" -f /dev/null || fail "the editor did not end"
+}
+settings() { printf '[Settings]\r\n%s' "$1" >"$work/hakomaru-tariff.ini"; }
+saved() { tr -d '\r' <"$work/hakomaru-tariff.ini" | awk -F= '/^Pos_Left=/{l=$2} /^Pos_Top=/{t=$2} /^Width=/{w=$2} /^Height=/{h=$2} END{print l, t, w, h}'; }
+
+# First start: on the screen at 2x, though its natural size is larger.
+start
+within 5 on_screen || fail "first start at 2x: frame $(frame) is not within 1920x1080"
+close_editor
+[ -s "$work/hakomaru-tariff.ini" ] || fail "the place was not saved"
+
+# A place and size the user gives it come back.
+start
+within 5 on_screen || fail "second start: frame $(frame)"
+xdotool windowsize --sync "$(window)" 1200 700
+xdotool windowmove --sync "$(window)" 300 200
+before=$(frame)
+close_editor
+start
+within 5 "near \"\$(frame)\" \"$before\"" || fail "the place came back as $(frame), not $before (saved $(saved))"
+close_editor
+
+# A saved size larger than the screen, and a place off it, are cut to fit.
+settings $'Pos_Left=700\r\nPos_Top=400\r\nWidth=3000\r\nHeight=2000\r\n'
+start
+within 5 on_screen || fail "an oversized saved place: frame $(frame)"
+close_editor
+echo "PASS: the editor's frame within 1920x1080 at 2x, its place and size kept, an oversized place cut to the screen"
