@@ -4,7 +4,10 @@
 // postal window's docking would work there. When the user has not chosen a
 // Qt platform and an X display is available besides Wayland (XWayland), the
 // program runs on X11.
+#include <cstdlib>
+#include <cstring>
 #include <string_view>
+#include <vector>
 
 namespace hakomaru {
 
@@ -25,6 +28,37 @@ inline bool runOnX11(const DisplayEnvironment& env) {
     return set(env.waylandDisplay) ||
            (set(env.sessionType) && std::string_view(env.sessionType) == "wayland");
 }
+
+// The command line to give QApplication: the program's own, with
+// "-platform xcb" put first where runOnX11 asks for it. The window system is
+// chosen through the command line rather than the environment, so programs
+// the user opens from here (a browser for the help pages) keep their own
+// choice. The arguments live as long as this object, which must outlive the
+// application.
+class PlatformArguments {
+  public:
+    PlatformArguments(int argc, char* argv[]) : args_(argv, argv + argc) {
+        DisplayEnvironment env{std::getenv("QT_QPA_PLATFORM"), std::getenv("WAYLAND_DISPLAY"),
+                               std::getenv("DISPLAY"), std::getenv("XDG_SESSION_TYPE")};
+        for (int i = 1; i < argc; ++i)
+            env.platformOption |=
+                std::strcmp(argv[i], "-platform") == 0 || std::strcmp(argv[i], "--platform") == 0;
+        if (runOnX11(env))
+            args_.insert(args_.begin() + 1, {platformOption_, x11_});
+        count_ = static_cast<int>(args_.size());
+        args_.push_back(nullptr);
+    }
+    PlatformArguments(const PlatformArguments&) = delete;
+    PlatformArguments& operator=(const PlatformArguments&) = delete;
+    int& count() { return count_; }
+    char** values() { return args_.data(); }
+
+  private:
+    char platformOption_[10] = "-platform";
+    char x11_[4] = "xcb";
+    std::vector<char*> args_;
+    int count_ = 0;
+};
 
 // Whether the platform Qt runs on (its platform name) lets the program tell
 // and set where its windows are. A Wayland compositor places every window

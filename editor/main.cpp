@@ -7,27 +7,12 @@
 
 #include <QApplication>
 
-#include <cstdlib>
-#include <cstring>
-#include <vector>
 
 int main(int argc, char* argv[]) {
     // On X11 where the session offers it besides Wayland, as the main
     // program does: there the window can take its saved place.
-    hakomaru::DisplayEnvironment env{std::getenv("QT_QPA_PLATFORM"), std::getenv("WAYLAND_DISPLAY"),
-                                     std::getenv("DISPLAY"), std::getenv("XDG_SESSION_TYPE")};
-    for (int i = 1; i < argc; ++i)
-        env.platformOption |=
-            std::strcmp(argv[i], "-platform") == 0 || std::strcmp(argv[i], "--platform") == 0;
-    std::vector<char*> args(argv, argv + argc);
-    char platformOption[] = "-platform";
-    char x11[] = "xcb";
-    if (hakomaru::runOnX11(env))
-        args.insert(args.begin() + 1, {platformOption, x11});
-    args.push_back(nullptr);
-    int count = static_cast<int>(args.size()) - 1;
-
-    QApplication app(count, args.data());
+    hakomaru::PlatformArguments args(argc, argv);
+    QApplication app(args.count(), args.values());
     // The program's title, window fonts, style and icon, as in the main program.
     hakomaru::setUpApplication();
     // The file named on the command line, else the tariff the program uses:

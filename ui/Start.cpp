@@ -9,28 +9,11 @@
 
 #include <QApplication>
 
-#include <cstdlib>
-#include <cstring>
-#include <vector>
 
 int main(int argc, char* argv[]) {
-    // The window system is chosen before the application exists, through the
-    // command line rather than the environment, so programs the user opens
-    // from here (a browser for the help pages) keep their own choice.
-    hakomaru::DisplayEnvironment env{std::getenv("QT_QPA_PLATFORM"), std::getenv("WAYLAND_DISPLAY"),
-                                     std::getenv("DISPLAY"), std::getenv("XDG_SESSION_TYPE")};
-    for (int i = 1; i < argc; ++i)
-        env.platformOption |=
-            std::strcmp(argv[i], "-platform") == 0 || std::strcmp(argv[i], "--platform") == 0;
-    std::vector<char*> args(argv, argv + argc);
-    char platformOption[] = "-platform";
-    char x11[] = "xcb";
-    if (hakomaru::runOnX11(env))
-        args.insert(args.begin() + 1, {platformOption, x11});
-    args.push_back(nullptr);
-    int count = static_cast<int>(args.size()) - 1;
-
-    QApplication app(count, args.data());
+    // The window system is chosen before the application exists.
+    hakomaru::PlatformArguments args(argc, argv);
+    QApplication app(args.count(), args.values());
     hakomaru::setUpApplication();
     const std::filesystem::path programFile = QCoreApplication::applicationFilePath().toStdString();
     const std::filesystem::path programDir = QCoreApplication::applicationDirPath().toStdString();
