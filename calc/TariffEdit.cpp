@@ -648,14 +648,14 @@ std::string listed(const TariffCell& c) {
     return shown.empty() ? std::string(kEmptyValue) : shown;
 }
 
-std::optional<std::size_t> rowNamed(const TariffGrid& grid, const std::string& name) {
-    const auto it = std::find(grid.rows.begin(), grid.rows.end(), name);
-    if (it == grid.rows.end())
-        return std::nullopt;
-    return static_cast<std::size_t>(it - grid.rows.begin());
-}
-
 } // namespace
+
+std::optional<std::size_t> TariffGrid::rowNamed(std::string_view name) const {
+    const auto it = std::find(rows.begin(), rows.end(), name);
+    if (it == rows.end())
+        return std::nullopt;
+    return static_cast<std::size_t>(it - rows.begin());
+}
 
 std::vector<std::vector<TariffAddress>>
 TariffDocument::cellsNamedBy(const std::vector<TariffProblem>& problems) const {
@@ -707,12 +707,12 @@ std::vector<TariffChange> TariffDocument::changesFrom(const TariffDocument& orig
                     {now.title, row, now.columns[column], listed(a), listed(b), false, g, column});
         };
         for (std::size_t r = 0; r < now.rows.size(); ++r) {
-            const auto was = rowNamed(before, now.rows[r]);
+            const auto was = before.rowNamed(now.rows[r]);
             for (std::size_t c = 0; c < now.columns.size(); ++c)
                 compare(now.rows[r], was ? before.cell(*was, c) : absent, now.cell(r, c), c);
         }
         for (std::size_t r = 0; r < before.rows.size(); ++r)
-            if (!rowNamed(now, before.rows[r]))
+            if (!now.rowNamed(before.rows[r]))
                 for (std::size_t c = 0; c < before.columns.size(); ++c)
                     compare(before.rows[r], before.cell(r, c), absent, c);
     }
@@ -748,7 +748,7 @@ rebaseEdits(const TariffDocument& opened, const TariffDocument& edited, const st
                 const std::string where = mine.title + " " + mine.rows[r] + " " +
                                           std::string(trimmedCaption(mine.columns[c]));
                 const auto row = g < result.grids().size()
-                                     ? rowNamed(result.grids()[g], mine.rows[r])
+                                     ? result.grids()[g].rowNamed(mine.rows[r])
                                      : std::nullopt;
                 if (!row) {
                     rebase.refused = where + ": ほかのプログラムがこの行を消したため、この変更を"

@@ -65,6 +65,8 @@ struct TariffGrid {
     const TariffCell& cell(std::size_t row, std::size_t column) const {
         return cells[row * columns.size() + column];
     }
+    // The row of this name, if the grid has one.
+    std::optional<std::size_t> rowNamed(std::string_view name) const;
 };
 
 // One changed field, for the list shown before saving. UTF-8; a value a

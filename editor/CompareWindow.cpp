@@ -14,17 +14,6 @@
 #include <set>
 
 namespace hakomaru {
-namespace {
-
-std::optional<std::size_t> rowNamed(const TariffGrid& grid, const std::string& name) {
-    const auto it = std::find(grid.rows.begin(), grid.rows.end(), name);
-    if (it == grid.rows.end())
-        return std::nullopt;
-    return static_cast<std::size_t>(it - grid.rows.begin());
-}
-
-} // namespace
-
 TfrmCompare::TfrmCompare(const TariffDocument& open, TariffDocument other, const QString& otherName,
                          Take take, QWidget* parent)
     : QDialog(parent), open_(open), other_(std::move(other)), otherName_(otherName),
@@ -65,8 +54,8 @@ std::optional<TariffBlockValue> TfrmCompare::takeable(const TariffChange& change
         return std::nullopt;
     const TariffGrid& mine = open_.grids()[*change.grid];
     const TariffGrid& theirs = other_.grids()[*change.grid];
-    const auto row = rowNamed(mine, change.row);
-    const auto otherRow = rowNamed(theirs, change.row);
+    const auto row = mine.rowNamed(change.row);
+    const auto otherRow = theirs.rowNamed(change.row);
     if (!row || !otherRow || change.columnIndex >= theirs.columns.size())
         return std::nullopt;
     // A value the other file lacks cannot be written: the editor never
