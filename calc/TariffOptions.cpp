@@ -3,6 +3,7 @@
 #include "Catalogues.h"
 #include "EncodedName.h"
 #include "IniValues.h"
+#include "ParcelRules.h"
 #include "QuotePostal.h"
 #include "TariffLayout.h"
 
@@ -143,9 +144,9 @@ int letterMailBand(int postalRow) {
 // The in-city discount exists for the rows up to 250 g only: rows 1 and 2
 // share the first entry, rows 4 to 9 have one each.
 const TariffOption* letterInCityOption(int w) {
-    // The standard-size rows share the first entry; the others up to 250 g
-    // have one each.
-    if (IsStandardSizeRow(w) || (w >= kFirstNonStandardRow && w <= 9))
+    // The standard-size rows share the first entry; the other rows that
+    // have the discount have one each.
+    if (w >= kFirstStandardSizeRow && !IsPostalHeadingRow(w) && inCityAvailable(w))
         return &tariff::kInCity[static_cast<std::size_t>(
             IsStandardSizeRow(w) ? 0 : w - kNonStandardHeadingRow)];
     return nullptr;

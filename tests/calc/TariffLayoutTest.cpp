@@ -121,3 +121,17 @@ TEST(TariffLayout, OptionNotes) {
     for (const auto& [option, note] : cases)
         EXPECT_EQ(tariffOptionNote(option), note) << option.section << " " << option.key;
 }
+
+// The in-city discount entry of each postal weight row: the standard-size
+// rows share the first, the headings and the rows past the last in-city
+// weight have none.
+TEST(TariffLayout, InCityEntryOfEachRow) {
+    using namespace tariff;
+    for (int row = 0; row < kPostalWeightRowCount; ++row) {
+        const TariffOption* entry = letterInCityOption(row);
+        if (row == 0 || row == 3 || row > 9)
+            EXPECT_EQ(entry, nullptr) << row;
+        else
+            EXPECT_EQ(entry, &kInCity[row <= 2 ? 0 : static_cast<size_t>(row - 3)]) << row;
+    }
+}
