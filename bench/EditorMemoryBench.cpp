@@ -5,8 +5,8 @@
 // edits. Undo must cost what the edits cost, not a copy of the file each.
 //
 //     editor_memory_bench [EDITS]
-#include "IniStore.h"
 #include "TariffEditor.h"
+#include "ini/IniStore.h"
 
 #include <QAbstractItemModel>
 #include <QApplication>

@@ -2,15 +2,15 @@
 // or previous weight row with the arrow keys, as a user does on the closed
 // list (both recalculations), and the amount going from 250 to 0 and back
 // (the longest rule cascade: both groups, 書留, クロネコ 代金引換, both quotes).
-#include "Main.h"
 #include "AppSetup.h"
-#include "Sjis.h"
+#include "Main.h"
+#include "text/Sjis.h"
 
 #include <QApplication>
 #include <QComboBox>
 #include <QFile>
-#include <QLineEdit>
 #include <QLabel>
+#include <QLineEdit>
 #include <QTemporaryDir>
 #include <QtTest>
 

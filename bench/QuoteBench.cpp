@@ -1,11 +1,11 @@
 // A complete quote from file (open, read, parse, look up, price) against the
 // bare cost of reading the same file's bytes into memory. The windows read
 // the tariff anew at every recalculation, so this is the cost of a click.
-#include "IniStore.h"
-#include "QuoteCat.h"
-#include "QuotePostal.h"
-#include "QuoteYoupack.h"
-#include "Tariff.h"
+#include "ini/IniStore.h"
+#include "quote/QuoteCat.h"
+#include "quote/QuotePostal.h"
+#include "quote/QuoteYoupack.h"
+#include "tariff/Tariff.h"
 
 #include <benchmark/benchmark.h>
 

@@ -13,10 +13,10 @@
 #include <ctime>
 
 #ifdef HAKOMARU_FULL_WINDOW
-#include "Main.h"
 #include "AppSetup.h"
+#include "Main.h"
 #include "Settings.h"
-#include "Tariff.h"
+#include "tariff/Tariff.h"
 #endif
 
 namespace {

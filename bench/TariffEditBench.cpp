@@ -7,8 +7,8 @@
 // the rows that use it, an option entry changes its value's length).
 //
 //     tariff_edit_bench [--benchmark_filter=EditOneField|PasteBlock]
-#include "IniStore.h"
 #include "TariffEditor.h"
+#include "ini/IniStore.h"
 
 #include <QAbstractItemModel>
 #include <QApplication>

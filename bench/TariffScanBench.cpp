@@ -6,12 +6,12 @@
 // start a rule of the reading: "[" a header, "=" an entry, ";" a comment, CR
 // a line end, a lead byte a double-byte character (0x81 pairs into
 // characters, 0xFC into pairs that code page 932 does not map).
-#include "ConversionError.h"
-#include "EncodedName.h"
-#include "IniStore.h"
-#include "QuotePostal.h"
-#include "TariffCheck.h"
-#include "TariffEdit.h"
+#include "ini/EncodedName.h"
+#include "ini/IniStore.h"
+#include "quote/QuotePostal.h"
+#include "text/ConversionError.h"
+#include "tools/TariffCheck.h"
+#include "tools/TariffEdit.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,9 +1,9 @@
 #include "CommandLine.h"
 
-#include "Catalogues.h"
-#include "FileRead.h"
 #include "Selections.h"
 #include "UsageError.h"
+#include "system/FileRead.h"
+#include "tariff/Catalogues.h"
 
 #include <algorithm>
 #include <functional>

@@ -1,9 +1,9 @@
 #pragma once
 // The command line of hakomaru-quote, read into the choices that the
-// windows' selection models then apply (Choices.h): the rows, the amount and
+// windows' selection models then apply (selection/Choices.h): the rows, the amount and
 // the options in the order given. Option syntax: "--name value" or
 // "--name=value".
-#include "Choices.h"
+#include "selection/Choices.h"
 
 #include <filesystem>
 #include <optional>

@@ -1,12 +1,12 @@
 #include "CsvCompare.h"
 
-#include "Catalogues.h"
-#include "ConversionError.h"
 #include "JsonText.h"
-#include "ParcelPricing.h"
 #include "Selections.h"
-#include "Sjis.h"
 #include "UsageError.h"
+#include "selection/ParcelPricing.h"
+#include "tariff/Catalogues.h"
+#include "text/ConversionError.h"
+#include "text/Sjis.h"
 
 #include <algorithm>
 #include <array>

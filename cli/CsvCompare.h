@@ -9,7 +9,7 @@
 // blanks, "・", "、", "+" or "|" (see optionNames()). The input is UTF-8
 // (with or without a BOM) or, failing that, Shift-JIS as spreadsheet
 // programs save it; the first line that is not plain ASCII decides.
-#include "IniStore.h"
+#include "ini/IniStore.h"
 
 #include <iosfwd>
 #include <optional>

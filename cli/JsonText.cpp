@@ -1,6 +1,6 @@
 #include "JsonText.h"
 
-#include "Sjis.h"
+#include "text/Sjis.h"
 
 namespace hakomaru::cli {
 namespace {

@@ -1,7 +1,7 @@
 #pragma once
 // Writing JSON text by hand, for answers that are written by the hundred
 // thousand: a fixed set of members in a fixed order needs no document.
-#include "Sjis.h" // isWellFormedUtf8
+#include "text/Sjis.h" // isWellFormedUtf8
 
 #include <string>
 #include <string_view>

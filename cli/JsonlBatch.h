@@ -1,6 +1,6 @@
 #pragma once
 // The batch loop of the JSON Lines mode.
-#include "IniStore.h"
+#include "ini/IniStore.h"
 
 #include <iosfwd>
 

@@ -1,13 +1,13 @@
 #include "JsonlProtocol.h"
 
-#include "ConversionError.h"
 #include "FlatJson.h"
 #include "JsonText.h"
-#include "ParcelQuote.h"
-#include "PostalQuote.h"
-#include "QuoteCat.h"
-#include "QuotePostal.h"
-#include "QuoteYoupack.h"
+#include "quote/ParcelQuote.h"
+#include "quote/PostalQuote.h"
+#include "quote/QuoteCat.h"
+#include "quote/QuotePostal.h"
+#include "quote/QuoteYoupack.h"
+#include "text/ConversionError.h"
 
 #include <cstdint>
 #include <limits>

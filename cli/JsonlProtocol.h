@@ -11,7 +11,7 @@
 // the wrong type or one the kind does not have, a line longer than
 // kMaxRequestLine bytes). Names quoted in a reason are JSON strings, control
 // characters escaped.
-#include "IniStore.h"
+#include "ini/IniStore.h"
 
 #include <string>
 #include <string_view>

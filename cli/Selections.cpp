@@ -1,9 +1,10 @@
 #include "Selections.h"
 
-#include "Catalogues.h"
-#include "QuoteCat.h"
-#include "QuotePostal.h"
 #include "UsageError.h"
+#include "quote/QuoteCat.h"
+#include "selection/ParcelRules.h"
+#include "quote/QuotePostal.h"
+#include "tariff/Catalogues.h"
 
 #include <algorithm>
 #include <charconv>

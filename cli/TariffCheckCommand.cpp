@@ -1,7 +1,7 @@
 #include "TariffCheckCommand.h"
 
-#include "FileRead.h"
-#include "TariffCheck.h"
+#include "system/FileRead.h"
+#include "tools/TariffCheck.h"
 
 #include <ostream>
 

@@ -1,7 +1,7 @@
 #include "TariffDiffCommand.h"
 
-#include "FileRead.h"
-#include "TariffDiff.h"
+#include "system/FileRead.h"
+#include "tools/TariffDiff.h"
 
 #include <optional>
 #include <ostream>

@@ -1,8 +1,8 @@
 #include "TariffSet.h"
 
-#include "FileRead.h"
-#include "TariffEdit.h"
+#include "system/FileRead.h"
 #include "system/FileSave.h"
+#include "tools/TariffEdit.h"
 
 #include <ostream>
 

@@ -1,13 +1,13 @@
 #include "TerminalMode.h"
 
-#include "Catalogues.h"
-#include "ConversionError.h"
-#include "NumberText.h"
-#include "ParcelPricing.h"
-#include "QuoteCat.h"
-#include "QuotePostal.h"
-#include "QuoteYoupack.h"
-#include "Sjis.h"
+#include "quote/QuoteCat.h"
+#include "quote/QuotePostal.h"
+#include "quote/QuoteYoupack.h"
+#include "selection/ParcelPricing.h"
+#include "tariff/Catalogues.h"
+#include "text/ConversionError.h"
+#include "text/NumberText.h"
+#include "text/Sjis.h"
 
 #include <optional>
 #include <ostream>

@@ -2,8 +2,8 @@
 // Quotes printed for a person at a terminal: totals as "¥1,234", each detail
 // piece on its own line. Failures of a quote go to `err` with the message the
 // calculator gave.
-#include "Choices.h"
-#include "IniStore.h"
+#include "ini/IniStore.h"
+#include "selection/Choices.h"
 
 #include <iosfwd>
 #include <string>

@@ -1,19 +1,19 @@
 // hakomaru-quote: quotes parcels and postal items from the command line.
 #include "CommandLine.h"
 #include "CsvCompare.h"
-#include "FileRead.h"
 #include "HelpText.h"
 #include "JsonlBatch.h"
 #include "ProgramVersion.h"
 #include "Selections.h"
-#include "Tariff.h"
 #include "TariffCheckCommand.h"
 #include "TariffDiffCommand.h"
 #include "TariffSet.h"
 #include "TerminalMode.h"
 #include "UsageError.h"
+#include "system/FileRead.h"
 #include "system/ProcessIo.h"
 #include "system/ProgramFile.h"
+#include "tariff/Tariff.h"
 
 #include <filesystem>
 #include <iostream>

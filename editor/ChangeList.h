@@ -2,7 +2,7 @@
 // The list of changes shown before the tariff is saved: table, row, column,
 // old and new value of every changed field. Saving goes on only when the
 // user confirms it.
-#include "TariffEdit.h"
+#include "tools/TariffEdit.h"
 
 #include <QDialog>
 

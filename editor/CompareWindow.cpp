@@ -1,7 +1,7 @@
 #include "CompareWindow.h"
 
 #include "ChangeList.h"
-#include "TariffDiff.h"
+#include "tools/TariffDiff.h"
 
 #include <QDialogButtonBox>
 #include <QHeaderView>

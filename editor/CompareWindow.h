@@ -4,7 +4,7 @@
 // core's comparison lists them and `hakomaru-quote diff` prints them. The
 // chosen differences are taken into the open tariff as one undoable edit;
 // the list follows every edit of the open tariff.
-#include "TariffEdit.h"
+#include "tools/TariffEdit.h"
 
 #include <QDialog>
 

@@ -3,7 +3,7 @@
 // file was opened: for each, the value as opened, this edit's value and the
 // other program's, and which of the two to save. The editor asks before it
 // saves; it saves nothing the user has not decided.
-#include "TariffEdit.h"
+#include "tools/TariffEdit.h"
 
 #include <QDialog>
 

@@ -1,10 +1,10 @@
 #pragma once
 // The cell editor of the tariff grids: it takes, key by key, only what the
-// field can hold, as the edit core decides (TariffInput.h), so nothing
+// field can hold, as the edit core decides (tariff/TariffInput.h), so nothing
 // typed is lost on Enter. Full-width digits and letters become half-width
 // as they are typed; a refused key leaves the text as it was and says in
 // plain words what the field holds.
-#include "TariffEdit.h"
+#include "tools/TariffEdit.h"
 
 #include <QStyledItemDelegate>
 #include <QValidator>

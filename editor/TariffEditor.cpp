@@ -8,18 +8,18 @@
 #include "GroupedHeader.h"
 #include "TariffGridModel.h"
 
-#include "Catalogues.h"
-#include "FileRead.h"
-#include "IniStore.h"
-#include "NumberText.h"
-#include "ParcelPricing.h"
 #include "Platform.h"
 #include "Settings.h"
-#include "Sjis.h"
-#include "TabText.h"
-#include "TariffCheck.h"
 #include "WindowFit.h"
+#include "ini/IniStore.h"
+#include "selection/ParcelPricing.h"
+#include "system/FileRead.h"
 #include "system/FileSave.h"
+#include "tariff/Catalogues.h"
+#include "text/NumberText.h"
+#include "text/Sjis.h"
+#include "text/TabText.h"
+#include "tools/TariffCheck.h"
 
 #include <QAction>
 #include <QCloseEvent>

@@ -18,7 +18,7 @@
 // lock and makes its field edits again on the file as it is then, so
 // another writer's change is kept; a field both changed is put to the user.
 #include "PasteRefusals.h"
-#include "TariffEdit.h"
+#include "tools/TariffEdit.h"
 
 #include <QMainWindow>
 #include <QPointer>

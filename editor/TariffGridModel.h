@@ -8,7 +8,7 @@
 // the destination list's separator rows are left out (their regions head
 // the columns below them instead), and option entries gain a last column
 // saying what each prices.
-#include "TariffEdit.h"
+#include "tools/TariffEdit.h"
 
 #include <QAbstractTableModel>
 

@@ -2,11 +2,10 @@
 #include "AppSetup.h"
 #include "DisplayPlatform.h"
 #include "SettingsLocation.h"
-#include "Tariff.h"
 #include "TariffEditor.h"
+#include "tariff/Tariff.h"
 
 #include <QApplication>
-
 
 int main(int argc, char* argv[]) {
     // On X11 where the session offers it besides Wayland, as the main

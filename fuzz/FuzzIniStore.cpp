@@ -3,10 +3,10 @@
 // The checker on the same bytes names only lines the file has.
 // The same bytes as code page 932 text: decoded to well-formed UTF-8, and
 // text decoded whole encodes back to bytes that decode to it again.
-#include "IniStore.h"
-#include "IniValues.h"
-#include "Sjis.h"
-#include "TariffCheck.h"
+#include "ini/IniStore.h"
+#include "ini/IniValues.h"
+#include "text/Sjis.h"
+#include "tools/TariffCheck.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -1,11 +1,11 @@
 // All four quotes over fuzzed tariff bytes and fuzzed requests. A quote
 // either succeeds or fails with the conversion message; every text it
 // returns is valid UTF-8, since windows and the quote tool show it.
-#include "Catalogues.h"
-#include "ConversionError.h"
-#include "QuoteCat.h"
-#include "QuotePostal.h"
-#include "QuoteYoupack.h"
+#include "quote/QuoteCat.h"
+#include "quote/QuotePostal.h"
+#include "quote/QuoteYoupack.h"
+#include "tariff/Catalogues.h"
+#include "text/ConversionError.h"
 
 #include <cstdint>
 #include <cstdlib>

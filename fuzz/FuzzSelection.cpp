@@ -6,10 +6,10 @@
 // only while in use; a click on a box that cannot be clicked changes
 // nothing; one event never cascades without end; and nothing but the
 // conversion error of 代金引換 with an amount that is no number escapes.
-#include "Catalogues.h"
-#include "ConversionError.h"
-#include "ParcelSelection.h"
-#include "PostalSelection.h"
+#include "selection/ParcelSelection.h"
+#include "selection/PostalSelection.h"
+#include "tariff/Catalogues.h"
+#include "text/ConversionError.h"
 
 #include <array>
 #include <cstdint>

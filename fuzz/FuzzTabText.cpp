@@ -1,6 +1,6 @@
 // Clipboard text as a block of cells: any bytes parse, every row has a
 // cell, and the block written out parses back to the same block.
-#include "TabText.h"
+#include "text/TabText.h"
 
 #include <cstdint>
 #include <cstdlib>

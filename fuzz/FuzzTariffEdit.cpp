@@ -3,8 +3,8 @@
 // (refused) or sets its field to the value and leaves every other field as
 // it was, and the file read again holds the same fields; a Shift-JIS file
 // stays Shift-JIS.
-#include "NumberText.h"
-#include "TariffEdit.h"
+#include "text/NumberText.h"
+#include "tools/TariffEdit.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -7,9 +7,9 @@
 // checker finds exactly the problems checkTariff() finds on the same bytes
 // (checked once: a check of a clean tariff proves every quote, which takes
 // a second under the sanitizers).
-#include "IniStore.h"
-#include "TariffCheck.h"
-#include "TariffEdit.h"
+#include "ini/IniStore.h"
+#include "tools/TariffCheck.h"
+#include "tools/TariffEdit.h"
 
 #include <cstdint>
 #include <cstdlib>

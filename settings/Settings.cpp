@@ -1,10 +1,10 @@
 #include "Settings.h"
 
-#include "EncodedName.h"
-#include "IniStore.h"
-#include "IniValues.h"
 #include "SettingsKeys.h"
-#include "Sjis.h"
+#include "ini/EncodedName.h"
+#include "ini/IniStore.h"
+#include "ini/IniValues.h"
+#include "text/Sjis.h"
 
 #include <functional>
 #include <system_error>

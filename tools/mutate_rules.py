@@ -24,38 +24,38 @@ TESTS = ("ParcelSelection*:PostalSelection*:Choices*:ParcelAmountRule*:RowLimits
 # The functions whose every step is a rule: each statement is removed and
 # each condition inverted, one at a time.
 RULE_FUNCTIONS = {
-    "calc/ParcelSelection.cpp": [
+    "calc/selection/ParcelSelection.cpp": [
         "restoreRows", "mayClick", "chooseFrom", "chooseTo", "chooseWeight", "chooseSize",
         "coolRule", "click", "set", "runRule", "applyExclusions", "mayEnable", "countBoxRule",
         "useCatCashOnDelivery", "typeAmount", "amountRule", "cashOnDeliveryStep", "typeCount",
         "countRule", "recalcCat",
     ],
-    "calc/PostalSelection.cpp": [
+    "calc/selection/PostalSelection.cpp": [
         "chooseWeight", "click", "set", "disableExcluded", "runRule", "inCityRule",
         "sokutatsuRule", "haitatsuRule", "morning10Rule", "kaniKakitomeRule", "kakitomeRule",
         "genteiRule", "daihikiRule", "typeAmount", "amountRule",
     ],
-    "calc/ParcelRules.cpp": ["parcelAmountRule"],
-    "calc/Choices.cpp": ["selectParcel", "selectPostal", "selectLetterMail", "selectBookParcel"],
+    "calc/selection/ParcelRules.cpp": ["parcelAmountRule"],
+    "calc/selection/Choices.cpp": ["selectParcel", "selectPostal", "selectLetterMail", "selectBookParcel"],
 }
 
 # Rules that are data or comparisons rather than steps.
 EXTRA = [
-    ("calc/ParcelRules.cpp", "クール's weight limit",
+    ("calc/selection/ParcelRules.cpp", "クール's weight limit",
      "return weightRow <= kLastCoolWeightRow", "return weightRow < kLastCoolWeightRow"),
-    ("calc/ParcelRules.cpp", "クール's size limit",
+    ("calc/selection/ParcelRules.cpp", "クール's size limit",
      "&& sizeRow <= kLastCoolSizeRow", "&& sizeRow < kLastCoolSizeRow"),
-    ("calc/ParcelRules.cpp", "市内特別's weight limit",
+    ("calc/tariff/Catalogues.h", "市内特別's weight limit",
      "return postalWeightRow <= kLastInCityRow", "return postalWeightRow < kLastInCityRow"),
-    ("calc/ParcelRules.cpp", "書留 above 5",
+    ("calc/selection/ParcelRules.cpp", "書留 above 5",
      "return amount > kRegisteredAbove", "return amount >= kRegisteredAbove"),
-    ("calc/ParcelRules.cpp", "the postal amount limit",
+    ("calc/selection/ParcelRules.cpp", "the postal amount limit",
      "return amount > kPostalAmountLimit", "return amount >= kPostalAmountLimit"),
-    ("calc/ParcelRules.cpp", "the parcel amount limit",
+    ("calc/selection/ParcelRules.cpp", "the parcel amount limit",
      "if (amount > kParcelAmountLimit)", "if (amount >= kParcelAmountLimit)"),
-    ("calc/ParcelSelection.cpp", "mayClick: a box in a disabled group cannot be clicked",
+    ("calc/selection/ParcelSelection.cpp", "mayClick: a box in a disabled group cannot be clicked",
      "           groupEnabled(isYoupackBox", "           !groupEnabled(isYoupackBox"),
-    ("calc/ParcelRules.cpp", "the クロネコ cash-on-delivery limit",
+    ("calc/selection/ParcelRules.cpp", "the クロネコ cash-on-delivery limit",
      "} else if (amount > kCatCodLimit)", "} else if (amount >= kCatCodLimit)"),
 ]
 
@@ -120,7 +120,7 @@ def step_mutations(path, names):
     return mutations
 
 
-def pair_mutations(path="calc/ParcelRules.cpp"):
+def pair_mutations(path="calc/selection/ParcelRules.cpp"):
     """Each exclusion pair replaced by a copy of another pair of its table."""
     lines = (TREE / path).read_text(encoding="utf-8").split("\n")
     mutations, table = [], []

@@ -2,7 +2,7 @@
 // Small pieces both calculator windows are built with: a control placed by
 // its name and bounds, a total kept at its right edge, the texts of a quote
 // as a person sees them, and an event run on the window's model.
-#include "Sjis.h"
+#include "text/Sjis.h"
 
 #include <QLabel>
 #include <QString>

@@ -1,6 +1,6 @@
 #include "JpegImage.h"
 
-#include "FileRead.h"
+#include "system/FileRead.h"
 
 #include <QFile>
 #include <QLocale>

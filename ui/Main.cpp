@@ -12,15 +12,15 @@
 #include "controls/OwnerDrawComboBox.h"
 #include "controls/RightEdit.h"
 
-#include "Catalogues.h"
-#include "FileRead.h"
-#include "NumberText.h"
-#include "QuoteCat.h"
-#include "QuoteYoupack.h"
 #include "Settings.h"
-#include "Sjis.h"
-#include "Tariff.h"
 #include "WindowPlacement.h"
+#include "quote/QuoteCat.h"
+#include "quote/QuoteYoupack.h"
+#include "system/FileRead.h"
+#include "tariff/Catalogues.h"
+#include "tariff/Tariff.h"
+#include "text/NumberText.h"
+#include "text/Sjis.h"
 
 #include <QAbstractItemView>
 #include <QApplication>

@@ -20,7 +20,7 @@
 #include <map>
 #include <string>
 
-#include "ParcelSelection.h"
+#include "selection/ParcelSelection.h"
 
 class QAction;
 class QComboBox;

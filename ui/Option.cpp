@@ -1,14 +1,14 @@
 #include "Option.h"
 
-#include "Catalogues.h"
 #include "ColorValue.h"
-#include "NumberText.h"
 #include "Platform.h"
 #include "ProgramFiles.h"
 #include "Settings.h"
 #include "WindowFonts.h"
 #include "WindowPlacement.h"
 #include "controls/RightEdit.h"
+#include "tariff/Catalogues.h"
+#include "text/NumberText.h"
 
 #include <QApplication>
 #include <QButtonGroup>

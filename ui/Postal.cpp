@@ -9,13 +9,13 @@
 #include "controls/OwnerDrawComboBox.h"
 #include "controls/RightEdit.h"
 
-#include "Catalogues.h"
-#include "NumberText.h"
-#include "QuotePostal.h"
 #include "Settings.h"
-#include "Sjis.h"
-#include "Tariff.h"
 #include "WindowPlacement.h"
+#include "quote/QuotePostal.h"
+#include "tariff/Catalogues.h"
+#include "tariff/Tariff.h"
+#include "text/NumberText.h"
+#include "text/Sjis.h"
 
 #include <QAction>
 #include <QCloseEvent>

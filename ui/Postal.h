@@ -13,7 +13,7 @@
 // state onto its controls with their signals blocked. A failed quote throws
 // through the model to the slot that received the user event, which
 // reports it once; nothing is thrown through a Qt signal emission.
-#include "PostalSelection.h"
+#include "selection/PostalSelection.h"
 
 #include <QWidget>
 

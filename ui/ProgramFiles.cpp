@@ -1,6 +1,6 @@
 #include "ProgramFiles.h"
 
-#include "FileRead.h"
+#include "system/FileRead.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,14 +1,13 @@
 // はこ丸: prices a parcel with two carriers side by side.
-#include "Main.h"
 #include "AppSetup.h"
 #include "DisplayPlatform.h"
+#include "Main.h"
 #include "Postal.h"
 #include "Settings.h"
-#include "Tariff.h"
 #include "WindowCommands.h"
+#include "tariff/Tariff.h"
 
 #include <QApplication>
-
 
 int main(int argc, char* argv[]) {
     // The window system is chosen before the application exists.

@@ -19,7 +19,7 @@
 // derived from the random part; leftovers of saves killed midway are removed
 // by the next save, and only names that pass the check, so a file a person
 // made is never taken for one.
-#include "FileRead.h"
+#include "system/FileRead.h"
 
 #include <chrono>
 #include <cstdint>

@@ -1,5 +1,5 @@
 #pragma once
-// Opening and reading files, through each system's own calls. FileRead.h
+// Opening and reading files, through each system's own calls. system/FileRead.h
 // builds the program's one way of reading a file on these.
 #include <cstddef>
 #include <cstdint>

@@ -1,8 +1,8 @@
 #pragma once
 // Test tariffs are written as UTF-8 text here and stored as the program
 // finds them on disk: code page 932 bytes.
-#include "IniStore.h"
-#include "Sjis.h"
+#include "ini/IniStore.h"
+#include "text/Sjis.h"
 
 #include <string_view>
 

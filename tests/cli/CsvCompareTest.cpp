@@ -1,8 +1,8 @@
 // The batch comparison: CSV reading and writing, and whole runs on the test
 // tariff (東京 → 大阪: ゆうパック 1,100 and クロネコ 1,060 for 2 kg, 60 cm).
 #include "CsvCompare.h"
-#include "Sjis.h"
 #include "TestTariff.h"
+#include "text/Sjis.h"
 
 #include <gtest/gtest.h>
 #ifdef __GLIBC__

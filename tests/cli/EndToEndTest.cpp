@@ -1,10 +1,10 @@
 // Runs the built program with its real standard streams and exit status.
-#include "FileRead.h"
 #include "HelpText.h"
 #include "Process.h"
 #include "ProgramVersion.h"
 #include "TempFiles.h"
 #include "TestTariff.h"
+#include "system/FileRead.h"
 
 #include <filesystem>
 #include <fstream>

@@ -1,8 +1,8 @@
 // hakomaru-quote check: its exit status and summary on a clean, a broken
 // and an unreadable file.
 #include "TariffCheckCommand.h"
-#include "IniStore.h"
-#include "Sjis.h"
+#include "ini/IniStore.h"
+#include "text/Sjis.h"
 
 #include <filesystem>
 #include <fstream>

@@ -5,8 +5,8 @@
 // weight row, クロネコ 関東 → 近畿 1160/1370/... (less 100), 着払 25, 電信払込
 // 料金0..7 = 0, 130, 230, 1050, 600, 700, 800, 900, letter mail row 4 = 120,
 // book parcels 180, 215, 240, 310, ...
-#include "IniStore.h"
-#include "Tariff.h"
+#include "ini/IniStore.h"
+#include "tariff/Tariff.h"
 
 #include <string>
 

@@ -5,9 +5,9 @@
 #include "ConflictChoice.h"
 #include "UiTestSupport.h"
 
-#include "IniStore.h"
-#include "Sjis.h"
-#include "TariffCheck.h"
+#include "ini/IniStore.h"
+#include "text/Sjis.h"
+#include "tools/TariffCheck.h"
 
 #include <QAction>
 #include <QComboBox>

@@ -1,6 +1,6 @@
 // Writing into the INI store and the bytes that saving produces.
-#include "IniStore.h"
 #include "TempFiles.h"
+#include "ini/IniStore.h"
 
 #include <gtest/gtest.h>
 

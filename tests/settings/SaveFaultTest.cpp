@@ -3,11 +3,11 @@
 // file, a path that links to something other than a file, a file too large
 // to read. Either way the file must be whole afterwards: the old content or
 // the new one, never a mixture, and nothing else left in the folder.
-#include "IniStore.h"
 #include "Settings.h"
-#include "Sjis.h"
 #include "TempFiles.h"
+#include "ini/IniStore.h"
 #include "system/FileSave.h"
+#include "text/Sjis.h"
 
 #include <algorithm>
 

@@ -1,8 +1,8 @@
 // Reading the user settings file: defaults, value forms and bad input.
 #include "Process.h"
 #include "Settings.h"
-#include "Sjis.h"
 #include "TempFiles.h"
+#include "text/Sjis.h"
 
 #include <gtest/gtest.h>
 

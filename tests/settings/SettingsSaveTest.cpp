@@ -1,10 +1,10 @@
 // Writing the user settings file: the saved bytes, what survives a save,
 // and saves that fail without harming the old file.
-#include "IniStore.h"
-#include "IniValues.h"
 #include "Settings.h"
-#include "Sjis.h"
 #include "TempFiles.h"
+#include "ini/IniStore.h"
+#include "ini/IniValues.h"
+#include "text/Sjis.h"
 
 #include <gtest/gtest.h>
 

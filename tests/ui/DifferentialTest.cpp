@@ -3,16 +3,16 @@
 // and book items priced by the postal window and by the tool's letter and
 // book modes. Both give the same totals, 取扱不可 in the same places, and
 // refuse the same selections.
-#include "Catalogues.h"
 #include "CommandLine.h"
 #include "CsvCompare.h"
 #include "Main.h"
-#include "ParcelRules.h"
 #include "Postal.h"
-#include "QuoteCat.h"
-#include "Tariff.h"
 #include "TerminalMode.h"
 #include "UiTestSupport.h"
+#include "quote/QuoteCat.h"
+#include "selection/ParcelRules.h"
+#include "tariff/Catalogues.h"
+#include "tariff/Tariff.h"
 
 #include <QAction>
 #include <QCheckBox>

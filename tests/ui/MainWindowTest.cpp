@@ -1,9 +1,9 @@
 // The comparison window driven as a user drives it, by the controls' names:
 // list picks, clicks, typing, pointer moves, menu commands and closing.
 #include "Main.h"
-#include "ParcelSelection.h"
 #include "UiTestSupport.h"
 #include "controls/OwnerDrawComboBox.h"
+#include "selection/ParcelSelection.h"
 
 #include <QAction>
 #include <QApplication>
@@ -277,7 +277,7 @@ class MainWindowTest : public QObject {
 
     // Each kind of event, made as a person makes it, leaves the controls as
     // the same events leave a model of the window: the rules themselves are
-    // tested on the model (tests/calc/ParcelSelectionTest.cpp).
+    // tested on the model (tests/calc/selection/ParcelSelectionTest.cpp).
     void showsTheModelAfterEachKindOfEvent_data() {
         QTest::addColumn<QStringList>("events");
         QTest::newRow("boxes") << QStringList{"chkYouCyaku", "chkYouSokutatsu", "chkCatTime",
@@ -369,7 +369,7 @@ class MainWindowTest : public QObject {
 
     // Typed texts, each after clicking into the edit (which selects it): the
     // totals each band shows. The bands' rules are the model's
-    // (tests/calc/ParcelSelectionTest.cpp).
+    // (tests/calc/selection/ParcelSelectionTest.cpp).
     void amountBands_data() {
         QTest::addColumn<QStringList>("typed");
         QTest::addColumn<bool>("useCatDaihiki");

@@ -3,11 +3,11 @@
 // command, docking, closing and ending the program.
 #include "Postal.h"
 #include "Main.h"
-#include "PostalSelection.h"
 #include "Settings.h"
-#include "Sjis.h"
 #include "UiTestSupport.h"
 #include "controls/OwnerDrawComboBox.h"
+#include "selection/PostalSelection.h"
+#include "text/Sjis.h"
 
 #include <QAction>
 #include <QApplication>
@@ -341,7 +341,7 @@ class PostalTest : public QObject {
 
     // Each kind of event, made as a person makes it, leaves the controls as
     // the same events leave a model of the window: the rules themselves are
-    // tested on the model (tests/calc/PostalSelectionTest.cpp).
+    // tested on the model (tests/calc/selection/PostalSelectionTest.cpp).
     void showsTheModelAfterEachKindOfEvent_data() {
         QTest::addColumn<QStringList>("events");
         QTest::newRow("letter boxes")

@@ -1,6 +1,6 @@
 #include "UiTestSupport.h"
 
-#include "Sjis.h"
+#include "text/Sjis.h"
 
 namespace hakomaru::test {
 

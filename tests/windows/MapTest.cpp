@@ -1,12 +1,12 @@
 // The map window driven headless: label clicks, closing, and the picture
 // missing, damaged or not a JPEG.
 #include "Map.h"
-#include "Catalogues.h"
-#include "ConversionError.h"
 #include "FakePlatform.h"
 #include "JpegTestFiles.h"
 #include "ProgramFiles.h"
 #include "controls/LabelEx.h"
+#include "tariff/Catalogues.h"
+#include "text/ConversionError.h"
 
 #include <QDir>
 #include <QPointer>

@@ -1,0 +1,190 @@
+#include "tariff/TariffOptions.h"
+
+#include "ini/EncodedName.h"
+#include "ini/IniValues.h"
+#include "tariff/Catalogues.h"
+#include "tariff/TariffLayout.h"
+
+#include <algorithm>
+
+#include <vector>
+
+namespace hakomaru {
+
+std::int32_t readOption(const IniStore& tariff, const TariffOption& option) {
+    return readInteger(tariff, sjisName(option.section), sjisName(option.key), option.fallback);
+}
+
+std::int32_t readRemittanceFee(const IniStore& tariff, int method, const std::string& amountText) {
+    const int amountClass = amountText.empty() ? 0 : RemittanceAmountClass(amountText);
+    // A number outside the methods has no fees, even where a hand-edited
+    // file holds a section "[]".
+    const std::string_view name = RemittanceMethodName(method);
+    if (name.empty())
+        return 0;
+    return readInteger(tariff, sjisName(name), sjisName("料金") + std::to_string(amountClass), 0);
+}
+
+namespace {
+
+// The entries in file order, and where each service's run of them ends.
+struct OptionTable {
+    std::vector<TariffOption> all;
+    std::vector<TariffOptionGroup> groups;
+};
+
+const OptionTable& optionTable() {
+    using namespace tariff;
+    static const OptionTable table = [] {
+        OptionTable t;
+        std::vector<std::pair<std::string_view, std::size_t>> ends;
+        auto& v = t.all;
+        v.push_back(kCarriageForward);
+        v.insert(v.end(), kExpress.begin(), kExpress.end());
+        v.push_back(kDateRequest);
+        v.insert(v.end(), kChilled.begin(), kChilled.end());
+        v.push_back(kYoupackCodBase);
+        ends.emplace_back("ゆうパック", v.size());
+        v.push_back(kCollection);
+        v.insert(v.end(), kTimeService.begin(), kTimeService.end());
+        v.insert(v.end(), kCool.begin(), kCool.end());
+        v.insert(v.end(), kCatCod.begin(), kCatCod.end());
+        v.push_back(kSeveralParcels);
+        ends.emplace_back("クロネコ", v.size());
+        v.push_back(kBookCarriageForward);
+        v.insert(v.end(), kBookExpress.begin(), kBookExpress.end());
+        v.insert(v.end(), {kBookDateRequest, kBookSimpleRegistered, kBookRegistered, kBookCodBase});
+        ends.emplace_back("冊子小包", v.size());
+        v.push_back(kLetterCodBase);
+        v.insert(v.end(), kInCity.begin(), kInCity.end());
+        v.insert(v.end(), kLetterExpress.begin(), kLetterExpress.end());
+        v.push_back(kDeliveryRecord);
+        v.insert(v.end(), kMorning10.begin(), kMorning10.end());
+        v.insert(v.end(), {kSimpleRegistered, kRegistered, kInPerson});
+        ends.emplace_back("普通郵便", v.size());
+        std::size_t first = 0;
+        for (const auto& [service, end] : ends) {
+            t.groups.push_back(
+                {service, std::span<const TariffOption>(v).subspan(first, end - first)});
+            first = end;
+        }
+        return t;
+    }();
+    return table;
+}
+
+bool same(const TariffOption& a, const TariffOption& b) {
+    return a.section == b.section && a.key == b.key;
+}
+
+std::string_view trimmed(std::string_view caption) {
+    const std::size_t begin = caption.find_first_not_of(' ');
+    return begin == caption.npos ? std::string_view{} : caption.substr(begin);
+}
+
+// The rows that read an entry, named by their captions: "A" or "A〜B".
+std::string rowRange(const std::vector<std::string>& names) {
+    if (names.empty())
+        return {};
+    if (names.size() == 1)
+        return names.front();
+    std::string_view last = names.back();
+    // "定形外 50g以下〜定形外 250g以下" reads as "定形外 50g以下〜250g以下".
+    if (const std::size_t blank = names.front().find(' ');
+        blank != std::string::npos && last.starts_with(names.front().substr(0, blank + 1)))
+        last.remove_prefix(blank + 1);
+    return names.front() + "〜" + std::string(last);
+}
+
+template <typename Pick> std::string weightRowsReading(const TariffOption& option, Pick pick) {
+    std::vector<std::string> names;
+    for (int row = 0; row < static_cast<int>(WeightRows().size()); ++row)
+        if (same(pick(row), option))
+            names.emplace_back(trimmed(WeightRows()[static_cast<std::size_t>(row)]));
+    return names.empty() ? std::string() : "重量 " + rowRange(names);
+}
+
+template <typename Reads> std::string postalRowsReading(Reads reads) {
+    std::vector<std::string> names;
+    for (int row = 0; row < static_cast<int>(PostalWeightRows().size()); ++row)
+        if (reads(row))
+            names.push_back(tariff::postalWeightRowName(static_cast<std::size_t>(row)));
+    return rowRange(names);
+}
+
+} // namespace
+
+std::span<const TariffOption> allTariffOptions() {
+    return optionTable().all;
+}
+
+std::span<const TariffOptionGroup> tariffOptionGroups() {
+    return optionTable().groups;
+}
+
+// Express and chilled fees go by weight band. 30 kg has no entry of its
+// own: it takes the heaviest band.
+const TariffOption& youpackExpressOption(int weightRow) {
+    return tariff::kExpress[weightRow == 0 ? 0 : weightRow == 1 ? 1 : 2];
+}
+
+const TariffOption& youpackChilledOption(int weightRow) {
+    return tariff::kChilled[(weightRow == 0 || weightRow == 1)   ? 0
+                            : (weightRow >= 2 && weightRow <= 4) ? 1
+                                                                 : 2];
+}
+
+// Postal weight bands: 1 up to 250 g, 2 from 500 g to 1 kg, 3 from 1.5 kg.
+int letterMailBand(int postalRow) {
+    return postalRow <= 9 ? 1 : postalRow <= 12 ? 2 : 3;
+}
+
+// The in-city discount exists for the rows up to 250 g only: rows 1 and 2
+// share the first entry, rows 4 to 9 have one each.
+const TariffOption* letterInCityOption(int w) {
+    // The standard-size rows share the first entry; the other rows that
+    // have the discount have one each.
+    if (w >= kFirstStandardSizeRow && !IsPostalHeadingRow(w) && inCityAvailable(w))
+        return &tariff::kInCity[static_cast<std::size_t>(
+            IsStandardSizeRow(w) ? 0 : w - kNonStandardHeadingRow)];
+    return nullptr;
+}
+
+// Express: up to 2 kg, then 2.5 and 3 kg.
+const TariffOption& bookExpressOption(int postalRow) {
+    return tariff::kBookExpress[postalRow >= 15 ? 1 : 0];
+}
+
+std::string tariffOptionNote(const TariffOption& option) {
+    using namespace tariff;
+    auto in = [&](const auto& entries) {
+        for (std::size_t i = 0; i < entries.size(); ++i)
+            if (same(entries[i], option))
+                return static_cast<int>(i);
+        return -1;
+    };
+    if (in(kExpress) >= 0)
+        return weightRowsReading(option, youpackExpressOption);
+    if (in(kChilled) >= 0)
+        return weightRowsReading(option, youpackChilledOption);
+    if (const int c = std::max(in(kTimeService), in(kCool)); c >= 0)
+        return CatSizeClassCaption(c);
+    if (const int c = in(kCatCod); c >= 0)
+        return "代引金額 " + CatCodClassCaption(c);
+    if (in(kInCity) >= 0)
+        return postalRowsReading([&](int row) {
+            const TariffOption* entry = letterInCityOption(row);
+            return entry && same(*entry, option);
+        });
+    if (const int band = std::max(in(kLetterExpress), in(kMorning10)); band >= 0)
+        return postalRowsReading([&](int row) {
+            return !LetterMailReadsNothing(row) && letterMailBand(row) == band + 1;
+        });
+    if (in(kBookExpress) >= 0)
+        return postalRowsReading([&](int row) {
+            return !BookParcelReadsNothing(row) && same(bookExpressOption(row), option);
+        });
+    return {};
+}
+
+} // namespace hakomaru

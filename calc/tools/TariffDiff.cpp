@@ -1,0 +1,127 @@
+#include "tools/TariffDiff.h"
+
+#include "ini/IniStore.h"
+#include "text/Sjis.h"
+
+#include <algorithm>
+#include <map>
+#include <set>
+#include <unordered_map>
+
+namespace hakomaru {
+namespace {
+
+// A name as the store matches it: ASCII letters upper-cased, the bytes of
+// double-byte characters as they are.
+std::string folded(std::string_view name) {
+    std::string out(name);
+    for (std::size_t i = 0; i < out.size(); ++i) {
+        const auto c = static_cast<unsigned char>(out[i]);
+        if (isSjisLeadByte(c))
+            ++i;
+        else if (c >= 'a' && c <= 'z')
+            out[i] = static_cast<char>(c - 'a' + 'A');
+    }
+    return out;
+}
+
+struct Entry {
+    std::string section, key, value; // code page 932, as written
+};
+
+// The entries the store finds: of a section written twice only the later
+// one, of a key written twice only the later line; sections in the order of
+// their last header, entries in the order of their lines. Linear in the
+// file, whatever it holds.
+std::vector<Entry> entriesFound(const std::string& bytes) {
+    struct Section {
+        std::size_t header = 0; // the ordinal of its last header
+        std::string name;
+        std::vector<Entry> entries;                        // empty key: a hidden line
+        std::unordered_map<std::string, std::size_t> keys; // folded key -> entry
+    };
+    std::unordered_map<std::string, Section> sections; // by folded name
+    Section* current = nullptr;
+    std::size_t headers = 0;
+    for (const IniLine& line : iniLines(bytes)) {
+        if (line.kind == IniLine::Kind::Section) {
+            current = &sections[folded(line.name)];
+            *current = Section{headers++, std::string(line.name), {}, {}};
+        } else if (line.kind == IniLine::Kind::Entry && current) {
+            auto [at, added] = current->keys.emplace(folded(line.name), current->entries.size());
+            if (!added) {
+                current->entries[at->second].key.clear();
+                at->second = current->entries.size();
+            }
+            current->entries.push_back(
+                {current->name, std::string(line.name), std::string(line.value)});
+        }
+    }
+    std::vector<const Section*> order;
+    for (const auto& [name, section] : sections)
+        order.push_back(&section);
+    std::sort(order.begin(), order.end(),
+              [](const Section* a, const Section* b) { return a->header < b->header; });
+    std::vector<Entry> entries;
+    for (const Section* section : order)
+        for (const Entry& e : section->entries)
+            if (!e.key.empty())
+                entries.push_back(e);
+    return entries;
+}
+
+std::string entryName(const Entry& e) {
+    return folded(e.section) + '\0' + folded(e.key);
+}
+
+} // namespace
+
+std::vector<TariffChange> diffTariffs(const TariffDocument& before, const TariffDocument& after) {
+    std::vector<TariffChange> changes = after.changesFrom(before);
+    for (TariffChange& change : changes)
+        if (change.grid && after.grids()[*change.grid].columns.size() == 1)
+            change.column.clear(); // an option entry: one field, named by its row
+
+    // The entries the layout names, in either file.
+    std::set<std::string> layout;
+    for (const TariffDocument* document : {&before, &after})
+        for (const TariffGrid& grid : document->grids())
+            for (const TariffCell& cell : grid.cells)
+                layout.insert(folded(cell.section) + '\0' + folded(cell.key));
+    std::map<std::string, Entry> earlier;
+    for (const Entry& e : entriesFound(before.bytes()))
+        if (!layout.contains(entryName(e)))
+            earlier.emplace(entryName(e), e);
+    auto other = [](const Entry& e, std::string was, std::string now) {
+        TariffChange change;
+        change.table = kOtherEntriesTable;
+        change.row = "[" + fromSjis(e.section) + "] " + fromSjis(e.key);
+        change.before = std::move(was);
+        change.after = std::move(now);
+        return change;
+    };
+    for (const Entry& e : entriesFound(after.bytes())) {
+        if (layout.contains(entryName(e)))
+            continue;
+        const auto was = earlier.find(entryName(e));
+        if (was == earlier.end())
+            changes.push_back(other(e, std::string(kAbsentValue), fromSjis(e.value)));
+        else if (was->second.value != e.value)
+            changes.push_back(other(e, fromSjis(was->second.value), fromSjis(e.value)));
+        if (was != earlier.end())
+            earlier.erase(was);
+    }
+    for (const Entry& e : entriesFound(before.bytes()))
+        if (earlier.contains(entryName(e)))
+            changes.push_back(other(e, fromSjis(e.value), std::string(kAbsentValue)));
+    return changes;
+}
+
+std::string differenceLine(const TariffChange& change) {
+    std::string line = change.table + " " + change.row;
+    if (!change.column.empty())
+        line += " " + change.column;
+    return line + ": " + change.before + " → " + change.after;
+}
+
+} // namespace hakomaru
