@@ -52,6 +52,34 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
     wineboot -i </dev/null >/dev/null 2>&1
     wineserver -w # the prefix is complete once its first server has ended
 fi
+# ---- The Windows front end's tests: an X server and the prefix's fonts ----
+# The windows' tests need a display: an X server of the run's own (wine's
+# desktop lives on the display its first process found, so before the
+# server starts), with xclip for the clipboard test under openbox. The
+# prefix maps the windows' font names to the IPA fonts, lets the controls'
+# test windows go unmanaged (unmapping a managed window with no window
+# manager waits two seconds), and starts at 96 dpi whatever a stopped
+# 192-dpi test left.
+scripts/setup.sh xclip
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$out/wine-display" 2>/dev/null &
+wine_display=$!
+timeout 20 bash -c "until [ -s '$out/wine-display' ]; do sleep 0.05; done"
+export DISPLAY=":$(head -n 1 "$out/wine-display")"
+# regedit reads UTF-16 with a byte order mark.
+{
+    printf '%s\r\n' 'Windows Registry Editor Version 5.00' '' \
+        '[HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements]'
+    for font in ＭＳ_Ｐゴシック:IPAPGothic MS_PGothic:IPAPGothic MS_UI_Gothic:IPAPGothic \
+        ＭＳ_ゴシック:IPAGothic MS_Gothic:IPAGothic ＭＳ_Ｐ明朝:IPAPMincho MS_PMincho:IPAPMincho \
+        ＭＳ_明朝:IPAMincho MS_Mincho:IPAMincho; do
+        name=${font%%:*}
+        printf '"%s"="%s"\r\n' "${name//_/ }" "${font#*:}"
+    done
+    printf '%s\r\n' '' '[HKEY_CURRENT_USER\Software\Wine\AppDefaults\win32_tests.exe\X11 Driver]' \
+        '"Managed"="N"' '' '[HKEY_CURRENT_USER\Control Panel\Desktop]' '"LogPixels"=dword:00000060'
+} | iconv -f UTF-8 -t UTF-16 >"$out/win32-prefix.reg"
+wine regedit /S "$(winepath -w "$out/win32-prefix.reg")" </dev/null >/dev/null 2>&1
+
 # One wine server for the whole run, instead of one start of wine per test
 # (a server left from an earlier run of this prefix goes first). Then
 # wineboot starts wine's own services, which live as long as the server.
@@ -61,7 +89,7 @@ fi
 # its time-out.
 wineserver -k 2>/dev/null || true
 wineserver -p </dev/null >/dev/null 2>&1
-trap 'wineserver -k 2>/dev/null || true' EXIT
+trap 'wineserver -k 2>/dev/null || true; kill $wine_display 2>/dev/null || true' EXIT
 wineboot </dev/null >/dev/null 2>&1
 
 ctest --test-dir "$out" --output-on-failure -j "$(nproc)" --timeout 600
