@@ -53,18 +53,20 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
     wineserver -w # the prefix is complete once its first server has ended
 fi
 # ---- The Windows front end's tests: an X server and the prefix's fonts ----
-# The windows' tests need a display: an X server of the run's own (wine's
-# desktop lives on the display its first process found, so before the
-# server starts), with xclip for the clipboard test under openbox. The
-# prefix maps the windows' font names to the IPA fonts, lets the controls'
-# test windows go unmanaged (unmapping a managed window with no window
-# manager waits two seconds), and starts at 96 dpi whatever a stopped
-# 192-dpi test left.
+# The windows' tests need a display, the window-manager test openbox on it,
+# and the clipboard test xclip: an X server with openbox of the run's own,
+# before the wine server starts (wine's desktop process, which owns the X
+# clipboard and tells the screen's size, stays on the display of the first
+# window). The prefix maps the windows' font names to the IPA fonts, lets
+# the controls' test windows go unmanaged (unmapping a managed window waits
+# for the window manager), and starts at 96 dpi whatever a stopped 192-dpi
+# test left.
 scripts/setup.sh xclip
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$out/wine-display" 2>/dev/null &
-wine_display=$!
-timeout 20 bash -c "until [ -s '$out/wine-display' ]; do sleep 0.05; done"
-export DISPLAY=":$(head -n 1 "$out/wine-display")"
+# shellcheck source=../tests/win32/openbox_session.sh
+. tests/win32/openbox_session.sh
+mkdir -p "$out/wine-session"
+openbox_session_start "$out/wine-session"
+trap openbox_session_stop EXIT
 # regedit reads UTF-16 with a byte order mark.
 {
     printf '%s\r\n' 'Windows Registry Editor Version 5.00' '' \
@@ -89,7 +91,7 @@ wine regedit /S "$(winepath -w "$out/win32-prefix.reg")" </dev/null >/dev/null 2
 # its time-out.
 wineserver -k 2>/dev/null || true
 wineserver -p </dev/null >/dev/null 2>&1
-trap 'wineserver -k 2>/dev/null || true; kill $wine_display 2>/dev/null || true' EXIT
+trap 'wineserver -k 2>/dev/null || true; openbox_session_stop' EXIT
 wineboot </dev/null >/dev/null 2>&1
 
 ctest --test-dir "$out" --output-on-failure -j "$(nproc)" --timeout 600

@@ -12,6 +12,7 @@
 
 #include <cstdlib>
 #include <functional>
+#include <ostream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -116,6 +117,9 @@ struct Heard {
     int row = -1;
     bool operator==(const Heard&) const = default;
 };
+[[maybe_unused]] void PrintTo(const Heard& h, std::ostream* out) {
+    *out << static_cast<int>(h.kind) << ' ' << h.name << ' ' << h.row;
+}
 
 struct Recorder : FormEvents {
     std::vector<Heard> events;
@@ -134,6 +138,9 @@ struct Recorded : testing::Test {
     Recorder recorder;
     FormWindow window{kProbeForm, recorder};
     void SetUp() override {
+        // The pointer away from the window until a test brings it there.
+        window.move(100, 100);
+        ::SetCursorPos(0, 0);
         window.setRows("cmbFrom", hakomaru::PrefectureRows(false));
         window.show(SW_SHOWNOACTIVATE);
         pump();

@@ -1,5 +1,5 @@
-# A virtual X server with openbox on it, for a test that needs a real window
-# manager. Sourced; defines:
+# A virtual X server with openbox on it, for the wine session of
+# scripts/windows-check.sh and its window-manager test. Sourced; defines:
 #   openbox_session_start DIR  starts both (logs and the display number in
 #                              DIR), exports DISPLAY, and returns once
 #                              openbox manages the screen
