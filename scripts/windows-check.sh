@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The core and the quote tool for Windows: cross-built with mingw-w64 into
-# build-windows/ (no windows: they need Qt for Windows), their tests run
-# under wine, the README's quote-tool commands run on the Linux and the
+# build-windows/ with the Windows front end begun on the Windows API
+# (ui/win32), their tests run under wine on an X server with openbox of the
+# run's own, the README's quote-tool commands run on the Linux and the
 # Windows build with their output compared byte for byte, and the zip a
 # Windows user downloads, build-windows/hakomaru-quote-windows.zip, built and
 # tried. Installs the cross compiler and wine when they are missing.
@@ -64,7 +65,6 @@ fi
 scripts/setup.sh xclip
 # shellcheck source=../tests/win32/openbox_session.sh
 . tests/win32/openbox_session.sh
-mkdir -p "$out/wine-session"
 openbox_session_start "$out/wine-session"
 trap openbox_session_stop EXIT
 # regedit reads UTF-16 with a byte order mark.

@@ -11,6 +11,7 @@ within() { timeout "$1" bash -c "until $2; do sleep 0.05; done"; }
 
 openbox_session_start() {
     local dir=$1
+    mkdir -p "$dir"
     # The server picks a free display itself, so tests side by side never race.
     Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$dir/display" 2>/dev/null &
     openbox_session_xvfb=$!
