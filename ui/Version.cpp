@@ -97,7 +97,7 @@ void TfrmVersion::FormCreate() {
 }
 
 void TfrmVersion::lblUrlClick() {
-    platform().shellOpen(authorHomePage());
+    openPage(this, authorHomePage());
 }
 
 bool TfrmVersion::eventFilter(QObject* watched, QEvent* event) {

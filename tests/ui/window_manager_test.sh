@@ -2,7 +2,8 @@
 # The program under openbox on its own X server: frame positions survive
 # starts and closes, the postal window docks level and 210 pixels to the left,
 # both windows stay on the screen, the options and about windows centre
-# their frames on the screen at 1x and 2x. Polls, never sleeps a fixed time.
+# their frames on the screen at 1x and 2x, a help page no program shows is
+# reported. Polls, never sleeps a fixed time.
 set -euo pipefail
 source "$(dirname "$0")/../support/x_session.sh"
 need_tools xdotool xprop xwininfo python3 iconv
@@ -38,8 +39,8 @@ centred() {
     [ "${dx#-}" -le 4 ] && [ "${dy#-}" -le 4 ]
 }
 export -f window frame shown centred
-start() {
-    (cd "$work" && exec ./hakomaru >>"$work/program.log" 2>&1) &
+start() { # $@: the program's environment
+    (cd "$work" && exec env "$@" ./hakomaru >>"$work/program.log" 2>&1) &
     program=$!
     within 20 '[ -n "$(window はこ丸)" ]' || fail "the main window did not show"
 }
@@ -86,6 +87,20 @@ moved=$(frame はこ丸) && docked "$moved" 2 || fail "after a move: main $(fram
 close_main
 [ "$(saved)" = "$moved" ] || fail "after a move saved $(saved), not $moved"
 
+# ヘルプ → はこ丸の使い方 with no program on the path to show the page: a
+# message box (the program's title, a second window) says so.
+start PATH=/nonexistent
+xdotool windowactivate --sync "$(window はこ丸)"
+titled() { xdotool search --onlyvisible --name "^はこ丸\$" 2>/dev/null | wc -l; }
+export -f titled
+before=$(shown) && xdotool key alt+h
+within 5 "[ \$(shown) -gt $before ]" || fail "the help menu did not open"
+xdotool key Down Return
+within 5 '[ $(titled) -eq 2 ]' || fail "no message box for a page no program shows"
+xdotool key Return
+within 5 '[ $(titled) -eq 1 ]' || fail "the message box did not close"
+close_main
+
 # The options window (オプション → オプション設定...) and the about window
 # (ヘルプ → バージョン情報) centre their frames on the screen, at 1x and 2x.
 dialog() { # $1: menu key, $2: item key, $3: the window's title
@@ -106,4 +121,4 @@ for scale in 1 2; do
     dialog alt+h a バージョン情報
     close_main
 done
-echo "PASS: frame positions kept, first start at 0,0, postal window docked and on the screen, options and about windows centred at 1x and 2x"
+echo "PASS: frame positions kept, first start at 0,0, postal window docked and on the screen, a help page no program shows reported, options and about windows centred at 1x and 2x"
