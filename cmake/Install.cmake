@@ -224,7 +224,10 @@ set(CPACK_DEBIAN_HAKOMARU-TARIFF_FILE_NAME DEB-DEFAULT)
 # The build keeps debugging information; the package does not.
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-noto-cjk | fonts-ipafont-gothic | fonts-vlgothic")
+# Japanese fonts; Qt's Wayland platform, for a Wayland session without X11;
+# a program that opens the help pages in the user's browser.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS
+    "fonts-noto-cjk | fonts-ipafont-gothic | fonts-vlgothic, qt6-wayland, xdg-utils")
 find_program(HAKOMARU_DPKG_SHLIBDEPS dpkg-shlibdeps)
 if(HAKOMARU_DPKG_SHLIBDEPS)
     # The Qt 6 runtime, libjpeg and the C++ runtime, as the programs link them.
