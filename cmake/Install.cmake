@@ -3,7 +3,7 @@
 # `cmake --install build --prefix P` gives one self-contained program folder,
 # P/lib/hakomaru/, holding both programs and every file they find beside
 # themselves or in their working directory: the tariff Charge.ini, the help
-# pages Help/, the map picture MapOfJapan.jpg and the icons. P/bin/ starts
+# pages Help/, the map pictures MapOfJapan.jpg and MapOfJapan@2x.jpg and the icons. P/bin/ starts
 # them from anywhere; P/share/applications/hakomaru.desktop puts はこ丸 in the
 # desktop's menu with the program folder as its working directory.
 # `cpack -G DEB` in the build folder makes the Debian packages "hakomaru"
@@ -32,7 +32,8 @@ if(TARGET hakomaru)
 endif()
 install(TARGETS hakomaru-quote RUNTIME DESTINATION ${HAKOMARU_INSTALL_DIR}
     PERMISSIONS ${HAKOMARU_PROGRAM_MODE})
-install(FILES ${PROJECT_SOURCE_DIR}/data/MapOfJapan.jpg DESTINATION ${HAKOMARU_INSTALL_DIR}
+install(FILES ${PROJECT_SOURCE_DIR}/data/MapOfJapan.jpg ${PROJECT_SOURCE_DIR}/data/MapOfJapan@2x.jpg
+    DESTINATION ${HAKOMARU_INSTALL_DIR}
     PERMISSIONS ${HAKOMARU_FILE_MODE})
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/data/Help DESTINATION ${HAKOMARU_INSTALL_DIR}
     FILE_PERMISSIONS ${HAKOMARU_FILE_MODE} DIRECTORY_PERMISSIONS ${HAKOMARU_PROGRAM_MODE})

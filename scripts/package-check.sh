@@ -47,6 +47,7 @@ for path in \
     /usr/lib/hakomaru/Charge.ini \
     /etc/hakomaru/Charge.ini \
     /usr/lib/hakomaru/MapOfJapan.jpg \
+    /usr/lib/hakomaru/MapOfJapan@2x.jpg \
     /usr/lib/hakomaru/Help/Sobato.htm \
     /usr/lib/hakomaru/Help/howto.htm \
     /usr/lib/hakomaru/icons/hakomaru.svg \
