@@ -24,7 +24,9 @@
 namespace hakomaru::cli {
 namespace {
 
-constexpr size_t kInputColumns = 6;
+constexpr std::array<std::string_view, 6> kInputColumnNames{"発送地", "届け先",   "重さ",
+                                                            "サイズ", "代引金額", "オプション"};
+constexpr size_t kInputColumns = kInputColumnNames.size();
 
 constexpr std::array<std::string_view, 14> kOutputColumns{
     "行",       "発送地",     "届け先",     "重さ",     "サイズ",   "代引金額", "オプション",
@@ -158,7 +160,7 @@ bool isHeader(const CsvRecord& record) {
     std::string first(trimBlanks(record.fields[0]));
     for (char& c : first)
         c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-    return first == "発送地" || first == "from";
+    return first == kInputColumnNames[0] || first == "from";
 }
 
 // The cells of one output line after the echoed input: both carriers as
@@ -204,6 +206,14 @@ std::vector<std::string> pricedCells(const IniStore& tariff, const ParcelRow& ro
 bool flushEachRowTo(std::optional<unsigned> outputMode) {
     // Unknown: at once, the safe side for a reader that waits.
     return !outputMode || !S_ISREG(*outputMode);
+}
+
+std::span<const std::string_view> csvInputColumns() {
+    return kInputColumnNames;
+}
+
+std::span<const std::string_view> csvOutputColumns() {
+    return kOutputColumns;
 }
 
 CsvOptionNames csvOptionNames() {

@@ -13,11 +13,16 @@
 
 #include <iosfwd>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace hakomaru::cli {
+
+// The columns of an input line and of the output, in their order.
+std::span<const std::string_view> csvInputColumns();
+std::span<const std::string_view> csvOutputColumns();
 
 // The option names a row may carry, as the help lists them: those of each
 // carrier's options, and those that choose an option of both carriers.

@@ -141,7 +141,7 @@ int main(int argc, char** argv) {
     }
     int status = 0;
     if (inv.mode == Mode::Help)
-        std::cout << helpText();
+        std::cout << (inv.helpTopic ? commandHelpText(*inv.helpTopic) : helpText());
     else if (inv.mode == Mode::Version)
         std::cout << "hakomaru-quote " << kProgramVersion << "\n";
     else if (inv.mode == Mode::Rows)
