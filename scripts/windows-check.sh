@@ -156,7 +156,7 @@ stage=$out/zip/hakomaru-quote
 rm -rf "$out/zip" "$out/hakomaru-quote-windows.zip"
 mkdir -p "$stage"
 x86_64-w64-mingw32-strip -o "$stage/hakomaru-quote.exe" "$out/bin/hakomaru-quote.exe"
-cp data/Charge.ini "$stage/"
+cp data/Charge.ini docs/parcels.csv "$stage/"
 # The read-me as Windows Notepad opens it in any version: UTF-8 with a byte
 # order mark and CR LF line ends.
 { printf '\xEF\xBB\xBF'; sed 's/$/\r/' docs/windows/Readme.txt; } >"$stage/Readme.txt"
@@ -168,6 +168,8 @@ mkdir -p "$tryout"
 (cd "$tryout" && cmake -E tar xf ../hakomaru-quote-windows.zip)
 (cd "$tryout" && wine hakomaru-quote/hakomaru-quote.exe check </dev/null) |
     grep -q '問題はありません' || { echo "windows-check: the zipped tool fails"; exit 1; }
+(cd "$tryout/hakomaru-quote" && wine hakomaru-quote.exe compare --csv parcels.csv </dev/null) |
+    grep -q 'クロネコ' || { echo "windows-check: the zipped example CSV does not compare"; exit 1; }
 rm -rf "$tryout"
 echo "windows-check: $(du -k "$out/hakomaru-quote-windows.zip" | cut -f1) KiB" \
     "build-windows/hakomaru-quote-windows.zip"
