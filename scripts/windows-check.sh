@@ -168,8 +168,9 @@ mkdir -p "$tryout"
 (cd "$tryout" && cmake -E tar xf ../hakomaru-quote-windows.zip)
 (cd "$tryout" && wine hakomaru-quote/hakomaru-quote.exe check </dev/null) |
     grep -q '問題はありません' || { echo "windows-check: the zipped tool fails"; exit 1; }
-(cd "$tryout/hakomaru-quote" && wine hakomaru-quote.exe compare --csv parcels.csv </dev/null) |
-    grep -q 'クロネコ' || { echo "windows-check: the zipped example CSV does not compare"; exit 1; }
+example=$(cd "$tryout/hakomaru-quote" && wine hakomaru-quote.exe compare --csv parcels.csv </dev/null) &&
+    grep -q 'クロネコ' <<<"$example" ||
+    { echo "windows-check: the zipped example CSV does not compare"; exit 1; }
 rm -rf "$tryout"
 echo "windows-check: $(du -k "$out/hakomaru-quote-windows.zip" | cut -f1) KiB" \
     "build-windows/hakomaru-quote-windows.zip"
