@@ -39,6 +39,10 @@ install(DIRECTORY ${PROJECT_SOURCE_DIR}/data/Help DESTINATION ${HAKOMARU_INSTALL
     FILE_PERMISSIONS ${HAKOMARU_FILE_MODE} DIRECTORY_PERMISSIONS ${HAKOMARU_PROGRAM_MODE})
 install(FILES ${PROJECT_SOURCE_DIR}/data/icons/hakomaru.svg
     DESTINATION ${HAKOMARU_INSTALL_DIR}/icons PERMISSIONS ${HAKOMARU_FILE_MODE})
+# The example of the quote tool's batch comparison, where Debian keeps
+# examples: hakomaru-quote compare --csv P/share/doc/hakomaru/examples/parcels.csv
+install(FILES ${PROJECT_SOURCE_DIR}/docs/parcels.csv DESTINATION share/doc/hakomaru/examples
+    PERMISSIONS ${HAKOMARU_FILE_MODE})
 install(FILES ${PROJECT_SOURCE_DIR}/data/icons/hakomaru.svg
     DESTINATION share/icons/hicolor/scalable/apps PERMISSIONS ${HAKOMARU_FILE_MODE})
 

@@ -56,6 +56,7 @@ for path in \
     /usr/share/applications/hakomaru.desktop \
     /usr/share/icons/hicolor/scalable/apps/hakomaru.svg \
     /usr/share/doc/hakomaru/copyright \
+    /usr/share/doc/hakomaru/examples/parcels.csv \
     /usr/share/man/man1/hakomaru.1.gz \
     /usr/share/man/man1/hakomaru-quote.1.gz; do
     grep -qx "$path" <<<"$list" || fail "missing from the package: $path"
@@ -125,6 +126,9 @@ grep -q 'ゆうパック 第' <<<"$quote" || fail "the unpacked quote tool does 
 printf '発送地,届け先,重さ,サイズ\n東京,大阪,2kg,60cm\n' |
     "$root/usr/bin/hakomaru-quote" compare --tariff "$tariff" --csv - >/dev/null ||
     fail "the batch comparison fails"
+"$root/usr/bin/hakomaru-quote" compare --tariff "$tariff" \
+    --csv "$root/usr/share/doc/hakomaru/examples/parcels.csv" >/dev/null ||
+    fail "the shipped example CSV does not compare"
 
 desktop=$root/usr/share/applications/hakomaru.desktop
 grep -qx 'Path=/usr/lib/hakomaru' "$desktop" || fail "launcher working folder is not the program folder"
