@@ -7,6 +7,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -14,11 +15,30 @@
 #include <set>
 
 namespace hakomaru {
+
+SideBySide sideBySide(QRect first, int beside, const QRect& available) {
+    SideBySide placed{first, QRect(0, first.top(), beside, first.height())};
+    if (available.right() - first.right() >= beside) {
+        placed.second.moveLeft(first.right() + 1);
+    } else if (first.left() - available.left() >= beside) {
+        placed.second.moveRight(first.left() - 1);
+    } else {
+        placed.second.setWidth(std::min(beside, available.width() / 2));
+        placed.second.moveRight(available.right());
+        placed.first.setLeft(available.left());
+        placed.first.setRight(placed.second.left() - 1);
+    }
+    return placed;
+}
+
 TfrmCompare::TfrmCompare(const TariffDocument& open, TariffDocument other, const QString& otherName,
                          Take take, QWidget* parent)
     : QDialog(parent), open_(open), other_(std::move(other)), otherName_(otherName),
       take_(std::move(take)) {
     setObjectName(QStringLiteral("frmCompare"));
+    // A window, not a dialog the window manager keeps over the editor.
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
     setWindowTitle(QStringLiteral("料金表の比較 - %1").arg(otherName));
     auto* layout = new QVBoxLayout(this);
     lblCompare_ = new QLabel(this);
@@ -45,7 +65,14 @@ TfrmCompare::TfrmCompare(const TariffDocument& open, TariffDocument other, const
     });
     layout->addWidget(buttons);
     refresh();
-    resize(760, 420);
+    resize(contentWidth(), 420);
+}
+
+int TfrmCompare::contentWidth() const {
+    const QMargins margins = layout()->contentsMargins();
+    return lstDifferences_->horizontalHeader()->length() + 2 * lstDifferences_->frameWidth() +
+           lstDifferences_->verticalScrollBar()->sizeHint().width() + margins.left() +
+           margins.right();
 }
 
 std::optional<TariffBlockValue> TfrmCompare::takeable(const TariffChange& change) const {
@@ -111,8 +138,11 @@ void TfrmCompare::takeSelected() {
     for (const int row : rows)
         if (const auto value = takeable(differences_[static_cast<std::size_t>(row)]))
             values.push_back(*value);
-    if (!values.empty())
-        take_(values);
+    if (values.empty() || !take_(values))
+        return;
+    // The difference that took the first one's place is chosen next.
+    if (lstDifferences_->rowCount() > 0)
+        lstDifferences_->selectRow(std::min(*rows.begin(), lstDifferences_->rowCount() - 1));
 }
 
 } // namespace hakomaru

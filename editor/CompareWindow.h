@@ -4,9 +4,13 @@
 // core's comparison lists them and `hakomaru-quote diff` prints them. The
 // chosen differences are taken into the open tariff as one undoable edit;
 // the list follows every edit of the open tariff.
+//
+// A window of its own beside the editor's, not over it, so that the field a
+// double click shows is never hidden under the list.
 #include "tools/TariffEdit.h"
 
 #include <QDialog>
+#include <QRect>
 
 #include <functional>
 #include <vector>
@@ -32,6 +36,9 @@ class TfrmCompare : public QDialog {
     // Takes the differences of the selected rows that can be taken.
     void takeSelected();
 
+    // The width the list's columns take, the window's frame excluded.
+    int contentWidth() const;
+
   signals:
     // A difference was double-clicked: its field in the open tariff.
     void showField(const TariffAddress& at);
@@ -51,5 +58,16 @@ class TfrmCompare : public QDialog {
     QTableWidget* lstDifferences_;
     QPushButton* btnTake_;
 };
+
+// Two frames side by side within `available`: the second window's frame
+// (`beside`, as wide as it would like) on the right of the first's where
+// it fits there, else on its left; where neither side has room, the first
+// frame gives up width on its right (keeping at least half of `available`)
+// and the second takes the rest. The second frame has the first's height
+// and top.
+struct SideBySide {
+    QRect first, second;
+};
+SideBySide sideBySide(QRect first, int beside, const QRect& available);
 
 } // namespace hakomaru

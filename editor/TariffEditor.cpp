@@ -7,7 +7,9 @@
 #include "FileDialog.h"
 #include "GroupedHeader.h"
 #include "TariffGridModel.h"
+#include "TariffSave.h"
 
+#include "DisplayPlatform.h"
 #include "Platform.h"
 #include "Settings.h"
 #include "WindowFit.h"
@@ -35,6 +37,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QScreen>
+#include <QScrollBar>
 #include <QSplitter>
 #include <QStackedWidget>
 #include <QStandardItemModel>
@@ -141,7 +144,7 @@ TfrmTariffEditor::TfrmTariffEditor(QWidget* parent)
     lblReadOnly_->hide();
     layout->addWidget(lblReadOnly_);
 
-    auto* splitter = new QSplitter(central);
+    auto* splitter = splTables_ = new QSplitter(central);
     splitter->setObjectName(QStringLiteral("splTables"));
     lstTables_ = new QTreeWidget(splitter);
     lstTables_->setObjectName(QStringLiteral("lstTables"));
@@ -154,6 +157,7 @@ TfrmTariffEditor::TfrmTariffEditor(QWidget* parent)
     splitter->addWidget(buildPreview());
     splitter->setStretchFactor(1, 1);
     splitter->setCollapsible(1, false);
+    connect(splitter, &QSplitter::splitterMoved, this, [this] { sideSized_ = true; });
     layout->addWidget(splitter, 1);
     setCentralWidget(central);
     buildMenus();
@@ -207,12 +211,32 @@ TfrmTariffEditor::TfrmTariffEditor(QWidget* parent)
     placeOnScreen(*this, frame.topLeft(), size);
 }
 
+void saveEditorWindow(const Settings& settings, const WindowPlace& place,
+                      std::string_view platformName) {
+    if (platformPlacesWindows(platformName))
+        settings.saveWindowPlace(place);
+    else
+        settings.saveWindowSize(place);
+}
+
 void TfrmTariffEditor::rememberPlaceIn(const std::filesystem::path& settingsFile) {
     settingsFile_ = settingsFile;
     const WindowPlace place = Settings(settingsFile_).windowPlace();
+    if (place.sideWidth > 0 && place.previewWidth > 0) {
+        QList<int> sizes = splTables_->sizes();
+        sizes[0] = place.sideWidth;
+        sizes[2] = place.previewWidth;
+        splTables_->setSizes(sizes);
+        sideSized_ = true;
+    }
     if (place.width <= 0)
         return;
-    placeOnScreen(*this, QPoint(place.left, place.top), QSize(place.width, place.height));
+    // Where the window system places windows itself, the saved corner
+    // means nothing to it: the window opens centred, as at a first start.
+    QPoint corner(place.left, place.top);
+    if (!platformPlacesWindows(QGuiApplication::platformName().toStdString()))
+        corner = frameGeometry().topLeft();
+    placeOnScreen(*this, corner, QSize(place.width, place.height));
     if (place.maximized)
         setWindowState(windowState() | Qt::WindowMaximized);
 }
@@ -225,10 +249,12 @@ void TfrmTariffEditor::savePlace() {
     const QRect client = geometry();
     const QRect normal = isMaximized() ? normalGeometry() : client;
     const QPoint corner = normal.topLeft() - (client.topLeft() - frameGeometry().topLeft());
+    const QList<int> panes = splTables_->sizes();
     try {
-        Settings(settingsFile_)
-            .saveWindowPlace(
-                {corner.x(), corner.y(), normal.width(), normal.height(), isMaximized()});
+        saveEditorWindow(Settings(settingsFile_),
+                         {corner.x(), corner.y(), normal.width(), normal.height(), isMaximized(),
+                          panes[0], panes[2]},
+                         QGuiApplication::platformName().toStdString());
     } catch (const SaveError& error) {
         platform().showError(this, QString::fromUtf8(error.what()));
     }
@@ -451,13 +477,46 @@ bool TfrmTariffEditor::compareWith(const std::filesystem::path& path) {
                              QStringLiteral("比較から %1 か所を取り込み").arg(values.size()));
         },
         this);
-    connect(compare_, &TfrmCompare::showField, this, [this](const TariffAddress& at) {
-        showTable(at.grid);
-        if (QTableView* view = currentTable())
-            view->setCurrentIndex(pages_[at.grid].model->indexOf(at));
-    });
+    connect(compare_, &TfrmCompare::showField, this,
+            [this](const TariffAddress& at) { showField(at); });
+    placeComparison();
     compare_->show();
     return true;
+}
+
+void TfrmTariffEditor::placeComparison() {
+    // Where the window system places windows itself, it places this one.
+    if (!isVisible() || !platformPlacesWindows(QGuiApplication::platformName().toStdString()))
+        return;
+    const QRect frame = frameGeometry();
+    const QRect client = geometry();
+    const QMargins extents(client.left() - frame.left(), client.top() - frame.top(),
+                           frame.right() - client.right(), frame.bottom() - client.bottom());
+    const QRect available = screen()->availableGeometry();
+    const SideBySide placed =
+        sideBySide(isMaximized() ? available : frame,
+                   compare_->contentWidth() + extents.left() + extents.right(), available);
+    if (placed.first != frame) {
+        // No room beside the window: it makes room.
+        if (isMaximized())
+            showNormal();
+        resize(placed.first.size().shrunkBy(extents));
+        move(placed.first.topLeft());
+    }
+    placeOnScreen(*compare_, placed.second.topLeft(), placed.second.size().shrunkBy(extents));
+}
+
+void TfrmTariffEditor::showField(const TariffAddress& at) {
+    showTable(at.grid);
+    QTableView* view = currentTable();
+    const QModelIndex index = pages_[at.grid].model->indexOf(at);
+    if (!view || !index.isValid())
+        return;
+    // The page just shown lays out its columns first, so that the cell is
+    // scrolled into view whole, not by the sizes of a page not yet shown.
+    view->doItemsLayout();
+    view->setCurrentIndex(index);
+    view->scrollTo(index, QAbstractItemView::EnsureVisible);
 }
 
 std::optional<std::size_t> TfrmTariffEditor::currentGrid() const {
@@ -530,6 +589,9 @@ void TfrmTariffEditor::buildPages() {
         view->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
                               QAbstractItemView::AnyKeyPressed);
         view->setSelectionMode(QAbstractItemView::ContiguousSelection);
+        // Scrolled by the pixel, so that a cell scrolled to is whole.
+        view->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+        view->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
         stkTables_->addWidget(view);
         pages_.push_back({view, model});
     }
@@ -594,6 +656,19 @@ void TfrmTariffEditor::buildSideList() {
         }
     }
     lstTables_->expandAll();
+    // As wide as its names, unless the user gave it a width: the tables
+    // get the room.
+    if (!sideSized_) {
+        QList<int> sizes = splTables_->sizes();
+        const int fitted = static_cast<QAbstractItemView*>(lstTables_)->sizeHintForColumn(0) +
+                           2 * lstTables_->frameWidth() +
+                           lstTables_->verticalScrollBar()->sizeHint().width();
+        if (sizes[0] != fitted) {
+            sizes[1] += sizes[0] - fitted;
+            sizes[0] = fitted;
+            splTables_->setSizes(sizes);
+        }
+    }
 }
 
 void TfrmTariffEditor::showDocument() {
@@ -870,90 +945,59 @@ bool TfrmTariffEditor::save() {
     // not from the line-by-line checks the edits made.
     checker_ = std::make_unique<TariffChecker>(document_.bytes());
     markProblems();
-    const QString fileName = QString::fromStdString(path_.string());
-    // The user's choices for fields both changed, with the other value they
-    // were made against.
-    std::map<std::tuple<std::string, std::string, std::string, std::string>, bool> decided;
-    auto keepMine = [&](const TariffConflict& c) -> std::optional<bool> {
-        const auto it = decided.find({c.table, c.row, c.column, c.theirs});
-        return it == decided.end() ? std::nullopt : std::optional<bool>(it->second);
-    };
-    for (;;) {
-        const FileBytes now = readRegularFile(path_, kIniFileLimit);
-        if (!now.ok() && !now.missing) {
-            platform().showError(
-                this, QString::fromStdString(fileOpenMessage(path_.string(), now.shownReason())));
-            return false;
+    // The dialogs ask; the save itself knows no window.
+    struct Questions : SaveQuestions {
+        TfrmTariffEditor* window;
+        QString fileName;
+        std::optional<std::vector<bool>>
+        chooseConflicts(const std::vector<TariffConflict>& conflicts) override {
+            return window->chooser_(fileName, conflicts);
         }
-        // A file removed meanwhile is written anew.
-        const std::string& current = now.missing ? saved_.bytes() : now.bytes;
-        const bool outside = current != saved_.bytes();
-        TariffRebase rebase;
-        if (outside) {
-            rebase = rebaseEdits(saved_, document_, current, keepMine);
-        } else {
-            rebase.changes = document_.changesFrom(saved_);
-            rebase.bytes = document_.bytes();
+        bool confirmChanges(const std::vector<TariffChange>& changes) override {
+            TfrmChangeList list(fileName, changes, TfrmChangeList::Purpose::Confirm, window);
+            return list.exec() == QDialog::Accepted;
         }
-        if (!rebase.conflicts.empty()) {
-            const auto chosen = chooser_(fileName, rebase.conflicts);
-            if (!chosen || chosen->size() != rebase.conflicts.size())
-                return false;
-            for (std::size_t i = 0; i < chosen->size(); ++i) {
-                const TariffConflict& c = rebase.conflicts[i];
-                decided[{c.table, c.row, c.column, c.theirs}] = (*chosen)[i];
-            }
-            continue;
-        }
-        if (!rebase.refused.empty()) {
-            platform().showError(this, QString::fromStdString(rebase.refused));
-            return false;
-        }
-        const auto own = static_cast<std::size_t>(
-            std::count_if(rebase.changes.begin(), rebase.changes.end(),
-                          [](const TariffChange& c) { return !c.outside; }));
-        if (own == 0) {
-            if (outside)
-                takeFile(current);
-            statusBar()->showMessage(QStringLiteral("変更はありません"));
-            undo_->setClean();
-            return true;
-        }
-        TfrmChangeList list(fileName, rebase.changes, this);
-        if (list.exec() != QDialog::Accepted)
-            return false;
-        // Saved only onto the file the list was made for; one that changed
-        // again meanwhile is read and listed again.
-        bool moved = false;
-        try {
-            editFile(path_, [&](const FileBytes& file) -> std::optional<std::string> {
-                moved = file.missing != now.missing || file.bytes != now.bytes ||
-                        (!file.ok() && !file.missing);
-                if (moved)
-                    return std::nullopt;
-                return rebase.bytes;
-            });
-        } catch (const SaveError& error) {
-            platform().showError(this, QString::fromUtf8(error.what()));
-            return false;
-        }
-        if (moved)
-            continue;
-        if (outside) {
-            // Another writer's fields are in the file now: the window shows
-            // it, and the undo steps, made on the older bytes, go.
-            takeFile(rebase.bytes);
-        } else {
-            saved_ = document_;
-            undo_->setClean();
-        }
-        QString message = QStringLiteral("%1 か所を書き換えて保存しました").arg(own);
-        if (rebase.changes.size() > own)
-            message += QStringLiteral("（ほかのプログラムの変更 %1 か所はそのまま）")
-                           .arg(rebase.changes.size() - own);
-        statusBar()->showMessage(message);
+    } questions;
+    questions.window = this;
+    questions.fileName = QString::fromStdString(path_.string());
+    const TariffSaveResult result = TariffSave(path_, saved_, document_).run(questions);
+    switch (result.outcome) {
+    case TariffSaveResult::Outcome::Cancelled:
+        return false;
+    case TariffSaveResult::Outcome::Failed:
+        platform().showError(this, QString::fromStdString(result.error));
+        return false;
+    case TariffSaveResult::Outcome::Unchanged:
+    case TariffSaveResult::Outcome::Saved:
+        break;
+    }
+    if (result.bytes == document_.bytes()) {
+        saved_ = document_;
+        undo_->setClean();
+    } else {
+        // Another writer's fields are in the file now: the window shows it,
+        // and the undo steps, made on the older bytes, go.
+        takeFile(result.bytes);
+    }
+    if (result.outcome == TariffSaveResult::Outcome::Unchanged) {
+        statusBar()->showMessage(QStringLiteral("変更はありません"));
         return true;
     }
+    QString message = QStringLiteral("%1 か所を書き換えて保存しました").arg(result.own);
+    if (result.changes.size() > result.own)
+        message += QStringLiteral("（ほかのプログラムの変更 %1 か所はそのまま）")
+                       .arg(result.changes.size() - result.own);
+    statusBar()->showMessage(message);
+    if (!result.unseen.empty())
+        showSavedReport(result.unseen);
+    return true;
+}
+
+void TfrmTariffEditor::showSavedReport(const std::vector<TariffChange>& unseen) {
+    auto* report = new TfrmChangeList(QString::fromStdString(path_.string()), unseen,
+                                      TfrmChangeList::Purpose::Report, this);
+    report->setAttribute(Qt::WA_DeleteOnClose);
+    report->show();
 }
 
 void TfrmTariffEditor::closeEvent(QCloseEvent* event) {

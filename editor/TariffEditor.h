@@ -27,11 +27,13 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <string_view>
 #include <vector>
 
 class QComboBox;
 class QFileSystemWatcher;
 class QLabel;
+class QSplitter;
 class QStackedWidget;
 class QTableView;
 class QTimer;
@@ -41,6 +43,8 @@ class QUndoStack;
 
 namespace hakomaru {
 
+class Settings;
+struct WindowPlace;
 class TariffGridModel;
 class TfrmCompare;
 
@@ -74,6 +78,9 @@ class TfrmTariffEditor : public QMainWindow {
     void showTable(std::size_t grid, int row = -1);
     // The table shown.
     QTableView* currentTable() const;
+    // Shows a field's table and selects the field's cell, scrolled into
+    // view whole.
+    void showField(const TariffAddress& at);
 
     // Copies the selected cells of the table shown as tab-separated text.
     void copyCells();
@@ -122,7 +129,11 @@ class TfrmTariffEditor : public QMainWindow {
     void updateTitle();
     void chooseFile();
     void chooseComparison();
+    // Puts the comparison's window beside this one.
+    void placeComparison();
     void savePlace();
+    // Lists other programs' changes a save kept that its list did not show.
+    void showSavedReport(const std::vector<TariffChange>& unseen);
     std::optional<std::size_t> currentGrid() const;
 
     bool closing_ = false; // a cell editor closed by the window's end edits nothing
@@ -136,6 +147,8 @@ class TfrmTariffEditor : public QMainWindow {
     PasteChooser pasteChooser_;
     QFileSystemWatcher* watcher_;
     QTimer* diskCheck_; // gathers the watcher's signals of one save into one look
+    QSplitter* splTables_;
+    bool sideSized_ = false; // the side list has its width, saved or fitted to its names
     QTreeWidget* lstTables_;
     QStackedWidget* stkTables_;
     std::vector<Page> pages_; // by grid
@@ -151,5 +164,11 @@ class TfrmTariffEditor : public QMainWindow {
     QLabel* lblPreviewError_;
     QPointer<TfrmCompare> compare_;
 };
+
+// Keeps the editor's window at its close: its place where the window system
+// (Qt's platform name) lets a program place its windows, else only its size,
+// state and panes, the saved place kept for a session that does.
+void saveEditorWindow(const Settings& settings, const WindowPlace& place,
+                      std::string_view platformName);
 
 } // namespace hakomaru

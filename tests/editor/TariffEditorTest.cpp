@@ -2,21 +2,28 @@
 // redo, a refused value, a flagged cell, the change list and the save, and
 // the preview against the quote tool on the saved file.
 #include "TariffEditor.h"
+#include "CompareWindow.h"
 #include "ConflictChoice.h"
+#include "TariffSave.h"
 #include "UiTestSupport.h"
 
+#include "Settings.h"
 #include "ini/IniStore.h"
+#include "system/FileSave.h"
 #include "text/Sjis.h"
 #include "tools/TariffCheck.h"
 
 #include <QAction>
 #include <QComboBox>
 #include <QElapsedTimer>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
 #include <QProcess>
 #include <QPushButton>
+#include <QScrollBar>
+#include <QSplitter>
 #include <QStackedWidget>
 #include <QStandardItemModel>
 #include <QStatusBar>
@@ -25,6 +32,9 @@
 #include <QTimer>
 #include <QTreeWidget>
 #include <QUndoStack>
+
+#include <atomic>
+#include <thread>
 
 using namespace hakomaru;
 
@@ -188,6 +198,138 @@ class TariffEditorTest : public QObject {
                  qPrintable(listed.join(QStringLiteral(", "))));
         QCOMPARE(editor.document().bytes(), saved.bytes());
         QVERIFY(!editor.isWindowModified());
+    }
+
+    // Another program writes the file between the confirmed list and the
+    // write. A change in a field the editor did not touch, even from a
+    // writer at work all the while, is written at once and reported after
+    // the save; a field both changed is asked about, once, and the save
+    // goes on with the choice. The save itself has no window.
+    void saveAfterTheList_data() {
+        QTest::addColumn<QStringList>("other"); // the other writer's field
+        QTest::addColumn<bool>("atWork");       // it writes all the while, else once
+        QTest::addColumn<int>("asked");         // conflict questions
+        QTest::newRow("another field, a writer at work")
+            << QStringList{QStringLiteral("北海道"), QStringLiteral("関東"), QStringLiteral("60cm以下")}
+            << true << 0;
+        QTest::newRow("the same field, written once")
+            << QStringList{QStringLiteral("ゆうパック"), QStringLiteral("第4地帯"),
+                           QStringLiteral("2kg以下")}
+            << false << 1;
+    }
+
+    void saveAfterTheList() {
+        QFETCH(QStringList, other);
+        QFETCH(bool, atWork);
+        QFETCH(int, asked);
+        const TariffDocument opened(shipped_);
+        TariffDocument edited = opened;
+        QVERIFY(!edited.set(std::get<TariffAddress>(edited.find("ゆうパック", "第4地帯", "2kg以下")),
+                            "1000"));
+        std::atomic<int> writes = 0;
+        std::atomic<bool> stop = false;
+        auto write = [&] {
+            editFile(path_, [&](const FileBytes& file) {
+                TariffDocument now(file.bytes);
+                const auto at = now.find(other[0].toStdString(), other[1].toStdString(),
+                                         other[2].toStdString());
+                now.set(std::get<TariffAddress>(at), std::to_string(2000 + writes % 1000));
+                return std::optional<std::string>(now.bytes());
+            });
+            writes.fetch_add(1);
+            writes.notify_all();
+        };
+        std::thread writer;
+        struct Answers : SaveQuestions {
+            std::function<void()> onConfirm;
+            int confirmed = 0, asked = 0;
+            std::optional<std::vector<bool>>
+            chooseConflicts(const std::vector<TariffConflict>& c) override {
+                ++asked;
+                return std::vector<bool>(c.size(), true);
+            }
+            bool confirmChanges(const std::vector<TariffChange>&) override {
+                if (++confirmed == 1)
+                    onConfirm();
+                return true;
+            }
+        } answers;
+        answers.onConfirm = [&] {
+            if (!atWork)
+                return write();
+            writer = std::thread([&] {
+                while (!stop)
+                    write();
+            });
+            // The file moves at least twice while the list is open.
+            for (int seen = writes; seen < 2; seen = writes)
+                writes.wait(seen);
+        };
+        const TariffSaveResult result = TariffSave(path_, opened, edited).run(answers);
+        stop = true;
+        if (writer.joinable())
+            writer.join();
+        QVERIFY(result.outcome == TariffSaveResult::Outcome::Saved);
+        QCOMPARE(answers.confirmed, 1);
+        QCOMPARE(answers.asked, asked);
+        QCOMPARE(fieldOf(TariffDocument(readFileBytes(path_)),
+                         {QStringLiteral("ゆうパック"), QStringLiteral("第4地帯"),
+                          QStringLiteral("2kg以下")}),
+                 QStringLiteral("1000"));
+        QCOMPARE(result.unseen.size(), std::size_t(asked == 0));
+    }
+
+    // The window's place is saved where the window system lets a program
+    // place its windows; elsewhere (native Wayland) the saved place stays
+    // for a session that does, and only the size and panes are saved.
+    void placeKeptWhereWindowsAreNotPlaced_data() {
+        QTest::addColumn<QString>("platform"); // Qt's platform name
+        QTest::addColumn<bool>("kept");
+        QTest::newRow("X11") << "xcb" << false;
+        QTest::newRow("Windows") << "windows" << false;
+        QTest::newRow("Wayland") << "wayland" << true;
+        QTest::newRow("Wayland, EGL") << "wayland-egl" << true;
+    }
+
+    void placeKeptWhereWindowsAreNotPlaced() {
+        QFETCH(QString, platform);
+        QFETCH(bool, kept);
+        const Settings settings(dir_.filePath(QStringLiteral("hakomaru-tariff.ini")).toStdString());
+        settings.saveWindowPlace({40, 20, 900, 600, false, 150, 250});
+        saveEditorWindow(settings, {-3, -30, 800, 500, false, 140, 260}, platform.toStdString());
+        const WindowPlace place = settings.windowPlace();
+        QCOMPARE(QPoint(place.left, place.top), kept ? QPoint(40, 20) : QPoint(-3, -30));
+        QCOMPARE(QSize(place.width, place.height), QSize(800, 500));
+        QCOMPARE(place.sideWidth, 140);
+    }
+
+    // The side list is as wide as its names; a width the user gives it and
+    // the preview's come back at the next start.
+    void panesKept() {
+        const std::filesystem::path file =
+            dir_.filePath(QStringLiteral("hakomaru-tariff.ini")).toStdString();
+        QList<int> moved;
+        for (int start = 0; start < 2; ++start) {
+            TfrmTariffEditor editor;
+            editor.rememberPlaceIn(file);
+            QVERIFY(editor.openFile(path_));
+            editor.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&editor));
+            auto* panes = editor.findChild<QSplitter*>(QStringLiteral("splTables"));
+            if (start == 1) {
+                QCOMPARE(panes->sizes()[0], moved[0]);
+                QCOMPARE(panes->sizes()[2], moved[2]);
+                break;
+            }
+            auto* list = editor.findChild<QTreeWidget*>(QStringLiteral("lstTables"));
+            // Narrower than a list's natural width, yet every name whole.
+            QVERIFY(panes->sizes()[0] < QTreeWidget().sizeHint().width() * 3 / 4);
+            QVERIFY(static_cast<QAbstractItemView*>(list)->sizeHintForColumn(0) <=
+                    list->viewport()->width()); // every name whole
+            panes->setSizes({panes->sizes()[0] + 60, panes->sizes()[1] - 100, panes->sizes()[2] + 40});
+            moved = panes->sizes();
+            QVERIFY(editor.close());
+        }
     }
 
     // The choice dialog answers, row by row, which value to save.
@@ -372,7 +514,9 @@ class TariffEditorTest : public QObject {
     }
 
     // ファイル → 比較 lists what another tariff holds differently and takes a
-    // chosen difference in, undoably.
+    // chosen difference in, undoably, then chooses the next one; it is a
+    // window of its own, its values side by side whatever its width; a
+    // double click shows the field whole, here the zone table's last column.
     void compareAndTake() {
         const std::filesystem::path other = dir_.filePath(QStringLiteral("new.ini")).toStdString();
         std::filesystem::copy_file(path_, other);
@@ -381,23 +525,70 @@ class TariffEditorTest : public QObject {
         setOutside({QStringLiteral("ゆうパック"), QStringLiteral("第4地帯"),
                     QStringLiteral("2kg以下"), QStringLiteral("990")});
         setOutside({QStringLiteral("速達"), QStringLiteral("2kg"), QStringLiteral("333")});
+        setOutside({QStringLiteral("地帯区分"), QStringLiteral("東京"), QStringLiteral("沖縄"),
+                    QStringLiteral("8")});
         path_ = open;
         TfrmTariffEditor editor;
         QVERIFY(editor.openFile(path_));
+        editor.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&editor));
         QVERIFY(editor.compareWith(other));
         auto* compare = editor.findChild<QDialog*>(QStringLiteral("frmCompare"));
+        QCOMPARE(compare->windowType(), Qt::Window);
         auto* list = compare->findChild<QTableWidget*>(QStringLiteral("lstDifferences"));
-        QCOMPARE(list->rowCount(), 2);
-        QCOMPARE(list->item(0, 4)->text(), QStringLiteral("990"));
-        list->selectRow(0);
+        QCOMPARE(list->rowCount(), 3);
+        QCOMPARE(list->item(1, 4)->text(), QStringLiteral("990"));
+        compare->resize(1600, compare->height());
+        QTRY_COMPARE(list->columnWidth(4), std::max(static_cast<QAbstractItemView*>(list)->sizeHintForColumn(4),
+                                                    list->horizontalHeader()->sectionSizeHint(4)));
+        list->selectRow(1);
         compare->findChild<QPushButton*>(QStringLiteral("btnTake"))->click();
         QCOMPARE(fieldOf(editor.document(), {QStringLiteral("ゆうパック"),
                                              QStringLiteral("第4地帯"), QStringLiteral("2kg以下")}),
                  QStringLiteral("990"));
-        QCOMPARE(list->rowCount(), 1);
+        QCOMPARE(list->rowCount(), 2);
+        QCOMPARE(list->selectionModel()->selectedRows().value(0).row(), 1); // 速達 2kg
         action(editor, "mnuEdit_Undo")->trigger();
         QVERIFY(editor.document().bytes() == shipped_);
-        QCOMPARE(list->rowCount(), 2);
+        QCOMPARE(list->rowCount(), 3);
+
+        editor.showTable(1); // from another table, not laid out yet
+        const QPoint zoneRow = list->visualRect(list->model()->index(0, 2)).center();
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, zoneRow);
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, zoneRow);
+        QTableView* zones = editor.currentTable();
+        QCOMPARE(zones->objectName(), QStringLiteral("tblZone"));
+        const QModelIndex okinawa = indexOf(zones, QStringLiteral("東京"), QStringLiteral("沖縄"));
+        QCOMPARE(zones->currentIndex(), okinawa);
+        QVERIFY(zones->viewport()->rect().contains(zones->visualRect(okinawa)));
+    }
+
+    // The comparison's frame beside the editor's, on the side with room;
+    // without room on either side the editor's frame gives it room.
+    void comparisonBeside_data() {
+        QTest::addColumn<QRect>("editor");
+        QTest::addColumn<int>("wanted"); // the comparison's width
+        QTest::addColumn<QRect>("editorAfter");
+        QTest::addColumn<QRect>("comparison");
+        QTest::newRow("right") << QRect(100, 50, 1000, 600) << 500 << QRect(100, 50, 1000, 600)
+                               << QRect(1100, 50, 500, 600);
+        QTest::newRow("left") << QRect(800, 50, 1000, 600) << 500 << QRect(800, 50, 1000, 600)
+                              << QRect(300, 50, 500, 600);
+        QTest::newRow("no room") << QRect(200, 0, 1600, 900) << 500 << QRect(0, 0, 1420, 900)
+                                 << QRect(1420, 0, 500, 900);
+        QTest::newRow("no room, wider than half")
+            << QRect(0, 0, 1920, 1040) << 1200 << QRect(0, 0, 960, 1040)
+            << QRect(960, 0, 960, 1040);
+    }
+
+    void comparisonBeside() {
+        QFETCH(QRect, editor);
+        QFETCH(int, wanted);
+        QFETCH(QRect, editorAfter);
+        QFETCH(QRect, comparison);
+        const SideBySide placed = sideBySide(editor, wanted, QRect(0, 0, 1920, 1040));
+        QCOMPARE(placed.first, editorAfter);
+        QCOMPARE(placed.second, comparison);
     }
 
     // Finding and reading: the side list shows each table; the zone table
