@@ -16,17 +16,23 @@
 
 namespace hakomaru {
 
-SideBySide sideBySide(QRect first, int beside, const QRect& available) {
-    SideBySide placed{first, QRect(0, first.top(), beside, first.height())};
-    if (available.right() - first.right() >= beside) {
-        placed.second.moveLeft(first.right() + 1);
-    } else if (first.left() - available.left() >= beside) {
-        placed.second.moveRight(first.left() - 1);
+SideBySide sideBySide(QRect first, QSize beside, const QRect& available) {
+    SideBySide placed{first, QRect(QPoint(), beside)};
+    if (available.right() - first.right() >= beside.width()) {
+        placed.second = QRect(first.right() + 1, first.top(), beside.width(), first.height());
+    } else if (first.left() - available.left() >= beside.width()) {
+        placed.second = QRect(first.left() - beside.width(), first.top(), beside.width(),
+                              first.height());
+    } else if (available.bottom() - first.bottom() >= beside.height()) {
+        placed.second = QRect(first.left(), first.bottom() + 1, first.width(), beside.height());
+    } else if (first.top() - available.top() >= beside.height()) {
+        placed.second =
+            QRect(first.left(), first.top() - beside.height(), first.width(), beside.height());
     } else {
-        placed.second.setWidth(std::min(beside, available.width() / 2));
-        placed.second.moveRight(available.right());
-        placed.first.setLeft(available.left());
-        placed.first.setRight(placed.second.left() - 1);
+        const int height = std::min(beside.height(), available.height() / 3);
+        placed.first.setTop(available.top());
+        placed.first.setBottom(available.bottom() - height);
+        placed.second = QRect(first.left(), placed.first.bottom() + 1, first.width(), height);
     }
     return placed;
 }

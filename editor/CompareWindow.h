@@ -60,14 +60,14 @@ class TfrmCompare : public QDialog {
 };
 
 // Two frames side by side within `available`: the second window's frame
-// (`beside`, as wide as it would like) on the right of the first's where
-// it fits there, else on its left; where neither side has room, the first
-// frame gives up width on its right (keeping at least half of `available`)
-// and the second takes the rest. The second frame has the first's height
-// and top.
+// (`beside`, the size it would like) on the right of the first's where it
+// fits there, else on its left, with the first's height and top; else
+// below or above it, with the first's width and left edge. Where there is
+// room nowhere, the first frame gives up height at its bottom, keeping at
+// least two thirds of `available`, and the second takes it.
 struct SideBySide {
     QRect first, second;
 };
-SideBySide sideBySide(QRect first, int beside, const QRect& available);
+SideBySide sideBySide(QRect first, QSize beside, const QRect& available);
 
 } // namespace hakomaru

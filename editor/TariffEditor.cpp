@@ -6,6 +6,7 @@
 #include "FieldDelegate.h"
 #include "FileDialog.h"
 #include "GroupedHeader.h"
+#include "ProblemList.h"
 #include "TariffGridModel.h"
 #include "TariffSave.h"
 
@@ -26,6 +27,7 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDockWidget>
 #include <QFileDialog>
 #include <QFileSystemWatcher>
 #include <QFormLayout>
@@ -124,6 +126,20 @@ QComboBox* listOf(QWidget* parent, const char* name, std::span<const std::string
     return box;
 }
 
+// A pane of the window's splitter with the width it starts with (0: its
+// own): the splitter lays its panes out by their size hints.
+template <typename Widget> class Pane : public Widget {
+  public:
+    using Widget::Widget;
+    std::function<int()> startWidth;
+    QSize sizeHint() const override {
+        QSize size = Widget::sizeHint();
+        if (const int width = startWidth ? startWidth() : 0; width > 0)
+            size.setWidth(width);
+        return size;
+    }
+};
+
 QString yenText(std::int64_t total) {
     return QString::fromUtf8(kYen.data(), static_cast<qsizetype>(kYen.size())) +
            QString::fromStdString(grouped(static_cast<std::int32_t>(total)));
@@ -146,7 +162,17 @@ TfrmTariffEditor::TfrmTariffEditor(QWidget* parent)
 
     auto* splitter = splTables_ = new QSplitter(central);
     splitter->setObjectName(QStringLiteral("splTables"));
-    lstTables_ = new QTreeWidget(splitter);
+    // The side list as wide as its names and the preview as its form, or
+    // both as the user left them; the tables get the rest, and every change
+    // of the window's width.
+    auto* side = new Pane<QTreeWidget>(splitter);
+    side->startWidth = [this] {
+        return panes_ ? panes_->first
+                      : static_cast<QAbstractItemView*>(lstTables_)->sizeHintForColumn(0) +
+                            2 * lstTables_->frameWidth() +
+                            lstTables_->verticalScrollBar()->sizeHint().width();
+    };
+    lstTables_ = side;
     lstTables_->setObjectName(QStringLiteral("lstTables"));
     lstTables_->setHeaderHidden(true);
     lstTables_->setRootIsDecorated(true);
@@ -155,15 +181,22 @@ TfrmTariffEditor::TfrmTariffEditor(QWidget* parent)
     splitter->addWidget(lstTables_);
     splitter->addWidget(stkTables_);
     splitter->addWidget(buildPreview());
+    // The tables take every change of the window's width, down to a width
+    // that still shows some columns; no pane disappears.
     splitter->setStretchFactor(1, 1);
-    splitter->setCollapsible(1, false);
-    connect(splitter, &QSplitter::splitterMoved, this, [this] { sideSized_ = true; });
+    splitter->setChildrenCollapsible(false);
+    stkTables_->setMinimumWidth(fontMetrics().horizontalAdvance(QString(16, QChar(0x3042))));
     layout->addWidget(splitter, 1);
     setCentralWidget(central);
+    buildProblemList();
     buildMenus();
     lblProblems_ = new QLabel(this);
     lblProblems_->setObjectName(QStringLiteral("lblProblems"));
     statusBar()->addPermanentWidget(lblProblems_);
+    connect(lblProblems_, &QLabel::linkActivated, this, [this] {
+        dckProblems_->show();
+        dckProblems_->raise();
+    });
 
     connect(undo_, &QUndoStack::cleanChanged, this, [this] { updateTitle(); });
     connect(lstTables_, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* item) {
@@ -222,13 +255,8 @@ void saveEditorWindow(const Settings& settings, const WindowPlace& place,
 void TfrmTariffEditor::rememberPlaceIn(const std::filesystem::path& settingsFile) {
     settingsFile_ = settingsFile;
     const WindowPlace place = Settings(settingsFile_).windowPlace();
-    if (place.sideWidth > 0 && place.previewWidth > 0) {
-        QList<int> sizes = splTables_->sizes();
-        sizes[0] = place.sideWidth;
-        sizes[2] = place.previewWidth;
-        splTables_->setSizes(sizes);
-        sideSized_ = true;
-    }
+    if (place.sideWidth > 0 && place.previewWidth > 0)
+        panes_ = {place.sideWidth, place.previewWidth};
     if (place.width <= 0)
         return;
     // Where the window system places windows itself, the saved corner
@@ -316,10 +344,26 @@ void TfrmTariffEditor::buildMenus() {
     paste->setShortcut(QKeySequence::Paste);
     paste->setStatusTip(
         QStringLiteral("表計算ソフトでコピーした範囲を、選んだ欄を左上にして貼り付けます"));
+
+    QMenu* check = menuBar()->addMenu(QStringLiteral("検査(&K)"));
+    check->setObjectName(QStringLiteral("mnuCheck"));
+    QAction* next =
+        check->addAction(QStringLiteral("次の問題(&N)"), this, [this] { goToProblem(true); });
+    next->setObjectName(QStringLiteral("mnuCheck_Next"));
+    next->setShortcut(QKeySequence(Qt::Key_F8));
+    QAction* previous =
+        check->addAction(QStringLiteral("前の問題(&P)"), this, [this] { goToProblem(false); });
+    previous->setObjectName(QStringLiteral("mnuCheck_Previous"));
+    previous->setShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F8));
+    QAction* list = dckProblems_->toggleViewAction();
+    list->setText(QStringLiteral("問題の一覧(&L)"));
+    list->setObjectName(QStringLiteral("mnuCheck_List"));
+    check->addAction(list);
 }
 
 QWidget* TfrmTariffEditor::buildPreview() {
-    auto* group = new QGroupBox(QStringLiteral("試算（保存前の料金表で）"), this);
+    auto* group = new Pane<QGroupBox>(QStringLiteral("試算（保存前の料金表で）"), this);
+    group->startWidth = [this] { return panes_ ? panes_->second : 0; };
     group->setObjectName(QStringLiteral("grpPreview"));
     auto* form = new QFormLayout(group);
     cmbFrom_ = listOf(group, "cmbFrom", PrefectureRows(false), 14);
@@ -493,9 +537,10 @@ void TfrmTariffEditor::placeComparison() {
     const QMargins extents(client.left() - frame.left(), client.top() - frame.top(),
                            frame.right() - client.right(), frame.bottom() - client.bottom());
     const QRect available = screen()->availableGeometry();
-    const SideBySide placed =
-        sideBySide(isMaximized() ? available : frame,
-                   compare_->contentWidth() + extents.left() + extents.right(), available);
+    const QSize wanted(compare_->contentWidth(),
+                       std::clamp(compare_->sizeHint().height(), 200, 420));
+    const SideBySide placed = sideBySide(isMaximized() ? available : frame,
+                                         wanted.grownBy(extents), available);
     if (placed.first != frame) {
         // No room beside the window: it makes room.
         if (isMaximized())
@@ -562,8 +607,8 @@ void TfrmTariffEditor::buildPages() {
         auto* view = new QTableView(stkTables_);
         view->setObjectName(tableObjectName(document_, g));
         auto* model = new TariffGridModel(
-            document_, g, [this](const TariffAddress& at, const QString& v) { return edit(at, v); },
-            view);
+            document_, saved_, g,
+            [this](const TariffAddress& at, const QString& v) { return edit(at, v); }, view);
         auto* columns = new GroupedHeaderView(Qt::Horizontal, view);
         auto* rows = new GroupedHeaderView(Qt::Vertical, view);
         view->setHorizontalHeader(columns);
@@ -571,6 +616,7 @@ void TfrmTariffEditor::buildPages() {
         view->setModel(model);
         columns->setGroups(model->groups(Qt::Horizontal));
         rows->setGroups(model->groups(Qt::Vertical));
+        nameAxesInCorner(*view, model->axis(Qt::Vertical), model->axis(Qt::Horizontal));
         columns->setSectionResizeMode(QHeaderView::ResizeToContents);
         rows->setSectionResizeMode(QHeaderView::ResizeToContents);
         if (!grids[g].rowNotes.empty())
@@ -656,19 +702,6 @@ void TfrmTariffEditor::buildSideList() {
         }
     }
     lstTables_->expandAll();
-    // As wide as its names, unless the user gave it a width: the tables
-    // get the room.
-    if (!sideSized_) {
-        QList<int> sizes = splTables_->sizes();
-        const int fitted = static_cast<QAbstractItemView*>(lstTables_)->sizeHintForColumn(0) +
-                           2 * lstTables_->frameWidth() +
-                           lstTables_->verticalScrollBar()->sizeHint().width();
-        if (sizes[0] != fitted) {
-            sizes[1] += sizes[0] - fitted;
-            sizes[0] = fitted;
-            splTables_->setSizes(sizes);
-        }
-    }
 }
 
 void TfrmTariffEditor::showDocument() {
@@ -873,10 +906,73 @@ void TfrmTariffEditor::markProblems() {
         item->setToolTip(0, count > 0 ? QStringLiteral("赤い欄が %1 か所あります").arg(count)
                                       : QString());
     }
-    lblProblems_->setText(
-        problems.empty()
-            ? QStringLiteral("検査: 問題はありません")
-            : QStringLiteral("検査: 問題が %1 件あります（赤い欄に内容）").arg(problems.size()));
+    lblProblems_->setText(problems.empty()
+                              ? QStringLiteral("検査: 問題はありません")
+                              : QStringLiteral("検査: <a href=\"#problems\">問題が %1 件あります</a>"
+                                               "（F8 で次の問題へ）")
+                                    .arg(problems.size()));
+    problemCells_ = std::move(named);
+    problemList_->showProblems(problems, problemCells_);
+}
+
+void TfrmTariffEditor::buildProblemList() {
+    dckProblems_ = new QDockWidget(QStringLiteral("問題の一覧"), this);
+    dckProblems_->setObjectName(QStringLiteral("dckProblems"));
+    auto* list = new QTableView(dckProblems_);
+    list->setObjectName(QStringLiteral("lstProblems"));
+    problemList_ = new ProblemListModel(
+        [this](const TariffAddress& at) {
+            const QModelIndex index = pages_[at.grid].model->indexOf(at);
+            return pages_[at.grid].model->cellName(index.row(), index.column());
+        },
+        list);
+    list->setModel(problemList_);
+    list->verticalHeader()->hide();
+    list->setSelectionBehavior(QAbstractItemView::SelectRows);
+    list->setSelectionMode(QAbstractItemView::SingleSelection);
+    list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    list->setWordWrap(false);
+    list->horizontalHeader()->setStretchLastSection(true);
+    list->horizontalHeader()->setHighlightSections(false);
+    list->horizontalHeader()->resizeSection(0, list->fontMetrics().horizontalAdvance(QString(16, QChar(0x3042))));
+    // A click, Enter or a double click goes to the problem's cell.
+    auto go = [this](const QModelIndex& index) {
+        if (const auto at = problemList_->cellOf(index.row()))
+            showField(*at);
+        else
+            statusBar()->showMessage(QStringLiteral("この問題は表の欄にはありません（ファイルを"
+                                                    "テキストエディターで直してください）"),
+                                     5000);
+    };
+    connect(list, &QTableView::activated, this, go);
+    connect(list, &QTableView::clicked, this, go);
+    dckProblems_->setWidget(list);
+    addDockWidget(Qt::BottomDockWidgetArea, dckProblems_);
+    dckProblems_->hide();
+}
+
+void TfrmTariffEditor::goToProblem(bool forward) {
+    const std::size_t count = pages_.size();
+    if (count == 0)
+        return;
+    const std::size_t grid = currentGrid().value_or(0);
+    const QModelIndex current = pages_[grid].view->currentIndex();
+    // From the current cell on through the tables in the side list's order,
+    // round to the current table's start.
+    for (std::size_t step = 0; step <= count; ++step) {
+        const std::size_t g = forward ? (grid + step) % count : (grid + count - step) % count;
+        const TariffGridModel* model = pages_[g].model;
+        const bool fromCell = step == 0 && current.isValid();
+        const QModelIndex found =
+            model->problemFrom(fromCell ? current.row() : forward ? -1 : model->rowCount(),
+                               fromCell ? current.column() : 0, forward);
+        if (!found.isValid())
+            continue;
+        showField(*model->addressAt(found.row(), found.column()));
+        statusBar()->showMessage(model->problemText(found));
+        return;
+    }
+    statusBar()->showMessage(QStringLiteral("表の欄に問題はありません"), 5000);
 }
 
 void TfrmTariffEditor::updatePreview() {

@@ -27,10 +27,12 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <utility>
 #include <string_view>
 #include <vector>
 
 class QComboBox;
+class QDockWidget;
 class QFileSystemWatcher;
 class QLabel;
 class QSplitter;
@@ -45,6 +47,7 @@ namespace hakomaru {
 
 class Settings;
 struct WindowPlace;
+class ProblemListModel;
 class TariffGridModel;
 class TfrmCompare;
 
@@ -125,6 +128,9 @@ class TfrmTariffEditor : public QMainWindow {
     void checkDisk();
     void showDocument();
     void markProblems();
+    void buildProblemList();
+    // Goes to the next (or previous) cell the checker flags.
+    void goToProblem(bool forward);
     void updatePreview();
     void updateTitle();
     void chooseFile();
@@ -148,12 +154,15 @@ class TfrmTariffEditor : public QMainWindow {
     QFileSystemWatcher* watcher_;
     QTimer* diskCheck_; // gathers the watcher's signals of one save into one look
     QSplitter* splTables_;
-    bool sideSized_ = false; // the side list has its width, saved or fitted to its names
+    std::optional<std::pair<int, int>> panes_; // the side list's and preview's saved widths
     QTreeWidget* lstTables_;
     QStackedWidget* stkTables_;
     std::vector<Page> pages_; // by grid
     QLabel* lblReadOnly_;
     QLabel* lblProblems_;
+    QDockWidget* dckProblems_;
+    ProblemListModel* problemList_;
+    std::vector<std::vector<TariffAddress>> problemCells_; // by problem, as the list shows them
     QComboBox* cmbFrom_;
     QComboBox* cmbTo_;
     QComboBox* cmbWeight_;

@@ -70,11 +70,15 @@ class TariffEditorTest : public QObject {
         const qint64 edited = clock.elapsed();
         QCOMPARE(cell.data().toString(), QStringLiteral("1000"));
         QVERIFY(editor.isWindowModified());
+        // Marked, with the value it had, until undone or saved.
+        QVERIFY(cell.data(Qt::BackgroundRole).isValid());
+        QVERIFY(cell.data(Qt::ToolTipRole).toString().contains(QStringLiteral("前の値: 940")));
         const auto* you = editor.findChild<QLabel*>(QStringLiteral("lblYouTotal"));
         QCOMPARE(you->text(), QStringLiteral("¥1,000"));
 
         action(editor, "mnuEdit_Undo")->trigger();
         QCOMPARE(cell.data().toString(), QStringLiteral("940"));
+        QVERIFY(!cell.data(Qt::BackgroundRole).isValid());
         QVERIFY(editor.document().bytes() == shipped_);
         QCOMPARE(you->text(), QStringLiteral("¥940"));
         action(editor, "mnuEdit_Redo")->trigger();
@@ -107,6 +111,7 @@ class TariffEditorTest : public QObject {
               clock.elapsed());
         QCOMPARE(listed, 1);
         QVERIFY(!editor.isWindowModified());
+        QVERIFY(!cell.data(Qt::BackgroundRole).isValid());
         const std::string saved = readFileBytes(path_);
         std::string expected = shipped_;
         const auto at = expected.find(toSjis("第4地帯=000 940"));
@@ -324,6 +329,7 @@ class TariffEditorTest : public QObject {
             auto* list = editor.findChild<QTreeWidget*>(QStringLiteral("lstTables"));
             // Narrower than a list's natural width, yet every name whole.
             QVERIFY(panes->sizes()[0] < QTreeWidget().sizeHint().width() * 3 / 4);
+            QVERIFY(panes->sizes()[2] >= panes->widget(2)->minimumSizeHint().width());
             QVERIFY(static_cast<QAbstractItemView*>(list)->sizeHintForColumn(0) <=
                     list->viewport()->width()); // every name whole
             panes->setSizes({panes->sizes()[0] + 60, panes->sizes()[1] - 100, panes->sizes()[2] + 40});
@@ -401,6 +407,55 @@ class TariffEditorTest : public QObject {
         QVERIFY(flagged.data(Qt::ToolTipRole)
                     .toString()
                     .contains(QStringLiteral("料金行がありません")));
+    }
+
+    // F8 and Shift+F8 go from cell to flagged cell through the tables,
+    // round at the end, each shown whole however far off-screen; the
+    // problem list goes to a problem's cell; a tooltip names the cell in
+    // table words and wraps.
+    void problemsToGoTo() {
+        std::string bytes = shipped_;
+        bytes[bytes.find(toSjis("東京  =")) + toSjis("東京  =").size() + 30] = 'Z'; // 大阪
+        bytes.replace(bytes.find(toSjis("第4地帯=000 940")), toSjis("第4地帯=000 940").size(),
+                      toSjis("第4地帯=000 9x0"));
+        QFile out(QString::fromStdString(path_));
+        QVERIFY(out.open(QIODevice::WriteOnly));
+        out.write(bytes.data(), static_cast<qint64>(bytes.size()));
+        out.close();
+        TfrmTariffEditor editor;
+        QVERIFY(editor.openFile(path_));
+        editor.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&editor));
+        const QStringList zone{QStringLiteral("tblZone"), QStringLiteral("東京"), QStringLiteral("大阪")};
+        const QStringList fee{QStringLiteral("tblYoupack"), QStringLiteral("第4地帯"),
+                              QStringLiteral("2kg以下")};
+        const std::vector<std::pair<QKeySequence, QStringList>> steps{
+            {Qt::Key_F8, zone}, {Qt::Key_F8, fee}, {Qt::Key_F8, zone},
+            {Qt::SHIFT | Qt::Key_F8, fee}, {Qt::SHIFT | Qt::Key_F8, zone}};
+        for (const auto& [key, cell] : steps) {
+            QTest::keySequence(&editor, key);
+            QTableView* view = editor.currentTable();
+            QCOMPARE(view->objectName(), cell[0]);
+            const QModelIndex index = indexOf(view, cell[1], cell[2]);
+            QCOMPARE(view->currentIndex(), index);
+            QVERIFY(view->viewport()->rect().contains(view->visualRect(index)));
+        }
+        const QString tip = editor.currentTable()->currentIndex().data(Qt::ToolTipRole).toString();
+        QVERIFY2(tip.startsWith(QStringLiteral("<qt><b>地帯区分 ・ 東京 ・ 大阪</b><br>")), qPrintable(tip));
+
+        auto* list = editor.findChild<QTableView*>(QStringLiteral("lstProblems"));
+        action(editor, "mnuCheck_List")->trigger();
+        QVERIFY(list->isVisible());
+        int row = 0;
+        while (row < list->model()->rowCount() &&
+               !list->model()->index(row, 0).data().toString().startsWith(QStringLiteral("ゆうパック")))
+            ++row;
+        QVERIFY(row < list->model()->rowCount());
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                          list->visualRect(list->model()->index(row, 1)).center());
+        QCOMPARE(editor.currentTable()->objectName(), fee[0]);
+        QCOMPARE(editor.currentTable()->currentIndex(),
+                 indexOf(editor.currentTable(), fee[1], fee[2]));
     }
 
     // Typing is checked key by key: a refused key leaves the cell editor's
@@ -560,33 +615,32 @@ class TariffEditorTest : public QObject {
         QCOMPARE(zones->objectName(), QStringLiteral("tblZone"));
         const QModelIndex okinawa = indexOf(zones, QStringLiteral("東京"), QStringLiteral("沖縄"));
         QCOMPARE(zones->currentIndex(), okinawa);
-        QVERIFY(zones->viewport()->rect().contains(zones->visualRect(okinawa)));
+        QVERIFY2(zones->viewport()->rect().contains(zones->visualRect(okinawa)), qPrintable(QStringLiteral("%1 %2 %3 %4 in %5 %6").arg(zones->visualRect(okinawa).x()).arg(zones->visualRect(okinawa).y()).arg(zones->visualRect(okinawa).width()).arg(zones->visualRect(okinawa).height()).arg(zones->viewport()->width()).arg(zones->viewport()->height())));
     }
 
     // The comparison's frame beside the editor's, on the side with room;
-    // without room on either side the editor's frame gives it room.
+    // without room on any side the editor's frame gives it room.
     void comparisonBeside_data() {
         QTest::addColumn<QRect>("editor");
-        QTest::addColumn<int>("wanted"); // the comparison's width
         QTest::addColumn<QRect>("editorAfter");
-        QTest::addColumn<QRect>("comparison");
-        QTest::newRow("right") << QRect(100, 50, 1000, 600) << 500 << QRect(100, 50, 1000, 600)
+        QTest::addColumn<QRect>("comparison"); // wanted: 500 x 300
+        QTest::newRow("right") << QRect(100, 50, 1000, 600) << QRect(100, 50, 1000, 600)
                                << QRect(1100, 50, 500, 600);
-        QTest::newRow("left") << QRect(800, 50, 1000, 600) << 500 << QRect(800, 50, 1000, 600)
+        QTest::newRow("left") << QRect(800, 50, 1000, 600) << QRect(800, 50, 1000, 600)
                               << QRect(300, 50, 500, 600);
-        QTest::newRow("no room") << QRect(200, 0, 1600, 900) << 500 << QRect(0, 0, 1420, 900)
-                                 << QRect(1420, 0, 500, 900);
-        QTest::newRow("no room, wider than half")
-            << QRect(0, 0, 1920, 1040) << 1200 << QRect(0, 0, 960, 1040)
-            << QRect(960, 0, 960, 1040);
+        QTest::newRow("below") << QRect(200, 0, 1600, 700) << QRect(200, 0, 1600, 700)
+                               << QRect(200, 700, 1600, 300);
+        QTest::newRow("above") << QRect(200, 340, 1600, 700) << QRect(200, 340, 1600, 700)
+                               << QRect(200, 40, 1600, 300);
+        QTest::newRow("no room") << QRect(0, 0, 1920, 1040) << QRect(0, 0, 1920, 740)
+                                 << QRect(0, 740, 1920, 300);
     }
 
     void comparisonBeside() {
         QFETCH(QRect, editor);
-        QFETCH(int, wanted);
         QFETCH(QRect, editorAfter);
         QFETCH(QRect, comparison);
-        const SideBySide placed = sideBySide(editor, wanted, QRect(0, 0, 1920, 1040));
+        const SideBySide placed = sideBySide(editor, QSize(500, 300), QRect(0, 0, 1920, 1040));
         QCOMPARE(placed.first, editorAfter);
         QCOMPARE(placed.second, comparison);
     }
