@@ -15,10 +15,13 @@
 #include "Settings.h"
 #include "WindowFit.h"
 #include "ini/IniStore.h"
+#include "quote/QuotePostal.h"
+#include "selection/Choices.h"
 #include "selection/ParcelPricing.h"
 #include "system/FileRead.h"
 #include "system/FileSave.h"
 #include "tariff/Catalogues.h"
+#include "tariff/TariffOptions.h"
 #include "text/NumberText.h"
 #include "text/Sjis.h"
 #include "text/TabText.h"
@@ -36,8 +39,10 @@
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QRegularExpressionValidator>
 #include <QScreen>
 #include <QScrollBar>
 #include <QSplitter>
@@ -399,9 +404,44 @@ QWidget* TfrmTariffEditor::buildPreview() {
     form->addRow(lblYouCaption_);
     form->addRow(QStringLiteral("ゆうパック"), lblYouTotal_);
     form->addRow(QStringLiteral("クロネコ"), lblCatTotal_);
+    // One letter and one book parcel of a postal weight, so that an edit of
+    // their tables shows too; the first row that both price.
+    cmbPostalWeight_ = listOf(group, "cmbPostalWeight", PostalWeightRows(), 4);
+    form->addRow(QStringLiteral("郵便の重さ"), cmbPostalWeight_);
+    lblLetterTotal_ = label("lblLetterTotal");
+    lblBookTotal_ = label("lblBookTotal");
+    // Cash on delivery on all three, and the remittance fee it costs, so
+    // that an edit of 代引料金 or of the remittance fees shows.
+    edtAmount_ = new QLineEdit(group);
+    edtAmount_->setObjectName(QStringLiteral("edtAmount"));
+    edtAmount_->setPlaceholderText(QStringLiteral("なし"));
+    edtAmount_->setToolTip(QStringLiteral("代金引換の金額を万円単位で（例: 3万5千円なら 3.5）。"
+                                          "空欄なら代金引換なし"));
+    edtAmount_->setValidator(new QRegularExpressionValidator(
+        QRegularExpression(QStringLiteral("[0-9]{0,4}(\\.[0-9]{0,4})?")), edtAmount_));
+
+    cmbRemittance_ = new QComboBox(group);
+    cmbRemittance_->setObjectName(QStringLiteral("cmbRemittance"));
+    for (int method = 0; method < kRemittanceMethodCount; ++method) {
+        const std::string_view name = RemittanceMethodName(method);
+        cmbRemittance_->addItem(
+            QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())));
+    }
+    cmbRemittance_->setCurrentIndex(ParcelChoices().remittance);
+    lblRemittance_ = label("lblRemittance");
+    for (QLabel* total : {lblLetterTotal_, lblBookTotal_, lblRemittance_}) {
+        total->setFont(big);
+        total->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    }
+    form->addRow(QStringLiteral("普通郵便"), lblLetterTotal_);
+    form->addRow(QStringLiteral("冊子小包"), lblBookTotal_);
+    form->addRow(QStringLiteral("代金引換（万円）"), edtAmount_);
+    form->addRow(QStringLiteral("送金方法"), cmbRemittance_);
+    form->addRow(QStringLiteral("送金手数料"), lblRemittance_);
     form->addRow(lblPreviewError_);
-    for (QComboBox* box : {cmbFrom_, cmbTo_, cmbWeight_, cmbSize_})
+    for (QComboBox* box : {cmbFrom_, cmbTo_, cmbWeight_, cmbSize_, cmbPostalWeight_, cmbRemittance_})
         connect(box, &QComboBox::currentIndexChanged, this, [this] { updatePreview(); });
+    connect(edtAmount_, &QLineEdit::textChanged, this, [this] { updatePreview(); });
     group->setMinimumWidth(220);
     return group;
 }
@@ -983,6 +1023,13 @@ void TfrmTariffEditor::updatePreview() {
     choices.toRow = cmbTo_->currentIndex();
     choices.weightRow = cmbWeight_->currentIndex();
     choices.sizeRow = cmbSize_->currentIndex();
+    const std::string amount = edtAmount_->text().toStdString();
+    const bool cashOnDelivery = !edtAmount_->text().isEmpty();
+    choices.remittance = cmbRemittance_->currentIndex();
+    if (cashOnDelivery) {
+        choices.amount = amount;
+        choices.options = {ParcelOption::YouDaihiki};
+    }
     // The checker's store holds the file as it is now.
     const IniStore& tariff = checker_->store();
     QStringList errors;
@@ -1015,6 +1062,43 @@ void TfrmTariffEditor::updatePreview() {
         lblCatTotal_->setText(QStringLiteral("—"));
         errors << QString::fromUtf8(e.what());
     }
+    // The letter and the book parcel through the postal window's rules and
+    // calculators, as `hakomaru-quote letter` and `book` price them.
+    auto postal = [&](QLabel* shown, const QString& service, auto choices, auto select,
+                      auto quote) {
+        choices.weightRow = cmbPostalWeight_->currentIndex();
+        choices.remittance = cmbRemittance_->currentIndex();
+        if (cashOnDelivery) {
+            choices.amount = amount;
+            choices.options = {decltype(choices.options)::value_type::Daihiki};
+        }
+        shown->setText(QStringLiteral("—"));
+        shown->setToolTip({});
+        try {
+            const TPostalQuote priced = quote(tariff, select(choices));
+            if (priced.State == PostalState::Quoted)
+                shown->setText(yenText(priced.Total));
+            else if (priced.State == PostalState::NotAvailable)
+                shown->setText(QString::fromUtf8(kNotHandledText.data(),
+                                                 static_cast<qsizetype>(kNotHandledText.size())));
+            shown->setToolTip(QString::fromStdString(priced.Detail).trimmed());
+        } catch (const std::exception& e) {
+            errors << QStringLiteral("%1: %2").arg(service, QString::fromUtf8(e.what()));
+        }
+    };
+    postal(lblLetterTotal_, QStringLiteral("普通郵便"), LetterChoices(), selectLetterMail,
+           QuoteLetterMail);
+    postal(lblBookTotal_, QStringLiteral("冊子小包"), BookChoices(), selectBookParcel,
+           QuoteBookParcel);
+    lblRemittance_->setText(QStringLiteral("—"));
+    if (cashOnDelivery) {
+        try {
+            lblRemittance_->setText(yenText(readRemittanceFee(tariff, choices.remittance, amount)));
+        } catch (const std::exception& e) {
+            errors << QStringLiteral("送金手数料: %1").arg(QString::fromUtf8(e.what()));
+        }
+    }
+    errors.removeDuplicates();
     lblPreviewError_->setText(errors.join(QLatin1Char('\n')));
     lblPreviewError_->setVisible(!errors.isEmpty());
 }

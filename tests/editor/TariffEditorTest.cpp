@@ -729,6 +729,40 @@ class TariffEditorTest : public QObject {
                     .contains(QStringLiteral("9x0' は整数ではありません")));
     }
 
+    // The preview follows an edit of every table it prices from: one
+    // letter and one book parcel of the postal weight chosen, and, with an
+    // amount for cash on delivery, the remittance fee.
+    void previewOfPostalAndRemittance_data() {
+        QTest::addColumn<QStringList>("field"); // section, key, column ("" for none)
+        QTest::addColumn<QString>("amount");
+        QTest::addColumn<QString>("label");
+        QTest::newRow("letter") << QStringList{"普通郵便", "料金", "定形外 50g以下"} << ""
+                                << "lblLetterTotal";
+        QTest::newRow("book") << QStringList{"冊子小包", "料金", "150g以下"} << ""
+                              << "lblBookTotal";
+        QTest::newRow("letter's cash on delivery")
+            << QStringList{"普通郵便", "代引料金", ""} << "1" << "lblLetterTotal";
+        QTest::newRow("remittance") << QStringList{"電信払込", "料金1", ""} << "1"
+                                    << "lblRemittance";
+    }
+
+    void previewOfPostalAndRemittance() {
+        QFETCH(QStringList, field);
+        QFETCH(QString, amount);
+        QFETCH(QString, label);
+        TfrmTariffEditor editor;
+        QVERIFY(editor.openFile(path_));
+        editor.findChild<QLineEdit*>(QStringLiteral("edtAmount"))->setText(amount);
+        const auto* shown = editor.findChild<QLabel*>(label);
+        const QString before = shown->text();
+        QVERIFY2(before.startsWith(QStringLiteral("¥")), qPrintable(before));
+        const auto at = editor.document().find(
+            field[0].toStdString(), field[1].toStdString(),
+            field[2].isEmpty() ? std::nullopt : std::optional(field[2].toStdString()));
+        QVERIFY(editor.setFields({{std::get<TariffAddress>(at), "777"}}, QStringLiteral("edit")));
+        QVERIFY2(shown->text() != before, qPrintable(before));
+    }
+
     // Redo by Ctrl+Y as by Ctrl+Shift+Z; the status bar forgets the file
     // shown before.
     void shortcutsAndStatus() {
