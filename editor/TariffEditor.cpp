@@ -30,8 +30,10 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDir>
 #include <QDockWidget>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QFileSystemWatcher>
 #include <QFormLayout>
 #include <QGroupBox>
@@ -64,6 +66,9 @@
 
 namespace hakomaru {
 namespace {
+
+// The editor's help page beside the program.
+constexpr const char* kHelpPage = "Help/tariff.htm";
 
 // One edit, a single field's or a pasted block's: where its bytes lie and
 // what they were and became, so undoing gives back the exact bytes, an
@@ -226,6 +231,12 @@ TfrmTariffEditor::TfrmTariffEditor(QWidget* parent)
             return std::nullopt;
         return choice.keepMine();
     };
+    replaceChooser_ = [this](const QString& name) {
+        return QMessageBox::question(
+                   this, QStringLiteral("名前を付けて保存"),
+                   QStringLiteral("%1 はすでにあります。この料金表で置き換えますか？").arg(name),
+                   QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
+    };
     pasteChooser_ = [this](const std::vector<PasteRefusal>& refused, std::size_t fitting) {
         TfrmPasteRefusals dialog(refused, fitting, this);
         return dialog.exec() == QDialog::Accepted;
@@ -315,6 +326,11 @@ void TfrmTariffEditor::buildMenus() {
     QAction* saveAction = file->addAction(QStringLiteral("保存(&S)"), this, [this] { save(); });
     saveAction->setObjectName(QStringLiteral("mnuFile_Save"));
     saveAction->setShortcut(QKeySequence::Save);
+    QAction* saveAs = file->addAction(QStringLiteral("名前を付けて保存(&A)..."), this,
+                                      [this] { chooseSaveAs(); });
+    saveAs->setObjectName(QStringLiteral("mnuFile_SaveAs"));
+    saveAs->setShortcut(QKeySequence::SaveAs);
+    saveAs->setStatusTip(QStringLiteral("この料金表を別のファイルに保存し、そのファイルを編集します"));
     QAction* compare =
         file->addAction(QStringLiteral("比較(&C)..."), this, [this] { chooseComparison(); });
     compare->setObjectName(QStringLiteral("mnuFile_Compare"));
@@ -327,10 +343,10 @@ void TfrmTariffEditor::buildMenus() {
 
     QMenu* editMenu = menuBar()->addMenu(QStringLiteral("編集(&E)"));
     editMenu->setObjectName(QStringLiteral("mnuEdit"));
-    QAction* undoAction = undo_->createUndoAction(this, QStringLiteral("元に戻す"));
+    QAction* undoAction = undo_->createUndoAction(this, QStringLiteral("元に戻す(&U)"));
     undoAction->setObjectName(QStringLiteral("mnuEdit_Undo"));
     undoAction->setShortcut(QKeySequence::Undo);
-    QAction* redoAction = undo_->createRedoAction(this, QStringLiteral("やり直し"));
+    QAction* redoAction = undo_->createRedoAction(this, QStringLiteral("やり直し(&R)"));
     redoAction->setObjectName(QStringLiteral("mnuEdit_Redo"));
     // Ctrl+Y as on the desktops the users come from, and Ctrl+Shift+Z.
     redoAction->setShortcuts(
@@ -364,6 +380,21 @@ void TfrmTariffEditor::buildMenus() {
     list->setText(QStringLiteral("問題の一覧(&L)"));
     list->setObjectName(QStringLiteral("mnuCheck_List"));
     check->addAction(list);
+
+    QMenu* help = menuBar()->addMenu(QStringLiteral("ヘルプ(&H)"));
+    help->setObjectName(QStringLiteral("mnuHelp"));
+    QAction* howTo = help->addAction(QStringLiteral("料金表の編集の使い方(&H)"), this,
+                                     [this] { openHelp(); });
+    howTo->setObjectName(QStringLiteral("mnuHelp_Use"));
+    howTo->setShortcut(QKeySequence::HelpContents);
+}
+
+void TfrmTariffEditor::openHelp() {
+    // The page beside the program, as the main program finds its own.
+    const std::filesystem::path page =
+        std::filesystem::path(QCoreApplication::applicationDirPath().toStdString()) / kHelpPage;
+    if (mayHandOver(page))
+        platform().shellOpen(QDir::toNativeSeparators(QString::fromStdString(page.string())));
 }
 
 QWidget* TfrmTariffEditor::buildPreview() {
@@ -530,6 +561,73 @@ void TfrmTariffEditor::chooseFile() {
                                           QString::fromStdString(path_.parent_path()));
     if (!name.isEmpty())
         openFile(name.toStdString());
+}
+
+void TfrmTariffEditor::chooseSaveAs() {
+    if (!document_.readOnlyReason().empty() || path_.empty())
+        return;
+    // The folder of the file open, or the user's own where that one takes
+    // no new file (the package's tariff under /etc).
+    QString folder = QString::fromStdString(path_.parent_path().string());
+    if (!QFileInfo(folder.isEmpty() ? QStringLiteral(".") : folder).isWritable())
+        folder = QDir::homePath();
+    QFileDialog dialog(this, QStringLiteral("名前を付けて保存"),
+                       QDir(folder).filePath(QString::fromStdString(path_.filename().string())),
+                       QStringLiteral("料金表 (*.ini);;すべてのファイル (*)"));
+    dialog.setObjectName(QStringLiteral("dlgSaveAs"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix(QStringLiteral("ini"));
+    // Replacing a file is asked in the editor's own words, below.
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    setUpFileDialog(dialog);
+    if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
+        saveAs(dialog.selectedFiles().front().toStdString());
+}
+
+bool TfrmTariffEditor::saveAs(const std::filesystem::path& path) {
+    if (!document_.readOnlyReason().empty())
+        return false;
+    std::error_code ec;
+    if (std::filesystem::equivalent(path, path_, ec))
+        return save();
+    const QString name = QString::fromStdString(path.string());
+    // A file there is replaced only when the user says so, and only as they
+    // saw it then.
+    std::optional<std::string> expected;
+    const FileBytes there = readRegularFile(path, kIniFileLimit);
+    if (!there.missing) {
+        if (!there.ok()) {
+            platform().showError(
+                this, QString::fromStdString(fileCreateMessage(path.string(), there.reason)));
+            return false;
+        }
+        if (!replaceChooser_(name))
+            return false;
+        expected = there.bytes;
+    }
+    try {
+        if (!saveWholeFile(path, document_.bytes(), expected)) {
+            platform().showError(this, QStringLiteral("%1 はほかのプログラムに変更されたため、"
+                                                      "保存しませんでした。もう一度保存してください")
+                                           .arg(name));
+            return false;
+        }
+    } catch (const SaveError& error) {
+        platform().showError(this, QString::fromUtf8(error.what()));
+        return false;
+    }
+    // The editor edits the new file from now on.
+    if (!watcher_->files().isEmpty())
+        watcher_->removePaths(watcher_->files());
+    path_ = path;
+    saved_ = document_;
+    undo_->setClean();
+    for (const Page& page : pages_)
+        page.model->refresh();
+    watchFile();
+    updateTitle();
+    statusBar()->showMessage(QStringLiteral("%1 に保存しました").arg(name));
+    return true;
 }
 
 void TfrmTariffEditor::chooseComparison() {
@@ -750,7 +848,7 @@ void TfrmTariffEditor::showDocument() {
     const bool readOnly = !document_.readOnlyReason().empty();
     lblReadOnly_->setText(QString::fromStdString(document_.readOnlyReason()));
     lblReadOnly_->setVisible(readOnly);
-    for (const char* name : {"mnuFile_Save", "mnuEdit_Paste"})
+    for (const char* name : {"mnuFile_Save", "mnuFile_SaveAs", "mnuEdit_Paste"})
         if (QAction* action = findChild<QAction*>(QString::fromLatin1(name)))
             action->setEnabled(!readOnly);
     markProblems();

@@ -70,6 +70,12 @@ class TfrmTariffEditor : public QMainWindow {
     // closes. Without it the window opens centred and remembers nothing.
     void rememberPlaceIn(const std::filesystem::path& settingsFile);
 
+    // Saves the tariff as another file (ファイル → 名前を付けて保存 after its
+    // file dialog), under the writers' lock, and edits that file from then
+    // on. A file already there is replaced only when the user agrees, and
+    // only if it is still as it was then. False when nothing was saved.
+    bool saveAs(const std::filesystem::path& path);
+
     // Opens the comparison with another tariff file (ファイル → 比較 after
     // its file dialog); false when that file cannot be read as a tariff.
     bool compareWith(const std::filesystem::path& path);
@@ -108,6 +114,10 @@ class TfrmTariffEditor : public QMainWindow {
     using PasteChooser =
         std::function<bool(const std::vector<PasteRefusal>& refused, std::size_t fitting)>;
     void setPasteChooser(PasteChooser chooser) { pasteChooser_ = std::move(chooser); }
+    // Asks whether to replace a file that is already there with a saved
+    // copy. By default a question box asks, "No" being the default answer.
+    using ReplaceChooser = std::function<bool(const QString& fileName)>;
+    void setReplaceChooser(ReplaceChooser chooser) { replaceChooser_ = std::move(chooser); }
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -136,6 +146,8 @@ class TfrmTariffEditor : public QMainWindow {
     void updateTitle();
     void chooseFile();
     void chooseComparison();
+    void chooseSaveAs();
+    void openHelp();
     // Puts the comparison's window beside this one.
     void placeComparison();
     void savePlace();
@@ -152,6 +164,7 @@ class TfrmTariffEditor : public QMainWindow {
     QUndoStack* undo_;
     ConflictChooser chooser_;
     PasteChooser pasteChooser_;
+    ReplaceChooser replaceChooser_;
     QFileSystemWatcher* watcher_;
     QTimer* diskCheck_; // gathers the watcher's signals of one save into one look
     QSplitter* splTables_;

@@ -19,6 +19,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenuBar>
 #include <QPointer>
 #include <QProcess>
 #include <QPushButton>
@@ -42,6 +43,7 @@ class TariffEditorTest : public QObject {
     Q_OBJECT
   private slots:
     void init() {
+        platform_ = test::RecordingPlatform();
         setPlatform(&platform_);
         QVERIFY(dir_.isValid());
         path_ = dir_.filePath(QStringLiteral("Charge.ini")).toStdString();
@@ -761,6 +763,60 @@ class TariffEditorTest : public QObject {
             field[2].isEmpty() ? std::nullopt : std::optional(field[2].toStdString()));
         QVERIFY(editor.setFields({{std::get<TariffAddress>(at), "777"}}, QStringLiteral("edit")));
         QVERIFY2(shown->text() != before, qPrintable(before));
+    }
+
+    // 名前を付けて保存 writes the edited tariff as another file and edits
+    // that one from then on; a file already there is replaced only when the
+    // user agrees; what is not a file is never written.
+    void saveAs_data() {
+        QTest::addColumn<QString>("there"); // "", "file" or "folder"
+        QTest::addColumn<bool>("agree");
+        QTest::addColumn<bool>("saved");
+        QTest::newRow("new file") << "" << false << true;
+        QTest::newRow("a file, kept") << "file" << false << false;
+        QTest::newRow("a file, replaced") << "file" << true << true;
+        QTest::newRow("a folder") << "folder" << true << false;
+    }
+
+    void saveAs() {
+        QFETCH(QString, there);
+        QFETCH(bool, agree);
+        QFETCH(bool, saved);
+        const std::filesystem::path copy = dir_.filePath(QStringLiteral("copy.ini")).toStdString();
+        std::filesystem::remove_all(copy);
+        if (there == QStringLiteral("file"))
+            QVERIFY(QFile(QString::fromStdString(copy)).open(QIODevice::WriteOnly));
+        if (there == QStringLiteral("folder"))
+            std::filesystem::create_directory(copy);
+        TfrmTariffEditor editor;
+        QVERIFY(editor.openFile(path_));
+        int asked = 0;
+        editor.setReplaceChooser([&](const QString&) { return ++asked, agree; });
+        QVERIFY(editor.setFields(
+            {{std::get<TariffAddress>(editor.document().find("ゆうパック", "第4地帯", "2kg以下")),
+              "1000"}},
+            QStringLiteral("edit")));
+        QCOMPARE(editor.saveAs(copy), saved);
+        QCOMPARE(asked, there == QStringLiteral("file") ? 1 : 0);
+        QCOMPARE(platform_.errors.size(), there == QStringLiteral("folder") ? 1 : 0);
+        QVERIFY(readFileBytes(path_) == shipped_);
+        QCOMPARE(editor.isWindowModified(), !saved);
+        if (there != QStringLiteral("folder"))
+            QCOMPARE(readFileBytes(copy) == editor.document().bytes(), saved);
+        QCOMPARE(editor.windowTitle().contains(QStringLiteral("copy.ini")), saved);
+    }
+
+    // Every menu item has a mnemonic; ヘルプ opens the editor's own page.
+    void menus() {
+        TfrmTariffEditor editor;
+        QVERIFY(editor.openFile(path_));
+        for (QAction* menu : editor.menuBar()->actions())
+            for (QAction* item : menu->menu()->actions())
+                QVERIFY2(item->isSeparator() || item->text().contains(QLatin1Char('&')),
+                         qPrintable(item->text()));
+        action(editor, "mnuHelp_Use")->trigger();
+        QCOMPARE(platform_.opened.size(), 1);
+        QVERIFY(platform_.opened[0].endsWith(QStringLiteral("tariff.htm")));
     }
 
     // Redo by Ctrl+Y as by Ctrl+Shift+Z; the status bar forgets the file
