@@ -46,6 +46,7 @@
 #include <QMessageBox>
 #include <QRegularExpressionValidator>
 #include <QScreen>
+#include <QScrollArea>
 #include <QScrollBar>
 #include <QSplitter>
 #include <QStackedWidget>
@@ -398,8 +399,7 @@ void TfrmTariffEditor::openHelp() {
 }
 
 QWidget* TfrmTariffEditor::buildPreview() {
-    auto* group = new Pane<QGroupBox>(QStringLiteral("試算（保存前の料金表で）"), this);
-    group->startWidth = [this] { return panes_ ? panes_->second : 0; };
+    auto* group = new QGroupBox(QStringLiteral("試算（保存前の料金表で）"), this);
     group->setObjectName(QStringLiteral("grpPreview"));
     auto* form = new QFormLayout(group);
     cmbFrom_ = listOf(group, "cmbFrom", PrefectureRows(false), 14);
@@ -474,7 +474,19 @@ QWidget* TfrmTariffEditor::buildPreview() {
         connect(box, &QComboBox::currentIndexChanged, this, [this] { updatePreview(); });
     connect(edtAmount_, &QLineEdit::textChanged, this, [this] { updatePreview(); });
     group->setMinimumWidth(220);
-    return group;
+    // Scrolled where the window is lower than the form, so that the form
+    // never keeps the window from fitting a small screen.
+    auto* pane = new Pane<QScrollArea>(this);
+    pane->setObjectName(QStringLiteral("scrPreview"));
+    pane->setWidget(group);
+    pane->setWidgetResizable(true);
+    pane->setFrameShape(QFrame::NoFrame);
+    pane->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    pane->startWidth = [this, pane, group] {
+        return panes_ ? panes_->second
+                      : group->sizeHint().width() + pane->verticalScrollBar()->sizeHint().width();
+    };
+    return pane;
 }
 
 bool TfrmTariffEditor::openFile(const std::filesystem::path& path) {
@@ -686,7 +698,10 @@ void TfrmTariffEditor::placeComparison() {
         resize(placed.first.size().shrunkBy(extents));
         move(placed.first.topLeft());
     }
-    placeOnScreen(*compare_, placed.second.topLeft(), placed.second.size().shrunkBy(extents));
+    // The comparison's frame takes the editor's extents (the same window
+    // manager frames both); a top-level window's position is its frame's.
+    compare_->resize(placed.second.size().shrunkBy(extents));
+    compare_->move(placed.second.topLeft());
 }
 
 void TfrmTariffEditor::showField(const TariffAddress& at) {
