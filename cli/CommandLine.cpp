@@ -2,6 +2,7 @@
 
 #include "Selections.h"
 #include "UsageError.h"
+#include "selection/OptionTable.h"
 #include "system/FileRead.h"
 #include "tariff/Catalogues.h"
 
@@ -52,10 +53,23 @@ Option flag(std::string_view name, bool& target) {
     return {name, false, [&target](std::string_view) { target = true; }};
 }
 
-// An option box, named: it joins the others in the order given.
-template <typename Choice>
-Option box(std::string_view name, std::vector<Choice>& chosen, Choice option) {
-    return {name, false, [&chosen, option](std::string_view) { chosen.push_back(option); }};
+// The option boxes of one kind, by their command-line names: each joins
+// the others in the order given. `value` takes the value of a box that has
+// one (the parcel count of 複数口).
+template <typename Rows, typename Choice>
+std::vector<Option> boxes(const Rows& rows, std::vector<Choice>& chosen,
+                          const std::function<void(std::string_view)>& value = {}) {
+    std::vector<Option> options;
+    for (const auto& row : rows) {
+        const bool takesValue = !row.names.argument.empty();
+        options.push_back({row.names.commandLine, takesValue,
+                           [&chosen, option = row.option, takesValue, value](std::string_view v) {
+                               chosen.push_back(option);
+                               if (takesValue)
+                                   value(v);
+                           }});
+    }
+    return options;
 }
 
 std::string amountText(std::string_view text) {
@@ -88,39 +102,25 @@ Invocation parseParcel(std::span<const std::string_view> args) {
     inv.mode = Mode::Parcel;
     ParcelChoices& p = inv.parcel;
     std::vector<ParcelOption>& chosen = p.options;
-    using P = ParcelOption;
     std::optional<int> from, to, weight, size;
     const int weightRows = static_cast<int>(WeightRows().size());
     const int sizeRows = static_cast<int>(SizeRows().size());
-    readOptions(
-        args, {
-                  {"from", true, [&](std::string_view v) { from = sendingRowOf(v); }},
-                  {"to", true, [&](std::string_view v) { to = destinationRowOf(v); }},
-                  {"weight", true, [&](std::string_view v) { weight = parcelWeightRowOf(v); }},
-                  {"weight-row", true,
-                   [&](std::string_view v) { weight = rowNumberOf(v, weightRows, "重さ"); }},
-                  {"size", true, [&](std::string_view v) { size = sizeRowOf(v); }},
-                  {"size-row", true,
-                   [&](std::string_view v) { size = rowNumberOf(v, sizeRows, "サイズ"); }},
-                  box("you-cyaku", chosen, P::YouCyaku),
-                  box("you-sokutatsu", chosen, P::YouSokutatsu),
-                  box("you-shitei", chosen, P::YouShitei),
-                  box("kakitome", chosen, P::Kakitome),
-                  box("cild", chosen, P::YouCild),
-                  box("you-daihiki", chosen, P::YouDaihiki),
-                  box("cat-home", chosen, P::CatHome),
-                  box("cat-time", chosen, P::CatTime),
-                  box("cat-cool", chosen, P::CatCool),
-                  box("cat-daihiki", chosen, P::CatDaihiki),
-                  {"fukusu", true,
-                   [&](std::string_view v) {
-                       chosen.push_back(P::CatFukusu);
-                       p.parcelCount = parcelCount(v);
-                   }},
-                  {"cod", true, [&](std::string_view v) { p.amount = amountText(v); }},
-                  {"sokin", true, [&](std::string_view v) { p.remittance = remittanceMethod(v); }},
-                  tariffOption(inv),
-              });
+    std::vector<Option> options = {
+        {"from", true, [&](std::string_view v) { from = sendingRowOf(v); }},
+        {"to", true, [&](std::string_view v) { to = destinationRowOf(v); }},
+        {"weight", true, [&](std::string_view v) { weight = parcelWeightRowOf(v); }},
+        {"weight-row", true,
+         [&](std::string_view v) { weight = rowNumberOf(v, weightRows, "重さ"); }},
+        {"size", true, [&](std::string_view v) { size = sizeRowOf(v); }},
+        {"size-row", true, [&](std::string_view v) { size = rowNumberOf(v, sizeRows, "サイズ"); }},
+        {"cod", true, [&](std::string_view v) { p.amount = amountText(v); }},
+        {"sokin", true, [&](std::string_view v) { p.remittance = remittanceMethod(v); }},
+        tariffOption(inv),
+    };
+    for (Option& box : boxes(parcelOptions(), chosen,
+                             [&p](std::string_view v) { p.parcelCount = parcelCount(v); }))
+        options.push_back(std::move(box));
+    readOptions(args, options);
     p.fromRow = required(from, "--from", "発送地");
     p.toRow = required(to, "--to", "届け先");
     p.weightRow = required(weight, "--weight", "重さ");
@@ -159,7 +159,6 @@ struct PostalWeight {
 
 template <typename Choice> std::vector<Option> cashOnDeliveryOptions(PostalChoices<Choice>& c) {
     return {
-        box("daihiki", c.options, Choice::Daihiki),
         {"cod", true, [&c](std::string_view v) { c.amount = amountText(v); }},
         {"sokin", true, [&c](std::string_view v) { c.remittance = remittanceMethod(v); }},
     };
@@ -174,20 +173,10 @@ Invocation parseLetter(std::span<const std::string_view> args) {
     Invocation inv;
     inv.mode = Mode::Letter;
     LetterChoices& c = inv.letter;
-    using L = LetterOption;
     PostalWeight weight;
-    std::vector<Option> options = {
-        flag("teikei", weight.standardSize),
-        box("in-city", c.options, L::InCity),
-        box("sokutatsu", c.options, L::Sokutatsu),
-        box("haitatsu", c.options, L::Haitatsu),
-        box("morning10", c.options, L::Morning10),
-        box("kani-kakitome", c.options, L::KaniKakitome),
-        box("kakitome", c.options, L::Kakitome),
-        box("gentei", c.options, L::Gentei),
-        tariffOption(inv),
-    };
-    readOptions(args, joined(joined(options, weight.options()), cashOnDeliveryOptions(c)));
+    std::vector<Option> options = {flag("teikei", weight.standardSize), tariffOption(inv)};
+    options = joined(joined(options, weight.options()), cashOnDeliveryOptions(c));
+    readOptions(args, joined(options, boxes(letterOptions(), c.options)));
     c.weightRow = weight.resolve();
     return inv;
 }
@@ -196,14 +185,10 @@ Invocation parseBook(std::span<const std::string_view> args) {
     Invocation inv;
     inv.mode = Mode::Book;
     BookChoices& c = inv.book;
-    using B = BookOption;
     PostalWeight weight;
-    std::vector<Option> options = {
-        box("cyaku", c.options, B::Cyaku),       box("sokutatsu", c.options, B::Sokutatsu),
-        box("shitei", c.options, B::Shitei),     box("kani", c.options, B::Kani),
-        box("kakitome", c.options, B::Kakitome), tariffOption(inv),
-    };
-    readOptions(args, joined(joined(options, weight.options()), cashOnDeliveryOptions(c)));
+    std::vector<Option> options = joined({tariffOption(inv)}, weight.options());
+    options = joined(options, cashOnDeliveryOptions(c));
+    readOptions(args, joined(options, boxes(bookOptions(), c.options)));
     c.weightRow = weight.resolve();
     return inv;
 }

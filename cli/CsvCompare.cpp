@@ -3,6 +3,7 @@
 #include "JsonText.h"
 #include "Selections.h"
 #include "UsageError.h"
+#include "selection/OptionTable.h"
 #include "selection/ParcelPricing.h"
 #include "tariff/Catalogues.h"
 #include "text/ConversionError.h"
@@ -62,27 +63,13 @@ std::string textCell(std::string_view text) {
 // A row's choices: the rows, the amount and its options in the order given.
 using ParcelRow = ParcelChoices;
 
-struct OptionName {
-    std::vector<std::string_view> names;
-    std::vector<ParcelOption> options;
-};
-
-const std::vector<OptionName>& optionTable() {
-    using P = ParcelOption;
-    static const std::vector<OptionName> table{
-        {{"着払", "着払い", "送料着払い", "you-cyaku"}, {P::YouCyaku}},
-        {{"速達", "you-sokutatsu"}, {P::YouSokutatsu}},
-        {{"配達日指定", "you-shitei"}, {P::YouShitei}},
-        {{"書留", "kakitome"}, {P::Kakitome}},
-        {{"チルド", "cild"}, {P::YouCild}},
-        {{"代金引換", "代引"}, {P::YouDaihiki, P::CatDaihiki}},
-        {{"you-daihiki"}, {P::YouDaihiki}},
-        {{"cat-daihiki"}, {P::CatDaihiki}},
-        {{"自宅", "引取", "自宅や会社で荷物を渡す", "cat-home"}, {P::CatHome}},
-        {{"タイムサービス", "cat-time"}, {P::CatTime}},
-        {{"クール", "cat-cool"}, {P::CatCool}},
-    };
-    return table;
+// Calls `match` with each name of an option a CSV line may use (its name,
+// its CSV names, its command-line name) until one matches.
+template <typename Match> bool namedBy(const OptionNames& names, Match match) {
+    for (std::string_view name : {names.name, names.csv[0], names.csv[1], names.commandLine})
+        if (!name.empty() && match(name))
+            return true;
+    return false;
 }
 
 // Splits the options cell at blanks, "・", "、", "+", "|" and ",".
@@ -111,27 +98,36 @@ std::vector<std::string_view> optionTokens(std::string_view cell) {
     return tokens;
 }
 
+// The options a token names; a name both carriers' options have chooses
+// both. The option that takes a value (複数口) is named with it: "複数口=3".
 void applyOption(ParcelRow& row, std::string_view token) {
-    for (std::string_view prefix : {"複数口", "fukusu"}) {
-        if (!token.starts_with(prefix))
+    bool found = false;
+    for (const ParcelOptionRow& option : parcelOptions()) {
+        if (option.names.argument.empty()) {
+            if (namedBy(option.names, [&](std::string_view name) { return token == name; })) {
+                row.options.push_back(option.option);
+                found = true;
+            }
             continue;
-        std::string_view count = token.substr(prefix.size());
+        }
+        std::string_view count;
+        if (!namedBy(option.names, [&](std::string_view name) {
+                count = token.substr(std::min(name.size(), token.size()));
+                return token.starts_with(name);
+            }))
+            continue;
         for (std::string_view mark : {"=", ":", "\uFF1D", "\uFF1A"})
             if (count.starts_with(mark))
                 count.remove_prefix(mark.size());
         if (count.empty())
-            throw UsageError("複数口 には個数を付けてください（例: 複数口=3）");
-        row.options.push_back(ParcelOption::CatFukusu);
+            throw UsageError(std::string(option.names.name) + " には個数を付けてください（例: " +
+                             std::string(option.names.csv[0]) + "=3）");
+        row.options.push_back(option.option);
         row.parcelCount = parcelCountOf(count);
         return;
     }
-    for (const OptionName& option : optionTable())
-        for (std::string_view name : option.names)
-            if (token == name) {
-                row.options.insert(row.options.end(), option.options.begin(), option.options.end());
-                return;
-            }
-    throw UsageError("不明なオプション " + quoted(token) + " です");
+    if (!found)
+        throw UsageError("不明なオプション " + quoted(token) + " です");
 }
 
 ParcelRow parcelRowOf(const std::vector<std::string>& fields, const CompareSettings& settings) {
@@ -315,9 +311,24 @@ bool flushEachRowTo(std::optional<unsigned> outputMode) {
     return !outputMode || !S_ISREG(*outputMode);
 }
 
-std::string_view optionNames() {
-    return "着払 速達 配達日指定 書留 チルド (ゆうパック), 自宅 タイムサービス クール 複数口=N "
-           "(クロネコ), 代金引換 (両方)";
+CsvOptionNames csvOptionNames() {
+    CsvOptionNames names;
+    const auto rows = parcelOptions();
+    for (const ParcelOptionRow& row : rows) {
+        std::string name(row.names.csv[0]);
+        if (!row.names.argument.empty())
+            name += "=" + std::string(row.names.argument);
+        const bool shared = std::any_of(rows.begin(), rows.end(), [&](const ParcelOptionRow& o) {
+            return o.carrier != row.carrier && o.names.csv[0] == row.names.csv[0];
+        });
+        std::string& list = shared                            ? names.both
+                            : row.carrier == Carrier::Youpack ? names.youpack
+                                                              : names.cat;
+        if (shared && row.carrier == Carrier::Cat)
+            continue; // listed once, with the ゆうパック option
+        list += (list.empty() ? "" : " ") + name;
+    }
+    return names;
 }
 
 namespace {

@@ -6,7 +6,7 @@
 // "from" is a header and is skipped):
 //   発送地, 届け先, 重さ, サイズ, 代引金額, オプション
 // 代引金額 and オプション may be left out. Options are names separated by
-// blanks, "・", "、", "+" or "|" (see optionNames()). The input is UTF-8
+// blanks, "・", "、", "+" or "|" (see csvOptionNames()). The input is UTF-8
 // (with or without a BOM) or, failing that, Shift-JIS as spreadsheet
 // programs save it; the first line that is not plain ASCII decides.
 #include "ini/IniStore.h"
@@ -59,12 +59,16 @@ std::vector<CsvRecord> parseCsv(std::string_view text);
 // it holds a comma, a quote or a line break.
 std::string csvField(std::string_view text);
 
-// The option names a row may carry, for the help text.
-std::string_view optionNames();
+// The option names a row may carry, as the help lists them: those of each
+// carrier's options, and those that choose an option of both carriers.
+struct CsvOptionNames {
+    std::string youpack, cat, both;
+};
+CsvOptionNames csvOptionNames();
 
 struct CompareSettings {
-    bool bom = true;    // start the output with the UTF-8 byte order mark
-    int remittance = 8; // remittance method for ゆうパック cash on delivery
+    bool bom = true;           // start the output with the UTF-8 byte order mark
+    int remittance = 8;        // remittance method for ゆうパック cash on delivery
     bool flushEachRow = false; // hand each line to the output as soon as it is written
 };
 

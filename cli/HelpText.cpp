@@ -1,9 +1,80 @@
 #include "HelpText.h"
 
-namespace hakomaru::cli {
+#include "CsvCompare.h"
+#include "selection/OptionTable.h"
 
-std::string_view helpText() {
-    return R"(はこ丸 料金計算 (hakomaru-quote) — 荷物と郵便の料金を計算します
+#include <algorithm>
+#include <string>
+#include <type_traits>
+
+namespace hakomaru::cli {
+namespace {
+
+// One line of an option list: the option, then what it does from column 21.
+std::string optionLine(std::string_view option, std::string_view text) {
+    std::string line = "  " + std::string(option);
+    line.resize(std::max<size_t>(line.size() + 1, 21), ' ');
+    return line + std::string(text) + "\n";
+}
+
+std::string commandLineOf(const OptionNames& names) {
+    std::string option = "--" + std::string(names.commandLine);
+    if (!names.argument.empty())
+        option += " " + std::string(names.argument);
+    return option;
+}
+
+// The option boxes of one kind (of one carrier), as the command line names them.
+template <typename Rows, typename Keep> std::string optionLines(const Rows& rows, Keep keep) {
+    std::string lines;
+    for (const auto& row : rows)
+        if (keep(row))
+            lines += optionLine(commandLineOf(row.names), std::string(row.names.name) + " (" +
+                                                              std::string(row.names.english) + ")");
+    return lines;
+}
+
+template <typename Rows> std::string optionLines(const Rows& rows) {
+    return optionLines(rows, [](const auto&) { return true; });
+}
+
+std::string parcelBoxes() {
+    auto of = [](Carrier carrier) {
+        return [carrier](const ParcelOptionRow& row) { return row.carrier == carrier; };
+    };
+    return " ゆうパック:\n" + optionLines(parcelOptions(), of(Carrier::Youpack)) + " クロネコ:\n" +
+           optionLines(parcelOptions(), of(Carrier::Cat));
+}
+
+std::string csvOptions() {
+    const CsvOptionNames names = csvOptionNames();
+    const std::string indent(21, ' ');
+    return indent + "オプションは空白・「・」で区切った名前:\n" + indent + "  " + names.youpack +
+           " (ゆうパック)\n" + indent + "  " + names.cat + " (クロネコ)\n" + indent + "  " +
+           names.both + " (両方; 金額は代引金額、書留の申告額も同じ)\n";
+}
+
+// The boolean members of one kind of request, and the options they choose.
+template <typename Rows, typename Field> std::string jsonMembers(const Rows& rows, Field field) {
+    std::string members, names;
+    for (const auto& row : rows) {
+        if (!(row.*field))
+            continue;
+        members += (members.empty() ? "" : " ") + std::string(row.names.json);
+        names += (names.empty() ? "" : ", ") + std::string(row.names.name);
+    }
+    return "    " + members + "\n                  真偽値  " + names + "\n";
+}
+
+template <typename Rows> std::string jsonMembers(const Rows& rows) {
+    return jsonMembers(rows, &std::decay_t<decltype(rows[0])>::field);
+}
+
+} // namespace
+
+const std::string& helpText() {
+    static const std::string text =
+        R"(はこ丸 料金計算 (hakomaru-quote) — 荷物と郵便の料金を計算します
 (quotes parcels and postal items from the tariff file Charge.ini)
 
 使い方 (usage):
@@ -47,52 +118,32 @@ std::string_view helpText() {
   --size-row N       サイズを行番号で (row 0 = 60cm以下 ... 7 = 170cm以下)
   --cod 金額         代引金額・書留の申告額、万円単位 (amount in 10,000 yen, e.g. 3 or 2.5)
   --sokin N          送金方法の番号 0-8 (remittance method, default 8 = 電信払込)
- ゆうパック:
-  --you-cyaku        送料着払い (carriage forward)
-  --you-sokutatsu    速達 (express)
-  --you-shitei       配達日指定 (delivery-date request)
-  --kakitome         書留、申告額は --cod (registered)
-  --cild             チルド (chilled)
-  --you-daihiki      代金引換 (cash on delivery)
- クロネコ:
-  --cat-home         自宅や会社で荷物を渡す (collection at home or office)
-  --cat-time         タイムサービス (time service)
-  --cat-cool         クール (cool delivery)
-  --cat-daihiki      代金引換 (cash on delivery)
-  --fukusu N         複数口: 同じ届け先へ N 個 (several parcels, 1-999)
- ウィンドウと同じ規則で計算します (priced as the window would): 代引金額が
+)" + parcelBoxes() +
+        R"( ウィンドウと同じ規則で計算します (priced as the window would): 代引金額が
  5 を超えると書留付き、30 を超えるとクロネコは取扱不可、200 を超えると両社とも
  取扱不可。ウィンドウで選べない組み合わせ (タイムサービスとクールなど) は
  理由を示して断ります。オプションは指定した順に選びます (options are chosen
- in the order given)。--fukusu N のときは両社とも N 個分の料金です。
+ in the order given)。--fukusu N (1-999) のときは両社とも N 個分の料金です。
 
 普通郵便 (letter):
   --weight 重さ      80g, 1.2kg, 250; 単位なしは g (grams)
   --weight-row N     郵便の重さ一覧の行番号 0-17
   --teikei           定形 (standard size, up to 50g); ないときは定形外
-  --in-city          市内特別    --sokutatsu      速達
-  --haitatsu         配達記録    --morning10      翌朝10時
-  --kani-kakitome    簡易書留    --kakitome       書留
-  --gentei           本人限定受取
-  --daihiki          代金引換    --cod 金額, --sokin N は荷物と同じ
-
+)" + optionLines(letterOptions()) +
+        "  --cod 金額, --sokin N は荷物と同じ\n" +
+        R"(
 冊子小包 (book):
   --weight 重さ      50g から 3kg まで (3kg を超えると取扱不可)
   --weight-row N     郵便の重さ一覧の行番号 0-17
-  --cyaku            着払い      --sokutatsu      速達
-  --shitei           配達日指定  --kani           簡易書留
-  --kakitome         書留        --daihiki        代金引換
-  --cod 金額, --sokin N は荷物と同じ
-
+)" + optionLines(bookOptions()) +
+        "  --cod 金額, --sokin N は荷物と同じ\n" +
+        R"(
 一括比較 (compare):
   --csv FILE         入力 CSV、- なら標準入力。1 行に 1 個の荷物:
                        発送地,届け先,重さ,サイズ,代引金額,オプション
                      代引金額とオプションは省略可。先頭が「発送地」の行は見出し。
-                     オプションは空白・「・」で区切った名前:
-                       着払 速達 配達日指定 書留 チルド (ゆうパック)
-                       自宅 タイムサービス クール 複数口=N (クロネコ)
-                       代金引換 (両方; 金額は代引金額、書留の申告額も同じ)
-                     複数口=N のとき両社とも N 個分の料金です。
+)" + csvOptions() +
+        R"(                     複数口=N のとき両社とも N 個分の料金です。
                      入力は UTF-8 (BOM 可) か Shift-JIS。その文字コードで読めない
                      行はエラー列に行番号と文字コードを示し、次の行へ進みます。
                      1 行 (引用符内の改行を含む 1 件) は区切りも数えて 64 KiB まで。
@@ -148,30 +199,25 @@ JSON Lines (--jsonl):
     FromCaption   文字列  発送地の名前、rows のとおり ("東京"; "東京都" は不可)
     ToRow         整数    届け先の行 (都道府県)
     WeightRow     整数    重さの行
-    Cyaku Sokutatsu Shitei Kakitome Cild Daihiki
-                  真偽値  着払い, 速達, 配達日指定, 書留, チルド, 代金引換
-    DaihikiText   文字列  代引金額・書留の申告額、万円単位 ("3", "2.5")
+)" + jsonMembers(parcelOptions(), &ParcelOptionRow::youpack) +
+        R"(    DaihikiText   文字列  代引金額・書留の申告額、万円単位 ("3", "2.5")
     SokinNo       整数    送金方法の番号 (既定 8)
   "cat" クロネコ:
     FromRow ToRow 整数    発送地・届け先の行 (都道府県)
     WeightRow     整数    重さの行
     SizeRow       整数    サイズの行
-    Home Time Cool Daihiki Fukusu
-                  真偽値  自宅や会社で渡す, タイムサービス, クール, 代金引換, 複数口
-    DaihikiText   文字列  代引金額、万円単位
+)" + jsonMembers(parcelOptions(), &ParcelOptionRow::cat) +
+        R"(    DaihikiText   文字列  代引金額、万円単位
     FukusuText    文字列  複数口の個数 ("3")
   "letter" 普通郵便:
     WeightRow     整数    郵便の重さの行
-    InCity Sokutatsu Haitatsu Morning10 KaniKakitome Kakitome Gentei Daihiki
-                  真偽値  市内特別, 速達, 配達記録, 翌朝10時, 簡易書留, 書留,
-                          本人限定受取, 代金引換
-    DaihikiText   文字列  代引金額、万円単位
+)" + jsonMembers(letterOptions()) +
+        R"(    DaihikiText   文字列  代引金額、万円単位
     SokinNo       整数    送金方法の番号 (既定 8)
   "book" 冊子小包:
     WeightRow     整数    郵便の重さの行
-    Cyaku Sokutatsu Shitei Kani Kakitome Daihiki
-                  真偽値  着払い, 速達, 配達日指定, 簡易書留, 書留, 代金引換
-    DaihikiText   文字列  代引金額、万円単位
+)" + jsonMembers(bookOptions()) +
+        R"(    DaihikiText   文字列  代引金額、万円単位
     SokinNo       整数    送金方法の番号 (既定 8)
   答え (answers), 1 行に 1 つ:
     youpack, cat  {"Total":整数,"Detail":文字列,"Caption":文字列,"NotHandled":真偽値}
@@ -221,6 +267,7 @@ JSON Lines (--jsonl):
   2  引数の誤り、または指定したファイルを読めない (bad command line, or a file
      named on it cannot be read)
 )";
+    return text;
 }
 
 } // namespace hakomaru::cli

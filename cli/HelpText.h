@@ -1,9 +1,9 @@
 #pragma once
-#include <string_view>
+#include <string>
 
 namespace hakomaru::cli {
 
 // The usage of hakomaru-quote, in Japanese with English glosses.
-std::string_view helpText();
+const std::string& helpText();
 
 } // namespace hakomaru::cli

@@ -47,6 +47,7 @@ for path in \
     /usr/lib/hakomaru/Charge.ini \
     /etc/hakomaru/Charge.ini \
     /usr/lib/hakomaru/MapOfJapan.jpg \
+    /usr/lib/hakomaru/MapOfJapan@2x.jpg \
     /usr/lib/hakomaru/Help/Sobato.htm \
     /usr/lib/hakomaru/Help/howto.htm \
     /usr/lib/hakomaru/Help/tariff.htm \
@@ -97,6 +98,10 @@ fi
 depends=$(dpkg-deb -f "$deb" Depends)
 for lib in libqt6widgets6 libqt6core6 libjpeg; do
     grep -q "$lib" <<<"$depends" || fail "Depends lacks $lib: $depends"
+done
+recommends=$(dpkg-deb -f "$deb" Recommends)
+for name in qt6-wayland xdg-utils; do
+    grep -q "$name" <<<"$recommends" || fail "Recommends lacks $name: $recommends"
 done
 [ "$(dpkg-deb -I "$deb" conffiles)" = /etc/hakomaru/Charge.ini ] ||
     fail "the tariff is not the package's configuration file"
