@@ -391,11 +391,12 @@ void TfrmTariffEditor::buildMenus() {
 }
 
 void TfrmTariffEditor::openHelp() {
-    // The page beside the program, as the main program finds its own.
+    // The page beside the program, as the main program finds its own; where
+    // no program shows it, a message says where it is.
     const std::filesystem::path page =
         std::filesystem::path(QCoreApplication::applicationDirPath().toStdString()) / kHelpPage;
     if (mayHandOver(page))
-        platform().shellOpen(QDir::toNativeSeparators(QString::fromStdString(page.string())));
+        openPage(this, QDir::toNativeSeparators(QString::fromStdString(page.string())));
 }
 
 QWidget* TfrmTariffEditor::buildPreview() {

@@ -806,7 +806,8 @@ class TariffEditorTest : public QObject {
         QCOMPARE(editor.windowTitle().contains(QStringLiteral("copy.ini")), saved);
     }
 
-    // Every menu item has a mnemonic; ヘルプ opens the editor's own page.
+    // Every menu item has a mnemonic; ヘルプ opens the editor's own page, or
+    // says where it is.
     void menus() {
         TfrmTariffEditor editor;
         QVERIFY(editor.openFile(path_));
@@ -817,6 +818,10 @@ class TariffEditorTest : public QObject {
         action(editor, "mnuHelp_Use")->trigger();
         QCOMPARE(platform_.opened.size(), 1);
         QVERIFY(platform_.opened[0].endsWith(QStringLiteral("tariff.htm")));
+        platform_.shellOpens = false; // no program shows it: a message says where it is
+        action(editor, "mnuHelp_Use")->trigger();
+        QCOMPARE(platform_.messages.size(), 1);
+        QVERIFY(platform_.messages[0].contains(QStringLiteral("tariff.htm")));
     }
 
     // Redo by Ctrl+Y as by Ctrl+Shift+Z; the status bar forgets the file
