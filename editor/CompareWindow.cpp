@@ -21,8 +21,8 @@ SideBySide sideBySide(QRect first, QSize beside, const QRect& available) {
     if (available.right() - first.right() >= beside.width()) {
         placed.second = QRect(first.right() + 1, first.top(), beside.width(), first.height());
     } else if (first.left() - available.left() >= beside.width()) {
-        placed.second = QRect(first.left() - beside.width(), first.top(), beside.width(),
-                              first.height());
+        placed.second =
+            QRect(first.left() - beside.width(), first.top(), beside.width(), first.height());
     } else if (available.bottom() - first.bottom() >= beside.height()) {
         placed.second = QRect(first.left(), first.bottom() + 1, first.width(), beside.height());
     } else if (first.top() - available.top() >= beside.height()) {

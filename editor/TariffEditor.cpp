@@ -8,6 +8,7 @@
 #include "GroupedHeader.h"
 #include "ProblemList.h"
 #include "TariffGridModel.h"
+#include "TariffPreview.h"
 #include "TariffSave.h"
 
 #include "DisplayPlatform.h"
@@ -15,42 +16,30 @@
 #include "Settings.h"
 #include "WindowFit.h"
 #include "ini/IniStore.h"
-#include "quote/QuotePostal.h"
-#include "selection/Choices.h"
-#include "selection/ParcelPricing.h"
 #include "system/FileRead.h"
 #include "system/FileSave.h"
-#include "tariff/Catalogues.h"
-#include "tariff/TariffOptions.h"
-#include "text/NumberText.h"
 #include "text/Sjis.h"
 #include "text/TabText.h"
 #include "tools/TariffCheck.h"
 
 #include <QAction>
 #include <QCloseEvent>
-#include <QComboBox>
 #include <QDir>
 #include <QDockWidget>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFileSystemWatcher>
-#include <QFormLayout>
-#include <QGroupBox>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QLabel>
-#include <QLineEdit>
 #include <QMenuBar>
 #include <QMessageBox>
-#include <QRegularExpressionValidator>
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSplitter>
 #include <QStackedWidget>
-#include <QStandardItemModel>
 #include <QStatusBar>
 #include <QTableView>
 #include <QTimer>
@@ -114,29 +103,6 @@ QString tableObjectName(const TariffDocument& document, std::size_t grid) {
     return {};
 }
 
-// A list of the windows' rows; separator rows are headings, never chosen.
-QComboBox* listOf(QWidget* parent, const char* name, std::span<const std::string_view> rows,
-                  int current) {
-    auto* box = new QComboBox(parent);
-    box->setObjectName(QString::fromLatin1(name));
-    auto* model = new QStandardItemModel(box);
-    for (std::string_view row : rows) {
-        auto* item = new QStandardItem(
-            QString::fromUtf8(row.data(), static_cast<qsizetype>(row.size())).trimmed());
-        if (IsSeparatorRow(row)) {
-            item->setFlags(Qt::NoItemFlags);
-            QFont bold = item->font();
-            bold.setBold(true);
-            item->setFont(bold);
-        }
-        model->appendRow(item);
-    }
-    box->setModel(model);
-    box->setCurrentIndex(current);
-    box->setMaxVisibleItems(20);
-    return box;
-}
-
 // A pane of the window's splitter with the width it starts with (0: its
 // own): the splitter lays its panes out by their size hints.
 template <typename Widget> class Pane : public Widget {
@@ -150,11 +116,6 @@ template <typename Widget> class Pane : public Widget {
         return size;
     }
 };
-
-QString yenText(std::int64_t total) {
-    return QString::fromUtf8(kYen.data(), static_cast<qsizetype>(kYen.size())) +
-           QString::fromStdString(grouped(static_cast<std::int32_t>(total)));
-}
 
 } // namespace
 
@@ -331,7 +292,8 @@ void TfrmTariffEditor::buildMenus() {
                                       [this] { chooseSaveAs(); });
     saveAs->setObjectName(QStringLiteral("mnuFile_SaveAs"));
     saveAs->setShortcut(QKeySequence::SaveAs);
-    saveAs->setStatusTip(QStringLiteral("この料金表を別のファイルに保存し、そのファイルを編集します"));
+    saveAs->setStatusTip(
+        QStringLiteral("この料金表を別のファイルに保存し、そのファイルを編集します"));
     QAction* compare =
         file->addAction(QStringLiteral("比較(&C)..."), this, [this] { chooseComparison(); });
     compare->setObjectName(QStringLiteral("mnuFile_Compare"));
@@ -384,8 +346,8 @@ void TfrmTariffEditor::buildMenus() {
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("ヘルプ(&H)"));
     help->setObjectName(QStringLiteral("mnuHelp"));
-    QAction* howTo = help->addAction(QStringLiteral("料金表の編集の使い方(&H)"), this,
-                                     [this] { openHelp(); });
+    QAction* howTo =
+        help->addAction(QStringLiteral("料金表の編集の使い方(&H)"), this, [this] { openHelp(); });
     howTo->setObjectName(QStringLiteral("mnuHelp_Use"));
     howTo->setShortcut(QKeySequence::HelpContents);
 }
@@ -400,92 +362,20 @@ void TfrmTariffEditor::openHelp() {
 }
 
 QWidget* TfrmTariffEditor::buildPreview() {
-    auto* group = new QGroupBox(QStringLiteral("試算（保存前の料金表で）"), this);
-    group->setObjectName(QStringLiteral("grpPreview"));
-    auto* form = new QFormLayout(group);
-    cmbFrom_ = listOf(group, "cmbFrom", PrefectureRows(false), 14);
-    cmbTo_ = listOf(group, "cmbTo", PrefectureRows(true), 30);
-    cmbWeight_ = listOf(group, "cmbWeight", WeightRows(), 0);
-    cmbSize_ = listOf(group, "cmbSize", SizeRows(), 0);
-    form->addRow(QStringLiteral("発送地"), cmbFrom_);
-    form->addRow(QStringLiteral("届け先"), cmbTo_);
-    form->addRow(QStringLiteral("重さ"), cmbWeight_);
-    form->addRow(QStringLiteral("サイズ"), cmbSize_);
-    auto label = [group](const char* name) {
-        auto* label = new QLabel(group);
-        label->setObjectName(QString::fromLatin1(name));
-        label->setWordWrap(true);
-        label->setTextInteractionFlags(Qt::TextSelectableByMouse);
-        return label;
-    };
-    lblYouCaption_ = label("lblYouCaption");
-    lblYouTotal_ = label("lblYouTotal");
-    lblCatTotal_ = label("lblCatTotal");
-    lblPreviewError_ = label("lblPreviewError");
-    lblPreviewError_->setStyleSheet(QStringLiteral("QLabel { color: #b00000; }"));
-    QFont big = lblYouTotal_->font();
-    if (big.pixelSize() > 0)
-        big.setPixelSize(big.pixelSize() * 3 / 2);
-    else
-        big.setPointSizeF(big.pointSizeF() * 1.5);
-    big.setBold(true);
-    for (QLabel* total : {lblYouTotal_, lblCatTotal_}) {
-        total->setFont(big);
-        total->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    }
-    form->addRow(lblYouCaption_);
-    form->addRow(QStringLiteral("ゆうパック"), lblYouTotal_);
-    form->addRow(QStringLiteral("クロネコ"), lblCatTotal_);
-    // One letter and one book parcel of a postal weight, so that an edit of
-    // their tables shows too; the first row that both price.
-    cmbPostalWeight_ = listOf(group, "cmbPostalWeight", PostalWeightRows(), 4);
-    form->addRow(QStringLiteral("郵便の重さ"), cmbPostalWeight_);
-    lblLetterTotal_ = label("lblLetterTotal");
-    lblBookTotal_ = label("lblBookTotal");
-    // Cash on delivery on all three, and the remittance fee it costs, so
-    // that an edit of 代引料金 or of the remittance fees shows.
-    edtAmount_ = new QLineEdit(group);
-    edtAmount_->setObjectName(QStringLiteral("edtAmount"));
-    edtAmount_->setPlaceholderText(QStringLiteral("なし"));
-    edtAmount_->setToolTip(QStringLiteral("代金引換の金額を万円単位で（例: 3万5千円なら 3.5）。"
-                                          "空欄なら代金引換なし"));
-    edtAmount_->setValidator(new QRegularExpressionValidator(
-        QRegularExpression(QStringLiteral("[0-9]{0,4}(\\.[0-9]{0,4})?")), edtAmount_));
-
-    cmbRemittance_ = new QComboBox(group);
-    cmbRemittance_->setObjectName(QStringLiteral("cmbRemittance"));
-    for (int method = 0; method < kRemittanceMethodCount; ++method) {
-        const std::string_view name = RemittanceMethodName(method);
-        cmbRemittance_->addItem(
-            QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())));
-    }
-    cmbRemittance_->setCurrentIndex(ParcelChoices().remittance);
-    lblRemittance_ = label("lblRemittance");
-    for (QLabel* total : {lblLetterTotal_, lblBookTotal_, lblRemittance_}) {
-        total->setFont(big);
-        total->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    }
-    form->addRow(QStringLiteral("普通郵便"), lblLetterTotal_);
-    form->addRow(QStringLiteral("冊子小包"), lblBookTotal_);
-    form->addRow(QStringLiteral("代金引換（万円）"), edtAmount_);
-    form->addRow(QStringLiteral("送金方法"), cmbRemittance_);
-    form->addRow(QStringLiteral("送金手数料"), lblRemittance_);
-    form->addRow(lblPreviewError_);
-    for (QComboBox* box : {cmbFrom_, cmbTo_, cmbWeight_, cmbSize_, cmbPostalWeight_, cmbRemittance_})
-        connect(box, &QComboBox::currentIndexChanged, this, [this] { updatePreview(); });
-    connect(edtAmount_, &QLineEdit::textChanged, this, [this] { updatePreview(); });
-    group->setMinimumWidth(220);
+    preview_ = new TariffPreview(this);
+    connect(preview_, &TariffPreview::choicesChanged, this, [this] { updatePreview(); });
     // Scrolled where the window is lower than the form, so that the form
     // never keeps the window from fitting a small screen.
     auto* pane = new Pane<QScrollArea>(this);
     pane->setObjectName(QStringLiteral("scrPreview"));
-    pane->setWidget(group);
+    pane->setWidget(preview_);
     pane->setWidgetResizable(true);
     pane->setFrameShape(QFrame::NoFrame);
     pane->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    pane->startWidth = [this, pane, group] {
-        return panes_ ? panes_->second
-                      : group->sizeHint().width() + pane->verticalScrollBar()->sizeHint().width();
+    pane->startWidth = [this, pane] {
+        return panes_
+                   ? panes_->second
+                   : preview_->sizeHint().width() + pane->verticalScrollBar()->sizeHint().width();
     };
     return pane;
 }
@@ -620,9 +510,10 @@ bool TfrmTariffEditor::saveAs(const std::filesystem::path& path) {
     }
     try {
         if (!saveWholeFile(path, document_.bytes(), expected)) {
-            platform().showError(this, QStringLiteral("%1 はほかのプログラムに変更されたため、"
-                                                      "保存しませんでした。もう一度保存してください")
-                                           .arg(name));
+            platform().showError(this,
+                                 QStringLiteral("%1 はほかのプログラムに変更されたため、"
+                                                "保存しませんでした。もう一度保存してください")
+                                     .arg(name));
             return false;
         }
     } catch (const SaveError& error) {
@@ -690,8 +581,8 @@ void TfrmTariffEditor::placeComparison() {
     const QRect available = screen()->availableGeometry();
     const QSize wanted(compare_->contentWidth(),
                        std::clamp(compare_->sizeHint().height(), 200, 420));
-    const SideBySide placed = sideBySide(isMaximized() ? available : frame,
-                                         wanted.grownBy(extents), available);
+    const SideBySide placed =
+        sideBySide(isMaximized() ? available : frame, wanted.grownBy(extents), available);
     if (placed.first != frame) {
         // No room beside the window: it makes room.
         if (isMaximized())
@@ -1060,11 +951,11 @@ void TfrmTariffEditor::markProblems() {
         item->setToolTip(0, count > 0 ? QStringLiteral("赤い欄が %1 か所あります").arg(count)
                                       : QString());
     }
-    lblProblems_->setText(problems.empty()
-                              ? QStringLiteral("検査: 問題はありません")
-                              : QStringLiteral("検査: <a href=\"#problems\">問題が %1 件あります</a>"
-                                               "（F8 で次の問題へ）")
-                                    .arg(problems.size()));
+    lblProblems_->setText(
+        problems.empty() ? QStringLiteral("検査: 問題はありません")
+                         : QStringLiteral("検査: <a href=\"#problems\">問題が %1 件あります</a>"
+                                          "（F8 で次の問題へ）")
+                               .arg(problems.size()));
     problemCells_ = std::move(named);
     problemList_->showProblems(problems, problemCells_);
 }
@@ -1088,7 +979,8 @@ void TfrmTariffEditor::buildProblemList() {
     list->setWordWrap(false);
     list->horizontalHeader()->setStretchLastSection(true);
     list->horizontalHeader()->setHighlightSections(false);
-    list->horizontalHeader()->resizeSection(0, list->fontMetrics().horizontalAdvance(QString(16, QChar(0x3042))));
+    list->horizontalHeader()->resizeSection(
+        0, list->fontMetrics().horizontalAdvance(QString(16, QChar(0x3042))));
     // A click, Enter or a double click goes to the problem's cell.
     auto go = [this](const QModelIndex& index) {
         if (const auto at = problemList_->cellOf(index.row()))
@@ -1117,9 +1009,10 @@ void TfrmTariffEditor::goToProblem(bool forward) {
         const std::size_t g = forward ? (grid + step) % count : (grid + count - step) % count;
         const TariffGridModel* model = pages_[g].model;
         const bool fromCell = step == 0 && current.isValid();
-        const QModelIndex found =
-            model->problemFrom(fromCell ? current.row() : forward ? -1 : model->rowCount(),
-                               fromCell ? current.column() : 0, forward);
+        const QModelIndex found = model->problemFrom(fromCell  ? current.row()
+                                                     : forward ? -1
+                                                               : model->rowCount(),
+                                                     fromCell ? current.column() : 0, forward);
         if (!found.isValid())
             continue;
         showField(*model->addressAt(found.row(), found.column()));
@@ -1130,91 +1023,9 @@ void TfrmTariffEditor::goToProblem(bool forward) {
 }
 
 void TfrmTariffEditor::updatePreview() {
-    if (!checker_)
-        return;
-    ParcelChoices choices;
-    choices.fromRow = std::max(cmbFrom_->currentIndex(), 0);
-    choices.toRow = cmbTo_->currentIndex();
-    choices.weightRow = cmbWeight_->currentIndex();
-    choices.sizeRow = cmbSize_->currentIndex();
-    const std::string amount = edtAmount_->text().toStdString();
-    const bool cashOnDelivery = !edtAmount_->text().isEmpty();
-    choices.remittance = cmbRemittance_->currentIndex();
-    if (cashOnDelivery) {
-        choices.amount = amount;
-        choices.options = {ParcelOption::YouDaihiki};
-    }
     // The checker's store holds the file as it is now.
-    const IniStore& tariff = checker_->store();
-    QStringList errors;
-    auto total = [&](const CarrierPrice& price, const QString& carrier) {
-        if (!price.handled)
-            return QString::fromUtf8(kNotHandledText.data(),
-                                     static_cast<qsizetype>(kNotHandledText.size()));
-        if (!price.total) {
-            // The reason in plain text below, not in the totals' large type.
-            errors << QStringLiteral("%1: %2").arg(carrier, QString::fromStdString(price.error));
-            return QStringLiteral("—");
-        }
-        return yenText(*price.total);
-    };
-    try {
-        const ParcelPrices prices = priceParcel(tariff, choices);
-        lblYouCaption_->setText(prices.you.quote ? QString::fromStdString(prices.you.quote->Caption)
-                                                 : QString());
-        lblYouTotal_->setText(total(prices.you, QStringLiteral("ゆうパック")));
-        lblCatTotal_->setText(total(prices.kuro, QStringLiteral("クロネコ")));
-        lblYouTotal_->setToolTip(prices.you.quote
-                                     ? QString::fromStdString(prices.you.quote->Detail).trimmed()
-                                     : QString());
-        lblCatTotal_->setToolTip(prices.kuro.quote
-                                     ? QString::fromStdString(prices.kuro.quote->Detail).trimmed()
-                                     : QString());
-    } catch (const std::exception& e) {
-        lblYouCaption_->clear();
-        lblYouTotal_->setText(QStringLiteral("—"));
-        lblCatTotal_->setText(QStringLiteral("—"));
-        errors << QString::fromUtf8(e.what());
-    }
-    // The letter and the book parcel through the postal window's rules and
-    // calculators, as `hakomaru-quote letter` and `book` price them.
-    auto postal = [&](QLabel* shown, const QString& service, auto choices, auto select,
-                      auto quote) {
-        choices.weightRow = cmbPostalWeight_->currentIndex();
-        choices.remittance = cmbRemittance_->currentIndex();
-        if (cashOnDelivery) {
-            choices.amount = amount;
-            choices.options = {decltype(choices.options)::value_type::Daihiki};
-        }
-        shown->setText(QStringLiteral("—"));
-        shown->setToolTip({});
-        try {
-            const TPostalQuote priced = quote(tariff, select(choices));
-            if (priced.State == PostalState::Quoted)
-                shown->setText(yenText(priced.Total));
-            else if (priced.State == PostalState::NotAvailable)
-                shown->setText(QString::fromUtf8(kNotHandledText.data(),
-                                                 static_cast<qsizetype>(kNotHandledText.size())));
-            shown->setToolTip(QString::fromStdString(priced.Detail).trimmed());
-        } catch (const std::exception& e) {
-            errors << QStringLiteral("%1: %2").arg(service, QString::fromUtf8(e.what()));
-        }
-    };
-    postal(lblLetterTotal_, QStringLiteral("普通郵便"), LetterChoices(), selectLetterMail,
-           QuoteLetterMail);
-    postal(lblBookTotal_, QStringLiteral("冊子小包"), BookChoices(), selectBookParcel,
-           QuoteBookParcel);
-    lblRemittance_->setText(QStringLiteral("—"));
-    if (cashOnDelivery) {
-        try {
-            lblRemittance_->setText(yenText(readRemittanceFee(tariff, choices.remittance, amount)));
-        } catch (const std::exception& e) {
-            errors << QStringLiteral("送金手数料: %1").arg(QString::fromUtf8(e.what()));
-        }
-    }
-    errors.removeDuplicates();
-    lblPreviewError_->setText(errors.join(QLatin1Char('\n')));
-    lblPreviewError_->setVisible(!errors.isEmpty());
+    if (checker_)
+        preview_->price(checker_->store());
 }
 
 void TfrmTariffEditor::updateTitle() {

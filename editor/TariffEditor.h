@@ -4,9 +4,10 @@
 // region; 普通郵便 and 冊子小包; オプション), each table a grid whose cells
 // take only what their field can hold; edits an undo stack keeps; blocks
 // pasted from a spreadsheet and copied back; the checker's messages on the
-// cells it flags; a preview pricing one parcel with both carriers from the
-// unsaved tariff; a comparison with another tariff file; and a save that
-// lists the changes first and rewrites only the changed fields' bytes.
+// cells it flags, and a way to each; a preview pricing from the unsaved
+// tariff (TariffPreview); a comparison with another tariff file; and a save
+// that lists the changes first and rewrites only the changed fields' bytes
+// (TariffSave).
 //
 // The whole file is checked when it is shown and before a save; an edit
 // between them is checked line by line (TariffChecker), so that typing a
@@ -31,11 +32,9 @@
 #include <string_view>
 #include <vector>
 
-class QComboBox;
 class QDockWidget;
 class QFileSystemWatcher;
 class QLabel;
-class QLineEdit;
 class QSplitter;
 class QStackedWidget;
 class QTableView;
@@ -49,6 +48,7 @@ namespace hakomaru {
 class Settings;
 struct WindowPlace;
 class ProblemListModel;
+class TariffPreview;
 class TariffGridModel;
 class TfrmCompare;
 
@@ -177,20 +177,7 @@ class TfrmTariffEditor : public QMainWindow {
     QDockWidget* dckProblems_;
     ProblemListModel* problemList_;
     std::vector<std::vector<TariffAddress>> problemCells_; // by problem, as the list shows them
-    QComboBox* cmbFrom_;
-    QComboBox* cmbTo_;
-    QComboBox* cmbWeight_;
-    QComboBox* cmbSize_;
-    QLabel* lblYouCaption_;
-    QLabel* lblYouTotal_;
-    QLabel* lblCatTotal_;
-    QComboBox* cmbPostalWeight_;
-    QLineEdit* edtAmount_;
-    QComboBox* cmbRemittance_;
-    QLabel* lblLetterTotal_;
-    QLabel* lblBookTotal_;
-    QLabel* lblRemittance_;
-    QLabel* lblPreviewError_;
+    TariffPreview* preview_;
     QPointer<TfrmCompare> compare_;
 };
 

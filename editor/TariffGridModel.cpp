@@ -87,7 +87,8 @@ QString TariffGridModel::cellName(int row, int column) const {
     const TariffGrid& g = table();
     QString name = QString::fromStdString(g.title);
     if (row >= 0 && static_cast<std::size_t>(row) < g.rows.size())
-        name += QStringLiteral(" ・ ") + QString::fromStdString(g.rows[static_cast<std::size_t>(row)]);
+        name +=
+            QStringLiteral(" ・ ") + QString::fromStdString(g.rows[static_cast<std::size_t>(row)]);
     if (const auto at = addressAt(row, column))
         name += QStringLiteral(" ・ ") + QString::fromStdString(g.columns[at->column]).trimmed();
     return name;
@@ -99,7 +100,8 @@ bool TariffGridModel::changed(const TariffAddress& at) const {
     if (grid_ >= saved_.grids().size())
         return false;
     const TariffGrid& before = saved_.grids()[grid_];
-    if (before.rows.size() != table().rows.size() || before.columns.size() != table().columns.size())
+    if (before.rows.size() != table().rows.size() ||
+        before.columns.size() != table().columns.size())
         return false;
     const TariffCell& now = table().cell(at.row, at.column);
     const TariffCell& was = before.cell(at.row, at.column);
@@ -107,11 +109,11 @@ bool TariffGridModel::changed(const TariffAddress& at) const {
 }
 
 QModelIndex TariffGridModel::problemFrom(int row, int column, bool forward) const {
-    const std::pair<std::size_t, std::size_t> here(
-        static_cast<std::size_t>(std::max(row, 0)),
-        column >= 0 && static_cast<std::size_t>(column) < columns_.size()
-            ? columns_[static_cast<std::size_t>(column)]
-            : table().columns.size());
+    const std::pair<std::size_t, std::size_t> here(static_cast<std::size_t>(std::max(row, 0)),
+                                                   column >= 0 && static_cast<std::size_t>(column) <
+                                                                      columns_.size()
+                                                       ? columns_[static_cast<std::size_t>(column)]
+                                                       : table().columns.size());
     auto shown = [this](const auto& it) {
         return indexOf({grid_, it->first.first, it->first.second});
     };
@@ -212,7 +214,8 @@ QVariant TariffGridModel::data(const QModelIndex& index, int role) const {
                              TariffDocument::shown(before.cell(at->row, at->column))));
         }
         if (defaulted)
-            lines << QStringLiteral("ファイルにないため既定値 %1 円が使われます").arg(cell.fallback);
+            lines
+                << QStringLiteral("ファイルにないため既定値 %1 円が使われます").arg(cell.fallback);
         else if (cell.line == 0)
             lines << QStringLiteral("この行はファイルにありません");
         return tipText(cellName(index.row(), index.column()), lines);

@@ -126,7 +126,7 @@ TariffSaveResult TariffSave::run(SaveQuestions& questions) {
         result.bytes = std::move(written->bytes);
         result.own = ownCount(written->changes);
         result.outcome = result.own > 0 ? TariffSaveResult::Outcome::Saved
-                                         : TariffSaveResult::Outcome::Unchanged;
+                                        : TariffSaveResult::Outcome::Unchanged;
         // Unseen: neither in the list nor in a question about the field.
         auto asked = [this](const TariffChange& change) {
             const auto from = decided_.lower_bound({change.table, change.row, change.column, ""});

@@ -217,7 +217,8 @@ class TariffEditorTest : public QObject {
         QTest::addColumn<bool>("atWork");       // it writes all the while, else once
         QTest::addColumn<int>("asked");         // conflict questions
         QTest::newRow("another field, a writer at work")
-            << QStringList{QStringLiteral("北海道"), QStringLiteral("関東"), QStringLiteral("60cm以下")}
+            << QStringList{QStringLiteral("北海道"), QStringLiteral("関東"),
+                           QStringLiteral("60cm以下")}
             << true << 0;
         QTest::newRow("the same field, written once")
             << QStringList{QStringLiteral("ゆうパック"), QStringLiteral("第4地帯"),
@@ -231,8 +232,8 @@ class TariffEditorTest : public QObject {
         QFETCH(int, asked);
         const TariffDocument opened(shipped_);
         TariffDocument edited = opened;
-        QVERIFY(!edited.set(std::get<TariffAddress>(edited.find("ゆうパック", "第4地帯", "2kg以下")),
-                            "1000"));
+        QVERIFY(!edited.set(
+            std::get<TariffAddress>(edited.find("ゆうパック", "第4地帯", "2kg以下")), "1000"));
         std::atomic<int> writes = 0;
         std::atomic<bool> stop = false;
         auto write = [&] {
@@ -334,7 +335,8 @@ class TariffEditorTest : public QObject {
             QVERIFY(panes->sizes()[2] >= panes->widget(2)->minimumSizeHint().width());
             QVERIFY(static_cast<QAbstractItemView*>(list)->sizeHintForColumn(0) <=
                     list->viewport()->width()); // every name whole
-            panes->setSizes({panes->sizes()[0] + 60, panes->sizes()[1] - 100, panes->sizes()[2] + 40});
+            panes->setSizes(
+                {panes->sizes()[0] + 60, panes->sizes()[1] - 100, panes->sizes()[2] + 40});
             moved = panes->sizes();
             QVERIFY(editor.close());
         }
@@ -428,12 +430,16 @@ class TariffEditorTest : public QObject {
         QVERIFY(editor.openFile(path_));
         editor.show();
         QVERIFY(QTest::qWaitForWindowExposed(&editor));
-        const QStringList zone{QStringLiteral("tblZone"), QStringLiteral("東京"), QStringLiteral("大阪")};
+        const QStringList zone{QStringLiteral("tblZone"), QStringLiteral("東京"),
+                               QStringLiteral("大阪")};
         const QStringList fee{QStringLiteral("tblYoupack"), QStringLiteral("第4地帯"),
                               QStringLiteral("2kg以下")};
         const std::vector<std::pair<QKeySequence, QStringList>> steps{
-            {Qt::Key_F8, zone}, {Qt::Key_F8, fee}, {Qt::Key_F8, zone},
-            {Qt::SHIFT | Qt::Key_F8, fee}, {Qt::SHIFT | Qt::Key_F8, zone}};
+            {Qt::Key_F8, zone},
+            {Qt::Key_F8, fee},
+            {Qt::Key_F8, zone},
+            {Qt::SHIFT | Qt::Key_F8, fee},
+            {Qt::SHIFT | Qt::Key_F8, zone}};
         for (const auto& [key, cell] : steps) {
             QTest::keySequence(&editor, key);
             QTableView* view = editor.currentTable();
@@ -443,14 +449,16 @@ class TariffEditorTest : public QObject {
             QVERIFY(view->viewport()->rect().contains(view->visualRect(index)));
         }
         const QString tip = editor.currentTable()->currentIndex().data(Qt::ToolTipRole).toString();
-        QVERIFY2(tip.startsWith(QStringLiteral("<qt><b>地帯区分 ・ 東京 ・ 大阪</b><br>")), qPrintable(tip));
+        QVERIFY2(tip.startsWith(QStringLiteral("<qt><b>地帯区分 ・ 東京 ・ 大阪</b><br>")),
+                 qPrintable(tip));
 
         auto* list = editor.findChild<QTableView*>(QStringLiteral("lstProblems"));
         action(editor, "mnuCheck_List")->trigger();
         QVERIFY(list->isVisible());
         int row = 0;
         while (row < list->model()->rowCount() &&
-               !list->model()->index(row, 0).data().toString().startsWith(QStringLiteral("ゆうパック")))
+               !list->model()->index(row, 0).data().toString().startsWith(
+                   QStringLiteral("ゆうパック")))
             ++row;
         QVERIFY(row < list->model()->rowCount());
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
@@ -596,8 +604,9 @@ class TariffEditorTest : public QObject {
         QCOMPARE(list->rowCount(), 3);
         QCOMPARE(list->item(1, 4)->text(), QStringLiteral("990"));
         compare->resize(1600, compare->height());
-        QTRY_COMPARE(list->columnWidth(4), std::max(static_cast<QAbstractItemView*>(list)->sizeHintForColumn(4),
-                                                    list->horizontalHeader()->sectionSizeHint(4)));
+        QTRY_COMPARE(list->columnWidth(4),
+                     std::max(static_cast<QAbstractItemView*>(list)->sizeHintForColumn(4),
+                              list->horizontalHeader()->sectionSizeHint(4)));
         list->selectRow(1);
         compare->findChild<QPushButton*>(QStringLiteral("btnTake"))->click();
         QCOMPARE(fieldOf(editor.document(), {QStringLiteral("ゆうパック"),
@@ -617,7 +626,14 @@ class TariffEditorTest : public QObject {
         QCOMPARE(zones->objectName(), QStringLiteral("tblZone"));
         const QModelIndex okinawa = indexOf(zones, QStringLiteral("東京"), QStringLiteral("沖縄"));
         QCOMPARE(zones->currentIndex(), okinawa);
-        QVERIFY2(zones->viewport()->rect().contains(zones->visualRect(okinawa)), qPrintable(QStringLiteral("%1 %2 %3 %4 in %5 %6").arg(zones->visualRect(okinawa).x()).arg(zones->visualRect(okinawa).y()).arg(zones->visualRect(okinawa).width()).arg(zones->visualRect(okinawa).height()).arg(zones->viewport()->width()).arg(zones->viewport()->height())));
+        QVERIFY2(zones->viewport()->rect().contains(zones->visualRect(okinawa)),
+                 qPrintable(QStringLiteral("%1 %2 %3 %4 in %5 %6")
+                                .arg(zones->visualRect(okinawa).x())
+                                .arg(zones->visualRect(okinawa).y())
+                                .arg(zones->visualRect(okinawa).width())
+                                .arg(zones->visualRect(okinawa).height())
+                                .arg(zones->viewport()->width())
+                                .arg(zones->viewport()->height())));
     }
 
     // The comparison's frame beside the editor's, on the side with room;
@@ -742,8 +758,8 @@ class TariffEditorTest : public QObject {
                                 << "lblLetterTotal";
         QTest::newRow("book") << QStringList{"冊子小包", "料金", "150g以下"} << ""
                               << "lblBookTotal";
-        QTest::newRow("letter's cash on delivery")
-            << QStringList{"普通郵便", "代引料金", ""} << "1" << "lblLetterTotal";
+        QTest::newRow("letter's cash on delivery") << QStringList{"普通郵便", "代引料金", ""} << "1"
+                                                   << "lblLetterTotal";
         QTest::newRow("remittance") << QStringList{"電信払込", "料金1", ""} << "1"
                                     << "lblRemittance";
     }
@@ -888,7 +904,8 @@ class TariffEditorTest : public QObject {
     // full-width ones too.
     static void typeKeys(QWidget* widget, const QString& keys) {
         for (const QChar key : keys)
-            QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(key), Qt::NoModifier);
+            QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(key),
+                                Qt::NoModifier);
     }
 
     // Opens the cell's editor, types the keys and presses Enter.
