@@ -1,11 +1,13 @@
 // Where the settings file lies: beside the program while it can be written
-// there, else in the user's configuration folder.
+// there, else in the user's own folder for the program.
 #include "SettingsLocation.h"
 #include "Settings.h"
 #include "TempFiles.h"
+#include "system/FileRead.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <set>
 
 namespace {
@@ -17,9 +19,8 @@ struct LocationCase {
     const char* name;
     bool folderWritable;
     enum { NoFile, WritableFile, ReadOnlyFile } file;
-    std::string configHome; // "" unset; "@" stands for the scratch folder
-    std::string home;
-    std::string expected; // "beside", or a path under the scratch folder
+    bool userFolderKnown;
+    bool expectedBeside; // else in the user's folder
 };
 
 void PrintTo(const LocationCase& c, std::ostream* os) {
@@ -33,7 +34,7 @@ TEST_P(SettingsLocation, ChoosesTheFileByWhatCanBeWritten) {
     hakomaru::test::TempDir dir;
     const fs::path programDir = dir / "program";
     fs::create_directories(programDir);
-    const fs::path program = programDir / "hakomaru";
+    const fs::path program = programDir / "hakomaru.exe";
     const fs::path beside = programDir / "hakomaru.ini";
     if (c.file != LocationCase::NoFile)
         hakomaru::test::writeBytes(beside, "[Settings]\r\n");
@@ -43,44 +44,55 @@ TEST_P(SettingsLocation, ChoosesTheFileByWhatCanBeWritten) {
         writable.insert(programDir);
     if (c.file == LocationCase::WritableFile)
         writable.insert(beside);
-    auto expand = [&](const std::string& text) {
-        return text.starts_with("@") ? (dir.path().string() + text.substr(1)) : text;
-    };
     SettingsEnvironment env;
-    env.configHome = expand(c.configHome);
-    env.home = expand(c.home);
+    if (c.userFolderKnown)
+        env.userFolder = dir / "user/hakomaru";
     env.writable = [&](const fs::path& path) { return writable.count(path) > 0; };
 
-    const fs::path expected = c.expected == "beside" ? beside : fs::path(expand(c.expected));
-    EXPECT_EQ(hakomaru::resolveSettingsPath(program, env), expected);
+    EXPECT_EQ(hakomaru::resolveSettingsPath(program, env),
+              c.expectedBeside ? beside : dir / "user/hakomaru/hakomaru.ini");
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Rules, SettingsLocation,
-    testing::Values(LocationCase{"WritableFolder", true, LocationCase::NoFile, "@/xdg", "@/home",
-                                 "beside"},
+    testing::Values(LocationCase{"WritableFolder", true, LocationCase::NoFile, true, true},
                     // The user made the file read-only on purpose: it stays where it is.
                     LocationCase{"WritableFolderReadOnlyFile", true, LocationCase::ReadOnlyFile,
-                                 "@/xdg", "@/home", "beside"},
+                                 true, true},
                     LocationCase{"WritableFileInLockedFolder", false, LocationCase::WritableFile,
-                                 "@/xdg", "@/home", "beside"},
-                    LocationCase{"LockedFolderNoFile", false, LocationCase::NoFile, "@/xdg",
-                                 "@/home", "@/xdg/hakomaru/hakomaru.ini"},
+                                 true, true},
+                    LocationCase{"LockedFolderNoFile", false, LocationCase::NoFile, true, false},
                     LocationCase{"LockedFolderReadOnlyFile", false, LocationCase::ReadOnlyFile,
-                                 "@/xdg", "@/home", "@/xdg/hakomaru/hakomaru.ini"},
-                    LocationCase{"NoXdgConfigHome", false, LocationCase::NoFile, "", "@/home",
-                                 "@/home/.config/hakomaru/hakomaru.ini"},
-                    LocationCase{"RelativeXdgConfigHomeIgnored", false, LocationCase::NoFile,
-                                 "relative", "@/home", "@/home/.config/hakomaru/hakomaru.ini"},
-                    LocationCase{"NowhereElse", false, LocationCase::NoFile, "", "", "beside"}),
+                                 true, false},
+                    LocationCase{"NowhereElse", false, LocationCase::NoFile, false, true}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(SettingsLocationReal, ProgramInWritableFolderKeepsItsFileBeside) {
     hakomaru::test::TempDir dir;
-    EXPECT_EQ(hakomaru::resolveSettingsPath(dir / "hakomaru"), dir / "hakomaru.ini");
+    EXPECT_EQ(hakomaru::resolveSettingsPath(dir / "hakomaru.exe"), dir / "hakomaru.ini");
 }
 
-// The user's configuration folder may not exist yet: the first save makes it.
+// A program folder the user may not write, as an install under the
+// system's program folders is: the system's own test finds it so, and the
+// file goes to the user's folder. The folder is locked beneath the program
+// (made immutable by locked_folder_test.sh, which even root cannot write).
+TEST(SettingsLocationReal, LockedProgramFolderSendsTheFileToTheUserFolder) {
+    const char* locked = std::getenv("HAKOMARU_LOCKED_FOLDER");
+    if (!locked)
+        GTEST_SKIP() << "run by locked_folder_test.sh";
+    const fs::path folder = hakomaru::pathFromUtf8(locked);
+    const SettingsEnvironment env = SettingsEnvironment::current();
+    ASSERT_FALSE(env.userFolder.empty());
+    EXPECT_FALSE(env.writable(folder));
+    EXPECT_EQ(hakomaru::resolveSettingsPath(folder / "hakomaru.exe"),
+              env.userFolder / "hakomaru.ini");
+    // The test of the folder leaves nothing behind in a folder it may write.
+    hakomaru::test::TempDir open;
+    EXPECT_TRUE(env.writable(open.path()));
+    EXPECT_TRUE(open.names().empty());
+}
+
+// The user's folder may not exist yet: the first save makes it.
 TEST(SettingsLocationReal, FirstSaveCreatesTheFolder) {
     hakomaru::test::TempDir dir;
     const fs::path file = dir / "config/hakomaru/hakomaru.ini";

@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <io.h>
+#include <string>
 #include <sys/stat.h>
 #include <windows.h>
 
@@ -81,7 +82,36 @@ void closeFile(int fd) {
 }
 
 bool isWritable(const std::filesystem::path& path) {
-    return ::_waccess(path.c_str(), 2) == 0;
+    // The read-only mark says nothing about a folder: what keeps a user out
+    // of C:\Program Files is its access rules, which only an attempt tells
+    // truly. A folder is writable when a file can be made in it (a new one
+    // under a name of this process, deleted when closed); a file when it
+    // opens for writing, or is only held by another program for now.
+    const DWORD attributes = ::GetFileAttributesW(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        return false;
+    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        const HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, kShareAll, nullptr,
+                                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file == INVALID_HANDLE_VALUE)
+            return ::GetLastError() == ERROR_SHARING_VIOLATION;
+        ::CloseHandle(file);
+        return true;
+    }
+    for (unsigned attempt = 0; attempt < 8; ++attempt) {
+        const std::wstring name = L".hakomaru-write-test-" + std::to_wstring(::GetCurrentProcessId()) +
+                                  L"-" + std::to_wstring(::GetTickCount64() + attempt) + L".tmp";
+        const HANDLE probe = ::CreateFileW(
+            (path / name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+            FILE_ATTRIBUTE_TEMPORARY | FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+        if (probe != INVALID_HANDLE_VALUE) {
+            ::CloseHandle(probe);
+            return true;
+        }
+        if (::GetLastError() != ERROR_FILE_EXISTS)
+            return false;
+    }
+    return false;
 }
 
 } // namespace hakomaru::sys
