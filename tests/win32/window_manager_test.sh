@@ -1,14 +1,14 @@
 #!/usr/bin/env bash
-# The probe program under wine and openbox: its window is found by its
-# title はこ丸, a click and typed text reach its controls (速達 clicked; the
-# amount 6 checks 書留), and the quote copied from the group's popup menu is
-# read back from the X clipboard. Prints the time from start to a visible
+# hakomaru.exe (for now the probe window) under wine and openbox: its
+# window is found by its title はこ丸, a click and typed text reach its
+# controls (速達 clicked; the amount 6 checks 書留), and the quote copied
+# from the group's popup menu is read back from the X clipboard. Prints the time from start to a visible
 # window. Polls, never sleeps a fixed time.
 #
 # Runs in the wine session of scripts/windows-check.sh, on its X server with
 # openbox: wine's desktop process, which owns the X clipboard, lives on the
 # display the session's first window opened on.
-#   window_manager_test.sh PROBE.exe DATA_DIR
+#   window_manager_test.sh HAKOMARU.exe DATA_DIR
 set -euo pipefail
 # The session's X server and window manager are the script's; the helper
 # gives the scratch folder, polling, failing and closing a window.
