@@ -3,7 +3,6 @@
 #include "system/FileRead.h"
 
 #include <QFile>
-#include <QLocale>
 #include <QSysInfo>
 
 #include <algorithm>
@@ -64,10 +63,8 @@ bool runDecode(Decoder& decoder, const unsigned char* data, unsigned long size) 
     DecodedJpeg& out = decoder.result;
     out.width = static_cast<int>(cinfo->image_width);
     out.height = static_cast<int>(cinfo->image_height);
-    if (cinfo->image_width > static_cast<JDIMENSION>(kMaxJpegSide) ||
-        cinfo->image_height > static_cast<JDIMENSION>(kMaxJpegSide) ||
-        static_cast<long>(cinfo->image_width) * static_cast<long>(cinfo->image_height) >
-            kMaxJpegPixels) {
+    if (!pictureWithinBounds(static_cast<long>(cinfo->image_width),
+                             static_cast<long>(cinfo->image_height))) {
         decoder.tooLarge = true;
         ERREXIT1(cinfo, JERR_IMAGE_TOO_BIG, static_cast<unsigned>(kMaxJpegSide));
     }
@@ -96,23 +93,11 @@ bool runDecode(Decoder& decoder, const unsigned char* data, unsigned long size) 
 } // namespace
 
 JpegError::JpegError(int messageNumber, const std::string& detail)
-    : std::runtime_error("JPEG エラー #" + std::to_string(messageNumber) +
-                         (detail.empty() ? std::string() : "（" + detail + "）")),
+    : std::runtime_error(jpegErrorMessage(messageNumber, detail)),
       messageNumber_(messageNumber) {}
 
 FileOpenError::FileOpenError(const QString& fileName, const std::string& reason)
     : std::runtime_error(fileOpenMessage(fileName.toStdString(), reason)), reason_(reason) {}
-
-std::string pictureTooLargeDetail(long width, long height) {
-    QLocale grouped(QLocale::C);
-    grouped.setNumberOptions({});
-    return QStringLiteral("画像の大きさ %1 × %2 ピクセルが上限（一辺 %3 ピクセル、全体 %4 "
-                          "ピクセル）を超えています")
-        .arg(width)
-        .arg(height)
-        .arg(grouped.toString(kMaxJpegSide), grouped.toString(qlonglong{kMaxJpegPixels}))
-        .toStdString();
-}
 
 DecodedJpeg decodeJpeg(std::span<const std::uint8_t> data) {
     Decoder decoder;

@@ -5,6 +5,8 @@
 // error comes back as JpegError carrying the library's message number. A
 // truncated file is only a warning to the library: the rows it could not
 // decode come out grey and the picture is returned, as a viewer shows it.
+#include "PictureLimits.h"
+
 #include <QImage>
 #include <QString>
 
@@ -17,7 +19,8 @@
 namespace hakomaru {
 
 // "JPEG エラー #%d": a fatal decoding error with the library's message number,
-// followed by a detail in full-width brackets when there is one.
+// followed by a detail in full-width brackets when there is one
+// (jpegErrorMessage).
 class JpegError : public std::runtime_error {
   public:
     explicit JpegError(int messageNumber, const std::string& detail = {});
@@ -38,24 +41,10 @@ class FileOpenError : public std::runtime_error {
     std::string reason_;
 };
 
-// The whole cost of a picture is bounded, not only what libjpeg allocates:
-// the file is read whole (at most kPictureFileLimit, 32 MiB), the picture is
-// decoded into 4 bytes a pixel, and a progressive (or otherwise multi-scan)
-// picture keeps all its coefficients, up to 6 bytes a pixel, while it
-// decodes. 8,388,608 pixels (4096 x 2048, or a 3840 x 2160 screen) thus cost
-// at most 32 + 32 + 48 MiB above the program's own memory, keeping the
-// process under about 200 MB; the map itself is 429 x 293. A header may
-// claim up to 65,500 pixels a side, which would need gigabytes: a larger
-// picture is refused before anything is allocated.
-inline constexpr int kMaxJpegSide = 8192;
-inline constexpr long kMaxJpegPixels = 8L * 1024 * 1024;
 // What libjpeg itself may allocate: the coefficients of the largest
-// progressive picture within the bound, with room for its working buffers.
+// progressive picture within the bounds of PictureLimits.h, with room for
+// its working buffers.
 inline constexpr long kMaxJpegLibraryMemory = 64L * 1024 * 1024;
-
-// "画像の大きさ W × H ピクセルが上限（…）を超えています": the detail of the
-// error for a picture beyond the bound.
-std::string pictureTooLargeDetail(long width, long height);
 
 struct DecodedJpeg {
     int width = 0;
