@@ -1,19 +1,33 @@
 #!/usr/bin/env bash
-# The core and the quote tool for Windows: cross-built with mingw-w64 into
-# build-windows/ with the Windows front end begun on the Windows API
-# (ui/win32), their tests run under wine on an X server with openbox of the
-# run's own, the README's quote-tool commands run on the Linux and the
-# Windows build with their output compared byte for byte, and the zip a
-# Windows user downloads, build-windows/hakomaru-quote-windows.zip, built and
-# tried. Installs the cross compiler and wine when they are missing.
-# Incremental: safe to run again.
+# はこ丸 for Windows: the core, the quote tool and the Windows front end on
+# the Windows API (ui/win32, hakomaru.exe) cross-built with mingw-w64 into
+# build-windows/, their tests run under wine on an X server with openbox of
+# the run's own (the map picture's decoder held to the Linux decoder's
+# pixels), the README's quote-tool commands run on the Linux and the Windows
+# build with their output compared byte for byte, and what a Windows user
+# downloads built and tried: the installer build-windows/hakomaru.msi
+# (installed, started, upgraded and uninstalled under wine) and the zip
+# build-windows/hakomaru-windows.zip. Installs the cross compiler, wine,
+# wixl and msitools when they are missing. Incremental: safe to run again.
+# Each phase's time is printed as it ends, and all of them at the end.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
 out=$root/build-windows
 deps=$out/deps
 
-scripts/setup.sh g++-mingw-w64-x86-64-posix wine wine64
+phases=()
+phase_start=$(date +%s%N)
+# phase_done NAME: the time since the last phase ended.
+phase_done() {
+    local now
+    now=$(date +%s%N)
+    phases+=("$(printf '%-44s %6.1f s' "$1" "$(((now - phase_start) / 1000000))e-3")")
+    echo "windows-check: ${phases[-1]}"
+    phase_start=$now
+}
+
+scripts/setup.sh g++-mingw-w64-x86-64-posix wine wine64 wixl msitools
 
 # nlohmann-json is header-only: Debian's headers, under a prefix of their
 # own, so that the cross compiler never sees the rest of /usr/include.
@@ -43,11 +57,15 @@ if [ ! -f "$out/CMakeCache.txt" ]; then
         -DCMAKE_GTEST_DISCOVER_TESTS_DISCOVERY_MODE=PRE_TEST
 fi
 cmake --build "$out" -j "$(nproc)"
+phase_done "packages and the cross build"
 
 # Wine in a prefix of its own, made without asking anything (no Mono, no
 # Gecko), quiet, and with a UTF-8 locale: wine turns the Unix arguments into
 # Windows ones through it, and Japanese names would not survive another.
-export WINEPREFIX=$out/wine WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+# winemenubuilder stays off: an installed shortcut would otherwise become a
+# menu entry in the host's home folder.
+export WINEPREFIX=$out/wine WINEARCH=win64 WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 export LC_ALL=C.UTF-8
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
     wineboot -i </dev/null >/dev/null 2>&1
@@ -94,14 +112,26 @@ wineserver -k 2>/dev/null || true
 wineserver -p </dev/null >/dev/null 2>&1
 trap 'wineserver -k 2>/dev/null || true; x_session_cleanup' EXIT
 wineboot </dev/null >/dev/null 2>&1
+phase_done "the wine prefix and the X session"
 
-ctest --test-dir "$out" --output-on-failure -j "$(nproc)" --timeout 600
-
-# ---- The README's quote-tool commands on both builds ----
+# ---- What the Linux build gives, to hold the Windows build to ----
+# The quote tool, and the files of the Linux JPEG decoder's tests with the
+# pixels it decodes from them, which the Windows decoder's test compares.
 if [ ! -f build/CMakeCache.txt ]; then
     cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 fi
-cmake --build build --target hakomaru-quote >/dev/null
+cmake --build build --target hakomaru-quote jpeg_cases >/dev/null
+rm -rf "$out/jpeg-cases"
+mkdir -p "$out/jpeg-cases"
+build/bin/jpeg_cases "$out/jpeg-cases" data/MapOfJapan.jpg data/MapOfJapan@2x.jpg
+HAKOMARU_JPEG_CASES=$(winepath -w "$out/jpeg-cases")
+export HAKOMARU_JPEG_CASES
+phase_done "the Linux build's quote tool and JPEG files"
+
+ctest --test-dir "$out" --output-on-failure -j "$(nproc)" --timeout 600
+phase_done "the tests under wine"
+
+# ---- The README's quote-tool commands on both builds ----
 # Each program in a folder of its own with the shipped tariff, started
 # through PATH from the repository root as a user types it: the program
 # finds the tariff beside itself.
@@ -181,27 +211,39 @@ cmp "$cmpdir/linux/copy.ini" "$cmpdir/windows/copy.ini" ||
 grep -q '¥' "$cmpdir/windows/parcel.out" ||
     { echo "windows-check: the quote by Japanese names gave no totals"; exit 1; }
 echo "windows-check: $compared outputs of the quote tool are the same on Linux and Windows"
+phase_done "the quote tool on both builds"
+
+# ---- The installer ----
+# hakomaru.msi, from the files the build stages for it (msi-stage: the
+# stripped programs and what is shipped beside them), tried under wine.
+cmake --build "$out" --target hakomaru_msi >/dev/null
+bash tests/win32/installer_test.sh "$out"
+phase_done "the installer, built and tried"
 
 # ---- The zip ----
-stage=$out/zip/hakomaru-quote
-rm -rf "$out/zip" "$out/hakomaru-quote-windows.zip"
+# The same files as the installer, in a folder to unpack anywhere.
+stage=$out/zip/hakomaru
+rm -rf "$out/zip" "$out/hakomaru-windows.zip" "$out/hakomaru-quote-windows.zip"
 mkdir -p "$stage"
-x86_64-w64-mingw32-strip -o "$stage/hakomaru-quote.exe" "$out/bin/hakomaru-quote.exe"
-cp data/Charge.ini docs/parcels.csv "$stage/"
+cp -r "$out/msi-stage/." "$stage/"
 # The read-me as Windows Notepad opens it in any version: UTF-8 with a byte
 # order mark and CR LF line ends.
 { printf '\xEF\xBB\xBF'; sed 's/$/\r/' docs/windows/Readme.txt; } >"$stage/Readme.txt"
-(cd "$out/zip" && cmake -E tar cf ../hakomaru-quote-windows.zip --format=zip hakomaru-quote)
+(cd "$out/zip" && cmake -E tar cf ../hakomaru-windows.zip --format=zip hakomaru)
 # Unpacked elsewhere, the tool runs and finds its tariff.
 tryout=$out/zip-tryout
 rm -rf "$tryout"
 mkdir -p "$tryout"
-(cd "$tryout" && cmake -E tar xf ../hakomaru-quote-windows.zip)
-(cd "$tryout" && wine hakomaru-quote/hakomaru-quote.exe check </dev/null) |
+(cd "$tryout" && cmake -E tar xf ../hakomaru-windows.zip)
+[ -f "$tryout/hakomaru/hakomaru.exe" ] || { echo "windows-check: the zip lacks hakomaru.exe"; exit 1; }
+(cd "$tryout" && wine hakomaru/hakomaru-quote.exe check </dev/null) |
     grep -q '問題はありません' || { echo "windows-check: the zipped tool fails"; exit 1; }
-example=$(cd "$tryout/hakomaru-quote" && wine hakomaru-quote.exe compare --csv parcels.csv </dev/null) &&
+example=$(cd "$tryout/hakomaru" && wine hakomaru-quote.exe compare --csv parcels.csv </dev/null) &&
     grep -q 'クロネコ' <<<"$example" ||
     { echo "windows-check: the zipped example CSV does not compare"; exit 1; }
 rm -rf "$tryout"
-echo "windows-check: $(du -k "$out/hakomaru-quote-windows.zip" | cut -f1) KiB" \
-    "build-windows/hakomaru-quote-windows.zip"
+phase_done "the zip, built and tried"
+echo "windows-check: $(du -k "$out/hakomaru.msi" | cut -f1) KiB build-windows/hakomaru.msi," \
+    "$(du -k "$out/hakomaru-windows.zip" | cut -f1) KiB build-windows/hakomaru-windows.zip"
+echo "windows-check: the phases' times (load average $(cut -d' ' -f1-3 /proc/loadavg)):"
+printf '  %s\n' "${phases[@]}"
