@@ -172,7 +172,7 @@ TEST(SaveFault, ReadOnlyFolderSavesAWritableFileInPlace) {
         ::chmod(dir.path().c_str(), 0555);
         const std::string message = saveMessage(path, true);
         ::chmod(dir.path().c_str(), 0755);
-        EXPECT_EQ(message, fileWritable ? "" : failure(path, std::strerror(EACCES)));
+        EXPECT_EQ(message, fileWritable ? "" : failure(path, "アクセスが拒否されました"));
         EXPECT_EQ(readBytes(path),
                   fileWritable
                       ? toSjis("[Settings]\r\nPos_Top=1\r\nPos_Left=2\r\n発送地=3\r\n届け先=4"

@@ -36,8 +36,8 @@ namespace hakomaru {
 namespace {
 
 // The message of a failed save, with the reason that follows it.
-std::string failureMessage(const std::filesystem::path& file, const std::string& reason) {
-    return "ファイル " + file.string() + " を作成できません（" + reason + "）";
+std::string failureMessage(const std::filesystem::path& file, std::string_view reason) {
+    return "ファイル " + file.string() + " を作成できません（" + std::string(reason) + "）";
 }
 
 struct SaveCase {
@@ -352,7 +352,7 @@ TEST(SettingsSave, ReaderWithTheFileOpenDoesNotStopASave) {
 const std::string kOldBytes = "[Settings]\r\nPos_Top=7\r\n; kept as it was\r\n";
 
 void expectSaveFails(const Settings& s, const std::filesystem::path& shown,
-                     const std::string& reason) {
+                     std::string_view reason) {
     try {
         s.saveMainWindow(1, 2, 3, 4);
         ADD_FAILURE() << "save reported success: " << s.path();
@@ -375,7 +375,7 @@ TEST(SettingsSaveFailure, ReadOnlyFileIsNotReplaced) {
     std::filesystem::permissions(file, std::filesystem::perms::owner_read);
     if (permissionsIgnored(file))
         GTEST_SKIP() << "permissions do not stop writes here (running as root?)";
-    expectSaveFails(Settings(file), file, std::strerror(EACCES));
+    expectSaveFails(Settings(file), file, "アクセスが拒否されました");
     EXPECT_EQ(test::readBytes(file), kOldBytes);
     EXPECT_EQ(std::filesystem::status(file).permissions() & std::filesystem::perms::owner_write,
               std::filesystem::perms::none);
@@ -387,7 +387,7 @@ TEST(SettingsSaveFailure, FolderThatIsAFile) {
     const auto notAFolder = dir / "plain";
     test::writeBytes(notAFolder, kOldBytes);
     const auto file = notAFolder / "hakomaru.ini";
-    expectSaveFails(Settings(file), file, std::strerror(ENOTDIR));
+    expectSaveFails(Settings(file), file, "パスの途中にフォルダーでないものがあります");
     EXPECT_EQ(test::readBytes(notAFolder), kOldBytes);
     EXPECT_EQ(dir.names(), std::vector<std::string>{"plain"});
 }
@@ -425,7 +425,7 @@ TEST(SettingsSaveFailure, FileSizeLimitKeepsOldFile) {
             Settings(file).saveMainWindow(1, 2, 3, 4);
             code = kSucceeded;
         } catch (const SaveError& e) {
-            code = e.what() == failureMessage(file, std::strerror(EFBIG)) ? kFailedAsExpected
+            code = e.what() == failureMessage(file, "ファイルが大きすぎます") ? kFailedAsExpected
                                                                           : kWrongMessage;
         } catch (...) {
         }
