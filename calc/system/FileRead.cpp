@@ -51,6 +51,11 @@ std::string tooLargeReason(std::uint64_t size, std::size_t limit) {
            " MiB を超えています";
 }
 
+std::string tooLargeToSaveReason(std::uint64_t size, std::size_t limit) {
+    return "保存すると " + groupedDigits(size) + " バイトになり、上限の " +
+           groupedDigits(limit / kMiB) + " MiB を超えます";
+}
+
 namespace {
 
 // The reasons a user meets, each in the words a Japanese user knows from

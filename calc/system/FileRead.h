@@ -43,6 +43,9 @@ std::string fileCreateMessage(std::string_view fileName, std::string_view reason
 inline constexpr std::string_view kNotRegularReason = "通常のファイルではありません";
 // "サイズ N MiB が上限の L MiB を超えています"
 std::string tooLargeReason(std::uint64_t size, std::size_t limit);
+// "保存すると N バイトになり、上限の L MiB を超えます": content a save
+// would write that every reader would refuse.
+std::string tooLargeToSaveReason(std::uint64_t size, std::size_t limit);
 // The reason for an errno value: in Japanese, the same on every system, for
 // the reasons a user meets (no such file, no permission, a read-only file
 // system, a full disk, in use by another program, a folder, too large);

@@ -16,7 +16,9 @@
 #include <csignal>
 #include <cstring>
 #include <functional>
+#include <memory>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -25,6 +27,8 @@
 
 #include <sddl.h>
 #else
+#include "SaveProbes.h"
+
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/resource.h>
@@ -296,22 +300,40 @@ class HeldBySave {
 
 // Only the program's own leftovers go, and none that a running save holds:
 // never a file a person named like one (a dated copy), nor a name with the
-// program's mark whose check part does not match.
-TEST(SettingsSave, RemovesOnlyItsOwnLeftovers) {
+// program's mark whose check part does not match. The same holds for the
+// copy a writer killed while writing in place left, which the next writer
+// puts back: and only one made by a user who could have written the file.
+TEST(SettingsSave, TakesOnlyItsOwnLeftovers) {
     test::TempDir dir;
-    const std::string own = temporaryName("hakomaru.ini", 0x1234);
+    const auto file = dir / "hakomaru.ini";
+    test::writeBytes(file, "[Settings]\r\nPos_T"); // written in place halfway
     const std::string held = temporaryName("hakomaru.ini", 0x5678);
+    const std::string heldCopy = copyName("hakomaru.ini", 0x5678);
     std::string forged = temporaryName("hakomaru.ini", 0x9abc);
     forged[forged.size() - 5] = forged[forged.size() - 5] == '0' ? '1' : '0';
-    std::vector<std::string> kept = {"hakomaru.ini.tmp1", "hakomaru.ini.tmp20241207", forged, held,
-                                     temporaryName("other.ini", 0x1234)};
+    std::string forgedCopy = copyName("hakomaru.ini", 0x9abc);
+    forgedCopy[forgedCopy.size() - 6] = forgedCopy[forgedCopy.size() - 6] == '0' ? '1' : '0';
+    std::vector<std::string> kept = {"hakomaru.ini.tmp1", "hakomaru.ini.tmp20241207", forged,
+                                     held, temporaryName("other.ini", 0x1234), forgedCopy,
+                                     heldCopy, copyName("other.ini", 0x1234)};
+#ifndef _WIN32
+    if (::geteuid() == 0) // another user's copy of root's file
+        kept.push_back(copyName("hakomaru.ini", 0x4321));
+#endif
     for (const std::string& name : kept)
-        test::writeBytes(dir / name, "someone's bytes");
-    test::writeBytes(dir / own, "half a save");
+        test::writeBytes(dir / name, "[Settings]\r\nOther=1\r\n");
+#ifndef _WIN32
+    if (::geteuid() == 0)
+        test::giveToUnprivilegedUser({(dir / kept.back()).string()});
+#endif
+    test::writeBytes(dir / temporaryName("hakomaru.ini", 0x1234), "half a save");
+    test::writeBytes(dir / copyName("hakomaru.ini", 0x1234), "[Settings]\r\nWhole=1\r\n");
     {
-        const HeldBySave running(dir / held);
-        Settings(dir / "hakomaru.ini").saveMainWindow(1, 2, 3, 4);
+        const HeldBySave running(dir / held), runningCopy(dir / heldCopy);
+        Settings(file).saveMainWindow(1, 2, 3, 4);
     }
+    EXPECT_EQ(readString(IniStore::open(file), "Settings", "Whole"), "1");
+    EXPECT_EQ(readString(IniStore::open(file), "Settings", "Other"), "");
     kept.push_back("hakomaru.ini");
     std::sort(kept.begin(), kept.end());
     EXPECT_EQ(dir.names(), kept);
@@ -335,21 +357,106 @@ TEST(SettingsSave, ChangeMadeMeanwhileIsEditedAgain) {
 }
 
 // A reader (a window reading the file, the quote tool) that has the file
-// open while a save replaces it does not make the save fail.
+// open while a save replaces it does not make the save fail. Where the
+// system cannot replace a file that is open (Windows before 10, wine), the
+// save waits the moment such a reader keeps it.
 TEST(SettingsSave, ReaderWithTheFileOpenDoesNotStopASave) {
     test::TempDir dir;
     const auto file = dir / "hakomaru.ini";
     test::writeBytes(file, "[Settings]\r\n");
-    const ReadableFile reader(file);
-    ASSERT_TRUE(reader.ok()) << reader.reason();
+    auto reader = std::make_unique<ReadableFile>(file);
+    ASSERT_TRUE(reader->ok()) << reader->reason();
+    std::thread readerLetsGo([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300)); // a reader's moment
+        reader.reset();
+    });
     Settings(file).saveMainWindow(1, 2, 3, 4);
+    readerLetsGo.join();
     EXPECT_EQ(Settings(file).destinationRow(), 4);
     EXPECT_EQ(dir.names(), std::vector<std::string>{"hakomaru.ini"});
 }
 
+// A file with another name (a hard link) keeps it: it is written in place,
+// and both names show the change.
+TEST(SettingsSave, HardLinkedFileKeepsItsOtherName) {
+    test::TempDir dir;
+    const auto file = dir / "hakomaru.ini";
+    test::writeBytes(file, "[Settings]\r\nKeep=1\r\n");
+    std::filesystem::create_hard_link(file, dir / "other.ini");
+    Settings(file).saveMainWindow(1, 2, 3, 4);
+    EXPECT_EQ(Settings(dir / "other.ini").destinationRow(), 4);
+    EXPECT_EQ(dir.names(), (std::vector<std::string>{"hakomaru.ini", "other.ini"}));
+}
+
+// No writer leaves a file that readers refuse: content larger than their
+// limit is refused, and the file stays as it was.
+TEST(SettingsSave, ContentPastTheReadersLimitIsRefused) {
+    test::TempDir dir;
+    const auto file = dir / "hakomaru.ini";
+    const std::string atLimit = "[Custom]\r\nPad=" + std::string(kIniFileLimit - 18, 'x') + "\r\n\r\n";
+    ASSERT_EQ(atLimit.size(), kIniFileLimit);
+    for (const std::string added : {"", "y"}) {
+        test::writeBytes(file, "[Custom]\r\n");
+        std::string message;
+        try {
+            editFile(file, [&](const FileBytes&) { return std::optional(atLimit + added); });
+        } catch (const SaveError& e) {
+            message = e.what();
+        }
+        EXPECT_EQ(message, added.empty() ? ""
+                                         : failureMessage(file, "保存すると 16,777,217 バイトになり、"
+                                                                "上限の 16 MiB を超えます"));
+        EXPECT_EQ(std::filesystem::file_size(file), added.empty() ? kIniFileLimit : 10u);
+        EXPECT_EQ(dir.names(), std::vector<std::string>{"hakomaru.ini"});
+    }
+}
+
+
 // ---- Saves that fail ----
 
 const std::string kOldBytes = "[Settings]\r\nPos_Top=7\r\n; kept as it was\r\n";
+
+#ifdef _WIN32
+// Another program that keeps the file open without letting it be replaced
+// (sharing nothing, only reading, or reading and writing) stops a save
+// after the wait, with the reason, whether the file would be replaced or
+// written in place: it is left as it was, never written in place instead.
+// One that shares nothing cannot be read either, and readers say so.
+TEST(SettingsSave, FileKeptOpenByAnotherProgramIsLeftAlone) {
+    for (const DWORD share : {DWORD{0}, DWORD{FILE_SHARE_READ}, DWORD{FILE_SHARE_READ | FILE_SHARE_WRITE}}) {
+        for (const bool linked : {false, true}) {
+            test::TempDir dir;
+            const auto file = dir / "hakomaru.ini";
+            test::writeBytes(file, kOldBytes);
+            if (linked)
+                std::filesystem::create_hard_link(file, dir / "other.ini");
+            const HANDLE reader = ::CreateFileW(file.c_str(), GENERIC_READ, share, nullptr,
+                                                OPEN_EXISTING, 0, nullptr);
+            ASSERT_NE(reader, INVALID_HANDLE_VALUE);
+            std::string message;
+            try {
+                editFile(file, [](const FileBytes&) { return std::optional<std::string>("new"); },
+                         std::chrono::milliseconds(200));
+            } catch (const SaveError& e) {
+                message = e.what();
+            }
+            if (share == 0) {
+                EXPECT_EQ(readRegularFile(file, kIniFileLimit).openMessage(file.string()),
+                          "ファイル " + file.string() + " は開けません（ほかのプログラムが使用中です）");
+            }
+            ::CloseHandle(reader);
+            // Sharing its writing lets a file with another name be written in place.
+            if (linked && (share & FILE_SHARE_WRITE)) {
+                EXPECT_EQ(message, "") << share;
+                continue;
+            }
+            EXPECT_EQ(message, failureMessage(file, kInUseReason)) << share << " " << linked;
+            EXPECT_EQ(test::readBytes(file), kOldBytes) << share << " " << linked;
+            EXPECT_EQ(dir.names().size(), linked ? 2u : 1u);
+        }
+    }
+}
+#endif
 
 void expectSaveFails(const Settings& s, const std::filesystem::path& shown,
                      std::string_view reason) {
