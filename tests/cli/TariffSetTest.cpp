@@ -66,7 +66,8 @@ TEST(TariffEdit, SetCommandSavesAndStaysClean) {
 }
 
 // A `set` that would take the tariff past the size every reader accepts
-// (16 MiB) is refused, and the file stays as it was, readable.
+// (16 MiB) is refused, and the file stays as it was, readable; one that
+// leaves it at exactly that size is made.
 TEST(TariffEdit, SetNeverTakesTheTariffPastTheReadersLimit) {
     const fs::path path = scratchFile("limit-tariff");
     std::string bytes = readFileBytes(kShippedTariff);

@@ -94,7 +94,6 @@ TEST(SaveFault, WriterKilledWritingInPlaceLeavesAWholeFile) {
             if (child == 0) {
                 test::dieHalfwayWriting(st.st_ino);
                 saveFileBytes(path, bigFile('b') + bigFile('c')); // longer than the old
-
                 std::_Exit(0);
             }
             int status = 0;
@@ -102,12 +101,8 @@ TEST(SaveFault, WriterKilledWritingInPlaceLeavesAWholeFile) {
             ASSERT_TRUE(WIFSIGNALED(status)) << "writer " << writer << " was not stopped";
         }
         EXPECT_NE(readBytes(path), old); // half written
-        std::string seen;
-        editFile(path, [&](const FileBytes& current) {
-            seen = current.bytes;
-            return std::nullopt;
-        });
-        EXPECT_TRUE(seen == old) << killed << ": " << seen.size() << " bytes";
+        editFile(path, [](const FileBytes&) { return std::nullopt; }); // the next writer
+        EXPECT_TRUE(readBytes(path) == old) << killed;
         EXPECT_EQ(readBytes(dir / "other.ini"), old);
         EXPECT_EQ(dir.names(), (std::vector<std::string>{"hakomaru.ini", "other.ini"}));
     }

@@ -11,6 +11,7 @@ namespace {
 
 std::vector<hakomaru::test::SystemCall>* noted = nullptr;
 ino_t dying = 0;
+constexpr uid_t kNobody = 65534;
 
 ino_t fileOf(int fd) {
     struct stat st {};
@@ -22,53 +23,41 @@ ino_t fileAt(const char* path) {
     return ::lstat(path, &st) == 0 ? st.st_ino : 0;
 }
 
+template <typename Function> Function systemOwn(const char* name) {
+    return reinterpret_cast<Function>(::dlsym(RTLD_NEXT, name));
+}
+
 void note(const char* name, ino_t file) {
     if (noted)
         noted->push_back({name, file});
 }
 
-template <typename Function> Function systemOwn(const char* name) {
-    return reinterpret_cast<Function>(::dlsym(RTLD_NEXT, name));
-}
-
-constexpr uid_t kNobody = 65534;
-
 } // namespace
 
 extern "C" int fsync(int fd) {
     note("flush", fileOf(fd));
-    static const auto own = systemOwn<int (*)(int)>("fsync");
-    return own(fd);
-}
-
-extern "C" int fdatasync(int fd) {
-    note("flush", fileOf(fd));
-    static const auto own = systemOwn<int (*)(int)>("fdatasync");
-    return own(fd);
+    return systemOwn<int (*)(int)>("fsync")(fd);
 }
 
 extern "C" int rename(const char* from, const char* to) __THROW {
     note("rename", fileAt(from));
-    static const auto own = systemOwn<int (*)(const char*, const char*)>("rename");
-    return own(from, to);
+    return systemOwn<int (*)(const char*, const char*)>("rename")(from, to);
 }
 
 extern "C" int renameat2(int fromFolder, const char* from, int toFolder, const char* to,
                          unsigned flags) __THROW {
     note("rename", fileAt(from));
-    static const auto own =
-        systemOwn<int (*)(int, const char*, int, const char*, unsigned)>("renameat2");
-    return own(fromFolder, from, toFolder, to, flags);
+    return systemOwn<int (*)(int, const char*, int, const char*, unsigned)>("renameat2")(
+        fromFolder, from, toFolder, to, flags);
 }
 
 extern "C" int unlink(const char* path) __THROW {
     note("unlink", fileAt(path));
-    static const auto own = systemOwn<int (*)(const char*)>("unlink");
-    return own(path);
+    return systemOwn<int (*)(const char*)>("unlink")(path);
 }
 
 extern "C" ssize_t pwrite(int fd, const void* bytes, size_t count, off_t offset) {
-    static const auto own = systemOwn<ssize_t (*)(int, const void*, size_t, off_t)>("pwrite");
+    const auto own = systemOwn<ssize_t (*)(int, const void*, size_t, off_t)>("pwrite");
     if (dying != 0 && count > 1 && fileOf(fd) == dying) {
         own(fd, bytes, count / 2, offset);
         ::raise(SIGKILL);
@@ -113,10 +102,8 @@ std::string asUnprivilegedUser(const std::function<std::string()>& run) {
 }
 
 void giveToUnprivilegedUser(const std::vector<std::string>& paths) {
-    if (::geteuid() != 0)
-        return;
     for (const std::string& path : paths)
-        if (::chown(path.c_str(), kNobody, kNobody) != 0)
+        if (::geteuid() == 0 && ::chown(path.c_str(), kNobody, kNobody) != 0)
             std::perror(path.c_str());
 }
 

@@ -1,12 +1,8 @@
 #pragma once
-// What the POSIX save tests need beyond the save itself: the flushes,
-// renames and removals a save makes, a writer that dies halfway through
-// writing a file, and a save made as a user whom permissions stop.
-//
-// The first two take the place of the system's own fsync(), fdatasync(),
-// rename(), renameat2(), unlink() and pwrite() in the test program: the
-// save's calls reach these, which note or stop them and go on to the
-// system's own.
+// What the POSIX save tests need beyond the save: the flushes, renames and
+// removals it makes, a writer that dies halfway through a write, and a save
+// as a user whom permissions stop. The first two stand in for the system's
+// fsync(), rename(), renameat2(), unlink() and pwrite() in the test program.
 #include <functional>
 #include <string>
 #include <sys/types.h>
@@ -16,7 +12,7 @@ namespace hakomaru::test {
 
 struct SystemCall {
     std::string name; // "flush", "rename", "unlink"
-    ino_t file;       // the file flushed, renamed or removed
+    ino_t file;
 };
 
 // Notes the calls made while it lives.
@@ -24,24 +20,19 @@ class CallLog {
   public:
     CallLog();
     ~CallLog();
-    CallLog(const CallLog&) = delete;
-    CallLog& operator=(const CallLog&) = delete;
     const std::vector<SystemCall>& calls() const { return calls_; }
 
   private:
     std::vector<SystemCall> calls_;
 };
 
-// From now on in this process, the first write into the file `file` writes
-// half its bytes, and the process dies (SIGKILL) as a crash would stop it.
-// For a child process.
+// From now on, the first write into `file` writes half its bytes and the
+// process dies (SIGKILL), as a crash would stop it. For a child process.
 void dieHalfwayWriting(ino_t file);
 
-// Runs `run` in a child process as a user whom permissions stop (nobody,
-// when the tests run as root), and returns what it returned; "child
-// failed" when it could not run.
+// What `run` returns, run in a child process as nobody when the tests run
+// as root; "child failed" when it could not run.
 std::string asUnprivilegedUser(const std::function<std::string()>& run);
-
 // Gives the files to that user (when the tests run as root).
 void giveToUnprivilegedUser(const std::vector<std::string>& paths);
 
