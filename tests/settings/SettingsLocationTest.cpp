@@ -34,7 +34,7 @@ TEST_P(SettingsLocation, ChoosesTheFileByWhatCanBeWritten) {
     hakomaru::test::TempDir dir;
     const fs::path programDir = dir / "program";
     fs::create_directories(programDir);
-    const fs::path program = programDir / "hakomaru.exe";
+    const fs::path program = programDir / "hakomaru";
     const fs::path beside = programDir / "hakomaru.ini";
     if (c.file != LocationCase::NoFile)
         hakomaru::test::writeBytes(beside, "[Settings]\r\n");
@@ -69,13 +69,11 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(SettingsLocationReal, ProgramInWritableFolderKeepsItsFileBeside) {
     hakomaru::test::TempDir dir;
-    EXPECT_EQ(hakomaru::resolveSettingsPath(dir / "hakomaru.exe"), dir / "hakomaru.ini");
+    EXPECT_EQ(hakomaru::resolveSettingsPath(dir / "hakomaru"), dir / "hakomaru.ini");
 }
 
-// A program folder the user may not write, as an install under the
-// system's program folders is: the system's own test finds it so, and the
-// file goes to the user's folder. The folder is locked beneath the program
-// (made immutable by locked_folder_test.sh, which even root cannot write).
+// A program folder the user may not write (locked beneath the program by
+// locked_folder_test.sh): the system's own test finds it so.
 TEST(SettingsLocationReal, LockedProgramFolderSendsTheFileToTheUserFolder) {
     const char* locked = std::getenv("HAKOMARU_LOCKED_FOLDER");
     if (!locked)

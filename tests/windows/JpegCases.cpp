@@ -1,23 +1,18 @@
-// The JPEG files the Linux decoder is tested on (JpegImageTest's), and the
-// shipped map pictures, written into a folder with what the Linux decoder
-// makes of each, for Windows' own imaging component to be held to under
-// wine (tests/win32/JpegPictureTest.cpp):
-//   NAME.jpg      the file
-//   NAME.linux    "picture W H" or "error MESSAGE"
-//   NAME.pixels   the decoded pixels: rows from the top, blue, green, red, 255
+// JpegImageTest's files and the shipped map pictures, written into a folder
+// with what the Linux decoder makes of each, for the Windows decoder's test
+// under wine (tests/win32/JpegPictureTest.cpp):
+//   NAME.jpg, NAME.linux ("picture W H" or "error MESSAGE"), NAME.pixels
+//   (rows from the top: blue, green, red, 255, as Format_RGB32 lies in memory)
 //   jpeg_cases OUTDIR [MAP.jpg...]
 #include "JpegImage.h"
 #include "JpegTestFiles.h"
 
-#include <QByteArray>
 #include <QFile>
 #include <QFileInfo>
-#include <QImage>
-#include <QString>
 
 #include <cstdio>
-#include <exception>
-#include <span>
+#include <stdexcept>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -26,40 +21,15 @@ using namespace hakomaru::test;
 
 namespace {
 
-bool writeFile(const QString& path, const QByteArray& bytes) {
+void write(const QString& path, const QByteArray& bytes) {
     QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-
-bool writeCase(const QString& folder, const QString& name, const QByteArray& jpeg) {
-    const QString base = folder + u'/' + name;
-    QByteArray outcome;
-    try {
-        const QImage image = decodeJpeg(std::span(
-            reinterpret_cast<const std::uint8_t*>(jpeg.constData()), std::size_t(jpeg.size())))
-                                 .image;
-        outcome = QStringLiteral("picture %1 %2").arg(image.width()).arg(image.height()).toUtf8();
-        // Format_RGB32 rows are exactly 4 bytes a pixel, 0xffRRGGBB: on a
-        // little-endian machine blue, green, red, 255 in memory.
-        QByteArray pixels(reinterpret_cast<const char*>(image.constBits()),
-                          image.sizeInBytes());
-        if (!writeFile(base + QStringLiteral(".pixels"), pixels))
-            return false;
-    } catch (const std::exception& e) {
-        outcome = QByteArray("error ") + e.what();
-    }
-    return writeFile(base + QStringLiteral(".jpg"), jpeg) && writeFile(base + QStringLiteral(".linux"), outcome);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+        throw std::runtime_error("cannot write " + path.toStdString());
 }
 
 } // namespace
 
-int main(int argc, char** argv) {
-    if (argc < 2) {
-        std::fputs("usage: jpeg_cases OUTDIR [MAP.jpg...]\n", stderr);
-        return 2;
-    }
-    const QString folder = QString::fromLocal8Bit(argv[1]);
-    // JpegImageTest's files, with the same sizes and damage.
+int main(int argc, char** argv) try {
     const QByteArray baseline = encodeJpeg(64, 48, false);
     const QByteArray progressive = encodeJpeg(64, 48, true);
     const QByteArray black = encodeJpeg(64, 64, false, 0, 0, 0);
@@ -81,17 +51,29 @@ int main(int argc, char** argv) {
     };
     for (int i = 2; i < argc; ++i) {
         QFile map(QString::fromLocal8Bit(argv[i]));
-        if (!map.open(QIODevice::ReadOnly)) {
-            std::fprintf(stderr, "jpeg_cases: %s cannot be read\n", argv[i]);
-            return 1;
-        }
+        if (!map.open(QIODevice::ReadOnly))
+            throw std::runtime_error(std::string("cannot read ") + argv[i]);
         cases.emplace_back(QFileInfo(map).completeBaseName(), map.readAll());
     }
+    const QString folder = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(".");
     for (const auto& [name, jpeg] : cases) {
-        if (!writeCase(folder, name, jpeg)) {
-            std::fprintf(stderr, "jpeg_cases: cannot write into %s\n", argv[1]);
-            return 1;
+        const QString base = folder + u'/' + name;
+        QByteArray outcome;
+        try {
+            const QImage image = decodeJpeg(std::span(
+                reinterpret_cast<const std::uint8_t*>(jpeg.constData()), std::size_t(jpeg.size())))
+                                     .image;
+            outcome = QStringLiteral("picture %1 %2").arg(image.width()).arg(image.height()).toUtf8();
+            write(base + QStringLiteral(".pixels"),
+                  QByteArray(reinterpret_cast<const char*>(image.constBits()), image.sizeInBytes()));
+        } catch (const JpegError& e) {
+            outcome = QByteArray("error ") + e.what();
         }
+        write(base + QStringLiteral(".jpg"), jpeg);
+        write(base + QStringLiteral(".linux"), outcome);
     }
     return 0;
+} catch (const std::exception& e) {
+    std::fprintf(stderr, "jpeg_cases: %s\n", e.what());
+    return 1;
 }

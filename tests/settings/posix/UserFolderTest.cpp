@@ -3,25 +3,14 @@
 
 #include <gtest/gtest.h>
 
-namespace {
-
-struct XdgCase {
-    const char* configHome; // "" unset
-    const char* home;
-    const char* expected; // "" none
-};
-
 TEST(UserFolder, FollowsTheXdgRule) {
-    const XdgCase cases[] = {
+    // XDG_CONFIG_HOME, HOME ("" unset), the folder ("" none).
+    const char* cases[][3] = {
         {"/xdg", "/home/u", "/xdg/hakomaru"},
         {"", "/home/u", "/home/u/.config/hakomaru"},
         {"relative", "/home/u", "/home/u/.config/hakomaru"}, // invalid, ignored
         {"", "relative", ""},
-        {"", "", ""},
     };
-    for (const XdgCase& c : cases)
-        EXPECT_EQ(hakomaru::xdgSettingsFolder(c.configHome, c.home), c.expected)
-            << "XDG_CONFIG_HOME=" << c.configHome << " HOME=" << c.home;
+    for (const auto& c : cases)
+        EXPECT_EQ(hakomaru::xdgSettingsFolder(c[0], c[1]), c[2]) << c[0] << " " << c[1];
 }
-
-} // namespace
