@@ -37,4 +37,9 @@ newest=$(cut -f3 <<<"$row")
 [ -n "$code" ] && [ -n "$newest" ] || { echo "make_msi.sh: no upgrade row in $wxs" >&2; exit 1; }
 query "DELETE FROM Upgrade WHERE ActionProperty='WIX_UPGRADE_DETECTED'"
 query "INSERT INTO Upgrade (UpgradeCode, VersionMax, Attributes, ActionProperty) VALUES ('$code', '$newest', 513, 'WIX_UPGRADE_DETECTED')"
+# The summary's language is the product's, Japanese, and its author はこ丸;
+# its subject and package code stay.
+summary=$(msiinfo suminfo "$tmp")
+msibuild "$tmp" -s "$(sed -n 's/^Subject: //p' <<<"$summary")" はこ丸 "x64;1041" \
+    "$(sed -n 's/^Revision number (UUID): //p' <<<"$summary")"
 mv "$tmp" "$out"
