@@ -2,6 +2,7 @@
 
 #include "system/FileRead.h"
 #include "text/Sjis.h"
+#include "text/Trim.h"
 
 #include <algorithm>
 #include <cstring>
@@ -9,16 +10,8 @@
 namespace hakomaru {
 namespace {
 
-constexpr bool isBlank(char c) {
-    return static_cast<unsigned char>(c) <= 32;
-}
-
 inline std::string_view trimmed(const char* begin, const char* end) {
-    while (begin < end && isBlank(*begin))
-        ++begin;
-    while (end > begin && isBlank(end[-1]))
-        --end;
-    return {begin, static_cast<size_t>(end - begin)};
+    return trimBlanksAndControls({begin, static_cast<size_t>(end - begin)});
 }
 
 constexpr unsigned char upperAscii(unsigned char c) {
@@ -250,7 +243,7 @@ void IniStore::findSections() {
             break;
         // A header's "[" is the first non-blank byte of its line.
         const char* lineStart = bracket;
-        while (lineStart > p && isBlank(lineStart[-1]) && !isLineBreak(lineStart[-1]))
+        while (lineStart > p && isBlankOrControl(lineStart[-1]) && !isLineBreak(lineStart[-1]))
             --lineStart;
         const bool firstOnLine = lineStart == p || isLineBreak(lineStart[-1]);
         const char* lineEnd = ends.from(bracket);

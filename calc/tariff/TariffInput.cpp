@@ -2,6 +2,7 @@
 
 #include "tariff/TariffLayout.h"
 #include "text/NumberText.h"
+#include "text/Trim.h"
 
 #include <algorithm>
 #include <optional>
@@ -11,14 +12,6 @@ namespace {
 
 bool isDigit(char c) {
     return c >= '0' && c <= '9';
-}
-
-std::string_view trimBlanks(std::string_view text) {
-    while (!text.empty() && static_cast<unsigned char>(text.front()) <= 32)
-        text.remove_prefix(1);
-    while (!text.empty() && static_cast<unsigned char>(text.back()) <= 32)
-        text.remove_suffix(1);
-    return text;
 }
 
 // The digits of a number written plainly or with commas between groups of
@@ -116,7 +109,7 @@ std::string inputRuleText(const TariffInputRule& rule) {
 
 TypedValue readTyped(const TariffInputRule& rule, std::string_view typed) {
     const std::string half = halfWidthText(typed);
-    const std::string_view text = trimBlanks(half);
+    const std::string_view text = trimBlanksAndControls(half);
     TypedValue result;
     if (rule.kind == TariffInputKind::Zone) {
         if (text.empty()) {

@@ -3,6 +3,7 @@
 #include "ini/EncodedName.h"
 #include "tariff/Catalogues.h"
 #include "tariff/FixedWidthField.h"
+#include "text/Trim.h"
 
 #include <algorithm>
 
@@ -29,7 +30,7 @@ namespace tariff {
 std::string postalWeightRowName(std::size_t row) {
     const std::string_view caption = PostalWeightRows()[row];
     return std::string(static_cast<int>(row) < kNonStandardHeadingRow ? "定形 " : "定形外 ") +
-           std::string(caption.substr(std::min(caption.find_first_not_of(' '), caption.size())));
+           std::string(trimLeadingSpaces(caption));
 }
 
 std::string zoneFeeKey(std::string_view zone) {

@@ -4,6 +4,7 @@
 #include "ini/IniValues.h"
 #include "tariff/Catalogues.h"
 #include "tariff/TariffLayout.h"
+#include "text/Trim.h"
 
 #include <algorithm>
 
@@ -77,11 +78,6 @@ bool same(const TariffOption& a, const TariffOption& b) {
     return a.section == b.section && a.key == b.key;
 }
 
-std::string_view trimmed(std::string_view caption) {
-    const std::size_t begin = caption.find_first_not_of(' ');
-    return begin == caption.npos ? std::string_view{} : caption.substr(begin);
-}
-
 // The rows that read an entry, named by their captions: "A" or "A〜B".
 std::string rowRange(const std::vector<std::string>& names) {
     if (names.empty())
@@ -100,7 +96,7 @@ template <typename Pick> std::string weightRowsReading(const TariffOption& optio
     std::vector<std::string> names;
     for (int row = 0; row < static_cast<int>(WeightRows().size()); ++row)
         if (same(pick(row), option))
-            names.emplace_back(trimmed(WeightRows()[static_cast<std::size_t>(row)]));
+            names.emplace_back(trimLeadingSpaces(WeightRows()[static_cast<std::size_t>(row)]));
     return names.empty() ? std::string() : "重量 " + rowRange(names);
 }
 

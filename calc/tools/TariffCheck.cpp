@@ -13,6 +13,7 @@
 #include "text/ConversionError.h"
 #include "text/NumberText.h"
 #include "text/Sjis.h"
+#include "text/Trim.h"
 
 #include <algorithm>
 #include <array>
@@ -54,11 +55,6 @@ std::string excerpt(std::string_view sjis) {
         cut += step;
     }
     return fromSjis(sjis.substr(0, cut)) + "…";
-}
-
-std::string_view trimmedCaption(std::string_view caption) {
-    const size_t begin = caption.find_first_not_of(' ');
-    return begin == caption.npos ? std::string_view{} : caption.substr(begin);
 }
 
 using tariff::kCatRegions;
@@ -700,7 +696,7 @@ class Checker {
                     "同一市内の料金行がありません（届け先 同一市内 のゆうパックは計算できません）");
         });
         const auto fields = fieldsOf(tariff::kYoupackFees, [](size_t row) {
-            return std::string(trimmedCaption(WeightRows()[row]));
+            return std::string(trimLeadingSpaces(WeightRows()[row]));
         });
         const std::string& sameCity = sj(tariff::kYoupackSameCityKey);
         for (size_t index : effectiveEntries(*span))
@@ -713,7 +709,7 @@ class Checker {
 
     void catFees() {
         const auto fields = fieldsOf(tariff::kCatFees, [](size_t sizeClass) {
-            return std::string(trimmedCaption(SizeRows()[sizeClass]));
+            return std::string(trimLeadingSpaces(SizeRows()[sizeClass]));
         });
         std::vector<std::string_view> destinations(kCatRegions.begin(), kCatRegions.end());
         destinations.push_back(tariff::kCatSameCityKey);
@@ -769,13 +765,14 @@ class Checker {
     }
 
     void bookFees() {
-        keyedFees(Group::Book, tariff::kBookFees,
-                  fieldsOf(tariff::kBookFees,
-                           [](size_t row) {
-                               return std::string(trimmedCaption(PostalWeightRows()[row]));
-                           }),
-                  "冊子小包は計算できません",
-                  [](size_t) { return std::string("冊子小包の料金行がありません（冊子小包は計算できません）"); });
+        keyedFees(
+            Group::Book, tariff::kBookFees,
+            fieldsOf(
+                tariff::kBookFees,
+                [](size_t row) { return std::string(trimLeadingSpaces(PostalWeightRows()[row])); }),
+            "冊子小包は計算できません", [](size_t) {
+                return std::string("冊子小包の料金行がありません（冊子小包は計算できません）");
+            });
     }
 
     // ---- Single-valued entries ----
@@ -834,7 +831,7 @@ class Checker {
                         if (!proves(kYoupackSection,
                                     "ゆうパック " + r.FromCaption + " → " +
                                         std::string(destinations[static_cast<size_t>(to)]) + " " +
-                                        std::string(trimmedCaption(weights[r.WeightRow])),
+                                        std::string(trimLeadingSpaces(weights[r.WeightRow])),
                                     [&] { QuoteYoupack(store_, r); }))
                             return;
                 });
@@ -866,7 +863,8 @@ class Checker {
                     r.WeightRow = row;
                     r.Morning10 = morning;
                     if (!proves(kLetterSection,
-                                "普通郵便 " + std::string(trimmedCaption(PostalWeightRows()[row])),
+                                "普通郵便 " +
+                                    std::string(trimLeadingSpaces(PostalWeightRows()[row])),
                                 [&] { QuoteLetterMail(store_, r); }))
                         return;
                 }
@@ -877,7 +875,7 @@ class Checker {
                 TBookParcelRequest r;
                 r.WeightRow = row;
                 proves(kBookSection,
-                       "冊子小包 " + std::string(trimmedCaption(PostalWeightRows()[row])),
+                       "冊子小包 " + std::string(trimLeadingSpaces(PostalWeightRows()[row])),
                        [&] { QuoteBookParcel(store_, r); });
             });
     }

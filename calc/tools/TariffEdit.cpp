@@ -8,6 +8,7 @@
 #include "tariff/TariffOptions.h"
 #include "text/NumberText.h"
 #include "text/Sjis.h"
+#include "text/Trim.h"
 
 #include <algorithm>
 #include <array>
@@ -19,20 +20,6 @@ namespace hakomaru {
 namespace {
 
 using namespace tariff;
-
-
-std::string_view trimmedCaption(std::string_view caption) {
-    const size_t begin = caption.find_first_not_of(' ');
-    return begin == caption.npos ? std::string_view{} : caption.substr(begin);
-}
-
-std::string_view trimBlanks(std::string_view text) {
-    while (!text.empty() && static_cast<unsigned char>(text.front()) <= 32)
-        text.remove_prefix(1);
-    while (!text.empty() && static_cast<unsigned char>(text.back()) <= 32)
-        text.remove_suffix(1);
-    return text;
-}
 
 // The columns of a fee table: one per field, named by the last row that the
 // field prices.
@@ -268,7 +255,7 @@ void TariffDocument::parse() {
         for (const std::string& key : keys)
             rowNames.push_back(fromSjis(key));
         const auto columns = columnsOf(kYoupackFees, [](std::size_t row) {
-            return std::string(trimmedCaption(WeightRows()[row]));
+            return std::string(trimLeadingSpaces(WeightRows()[row]));
         });
         grids_.push_back(feeGrid(at, TariffTable::Youpack, std::string(kYoupackFees.section),
                                  kYoupackFees, section, keys, rowNames, columns));
@@ -277,7 +264,7 @@ void TariffDocument::parse() {
     // クロネコ fees: a grid per sending region.
     {
         const auto columns = columnsOf(kCatFees, [](std::size_t sizeClass) {
-            return std::string(trimmedCaption(SizeRows()[sizeClass]));
+            return std::string(trimLeadingSpaces(SizeRows()[sizeClass]));
         });
         std::vector<std::string> rowNames(kCatRegions.begin(), kCatRegions.end());
         rowNames.emplace_back(kCatSameCityKey);
@@ -302,7 +289,7 @@ void TariffDocument::parse() {
     }
     {
         const auto columns = columnsOf(kBookFees, [](std::size_t row) {
-            return std::string(trimmedCaption(PostalWeightRows()[row]));
+            return std::string(trimLeadingSpaces(PostalWeightRows()[row]));
         });
         const std::string key(kBookFees.keys[0]);
         grids_.push_back(feeGrid(at, TariffTable::Book, std::string(kBookFees.section), kBookFees,
@@ -349,7 +336,7 @@ void TariffDocument::parse() {
 std::string TariffDocument::shown(const TariffCell& cell) {
     if (cell.kind == TariffFieldKind::Option && cell.line == 0)
         return std::to_string(cell.fallback);
-    return fromSjis(trimBlanks(cell.text));
+    return fromSjis(trimBlanksAndControls(cell.text));
 }
 
 std::optional<std::string> TariffDocument::set(const TariffAddress& address,
@@ -519,7 +506,7 @@ std::variant<TariffSplice, std::string> TariffDocument::plan(const TariffAddress
             return "この行はファイルにありません。先に行を書き加えてください（[" +
                    fromSjis(cell.section) + "] " + fromSjis(cell.key) + "）";
         const std::size_t valueStart = cell.offset - (cell.position - 1);
-        const std::string_view wholeValue = trimBlanks(std::string_view(bytes_).substr(
+        const std::string_view wholeValue = trimBlanksAndControls(std::string_view(bytes_).substr(
             valueStart, afterLine(bytes_, valueStart) - valueStart));
         const std::size_t valueLength = wholeValue.size();
         // A field that begins or ends inside a double-byte character would
@@ -528,7 +515,8 @@ std::variant<TariffSplice, std::string> TariffDocument::plan(const TariffAddress
         for (const std::size_t edge : {cell.position - 1, cell.position - 1 + cell.width})
             if (const auto across = characterAcross(wholeValue, edge))
                 return "[" + fromSjis(cell.section) + "] " + fromSjis(cell.key) + " の欄 " +
-                       std::string(trimmedCaption(grids_[address.grid].columns[address.column])) +
+                       std::string(
+                           trimLeadingSpaces(grids_[address.grid].columns[address.column])) +
                        " は全角文字「" + fromSjis(*across) +
                        "」の途中にかかるため書き換えられません。この行の全角文字を半角に"
                        "直してから入力してください";
@@ -580,8 +568,8 @@ TariffDocument::find(std::string_view section, std::string_view key,
     try {
         // Every name of the layout is written with half-width digits and
         // letters, so full-width ones typed by an input method name it too.
-        sjSection = toSjis(trimBlanks(halfWidthText(section)));
-        sjKey = toSjis(trimBlanks(halfWidthText(key)));
+        sjSection = toSjis(trimBlanksAndControls(halfWidthText(section)));
+        sjKey = toSjis(trimBlanksAndControls(halfWidthText(key)));
     } catch (const std::invalid_argument&) {
         return std::string("名前に Shift-JIS で書けない文字があります");
     }
@@ -606,7 +594,7 @@ TariffDocument::find(std::string_view section, std::string_view key,
                 continue;
             std::string names;
             for (const std::string& name : grid.columns)
-                names += (names.empty() ? "" : " ") + std::string(trimmedCaption(name));
+                names += (names.empty() ? "" : " ") + std::string(trimLeadingSpaces(name));
             if (!column) {
                 if (grid.columns.size() == 1)
                     return TariffAddress{g, row, 0};
@@ -614,10 +602,10 @@ TariffDocument::find(std::string_view section, std::string_view key,
                        " あります。どの欄かを指定してください: " + names;
             }
             const std::string halfWidthColumn = halfWidthText(*column);
-            const std::string_view wanted = trimBlanks(halfWidthColumn);
+            const std::string_view wanted = trimBlanksAndControls(halfWidthColumn);
             std::vector<std::size_t> matches;
             for (std::size_t c = 0; c < grid.columns.size(); ++c) {
-                const std::string_view name = trimmedCaption(grid.columns[c]);
+                const std::string_view name = trimLeadingSpaces(grid.columns[c]);
                 if (name == wanted ||
                     (name.ends_with("以下") &&
                      name.substr(0, name.size() - std::string_view("以下").size()) == wanted))
@@ -746,7 +734,7 @@ rebaseEdits(const TariffDocument& opened, const TariffDocument& edited, const st
                 if (!differs(edit, was))
                     continue;
                 const std::string where = mine.title + " " + mine.rows[r] + " " +
-                                          std::string(trimmedCaption(mine.columns[c]));
+                                          std::string(trimLeadingSpaces(mine.columns[c]));
                 const auto row = g < result.grids().size()
                                      ? result.grids()[g].rowNamed(mine.rows[r])
                                      : std::nullopt;
