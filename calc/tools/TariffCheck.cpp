@@ -477,28 +477,28 @@ class Checker {
 
     static bool isRegion(std::string_view name) {
         for (std::string_view region : kCatRegions)
-            if (IniStore::namesMatch(name, sj(region)))
+            if (iniNamesMatch(name, sj(region)))
                 return true;
         return false;
     }
 
     static std::optional<int> remittanceMethodOf(std::string_view name) {
         for (int method = 0; method < kRemittanceMethodCount; ++method)
-            if (IniStore::namesMatch(name, sj(RemittanceMethodName(method))))
+            if (iniNamesMatch(name, sj(RemittanceMethodName(method))))
                 return method;
         return std::nullopt;
     }
 
     static bool isOptionSection(std::string_view name) {
         for (const TariffOption& e : allTariffOptions())
-            if (IniStore::namesMatch(name, sj(e.section)))
+            if (iniNamesMatch(name, sj(e.section)))
                 return true;
         return false;
     }
 
     static bool isKnownSection(std::string_view name) {
         for (std::string_view table : {kZoneSection, kYoupackSection, kLetterSection, kBookSection})
-            if (IniStore::namesMatch(name, sj(table)))
+            if (iniNamesMatch(name, sj(table)))
                 return true;
         return isRegion(name) || remittanceMethodOf(name) || isOptionSection(name);
     }
@@ -514,7 +514,7 @@ class Checker {
 
     static bool isKnownKey(std::string_view section, std::string_view key) {
         auto is = [](std::string_view a, std::string_view utf8) {
-            return IniStore::namesMatch(a, sj(utf8));
+            return iniNamesMatch(a, sj(utf8));
         };
         bool known = false;
         if (is(section, kZoneSection)) {
@@ -661,11 +661,10 @@ class Checker {
             const size_t line = lineNumber(*zoneRows_[row].index);
             for (const auto& [c, pos] : zoneRows_[row].zones) {
                 // Zone keys that differ by letter case only are one entry.
-                const char upper = static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
                 auto it =
-                    uses.try_emplace(upper, ZoneUse{tariff::zoneFeeKey(std::string(1, c)),
-                                                    std::string(PrefectureRows(false)[row]), line,
-                                                    pos})
+                    uses.try_emplace(foldedSingleByte(c),
+                                     ZoneUse{tariff::zoneFeeKey(std::string(1, c)),
+                                             std::string(PrefectureRows(false)[row]), line, pos})
                         .first;
                 it->second.places.emplace_back(line, pos);
             }
@@ -700,7 +699,7 @@ class Checker {
         });
         const std::string& sameCity = sj(tariff::kYoupackSameCityKey);
         for (size_t index : effectiveEntries(*span))
-            if (isZoneKey(lines_[index].name) || IniStore::namesMatch(lines_[index].name, sameCity))
+            if (isZoneKey(lines_[index].name) || iniNamesMatch(lines_[index].name, sameCity))
                 unit(Group::Youpack, [this, index, fields] {
                     depend(index);
                     checkFeeRow(index, fields);

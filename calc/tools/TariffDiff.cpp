@@ -11,20 +11,6 @@
 namespace hakomaru {
 namespace {
 
-// A name as the store matches it: ASCII letters upper-cased, the bytes of
-// double-byte characters as they are.
-std::string folded(std::string_view name) {
-    std::string out(name);
-    for (std::size_t i = 0; i < out.size(); ++i) {
-        const auto c = static_cast<unsigned char>(out[i]);
-        if (isSjisLeadByte(c))
-            ++i;
-        else if (c >= 'a' && c <= 'z')
-            out[i] = static_cast<char>(c - 'a' + 'A');
-    }
-    return out;
-}
-
 struct Entry {
     std::string section, key, value; // code page 932, as written
 };
@@ -45,10 +31,11 @@ std::vector<Entry> entriesFound(const std::string& bytes) {
     std::size_t headers = 0;
     for (const IniLine& line : iniLines(bytes)) {
         if (line.kind == IniLine::Kind::Section) {
-            current = &sections[folded(line.name)];
+            current = &sections[foldedIniName(line.name)];
             *current = Section{headers++, std::string(line.name), {}, {}};
         } else if (line.kind == IniLine::Kind::Entry && current) {
-            auto [at, added] = current->keys.emplace(folded(line.name), current->entries.size());
+            auto [at, added] =
+                current->keys.emplace(foldedIniName(line.name), current->entries.size());
             if (!added) {
                 current->entries[at->second].key.clear();
                 at->second = current->entries.size();
@@ -71,7 +58,7 @@ std::vector<Entry> entriesFound(const std::string& bytes) {
 }
 
 std::string entryName(const Entry& e) {
-    return folded(e.section) + '\0' + folded(e.key);
+    return foldedIniName(e.section) + '\0' + foldedIniName(e.key);
 }
 
 } // namespace
@@ -87,7 +74,7 @@ std::vector<TariffChange> diffTariffs(const TariffDocument& before, const Tariff
     for (const TariffDocument* document : {&before, &after})
         for (const TariffGrid& grid : document->grids())
             for (const TariffCell& cell : grid.cells)
-                layout.insert(folded(cell.section) + '\0' + folded(cell.key));
+                layout.insert(foldedIniName(cell.section) + '\0' + foldedIniName(cell.key));
     std::map<std::string, Entry> earlier;
     for (const Entry& e : entriesFound(before.bytes()))
         if (!layout.contains(entryName(e)))

@@ -239,15 +239,14 @@ void TariffDocument::parse() {
         std::array<bool, 256> seen{};
         forEachIniLine(at.store().bytes(), [&](const IniLine& line) {
             if (line.kind == IniLine::Kind::Section)
-                inSection = IniStore::namesMatch(line.name, section);
+                inSection = iniNamesMatch(line.name, section);
             if (!inSection || line.kind != IniLine::Kind::Entry ||
                 line.name.size() != bare.size() + 1 || !line.name.starts_with(head) ||
                 !line.name.ends_with(std::string_view(bare).substr(head.size())))
                 return;
-            const auto zone = static_cast<unsigned char>(line.name[head.size()]);
-            const auto upper =
-                static_cast<unsigned char>(zone >= 'a' && zone <= 'z' ? zone - 32 : zone);
-            if (isZoneCharacter(static_cast<char>(zone)) && !std::exchange(seen[upper], true))
+            const char zone = line.name[head.size()];
+            if (isZoneCharacter(zone) &&
+                !std::exchange(seen[static_cast<unsigned char>(foldedSingleByte(zone))], true))
                 keys.emplace_back(line.name);
         });
         keys.push_back(sameCity);
@@ -443,7 +442,8 @@ TariffInputRule TariffDocument::inputRule(const TariffAddress& at) const {
         // Zone keys match without regard to letter case: the message names
         // each zone once.
         for (const char c : zonesWithFees_)
-            if (!(c >= 'a' && c <= 'z' && zonesWithFees_.find(c - 'a' + 'A') != std::string::npos))
+            if (c == foldedSingleByte(c) ||
+                zonesWithFees_.find(foldedSingleByte(c)) == std::string::npos)
                 rule.zones += c;
         break;
     case TariffFieldKind::Fee:
@@ -486,7 +486,7 @@ std::variant<TariffSplice, std::string> TariffDocument::plan(const TariffAddress
             bool inSection = false;
             forEachIniLine(bytes_, [&](const IniLine& line) {
                 if (line.kind == IniLine::Kind::Section)
-                    inSection = IniStore::namesMatch(line.name, cell.section);
+                    inSection = iniNamesMatch(line.name, cell.section);
                 if (inSection && line.kind != IniLine::Kind::Ignored)
                     lastLine = static_cast<std::size_t>(line.text.data() - bytes_.data());
             });
@@ -582,15 +582,13 @@ TariffDocument::find(std::string_view section, std::string_view key,
             if (grid.cell(row, 0).kind == TariffFieldKind::Option) {
                 for (std::size_t c = 0; c < grid.columns.size(); ++c) {
                     const TariffCell& cell = grid.cell(row, c);
-                    if (IniStore::namesMatch(cell.section, sjSection) &&
-                        IniStore::namesMatch(cell.key, sjKey))
+                    if (iniNamesMatch(cell.section, sjSection) && iniNamesMatch(cell.key, sjKey))
                         return TariffAddress{g, row, c};
                 }
                 continue;
             }
             const TariffCell& first = grid.cell(row, 0);
-            if (!IniStore::namesMatch(first.section, sjSection) ||
-                !IniStore::namesMatch(first.key, sjKey))
+            if (!iniNamesMatch(first.section, sjSection) || !iniNamesMatch(first.key, sjKey))
                 continue;
             std::string names;
             for (const std::string& name : grid.columns)
