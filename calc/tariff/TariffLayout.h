@@ -12,6 +12,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace hakomaru {
 
@@ -24,7 +25,19 @@ struct FeeTable {
     std::span<const std::string_view> keys; // UTF-8; empty where the keys are zone or region names
     std::size_t width;
     std::span<const std::size_t> positions; // by row
+    std::string (*rowName)(std::size_t row); // a row as the lists show it, UTF-8
 };
+
+// One field of a fee table's values as a column: where it begins and the
+// name of the row it prices; a field that rows share is named by the last
+// of them (the book parcels' first field by " 150g以下").
+struct FeeColumn {
+    std::size_t first;
+    std::string name; // UTF-8
+};
+// The columns of one of the tariff's tables (tariff::kFeeTables), in the
+// order of their fields.
+const std::vector<FeeColumn>& feeColumns(const FeeTable& table);
 
 // The fee of `row` in a value of `table`, converted strictly. A row outside
 // the table, or one it holds no fee for, reads an empty field. Throws
@@ -35,6 +48,15 @@ std::int32_t feeOfRow(const FeeTable& table, std::string_view value, long long r
 std::size_t feeRowLength(const FeeTable& table);
 
 namespace tariff {
+
+// Rows as the fee tables name them: the lists' captions without their
+// padding; a postal weight row under its heading, "定形 25g以下" or
+// "定形外 50g以下", where the table holds rows of both.
+std::string weightRowName(std::size_t row);
+std::string sizeClassName(std::size_t sizeClass);
+std::string postalWeightRowName(std::size_t row);
+std::string bookWeightRowName(std::size_t row);
+
 namespace detail {
 
 template <std::size_t N, typename Position> constexpr auto positions(Position position) {
@@ -82,13 +104,14 @@ std::string zoneFeeKey(std::string_view zone);
 
 // ゆうパック fees by weight row 0 to 13: one row per zone key, and "市内"
 // for the same city.
-inline constexpr FeeTable kYoupackFees{"ゆうパック", {}, 4, detail::kYoupackPositions};
+inline constexpr FeeTable kYoupackFees{
+    "ゆうパック", {}, 4, detail::kYoupackPositions, weightRowName};
 inline constexpr std::string_view kYoupackSameCityKey = "市内";
 
 // クロネコ fees by size class 0 to 5: a section per sending region, a key
 // per destination region or "同一市内". The stored fee includes collection;
 // handing the parcel in at a shop costs this much less.
-inline constexpr FeeTable kCatFees{{}, {}, 4, detail::kCatPositions};
+inline constexpr FeeTable kCatFees{{}, {}, 4, detail::kCatPositions, sizeClassName};
 inline constexpr std::array<std::string_view, 12> kCatRegions{"北海道", "北東北", "南東北", "関東",
                                                               "信越",   "北陸",   "中部",   "近畿",
                                                               "中国",   "四国",   "九州",   "沖縄"};
@@ -97,13 +120,11 @@ inline constexpr std::int32_t kCatShopDiscount = 100;
 
 // Letter mail by postal weight row; "翌朝10時" holds the fees when
 // next-morning delivery is chosen.
-inline constexpr FeeTable kLetterFees{"普通郵便", detail::kLetterKeys, 4, detail::kLetterPositions};
+inline constexpr FeeTable kLetterFees{"普通郵便", detail::kLetterKeys, 4, detail::kLetterPositions,
+                                      postalWeightRowName};
 // Book parcels by postal weight row.
-inline constexpr FeeTable kBookFees{"冊子小包", detail::kBookKeys, 3, detail::kBookPositions};
-
-// A postal weight row as the fee tables and option notes name it: the
-// caption under its heading, "定形 25g以下" or "定形外 50g以下".
-std::string postalWeightRowName(std::size_t row);
+inline constexpr FeeTable kBookFees{"冊子小包", detail::kBookKeys, 3, detail::kBookPositions,
+                                    bookWeightRowName};
 
 // Every table, in the order the file lists them.
 inline constexpr std::array<const FeeTable*, 4> kFeeTables{&kYoupackFees, &kCatFees, &kLetterFees,

@@ -64,30 +64,6 @@ constexpr std::string_view kYoupackSection = tariff::kYoupackFees.section;
 constexpr std::string_view kLetterSection = tariff::kLetterFees.section;
 constexpr std::string_view kBookSection = tariff::kBookFees.section;
 
-// One fixed-width field of a fee row and the row it prices.
-struct Field {
-    size_t first;
-    size_t width;
-    std::string label;
-};
-
-// The fields of a fee table, labelled by the captions of the rows they
-// price; rows sharing a field are named by the last of them.
-std::vector<Field> fieldsOf(const FeeTable& table,
-                            const std::function<std::string(size_t)>& label) {
-    std::vector<Field> fields;
-    for (size_t row = 0; row < table.positions.size(); ++row) {
-        const size_t first = table.positions[row];
-        if (first == 0)
-            continue;
-        if (!fields.empty() && fields.back().first == first)
-            fields.back().label = label(row);
-        else
-            fields.push_back({first, table.width, label(row)});
-    }
-    return fields;
-}
-
 // A section as the store finds it: the last header of that name, up to the
 // next header.
 struct SectionSpan {
@@ -551,27 +527,28 @@ class Checker {
     }
 
     // `discount` is what the quote deducts from every stored fee.
-    void checkFeeRow(size_t index, const std::vector<Field>& fields, std::int32_t discount = 0) {
+    void checkFeeRow(size_t index, const FeeTable& table, std::int32_t discount = 0) {
         const IniLine& line = lines_[index];
         const std::string_view section = sectionOfLine(index);
         const std::string_view value = line.value;
-        const Field& last = fields.back();
-        const size_t needed = last.first + last.width - 1;
+        const std::vector<FeeColumn>& columns = feeColumns(table);
+        const size_t width = table.width;
+        const size_t needed = feeRowLength(table);
         if (value.size() < needed) {
             std::string missing;
-            for (const Field& f : fields)
-                if (f.first + f.width - 1 > value.size())
-                    missing += (missing.empty() ? "" : "、") + f.label;
+            for (const FeeColumn& f : columns)
+                if (f.first + width - 1 > value.size())
+                    missing += (missing.empty() ? "" : "、") + f.name;
             add(Kind::ShortFeeRow, line.number, section, line.name,
                 "値が " + num(value.size()) + " 桁しかありません（" + num(needed) +
                     " 桁必要）。欠けている欄: " + missing);
         }
-        for (const Field& f : fields) {
-            if (f.first + f.width - 1 > value.size())
+        for (const FeeColumn& f : columns) {
+            if (f.first + width - 1 > value.size())
                 continue;
-            const std::string_view field = fieldAt(value, f.first, f.width);
+            const std::string_view field = fieldAt(value, f.first, width);
             const std::string where =
-                f.label + "の欄（" + num(f.first) + "〜" + num(f.first + f.width - 1) + " 桁目）: ";
+                f.name + "の欄（" + num(f.first) + "〜" + num(f.first + width - 1) + " 桁目）: ";
             const auto fee = parseWholeNumber(field);
             if (!fee)
                 add(Kind::BadField, line.number, section, line.name,
@@ -694,22 +671,16 @@ class Checker {
                 add(Kind::MissingEntry, header, sj(kYoupackSection), sameCity,
                     "同一市内の料金行がありません（届け先 同一市内 のゆうパックは計算できません）");
         });
-        const auto fields = fieldsOf(tariff::kYoupackFees, [](size_t row) {
-            return std::string(trimLeadingSpaces(WeightRows()[row]));
-        });
         const std::string& sameCity = sj(tariff::kYoupackSameCityKey);
         for (size_t index : effectiveEntries(*span))
             if (isZoneKey(lines_[index].name) || iniNamesMatch(lines_[index].name, sameCity))
-                unit(Group::Youpack, [this, index, fields] {
+                unit(Group::Youpack, [this, index] {
                     depend(index);
-                    checkFeeRow(index, fields);
+                    checkFeeRow(index, tariff::kYoupackFees);
                 });
     }
 
     void catFees() {
-        const auto fields = fieldsOf(tariff::kCatFees, [](size_t sizeClass) {
-            return std::string(trimLeadingSpaces(SizeRows()[sizeClass]));
-        });
         std::vector<std::string_view> destinations(kCatRegions.begin(), kCatRegions.end());
         destinations.push_back(tariff::kCatSameCityKey);
         for (std::string_view from : kCatRegions) {
@@ -721,21 +692,20 @@ class Checker {
                 continue;
             const size_t header = lineNumber(span->header);
             for (std::string_view to : destinations)
-                unit(Group::Cat, [this, from, to, header, fields] {
+                unit(Group::Cat, [this, from, to, header] {
                     const auto index = readEntry(sj(from), sj(to));
                     if (!index)
                         add(Kind::MissingEntry, header, sj(from), sj(to),
                             "クロネコの料金行がありません（" + std::string(from) + " → " +
                                 std::string(to) + " は計算できません）");
                     else
-                        checkFeeRow(*index, fields, tariff::kCatShopDiscount);
+                        checkFeeRow(*index, tariff::kCatFees, tariff::kCatShopDiscount);
                 });
         }
     }
 
     // A table of named rows: its section must be there, and each key.
-    void keyedFees(Group group, const FeeTable& table, const std::vector<Field>& fields,
-                   const std::string& consequence,
+    void keyedFees(Group group, const FeeTable& table, const std::string& consequence,
                    const std::function<std::string(size_t)>& missing) {
         unit(group, [this, &table, consequence] { requireSection(table.section, consequence); });
         const SectionSpan* span = findSpan(sj(table.section));
@@ -743,35 +713,27 @@ class Checker {
             return;
         const size_t header = lineNumber(span->header);
         for (size_t k = 0; k < table.keys.size(); ++k)
-            unit(group, [this, &table, k, header, fields, message = missing(k)] {
+            unit(group, [this, &table, k, header, message = missing(k)] {
                 const std::string_view key = table.keys[k];
                 const auto index = readEntry(sj(table.section), sj(key));
                 if (!index)
                     add(Kind::MissingEntry, header, sj(table.section), sj(key), message);
                 else
-                    checkFeeRow(*index, fields);
+                    checkFeeRow(*index, table);
             });
     }
 
     void letterFees() {
-        keyedFees(Group::Letter, tariff::kLetterFees,
-                  fieldsOf(tariff::kLetterFees, tariff::postalWeightRowName),
-                  "普通郵便は計算できません", [](size_t k) {
-                      return "普通郵便の料金行がありません（" +
-                             std::string(k == 0 ? "普通郵便" : "翌朝10時の普通郵便") +
-                             "は計算できません）";
-                  });
+        keyedFees(Group::Letter, tariff::kLetterFees, "普通郵便は計算できません", [](size_t k) {
+            return "普通郵便の料金行がありません（" +
+                   std::string(k == 0 ? "普通郵便" : "翌朝10時の普通郵便") + "は計算できません）";
+        });
     }
 
     void bookFees() {
-        keyedFees(
-            Group::Book, tariff::kBookFees,
-            fieldsOf(
-                tariff::kBookFees,
-                [](size_t row) { return std::string(trimLeadingSpaces(PostalWeightRows()[row])); }),
-            "冊子小包は計算できません", [](size_t) {
-                return std::string("冊子小包の料金行がありません（冊子小包は計算できません）");
-            });
+        keyedFees(Group::Book, tariff::kBookFees, "冊子小包は計算できません", [](size_t) {
+            return std::string("冊子小包の料金行がありません（冊子小包は計算できません）");
+        });
     }
 
     // ---- Single-valued entries ----

@@ -21,28 +21,6 @@ namespace {
 
 using namespace tariff;
 
-// The columns of a fee table: one per field, named by the last row that the
-// field prices.
-struct Column {
-    std::size_t position;
-    std::string name;
-};
-
-std::vector<Column> columnsOf(const FeeTable& table,
-                              const std::function<std::string(std::size_t)>& name) {
-    std::vector<Column> columns;
-    for (std::size_t row = 0; row < table.positions.size(); ++row) {
-        const std::size_t first = table.positions[row];
-        if (first == 0)
-            continue;
-        if (!columns.empty() && columns.back().position == first)
-            columns.back().name = name(row);
-        else
-            columns.push_back({first, name(row)});
-    }
-    return columns;
-}
-
 // Reads fields out of the file through the store, as the quotes find them.
 class Locator {
   public:
@@ -109,17 +87,17 @@ std::string_view regionOfSeparator(std::string_view caption) {
 
 TariffGrid feeGrid(const Locator& at, TariffTable kind, std::string title, const FeeTable& table,
                    const std::string& section, const std::vector<std::string>& keys,
-                   const std::vector<std::string>& rowNames, const std::vector<Column>& columns) {
+                   const std::vector<std::string>& rowNames) {
     TariffGrid grid;
     grid.table = kind;
     grid.title = std::move(title);
     grid.rows = rowNames;
-    for (const Column& c : columns)
+    for (const FeeColumn& c : feeColumns(table))
         grid.columns.push_back(c.name);
     for (const std::string& key : keys)
-        for (const Column& c : columns)
+        for (const FeeColumn& c : feeColumns(table))
             grid.cells.push_back(
-                at.field(TariffFieldKind::Fee, section, key, c.position, table.width));
+                at.field(TariffFieldKind::Fee, section, key, c.first, table.width));
     return grid;
 }
 
@@ -253,18 +231,12 @@ void TariffDocument::parse() {
         std::vector<std::string> rowNames;
         for (const std::string& key : keys)
             rowNames.push_back(fromSjis(key));
-        const auto columns = columnsOf(kYoupackFees, [](std::size_t row) {
-            return std::string(trimLeadingSpaces(WeightRows()[row]));
-        });
         grids_.push_back(feeGrid(at, TariffTable::Youpack, std::string(kYoupackFees.section),
-                                 kYoupackFees, section, keys, rowNames, columns));
+                                 kYoupackFees, section, keys, rowNames));
     }
 
     // クロネコ fees: a grid per sending region.
     {
-        const auto columns = columnsOf(kCatFees, [](std::size_t sizeClass) {
-            return std::string(trimLeadingSpaces(SizeRows()[sizeClass]));
-        });
         std::vector<std::string> rowNames(kCatRegions.begin(), kCatRegions.end());
         rowNames.emplace_back(kCatSameCityKey);
         std::vector<std::string> keys;
@@ -272,27 +244,23 @@ void TariffDocument::parse() {
             keys.push_back(sj(name));
         for (std::string_view from : kCatRegions)
             grids_.push_back(feeGrid(at, TariffTable::Cat, "クロネコ " + std::string(from) + "発",
-                                     kCatFees, sj(from), keys, rowNames, columns));
+                                     kCatFees, sj(from), keys, rowNames));
     }
 
     // Letter mail and book parcels.
     {
-        const auto columns = columnsOf(kLetterFees, tariff::postalWeightRowName);
         std::vector<std::string> keys, rowNames;
         for (std::string_view key : kLetterFees.keys) {
             keys.push_back(sj(key));
             rowNames.emplace_back(key);
         }
         grids_.push_back(feeGrid(at, TariffTable::Letter, std::string(kLetterFees.section),
-                                 kLetterFees, sj(kLetterFees.section), keys, rowNames, columns));
+                                 kLetterFees, sj(kLetterFees.section), keys, rowNames));
     }
     {
-        const auto columns = columnsOf(kBookFees, [](std::size_t row) {
-            return std::string(trimLeadingSpaces(PostalWeightRows()[row]));
-        });
         const std::string key(kBookFees.keys[0]);
         grids_.push_back(feeGrid(at, TariffTable::Book, std::string(kBookFees.section), kBookFees,
-                                 sj(kBookFees.section), {sj(key)}, {key}, columns));
+                                 sj(kBookFees.section), {sj(key)}, {key}));
     }
 
     // Every option entry, grouped by service, each saying what it prices
