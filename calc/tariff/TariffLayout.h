@@ -6,6 +6,7 @@
 // file against it, so a change of layout is made here once.
 #include "tariff/Catalogues.h"
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -93,10 +94,22 @@ inline constexpr std::array<std::string_view, 1> kBookKeys{"料金"};
 inline constexpr std::string_view kZoneSection = "地帯区分";
 inline constexpr std::size_t kZoneCharacters = kDestinationRowCount;
 
-// A zone is one single-byte character; its fee row is keyed "第" +
-// character + "地帯". A lead byte would pair with "地帯" into other text.
+// A zone is one single-byte character of code page 932 that a person can
+// read: "!" to "~", or a half-width katakana (0xA1 to 0xDF). Its fee row is
+// keyed "第" + character + "地帯". A lead byte would pair with "地帯" into
+// other text, a blank or a control character names a zone nobody can see
+// ("第 地帯"), and the other bytes are no characters. The quotes read a
+// byte that is no zone as no zone at all, the checker reports it, and the
+// edit core and the editor do not take it.
 constexpr bool isZoneCharacter(char c) {
-    return static_cast<unsigned char>(c) < 0x80;
+    const auto b = static_cast<unsigned char>(c);
+    return (b > 0x20 && b < 0x7F) || (b >= 0xA1 && b <= 0xDF);
+}
+// The zone of destination row `row` in a zone row: its character, or
+// nothing where the row ends before it or holds a byte that is no zone.
+constexpr std::string_view zoneOf(std::string_view zoneRow, std::size_t row) {
+    const std::string_view zone = zoneRow.substr(std::min(row, zoneRow.size()), 1);
+    return zone.empty() || isZoneCharacter(zone[0]) ? zone : std::string_view{};
 }
 // The key of a zone's fee row, in code page 932. `zone` may be empty (a
 // zone row too short for the destination): the key is then "第地帯".

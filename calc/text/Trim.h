@@ -14,6 +14,15 @@ constexpr std::string_view trimLeadingSpaces(std::string_view caption) {
     return begin == caption.npos ? std::string_view{} : caption.substr(begin);
 }
 
+// ASCII spaces at both ends: the padding of a fixed-width field, which
+// keeps any other byte there to be shown.
+constexpr std::string_view trimSpaces(std::string_view field) {
+    const std::size_t begin = field.find_first_not_of(' ');
+    if (begin == field.npos)
+        return {};
+    return field.substr(begin, field.find_last_not_of(' ') - begin + 1);
+}
+
 // A byte 0 to 32: a blank or a control character, as the INI files trim
 // them from their lines, names and values.
 constexpr bool isBlankOrControl(char c) {

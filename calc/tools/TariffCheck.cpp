@@ -42,19 +42,24 @@ std::string num(size_t n) {
 
 // A line, name or value as a message quotes it: whole when short, else its
 // first bytes cut between two characters and marked "…", so that a damaged
-// file's line of millions of bytes gives a message of one line.
+// file's line of millions of bytes gives a message of one line; fewer of
+// them where they show as escapes ("<FC>"), four characters a byte.
 std::string excerpt(std::string_view sjis) {
     constexpr size_t kShown = 64;
     if (sjis.size() <= kShown)
-        return fromSjis(sjis);
-    size_t cut = 0;
-    for (;;) {
-        const size_t step = isSjisLeadByte(static_cast<unsigned char>(sjis[cut])) ? 2 : 1;
-        if (cut + step > kShown)
-            break;
-        cut += step;
+        return shownFromSjis(sjis);
+    for (size_t limit = kShown;; limit /= 2) {
+        size_t cut = 0;
+        for (;;) {
+            const size_t step = isSjisLeadByte(static_cast<unsigned char>(sjis[cut])) ? 2 : 1;
+            if (cut + step > limit)
+                break;
+            cut += step;
+        }
+        std::string shown = shownFromSjis(sjis.substr(0, cut));
+        if (shown.size() <= 3 * kShown || limit < 8)
+            return shown + "…";
     }
-    return fromSjis(sjis.substr(0, cut)) + "…";
 }
 
 using tariff::kCatRegions;
@@ -552,7 +557,7 @@ class Checker {
             const auto fee = parseWholeNumber(field);
             if (!fee)
                 add(Kind::BadField, line.number, section, line.name,
-                    where + ConversionError::notWholeNumber(fromSjis(field)).what(), f.first);
+                    where + ConversionError::notWholeNumber(shownFromSjis(field)).what(), f.first);
             else if (*fee < 0)
                 add(Kind::NegativeFee, line.number, section, line.name,
                     where + "料金 " + std::to_string(*fee) + " 円は負の数です", f.first);
@@ -613,9 +618,15 @@ class Checker {
         for (size_t pos = 1; pos <= std::min(zones.size(), kZoneCharacters); ++pos) {
             const char c = zones[pos - 1];
             if (!tariff::isZoneCharacter(c)) {
+                // A blank or a control character is a byte of its own; any
+                // other byte that is no zone is a part of a character.
+                const bool unseen = isBlankOrControl(c) || c == 0x7F;
                 add(Kind::BadZoneCharacter, line.number, sj(kZoneSection), line.name,
-                    num(pos) + " 桁目（届け先 " + std::string(destinations[pos - 1]) +
-                        "）: 地帯は 1 バイトの文字で書いてください",
+                    num(pos) + " 桁目（届け先 " + std::string(destinations[pos - 1]) + "）: " +
+                        (unseen ? "地帯の文字 " + shownFromSjis(std::string_view(&c, 1)) +
+                                      " は見えない文字です。英数字など見える 1 バイトの文字で"
+                                      "書いてください"
+                                : std::string("地帯は 1 バイトの文字で書いてください")),
                     pos);
                 break;
             }

@@ -82,7 +82,7 @@ std::vector<TariffChange> diffTariffs(const TariffDocument& before, const Tariff
     auto other = [](const Entry& e, std::string was, std::string now) {
         TariffChange change;
         change.table = kOtherEntriesTable;
-        change.row = "[" + fromSjis(e.section) + "] " + fromSjis(e.key);
+        change.row = "[" + shownFromSjis(e.section) + "] " + shownFromSjis(e.key);
         change.before = std::move(was);
         change.after = std::move(now);
         return change;
@@ -92,15 +92,15 @@ std::vector<TariffChange> diffTariffs(const TariffDocument& before, const Tariff
             continue;
         const auto was = earlier.find(entryName(e));
         if (was == earlier.end())
-            changes.push_back(other(e, std::string(kAbsentValue), fromSjis(e.value)));
+            changes.push_back(other(e, std::string(kAbsentValue), shownFromSjis(e.value)));
         else if (was->second.value != e.value)
-            changes.push_back(other(e, fromSjis(was->second.value), fromSjis(e.value)));
+            changes.push_back(other(e, shownFromSjis(was->second.value), shownFromSjis(e.value)));
         if (was != earlier.end())
             earlier.erase(was);
     }
     for (const Entry& e : entriesFound(before.bytes()))
         if (earlier.contains(entryName(e)))
-            changes.push_back(other(e, fromSjis(e.value), std::string(kAbsentValue)));
+            changes.push_back(other(e, shownFromSjis(e.value), std::string(kAbsentValue)));
     return changes;
 }
 

@@ -21,6 +21,19 @@ namespace {
 
 using namespace tariff;
 
+// The double-byte character of `value` that the byte offset `at` falls
+// inside; nothing when a character starts there or `at` is past the end.
+std::optional<std::string_view> characterAcross(std::string_view value, std::size_t at) {
+    for (std::size_t i = 0; i < at && i < value.size();) {
+        const std::size_t length =
+            isSjisLeadByte(static_cast<unsigned char>(value[i])) && i + 1 < value.size() ? 2 : 1;
+        if (i + length > at)
+            return value.substr(i, length);
+        i += length;
+    }
+    return std::nullopt;
+}
+
 // Reads fields out of the file through the store, as the quotes find them.
 class Locator {
   public:
@@ -38,6 +51,7 @@ class Locator {
             cell.offset =
                 static_cast<std::size_t>(value->data() - store_.bytes().data()) + position - 1;
             cell.text = std::string(fieldAt(*value, position, width));
+            cell.trailFirst = characterAcross(*value, position - 1).has_value();
         }
         cell.section = std::move(section);
         cell.key = std::move(key);
@@ -140,19 +154,6 @@ std::size_t afterLine(std::string_view bytes, std::size_t offset) {
     return end + 1;
 }
 
-// The double-byte character of `value` that the byte offset `at` falls
-// inside; nothing when a character starts there or `at` is past the end.
-std::optional<std::string_view> characterAcross(std::string_view value, std::size_t at) {
-    for (std::size_t i = 0; i < at && i < value.size();) {
-        const std::size_t length =
-            isSjisLeadByte(static_cast<unsigned char>(value[i])) && i + 1 < value.size() ? 2 : 1;
-        if (i + length > at)
-            return value.substr(i, length);
-        i += length;
-    }
-    return std::nullopt;
-}
-
 } // namespace
 
 TariffDocument::TariffDocument(std::string bytes) : bytes_(std::move(bytes)) {
@@ -172,9 +173,12 @@ void TariffDocument::parse() {
 
     // The zones a zone cell may name: those with a ゆうパック fee row.
     zonesWithFees_.clear();
-    for (char c = '!'; c < 0x7F; ++c)
-        if (at.store().find(sj(kYoupackFees.section), zoneFeeKey(std::string(1, c))))
+    for (int b = 0; b < 256; ++b) {
+        const auto c = static_cast<char>(b);
+        if (isZoneCharacter(c) &&
+            at.store().find(sj(kYoupackFees.section), zoneFeeKey(std::string(1, c))))
             zonesWithFees_ += c;
+    }
 
     // The zone table: a row per prefecture, a column per destination row,
     // both grouped by the regions the separator rows name.
@@ -230,7 +234,7 @@ void TariffDocument::parse() {
         keys.push_back(sameCity);
         std::vector<std::string> rowNames;
         for (const std::string& key : keys)
-            rowNames.push_back(fromSjis(key));
+            rowNames.push_back(shownFromSjis(key));
         grids_.push_back(feeGrid(at, TariffTable::Youpack, std::string(kYoupackFees.section),
                                  kYoupackFees, section, keys, rowNames));
     }
@@ -303,7 +307,9 @@ void TariffDocument::parse() {
 std::string TariffDocument::shown(const TariffCell& cell) {
     if (cell.kind == TariffFieldKind::Option && cell.line == 0)
         return std::to_string(cell.fallback);
-    return fromSjis(trimBlanksAndControls(cell.text));
+    // A field's padding does not count; its first byte may be the second
+    // half of a character, which is never a blank.
+    return shownFromSjis(trimSpaces(cell.text), cell.trailFirst);
 }
 
 std::optional<std::string> TariffDocument::set(const TariffAddress& address,
@@ -367,6 +373,7 @@ bool TariffDocument::replaceInValue(std::size_t offset, std::size_t length,
                     cell.text = std::string(after.value);
                 } else {
                     cell.text = std::string(fieldAt(after.value, cell.position, cell.width));
+                    cell.trailFirst = characterAcross(after.value, cell.position - 1).has_value();
                 }
             } else if (cell.offset - (cell.position - 1) >= offset + length) {
                 // By where its value starts: a field past the end of a
@@ -637,8 +644,8 @@ TariffDocument::cellsNamedBy(const std::vector<TariffProblem>& problems) const {
         for (std::size_t g = 0; g < grids_.size(); ++g)
             for (std::size_t r = 0; r < grids_[g].rows.size(); ++r) {
                 const TariffCell& first = grids_[g].cell(r, 0);
-                if (first.line == 0 && fromSjis(first.section) == problem.section &&
-                    (problem.key.empty() || fromSjis(first.key) == problem.key))
+                if (first.line == 0 && shownFromSjis(first.section) == problem.section &&
+                    (problem.key.empty() || shownFromSjis(first.key) == problem.key))
                     for (std::size_t c = 0; c < grids_[g].columns.size(); ++c)
                         cells.push_back({g, r, c});
             }

@@ -35,6 +35,7 @@ struct TariffCell {
     std::size_t line = 0;      // the entry's line, from 1; 0 when the file has none
     std::size_t offset = 0;    // the field's first byte in the file (when line > 0)
     std::string text;          // the field's bytes as written; shorter past the value's end
+    bool trailFirst = false;   // its first byte is the second of a character begun before it
     std::int32_t fallback = 0; // Option: the fee that applies without an entry
 };
 
@@ -127,7 +128,9 @@ class TariffDocument {
     const std::vector<TariffGrid>& grids() const { return grids_; }
 
     // The field as a person reads it, UTF-8: its text without the padding
-    // blanks; for an option the file lacks, the fee that applies.
+    // blanks, bytes that are not whole characters and control characters
+    // as "<81>" (shownFromSjis); for an option the file lacks, the fee
+    // that applies.
     static std::string shown(const TariffCell& cell);
 
     // What the field accepts as typed (tariff/TariffInput.h).
