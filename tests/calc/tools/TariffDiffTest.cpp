@@ -55,9 +55,10 @@ TEST(TariffDiff, ListsTheFieldsChanged) {
         expected.insert(e.expected);
     }
     // Entries outside the layout: one added, one changed, one gone; a
-    // comment and an entry a later section hides do not count.
+    // comment, an entry a later section hides and one a later line of the
+    // same key hides do not count.
     const std::string before = kShipped + toSjis("[メモ]\r\n担当=山田\r\n古い=1\r\n");
-    const std::string after = edited.bytes() + toSjis("; 新料金\r\n[メモ]\r\n担当=佐藤\r\n"
+    const std::string after = edited.bytes() + toSjis("; 新料金\r\n[メモ]\r\n担当=鈴木\r\n担当=佐藤\r\n"
                                                       "[控え]\r\nx=1\r\n[控え]\r\ny=2\r\n");
     expected.insert({"その他の行", "[メモ] 担当", "", "山田", "佐藤"});
     expected.insert({"その他の行", "[控え] y", "", "（なし）", "2"});
