@@ -20,6 +20,7 @@
 #include "text/Sjis.h"
 #include "text/TabText.h"
 #include "tools/TariffCheck.h"
+#include "tools/TariffMerge.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -892,7 +893,7 @@ bool TfrmTariffEditor::save() {
         if (outside) {
             rebase = rebaseEdits(saved_, document_, current, keepMine);
         } else {
-            rebase.changes = document_.changesFrom(saved_);
+            rebase.changes = diffTariffs(saved_, document_);
             rebase.bytes = document_.bytes();
         }
         if (!rebase.conflicts.empty()) {

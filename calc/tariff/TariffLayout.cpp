@@ -71,5 +71,12 @@ std::string zoneFeeKey(std::string_view zone) {
     return sjisName("第") + std::string(zone) + sjisName("地帯");
 }
 
+bool isZoneFeeKey(std::string_view key) {
+    const std::string& head = sjisName("第");
+    const std::string& tail = sjisName("地帯");
+    return key.size() == head.size() + 1 + tail.size() && key.starts_with(head) &&
+           key.ends_with(tail) && isZoneCharacter(key[head.size()]);
+}
+
 } // namespace tariff
 } // namespace hakomaru

@@ -114,6 +114,9 @@ constexpr std::string_view zoneOf(std::string_view zoneRow, std::size_t row) {
 // The key of a zone's fee row, in code page 932. `zone` may be empty (a
 // zone row too short for the destination): the key is then "第地帯".
 std::string zoneFeeKey(std::string_view zone);
+// True for a key (code page 932) that names a zone's fee row: "第", one
+// zone character, "地帯".
+bool isZoneFeeKey(std::string_view key);
 
 // ゆうパック fees by weight row 0 to 13: one row per zone key, and "市内"
 // for the same city.

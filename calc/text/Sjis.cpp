@@ -213,6 +213,17 @@ std::string shownFromSjis(std::string_view sjis, bool trailFirst) {
     return out;
 }
 
+std::optional<std::string_view> sjisCharacterAcross(std::string_view text, std::size_t at) {
+    for (std::size_t i = 0; i < at && i < text.size();) {
+        const std::size_t length =
+            isSjisLeadByte(static_cast<unsigned char>(text[i])) && i + 1 < text.size() ? 2 : 1;
+        if (i + length > at)
+            return text.substr(i, length);
+        i += length;
+    }
+    return std::nullopt;
+}
+
 std::size_t firstNonSjisByte(std::string_view text) {
     for (size_t i = 0; i < text.size();) {
         const size_t length = sjisUnitLength(text.substr(i));

@@ -8,6 +8,7 @@
 // and IBM extensions; what systems do differently is settled here, so that
 // every system gives the same bytes and the same text.
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -32,6 +33,10 @@ std::string fromSjis(std::string_view sjis);
 // draw it. `trailFirst`: the first byte is the trail byte of a character
 // that begins before the text (a field cut out of a longer value).
 std::string shownFromSjis(std::string_view sjis, bool trailFirst = false);
+
+// The double-byte character of `text` that the byte offset `at` falls
+// inside; nothing when a character starts there or `at` is past the end.
+std::optional<std::string_view> sjisCharacterAcross(std::string_view text, std::size_t at);
 
 // True when `byte` opens a double-byte character of code page 932.
 constexpr bool isSjisLeadByte(unsigned char byte) {

@@ -67,4 +67,20 @@ TEST(TariffDiff, ListsTheFieldsChanged) {
     EXPECT_TRUE(differences(after, after).empty());
 }
 
+// Fields that are parts of a character, or hold a control character, show
+// which bytes they hold.
+TEST(TariffDiff, BytesThatAreNoWholeCharacterShownAsEscapes) {
+    std::string after = kShipped;
+    const std::string hokkaido = toSjis("北海道=15");
+    after.replace(after.find(hokkaido), hokkaido.size(), toSjis("北海道=Ｐ"));
+    after.replace(after.find("2kg=300"), 7,
+                  std::string("2kg=3\x01"
+                              "0",
+                              7));
+    EXPECT_EQ(differences(kShipped, after),
+              (std::set<Difference>{{"地帯区分", "北海道", "北海道", "1", "<82>"},
+                                    {"地帯区分", "北海道", "━━東北", "5", "<6F>"},
+                                    {"オプション", "速達 2kg", "", "300", "3<01>0"}}));
+}
+
 } // namespace
