@@ -6,6 +6,7 @@
 // program runs on X11.
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -19,6 +20,12 @@ struct DisplayEnvironment {
     const char* sessionType = nullptr;    // XDG_SESSION_TYPE
     bool platformOption = false;          // "-platform" on the command line
 };
+
+// The environment of this process.
+inline DisplayEnvironment displayEnvironment() {
+    return {std::getenv("QT_QPA_PLATFORM"), std::getenv("WAYLAND_DISPLAY"), std::getenv("DISPLAY"),
+            std::getenv("XDG_SESSION_TYPE")};
+}
 
 // Whether to ask Qt for the X11 platform ("xcb"); otherwise Qt chooses.
 inline bool runOnX11(const DisplayEnvironment& env) {
@@ -38,8 +45,7 @@ inline bool runOnX11(const DisplayEnvironment& env) {
 class PlatformArguments {
   public:
     PlatformArguments(int argc, char* argv[]) : args_(argv, argv + argc) {
-        DisplayEnvironment env{std::getenv("QT_QPA_PLATFORM"), std::getenv("WAYLAND_DISPLAY"),
-                               std::getenv("DISPLAY"), std::getenv("XDG_SESSION_TYPE")};
+        DisplayEnvironment env = displayEnvironment();
         for (int i = 1; i < argc; ++i)
             env.platformOption |=
                 std::strcmp(argv[i], "-platform") == 0 || std::strcmp(argv[i], "--platform") == 0;
@@ -52,6 +58,8 @@ class PlatformArguments {
     PlatformArguments& operator=(const PlatformArguments&) = delete;
     int& count() { return count_; }
     char** values() { return args_.data(); }
+    // The program's name as it was started.
+    const char* program() const { return args_.front(); }
 
   private:
     char platformOption_[10] = "-platform";
@@ -67,5 +75,13 @@ class PlatformArguments {
 inline bool platformPlacesWindows(std::string_view platformName) {
     return !platformName.starts_with("wayland");
 }
+
+// What the program says, in Japanese, where no window system could be
+// used: `missing` names the Qt platform plugins that are not installed (Qt's
+// names, "wayland", "xcb"), and with none missing the plugins were there and
+// could not reach a display. Names the package to install where one is
+// missing.
+std::string noWindowSystemMessage(std::string_view program, const std::vector<std::string>& missing,
+                                  const DisplayEnvironment& env);
 
 } // namespace hakomaru

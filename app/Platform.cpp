@@ -4,12 +4,24 @@
 #include <QClipboard>
 #include <QColorDialog>
 #include <QDesktopServices>
+#include <QDir>
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QUrl>
 
 namespace hakomaru {
 namespace {
+
+// An address ("https://...", "file:///...") as it is; anything else is a
+// local path. A drive letter ("C:/...") is a path, not a scheme.
+bool isAddress(const QString& pathOrAddress) {
+    const QUrl url(pathOrAddress);
+    return url.isValid() && url.scheme().size() > 1;
+}
+
+QUrl pageUrl(const QString& pathOrAddress) {
+    return isAddress(pathOrAddress) ? QUrl(pathOrAddress) : QUrl::fromLocalFile(pathOrAddress);
+}
 
 // A message box has closed: the window it belongs to takes the keyboard back,
 // also where no window manager hands it over.
@@ -28,16 +40,14 @@ public:
     void showMessage(QWidget* parent, const QString& message) override {
         QMessageBox box(QMessageBox::NoIcon, QApplication::applicationDisplayName(), message,
                         QMessageBox::Ok, parent);
+        // A path or an address in the message can be copied.
+        box.setTextInteractionFlags(Qt::TextSelectableByMouse);
         box.exec();
         giveBackKeyboard(parent);
     }
-    void shellOpen(const QString& pathOrAddress) override {
-        // A web address opens in the browser; anything else is a local document.
-        const QUrl url(pathOrAddress);
-        if (url.isValid() && !url.scheme().isEmpty() && url.scheme().size() > 1)
-            QDesktopServices::openUrl(url);
-        else
-            QDesktopServices::openUrl(QUrl::fromLocalFile(pathOrAddress));
+    bool shellOpen(const QString& pathOrAddress) override {
+        // Qt answers false where it finds no program to hand the page to.
+        return QDesktopServices::openUrl(pageUrl(pathOrAddress));
     }
     void setClipboardText(const QString& text) override {
         QGuiApplication::clipboard()->setText(text);
@@ -64,6 +74,30 @@ PlatformServices* setPlatform(PlatformServices* services) {
     PlatformServices* previous = current;
     current = services ? services : &qtPlatform;
     return previous;
+}
+
+void openPage(QWidget* parent, const QString& pathOrAddress, const QString& section) {
+    QString page = pathOrAddress;
+    if (!section.isEmpty()) {
+        QUrl url = pageUrl(pathOrAddress);
+        url.setFragment(section);
+        page = url.toString();
+    }
+    if (!platform().shellOpen(page))
+        platform().showMessage(parent, pageNotShownText(pathOrAddress, section));
+}
+
+QString pageNotShownText(const QString& pathOrAddress, const QString& section) {
+    if (isAddress(pathOrAddress) && !pageUrl(pathOrAddress).isLocalFile())
+        return QStringLiteral("このアドレスを開くプログラムが見つかりません。"
+                              "ブラウザーで開いてください：\n%1")
+            .arg(pathOrAddress);
+    QString path = QDir::toNativeSeparators(pageUrl(pathOrAddress).toLocalFile());
+    if (!section.isEmpty())
+        path += QStringLiteral("（「%1」の節）").arg(section);
+    return QStringLiteral("このページを表示するプログラムが見つかりません。"
+                          "ブラウザーで次のファイルを開いてください：\n%1")
+        .arg(path);
 }
 
 QString errorBoxText(const QString& message) {

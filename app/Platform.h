@@ -19,9 +19,11 @@ public:
     virtual void showError(QWidget* parent, const QString& message) = 0;
     // A plain message box: caption the application title, no icon, OK.
     virtual void showMessage(QWidget* parent, const QString& message) = 0;
-    // Opens a document path or a web address with the user's default
-    // application. The result is ignored, as a missing page goes unnoticed.
-    virtual void shellOpen(const QString& pathOrAddress) = 0;
+    // Opens a document path or an address (a web address, a file URL) with
+    // the user's default application. Returns whether a program took it:
+    // false where none could be found or started. A missing page is a
+    // browser's to report.
+    virtual bool shellOpen(const QString& pathOrAddress) = 0;
     // Replaces the clipboard content with plain text.
     virtual void setClipboardText(const QString& text) = 0;
     // The clipboard's plain text; empty when it holds none.
@@ -37,6 +39,15 @@ PlatformServices& platform();
 // Installs `services` (not owned) for the rest of the run, or the Qt
 // implementation again when null. Returns the previous one.
 PlatformServices* setPlatform(PlatformServices* services);
+
+// Opens a help page, a section of one or a web address (see shellOpen).
+// `section` names a place in a local page. Where no program can show it, a
+// message box says so and names the page, so that the user can open it
+// another way. Every window opens its pages through here.
+void openPage(QWidget* parent, const QString& pathOrAddress, const QString& section = {});
+
+// That message, in Japanese: what could not be shown, and where it is.
+QString pageNotShownText(const QString& pathOrAddress, const QString& section = {});
 
 // The error box text: the message with a full stop appended when its last
 // character sorts after ".", so a sentence never ends without one.

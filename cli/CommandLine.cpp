@@ -2,6 +2,7 @@
 
 #include "Selections.h"
 #include "UsageError.h"
+#include "selection/OptionTable.h"
 #include "system/FileRead.h"
 #include "tariff/Catalogues.h"
 
@@ -52,10 +53,23 @@ Option flag(std::string_view name, bool& target) {
     return {name, false, [&target](std::string_view) { target = true; }};
 }
 
-// An option box, named: it joins the others in the order given.
-template <typename Choice>
-Option box(std::string_view name, std::vector<Choice>& chosen, Choice option) {
-    return {name, false, [&chosen, option](std::string_view) { chosen.push_back(option); }};
+// The option boxes of one kind, by their command-line names: each joins
+// the others in the order given. `value` takes the value of a box that has
+// one (the parcel count of 複数口).
+template <typename Rows, typename Choice>
+std::vector<Option> boxes(const Rows& rows, std::vector<Choice>& chosen,
+                          const std::function<void(std::string_view)>& value = {}) {
+    std::vector<Option> options;
+    for (const auto& row : rows) {
+        const bool takesValue = !row.names.argument.empty();
+        options.push_back({row.names.commandLine, takesValue,
+                           [&chosen, option = row.option, takesValue, value](std::string_view v) {
+                               chosen.push_back(option);
+                               if (takesValue)
+                                   value(v);
+                           }});
+    }
+    return options;
 }
 
 std::string amountText(std::string_view text) {
@@ -72,11 +86,6 @@ int remittanceMethod(std::string_view text) {
     return text[0] - '0';
 }
 
-Option tariffOption(Invocation& invocation) {
-    return {"tariff", true,
-            [&invocation](std::string_view v) { invocation.tariff = pathFromUtf8(v); }};
-}
-
 int required(const std::optional<int>& row, std::string_view option, std::string_view what) {
     if (!row)
         throw UsageError(std::string(option) + "（" + std::string(what) + "）を指定してください");
@@ -88,39 +97,24 @@ Invocation parseParcel(std::span<const std::string_view> args) {
     inv.mode = Mode::Parcel;
     ParcelChoices& p = inv.parcel;
     std::vector<ParcelOption>& chosen = p.options;
-    using P = ParcelOption;
     std::optional<int> from, to, weight, size;
     const int weightRows = static_cast<int>(WeightRows().size());
     const int sizeRows = static_cast<int>(SizeRows().size());
-    readOptions(
-        args, {
-                  {"from", true, [&](std::string_view v) { from = sendingRowOf(v); }},
-                  {"to", true, [&](std::string_view v) { to = destinationRowOf(v); }},
-                  {"weight", true, [&](std::string_view v) { weight = parcelWeightRowOf(v); }},
-                  {"weight-row", true,
-                   [&](std::string_view v) { weight = rowNumberOf(v, weightRows, "重さ"); }},
-                  {"size", true, [&](std::string_view v) { size = sizeRowOf(v); }},
-                  {"size-row", true,
-                   [&](std::string_view v) { size = rowNumberOf(v, sizeRows, "サイズ"); }},
-                  box("you-cyaku", chosen, P::YouCyaku),
-                  box("you-sokutatsu", chosen, P::YouSokutatsu),
-                  box("you-shitei", chosen, P::YouShitei),
-                  box("kakitome", chosen, P::Kakitome),
-                  box("cild", chosen, P::YouCild),
-                  box("you-daihiki", chosen, P::YouDaihiki),
-                  box("cat-home", chosen, P::CatHome),
-                  box("cat-time", chosen, P::CatTime),
-                  box("cat-cool", chosen, P::CatCool),
-                  box("cat-daihiki", chosen, P::CatDaihiki),
-                  {"fukusu", true,
-                   [&](std::string_view v) {
-                       chosen.push_back(P::CatFukusu);
-                       p.parcelCount = parcelCount(v);
-                   }},
-                  {"cod", true, [&](std::string_view v) { p.amount = amountText(v); }},
-                  {"sokin", true, [&](std::string_view v) { p.remittance = remittanceMethod(v); }},
-                  tariffOption(inv),
-              });
+    std::vector<Option> options = {
+        {"from", true, [&](std::string_view v) { from = sendingRowOf(v); }},
+        {"to", true, [&](std::string_view v) { to = destinationRowOf(v); }},
+        {"weight", true, [&](std::string_view v) { weight = parcelWeightRowOf(v); }},
+        {"weight-row", true,
+         [&](std::string_view v) { weight = rowNumberOf(v, weightRows, "重さ"); }},
+        {"size", true, [&](std::string_view v) { size = sizeRowOf(v); }},
+        {"size-row", true, [&](std::string_view v) { size = rowNumberOf(v, sizeRows, "サイズ"); }},
+        {"cod", true, [&](std::string_view v) { p.amount = amountText(v); }},
+        {"sokin", true, [&](std::string_view v) { p.remittance = remittanceMethod(v); }},
+    };
+    for (Option& box : boxes(parcelOptions(), chosen,
+                             [&p](std::string_view v) { p.parcelCount = parcelCount(v); }))
+        options.push_back(std::move(box));
+    readOptions(args, options);
     p.fromRow = required(from, "--from", "発送地");
     p.toRow = required(to, "--to", "届け先");
     p.weightRow = required(weight, "--weight", "重さ");
@@ -159,7 +153,6 @@ struct PostalWeight {
 
 template <typename Choice> std::vector<Option> cashOnDeliveryOptions(PostalChoices<Choice>& c) {
     return {
-        box("daihiki", c.options, Choice::Daihiki),
         {"cod", true, [&c](std::string_view v) { c.amount = amountText(v); }},
         {"sokin", true, [&c](std::string_view v) { c.remittance = remittanceMethod(v); }},
     };
@@ -174,20 +167,10 @@ Invocation parseLetter(std::span<const std::string_view> args) {
     Invocation inv;
     inv.mode = Mode::Letter;
     LetterChoices& c = inv.letter;
-    using L = LetterOption;
     PostalWeight weight;
-    std::vector<Option> options = {
-        flag("teikei", weight.standardSize),
-        box("in-city", c.options, L::InCity),
-        box("sokutatsu", c.options, L::Sokutatsu),
-        box("haitatsu", c.options, L::Haitatsu),
-        box("morning10", c.options, L::Morning10),
-        box("kani-kakitome", c.options, L::KaniKakitome),
-        box("kakitome", c.options, L::Kakitome),
-        box("gentei", c.options, L::Gentei),
-        tariffOption(inv),
-    };
-    readOptions(args, joined(joined(options, weight.options()), cashOnDeliveryOptions(c)));
+    std::vector<Option> options = {flag("teikei", weight.standardSize)};
+    options = joined(joined(options, weight.options()), cashOnDeliveryOptions(c));
+    readOptions(args, joined(options, boxes(letterOptions(), c.options)));
     c.weightRow = weight.resolve();
     return inv;
 }
@@ -196,14 +179,9 @@ Invocation parseBook(std::span<const std::string_view> args) {
     Invocation inv;
     inv.mode = Mode::Book;
     BookChoices& c = inv.book;
-    using B = BookOption;
     PostalWeight weight;
-    std::vector<Option> options = {
-        box("cyaku", c.options, B::Cyaku),       box("sokutatsu", c.options, B::Sokutatsu),
-        box("shitei", c.options, B::Shitei),     box("kani", c.options, B::Kani),
-        box("kakitome", c.options, B::Kakitome), tariffOption(inv),
-    };
-    readOptions(args, joined(joined(options, weight.options()), cashOnDeliveryOptions(c)));
+    std::vector<Option> options = joined(weight.options(), cashOnDeliveryOptions(c));
+    readOptions(args, joined(options, boxes(bookOptions(), c.options)));
     c.weightRow = weight.resolve();
     return inv;
 }
@@ -211,7 +189,7 @@ Invocation parseBook(std::span<const std::string_view> args) {
 Invocation parseCheck(std::span<const std::string_view> args) {
     Invocation inv;
     inv.mode = Mode::Check;
-    readOptions(args, {tariffOption(inv)});
+    readOptions(args, {});
     return inv;
 }
 
@@ -225,7 +203,6 @@ Invocation parseCompare(std::span<const std::string_view> args) {
                           flag("no-bom", noBom),
                           {"sokin", true,
                            [&](std::string_view v) { inv.remittance = remittanceMethod(v); }},
-                          tariffOption(inv),
                       });
     if (!csv || csv->empty())
         throw UsageError("--csv FILE（標準入力は --csv -）を指定してください");
@@ -234,25 +211,23 @@ Invocation parseCompare(std::span<const std::string_view> args) {
     return inv;
 }
 
-// SECTION KEY [COLUMN] VALUE, with --tariff anywhere among them. An
-// argument after "--" is taken as it is, even one starting with "--".
+// SECTION KEY [COLUMN] VALUE. An argument after "--" is taken as it is,
+// even one starting with "--".
 Invocation parseSet(std::span<const std::string_view> args) {
     Invocation inv;
     inv.mode = Mode::Set;
     std::vector<std::string> positional;
     std::vector<std::string_view> options;
     bool plain = false;
-    for (size_t i = 0; i < args.size(); ++i) {
-        if (!plain && args[i] == "--")
+    for (const std::string_view arg : args) {
+        if (!plain && arg == "--")
             plain = true;
-        else if (!plain && args[i].starts_with("--")) {
-            options.push_back(args[i]);
-            if (args[i] == "--tariff" && i + 1 < args.size())
-                options.push_back(args[++i]);
-        } else
-            positional.emplace_back(args[i]);
+        else if (!plain && arg.starts_with("--"))
+            options.push_back(arg);
+        else
+            positional.emplace_back(arg);
     }
-    readOptions(options, {tariffOption(inv)});
+    readOptions(options, {});
     if (positional.size() < 3 || positional.size() > 4)
         throw UsageError("set にはセクション、キー、（欄、）値を指定してください: "
                          "set [--tariff FILE] SECTION KEY [COLUMN] VALUE");
@@ -292,45 +267,105 @@ Invocation parseJsonl(std::span<const std::string_view> args) {
     Invocation inv;
     inv.mode = Mode::Jsonl;
     bool jsonl = false;
-    readOptions(args, {flag("jsonl", jsonl), tariffOption(inv)});
+    readOptions(args, {flag("jsonl", jsonl)});
     return inv;
+}
+
+// The commands: the name that chooses each (after a --tariff at most), or
+// the option (--jsonl) or nothing (the parcel comparison), and whether it
+// reads the tariff and so takes --tariff FILE anywhere among its arguments.
+struct Command {
+    Mode mode;
+    std::string_view name; // "" for the parcel comparison and --jsonl
+    Invocation (*parse)(std::span<const std::string_view>);
+    // Why a command that reads no tariff takes no --tariff; empty for one
+    // that reads it.
+    std::string_view noTariff;
+};
+
+const std::vector<Command>& commands() {
+    static const std::vector<Command> all{
+        {Mode::Parcel, "", parseParcel, ""},
+        {Mode::Letter, "letter", parseLetter, ""},
+        {Mode::Book, "book", parseBook, ""},
+        {Mode::Jsonl, "", parseJsonl, ""},
+        {Mode::Compare, "compare", parseCompare, ""},
+        {Mode::Check, "check", parseCheck, ""},
+        {Mode::Set, "set", parseSet, ""},
+        {Mode::Diff, "diff", parseDiff, "比べる 2 つのファイルは OLD NEW で指定します"},
+        {Mode::Rows, "rows", parseRows, "一覧は料金表によらず同じです"},
+    };
+    return all;
+}
+
+const Command* commandOf(Mode mode) {
+    for (const Command& command : commands())
+        if (command.mode == mode)
+            return &command;
+    return nullptr;
 }
 
 } // namespace
 
+bool readsTariff(Mode mode) {
+    const Command* command = commandOf(mode);
+    return command && command->noTariff.empty();
+}
+
 Invocation parseCommandLine(std::span<const std::string_view> args) {
+    // Options end at "--": after it, set and diff take names as they are.
+    const auto plainFrom = std::find(args.begin(), args.end(), "--");
     auto has = [&](std::string_view name) {
-        return std::find(args.begin(), args.end(), name) != args.end();
+        return std::find(args.begin(), plainFrom, name) != plainFrom;
     };
-    if (has("--help") || has("-h"))
-        return Invocation{};
+    // The command's name comes first, after a --tariff at most.
+    size_t first = 0;
+    while (first < args.size() &&
+           (args[first] == "--tariff" || args[first].starts_with("--tariff=")))
+        first += args[first] == "--tariff" ? 2 : 1;
+    const Command* command = commandOf(has("--jsonl") ? Mode::Jsonl : Mode::Parcel);
+    for (const Command& named : commands())
+        if (!named.name.empty() && first < args.size() && args[first] == named.name)
+            command = &named;
+
+    Invocation inv;
+    if (has("--help") || has("-h")) {
+        // A command's own help; the whole help for the parcel comparison.
+        if (command->mode != Mode::Parcel)
+            inv.helpTopic = command->mode;
+        return inv;
+    }
     if (has("--version")) {
-        Invocation inv;
         inv.mode = Mode::Version;
         return inv;
     }
     if (args.empty())
         throw UsageError("引数がありません");
-    // The subcommand comes first, after a --tariff at most.
-    size_t first = 0;
-    while (first < args.size() &&
-           (args[first] == "--tariff" || args[first].starts_with("--tariff=")))
-        first += args[first] == "--tariff" ? 2 : 1;
-    static const std::vector<
-        std::pair<std::string_view, Invocation (*)(std::span<const std::string_view>)>>
-        subcommands{{"letter", parseLetter},   {"book", parseBook}, {"check", parseCheck},
-                    {"compare", parseCompare}, {"rows", parseRows}, {"set", parseSet},
-                    {"diff", parseDiff}};
-    for (const auto& [name, parse] : subcommands) {
-        if (first >= args.size() || args[first] != name)
+
+    // The rest without the command's name, and --tariff FILE taken out
+    // wherever it stands before "--".
+    std::vector<std::string_view> rest;
+    std::optional<std::filesystem::path> tariff;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string_view arg = args[i];
+        const bool option = args.begin() + static_cast<long>(i) < plainFrom;
+        if (i == first && !command->name.empty())
             continue;
-        std::vector<std::string_view> rest(args.begin(), args.begin() + static_cast<long>(first));
-        rest.insert(rest.end(), args.begin() + static_cast<long>(first) + 1, args.end());
-        return parse(rest);
+        if (!option || (arg != "--tariff" && !arg.starts_with("--tariff="))) {
+            rest.push_back(arg);
+            continue;
+        }
+        if (!command->noTariff.empty())
+            throw UsageError(std::string(command->name) + " に --tariff はありません（" +
+                             std::string(command->noTariff) + "）");
+        if (arg == "--tariff" && i + 1 == args.size())
+            throw UsageError("--tariff には値が必要です");
+        tariff = pathFromUtf8(arg == "--tariff" ? args[++i]
+                                                : arg.substr(std::string_view("--tariff=").size()));
     }
-    if (has("--jsonl"))
-        return parseJsonl(args);
-    return parseParcel(args);
+    inv = command->parse(rest);
+    inv.tariff = tariff;
+    return inv;
 }
 
 } // namespace hakomaru::cli

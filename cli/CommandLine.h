@@ -30,6 +30,7 @@ enum class Mode {
 
 struct Invocation {
     Mode mode = Mode::Help;
+    std::optional<Mode> helpTopic;               // Mode::Help: one command's help; none: all
     std::optional<std::filesystem::path> tariff; // --tariff FILE
     ParcelChoices parcel;                        // Mode::Parcel
     LetterChoices letter;                        // Mode::Letter
@@ -41,6 +42,9 @@ struct Invocation {
     std::string value;                           // Mode::Set: VALUE
     std::vector<std::filesystem::path> files;    // Mode::Diff: OLD NEW
 };
+
+// Whether the command reads the tariff, and so takes --tariff FILE.
+bool readsTariff(Mode mode);
 
 // Reads the arguments after the program name. Throws UsageError for an
 // unknown option, a missing value, an unknown name or an out-of-range value.

@@ -1,12 +1,13 @@
 #include "CsvCompare.h"
 
+#include "CsvDecoder.h"
 #include "JsonText.h"
 #include "Selections.h"
 #include "UsageError.h"
+#include "selection/OptionTable.h"
 #include "selection/ParcelPricing.h"
 #include "tariff/Catalogues.h"
 #include "text/ConversionError.h"
-#include "text/Sjis.h"
 #include "text/Trim.h"
 
 #include <algorithm>
@@ -24,8 +25,9 @@
 namespace hakomaru::cli {
 namespace {
 
-constexpr std::string_view kBom = "\xEF\xBB\xBF";
-constexpr size_t kInputColumns = 6;
+constexpr std::array<std::string_view, 6> kInputColumnNames{"発送地", "届け先",   "重さ",
+                                                            "サイズ", "代引金額", "オプション"};
+constexpr size_t kInputColumns = kInputColumnNames.size();
 
 constexpr std::array<std::string_view, 14> kOutputColumns{
     "行",       "発送地",     "届け先",     "重さ",     "サイズ",   "代引金額", "オプション",
@@ -47,27 +49,13 @@ std::string textCell(std::string_view text) {
 // A row's choices: the rows, the amount and its options in the order given.
 using ParcelRow = ParcelChoices;
 
-struct OptionName {
-    std::vector<std::string_view> names;
-    std::vector<ParcelOption> options;
-};
-
-const std::vector<OptionName>& optionTable() {
-    using P = ParcelOption;
-    static const std::vector<OptionName> table{
-        {{"着払", "着払い", "送料着払い", "you-cyaku"}, {P::YouCyaku}},
-        {{"速達", "you-sokutatsu"}, {P::YouSokutatsu}},
-        {{"配達日指定", "you-shitei"}, {P::YouShitei}},
-        {{"書留", "kakitome"}, {P::Kakitome}},
-        {{"チルド", "cild"}, {P::YouCild}},
-        {{"代金引換", "代引"}, {P::YouDaihiki, P::CatDaihiki}},
-        {{"you-daihiki"}, {P::YouDaihiki}},
-        {{"cat-daihiki"}, {P::CatDaihiki}},
-        {{"自宅", "引取", "自宅や会社で荷物を渡す", "cat-home"}, {P::CatHome}},
-        {{"タイムサービス", "cat-time"}, {P::CatTime}},
-        {{"クール", "cat-cool"}, {P::CatCool}},
-    };
-    return table;
+// Calls `match` with each name of an option a CSV line may use (its name,
+// its CSV names, its command-line name) until one matches.
+template <typename Match> bool namedBy(const OptionNames& names, Match match) {
+    for (std::string_view name : {names.name, names.csv[0], names.csv[1], names.commandLine})
+        if (!name.empty() && match(name))
+            return true;
+    return false;
 }
 
 // Splits the options cell at blanks, "・", "、", "+", "|" and ",".
@@ -96,27 +84,36 @@ std::vector<std::string_view> optionTokens(std::string_view cell) {
     return tokens;
 }
 
+// The options a token names; a name both carriers' options have chooses
+// both. The option that takes a value (複数口) is named with it: "複数口=3".
 void applyOption(ParcelRow& row, std::string_view token) {
-    for (std::string_view prefix : {"複数口", "fukusu"}) {
-        if (!token.starts_with(prefix))
+    bool found = false;
+    for (const ParcelOptionRow& option : parcelOptions()) {
+        if (option.names.argument.empty()) {
+            if (namedBy(option.names, [&](std::string_view name) { return token == name; })) {
+                row.options.push_back(option.option);
+                found = true;
+            }
             continue;
-        std::string_view count = token.substr(prefix.size());
+        }
+        std::string_view count;
+        if (!namedBy(option.names, [&](std::string_view name) {
+                count = token.substr(std::min(name.size(), token.size()));
+                return token.starts_with(name);
+            }))
+            continue;
         for (std::string_view mark : {"=", ":", "\uFF1D", "\uFF1A"})
             if (count.starts_with(mark))
                 count.remove_prefix(mark.size());
         if (count.empty())
-            throw UsageError("複数口 には個数を付けてください（例: 複数口=3）");
-        row.options.push_back(ParcelOption::CatFukusu);
+            throw UsageError(std::string(option.names.name) + " には個数を付けてください（例: " +
+                             std::string(option.names.csv[0]) + "=3）");
+        row.options.push_back(option.option);
         row.parcelCount = parcelCountOf(count);
         return;
     }
-    for (const OptionName& option : optionTable())
-        for (std::string_view name : option.names)
-            if (token == name) {
-                row.options.insert(row.options.end(), option.options.begin(), option.options.end());
-                return;
-            }
-    throw UsageError("不明なオプション " + quoted(token) + " です");
+    if (!found)
+        throw UsageError("不明なオプション " + quoted(token) + " です");
 }
 
 ParcelRow parcelRowOf(const std::vector<std::string>& fields, const CompareSettings& settings) {
@@ -144,7 +141,7 @@ bool isHeader(const CsvRecord& record) {
     std::string first(trimSpacesTabsAndFullWidthSpaces(record.fields[0]));
     for (char& c : first)
         c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-    return first == "発送地" || first == "from";
+    return first == kInputColumnNames[0] || first == "from";
 }
 
 // The cells of one output line after the echoed input: both carriers as
@@ -187,177 +184,40 @@ std::vector<std::string> pricedCells(const IniStore& tariff, const ParcelRow& ro
 
 } // namespace
 
-CsvReader::CsvReader(std::istream& in) : in_(*in.rdbuf()) {}
-
-int CsvReader::peek() {
-    return in_.sgetc();
-}
-
-int CsvReader::take() {
-    return in_.sbumpc();
-}
-
-std::optional<CsvRecord> CsvReader::next() {
-    constexpr int kEnd = std::char_traits<char>::eof();
-    for (;;) {
-        // The LF of a CR LF that ended the last record: looked for only now,
-        // so that the last record did not wait for it.
-        if (std::exchange(afterCr_, false) && peek() == '\n')
-            take();
-        if (peek() == kEnd)
-            return std::nullopt;
-        CsvRecord record;
-        record.line = line_;
-        std::string field;
-        size_t fieldLength = 0; // bytes the field has, kept or not
-        size_t bytes = 0;       // bytes the record has so far
-        bool quotedField = false;
-        // Counts one byte of the record; past the limit its fields are
-        // given up and nothing more is kept.
-        auto count = [&] {
-            if (++bytes > kMaxRecordBytes && !record.tooLong) {
-                record.tooLong = true;
-                record.fields = {};
-                field = {};
-            }
-        };
-        auto keep = [&](char c) {
-            ++fieldLength;
-            if (!record.tooLong)
-                field += c;
-        };
-        for (;;) {
-            const int c = take();
-            if (c == kEnd)
-                break;
-            if (!quotedField && (c == '\r' || c == '\n')) {
-                afterCr_ = c == '\r';
-                ++line_;
-                break;
-            }
-            count();
-            if (quotedField) {
-                if (c == '"' && peek() == '"') {
-                    take();
-                    count();
-                    keep('"');
-                } else if (c == '"') {
-                    quotedField = false;
-                } else {
-                    if (c == '\n' || (c == '\r' && peek() != '\n'))
-                        ++line_;
-                    keep(static_cast<char>(c));
-                }
-            } else if (c == '"' && fieldLength == 0) {
-                quotedField = true;
-            } else if (c == ',') {
-                if (!record.tooLong)
-                    record.fields.push_back(std::move(field));
-                field.clear();
-                fieldLength = 0;
-            } else {
-                // A quote inside an unquoted field is taken as it is.
-                keep(static_cast<char>(c));
-            }
-        }
-        record.unterminated = quotedField;
-        if (!record.tooLong)
-            record.fields.push_back(std::move(field));
-        const bool blank = record.fields.size() == 1 &&
-                           trimSpacesTabsAndFullWidthSpaces(record.fields[0]).empty() &&
-                           !record.unterminated;
-        if (!blank)
-            return record;
-    }
-}
-
-std::vector<CsvRecord> parseCsv(std::string_view text) {
-    std::istringstream in{std::string(text)};
-    CsvReader reader(in);
-    std::vector<CsvRecord> records;
-    while (auto record = reader.next())
-        records.push_back(std::move(*record));
-    return records;
-}
-
-std::string csvField(std::string_view text) {
-    if (text.find_first_of(",\"\r\n") == std::string_view::npos)
-        return std::string(text);
-    std::string out = "\"";
-    for (char c : text) {
-        if (c == '"')
-            out += '"';
-        out += c;
-    }
-    return out + '"';
-}
-
 bool flushEachRowTo(std::optional<unsigned> outputMode) {
     // Unknown: at once, the safe side for a reader that waits.
     return !outputMode || !S_ISREG(*outputMode);
 }
 
-std::string_view optionNames() {
-    return "着払 速達 配達日指定 書留 チルド (ゆうパック), 自宅 タイムサービス クール 複数口=N "
-           "(クロネコ), 代金引換 (両方)";
+std::span<const std::string_view> csvInputColumns() {
+    return kInputColumnNames;
+}
+
+std::span<const std::string_view> csvOutputColumns() {
+    return kOutputColumns;
+}
+
+CsvOptionNames csvOptionNames() {
+    CsvOptionNames names;
+    const auto rows = parcelOptions();
+    for (const ParcelOptionRow& row : rows) {
+        std::string name(row.names.csv[0]);
+        if (!row.names.argument.empty())
+            name += "=" + std::string(row.names.argument);
+        const bool shared = std::any_of(rows.begin(), rows.end(), [&](const ParcelOptionRow& o) {
+            return o.carrier != row.carrier && o.names.csv[0] == row.names.csv[0];
+        });
+        std::string& list = shared                            ? names.both
+                            : row.carrier == Carrier::Youpack ? names.youpack
+                                                              : names.cat;
+        if (shared && row.carrier == Carrier::Cat)
+            continue; // listed once, with the ゆうパック option
+        list += (list.empty() ? "" : " ") + name;
+    }
+    return names;
 }
 
 namespace {
-
-// The input's encoding, decided by a byte order mark or by the first
-// record that is not plain ASCII.
-class InputDecoder {
-  public:
-    // The record's fields in UTF-8, or the reason it cannot be read.
-    std::optional<std::string> decode(CsvRecord& record) {
-        // Spreadsheet programs save UTF-8 with a byte order mark, or Shift-JIS.
-        if (std::exchange(first_, false) && !record.fields.empty() &&
-            record.fields[0].starts_with(kBom)) {
-            record.fields[0].erase(0, kBom.size());
-            encoding_ = Encoding::Utf8;
-        }
-        const bool guessing = encoding_ == Encoding::Unknown;
-        for (std::string& field : record.fields) {
-            if (isAscii(field))
-                continue;
-            if (encoding_ == Encoding::Unknown)
-                encoding_ = isWellFormedUtf8(field) ? Encoding::Utf8 : Encoding::Sjis;
-            const Encoding tried = encoding_;
-            if (tried == Encoding::Utf8 ? isWellFormedUtf8(field) : decodeSjis(field))
-                continue;
-            // A line that is read in neither decides nothing: the next line
-            // that is not plain ASCII does.
-            if (guessing)
-                encoding_ = Encoding::Unknown;
-            return refusal(record.line, tried == Encoding::Utf8 ? "UTF-8"
-                                        : guessing              ? "UTF-8 としても Shift-JIS"
-                                                                : "Shift-JIS");
-        }
-        return std::nullopt;
-    }
-
-  private:
-    enum class Encoding { Unknown, Utf8, Sjis };
-    static constexpr std::string_view kReplacement = "\uFFFD";
-    Encoding encoding_ = Encoding::Unknown;
-    bool first_ = true;
-
-    static bool isAscii(std::string_view text) {
-        return firstNonAsciiByte(text) == std::string_view::npos;
-    }
-    // The field in UTF-8, or false when it is not Shift-JIS.
-    static bool decodeSjis(std::string& field) {
-        std::string decoded = fromSjis(field);
-        if (decoded.find(kReplacement) != std::string::npos)
-            return false;
-        field = std::move(decoded);
-        return true;
-    }
-    static std::string refusal(size_t line, std::string_view encoding) {
-        return std::to_string(line) + " 行目が " + std::string(encoding) +
-               " として読めません。ファイル全体を UTF-8 か Shift-JIS で保存し直してください";
-    }
-};
 
 void writeCells(std::ostream& out, const std::vector<std::string>& cells) {
     std::string line;
@@ -372,14 +232,14 @@ void writeCells(std::ostream& out, const std::vector<std::string>& cells) {
 int runCsvComparison(const IniStore& tariff, std::istream& in, std::ostream& out,
                      const CompareSettings& settings) {
     if (settings.bom)
-        out << kBom;
+        out << kUtf8Bom;
     for (size_t i = 0; i < kOutputColumns.size(); ++i)
         out << (i ? "," : "") << kOutputColumns[i];
     out << "\r\n";
     if (settings.flushEachRow)
         out.flush();
 
-    InputDecoder decoder;
+    CsvDecoder decoder;
     bool allPriced = true;
     bool first = true;
     CsvReader reader(in);

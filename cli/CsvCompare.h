@@ -6,65 +6,34 @@
 // "from" is a header and is skipped):
 //   発送地, 届け先, 重さ, サイズ, 代引金額, オプション
 // 代引金額 and オプション may be left out. Options are names separated by
-// blanks, "・", "、", "+" or "|" (see optionNames()). The input is UTF-8
-// (with or without a BOM) or, failing that, Shift-JIS as spreadsheet
-// programs save it; the first line that is not plain ASCII decides.
+// blanks, "・", "、", "+" or "|" (see csvOptionNames()). The input is read
+// by CsvReader and decoded by CsvDecoder.
+#include "CsvReader.h"
 #include "ini/IniStore.h"
 
 #include <iosfwd>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace hakomaru::cli {
 
-// One CSV record and the line it starts on.
-struct CsvRecord {
-    size_t line = 0;
-    std::vector<std::string> fields;
-    bool unterminated = false; // a quoted field that never closes
-    bool tooLong = false;      // longer than kMaxRecordBytes: no fields kept
+// The columns of an input line and of the output, in their order.
+std::span<const std::string_view> csvInputColumns();
+std::span<const std::string_view> csvOutputColumns();
+
+// The option names a row may carry, as the help lists them: those of each
+// carrier's options, and those that choose an option of both carriers.
+struct CsvOptionNames {
+    std::string youpack, cat, both;
 };
-
-// A record of more bytes than this, every byte counted (separators, quotes
-// and the line breaks inside quotes too), is read to its end but not kept:
-// neither a line of millions of commas nor one unclosed quote before the
-// rest of a large file can fill memory.
-inline constexpr size_t kMaxRecordBytes = 64 * 1024;
-
-// Reads CSV records one at a time (RFC 4180: fields in double quotes may
-// hold commas, line breaks and doubled quotes; CR LF, LF or CR end a
-// record). Blank lines give no record. The fields are the bytes as read.
-// A record is returned as soon as its line end has been read, without
-// waiting for the next byte, so that input from a pipe is answered line by
-// line.
-class CsvReader {
-  public:
-    explicit CsvReader(std::istream& in);
-    std::optional<CsvRecord> next();
-
-  private:
-    int peek();
-    int take();
-    std::streambuf& in_;
-    size_t line_ = 1;
-    bool afterCr_ = false; // the last record ended at a CR: an LF next belongs to it
-};
-
-// All records of a text.
-std::vector<CsvRecord> parseCsv(std::string_view text);
-
-// One field as CSV writes it: in double quotes, inner quotes doubled, when
-// it holds a comma, a quote or a line break.
-std::string csvField(std::string_view text);
-
-// The option names a row may carry, for the help text.
-std::string_view optionNames();
+CsvOptionNames csvOptionNames();
 
 struct CompareSettings {
-    bool bom = true;    // start the output with the UTF-8 byte order mark
-    int remittance = 8; // remittance method for ゆうパック cash on delivery
+    bool bom = true;           // start the output with the UTF-8 byte order mark
+    int remittance = 8;        // remittance method for ゆうパック cash on delivery
     bool flushEachRow = false; // hand each line to the output as soon as it is written
 };
 

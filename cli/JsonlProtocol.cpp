@@ -7,6 +7,7 @@
 #include "quote/QuoteCat.h"
 #include "quote/QuotePostal.h"
 #include "quote/QuoteYoupack.h"
+#include "selection/OptionTable.h"
 #include "text/ConversionError.h"
 
 #include <cstdint>
@@ -248,7 +249,7 @@ class RequestMembers {
         }
     }
 
-    bool boolean(const char* name) const {
+    bool boolean(std::string_view name) const {
         const Member* m = find(name);
         if (!m)
             return false;
@@ -287,12 +288,9 @@ TYoupackRequest youpackRequest(const RequestMembers& m) {
     r.FromCaption = m.text("FromCaption");
     r.ToRow = m.integer("ToRow");
     r.WeightRow = m.integer("WeightRow");
-    r.Cyaku = m.boolean("Cyaku");
-    r.Sokutatsu = m.boolean("Sokutatsu");
-    r.Shitei = m.boolean("Shitei");
-    r.Kakitome = m.boolean("Kakitome");
-    r.Cild = m.boolean("Cild");
-    r.Daihiki = m.boolean("Daihiki");
+    for (const ParcelOptionRow& row : parcelOptions())
+        if (row.youpack)
+            r.*row.youpack = m.boolean(row.names.json);
     r.DaihikiText = m.text("DaihikiText");
     r.SokinNo = m.integer("SokinNo", 8);
     return r;
@@ -304,11 +302,9 @@ TCatRequest catRequest(const RequestMembers& m) {
     r.ToRow = m.integer("ToRow");
     r.WeightRow = m.integer("WeightRow");
     r.SizeRow = m.integer("SizeRow");
-    r.Home = m.boolean("Home");
-    r.Time = m.boolean("Time");
-    r.Cool = m.boolean("Cool");
-    r.Daihiki = m.boolean("Daihiki");
-    r.Fukusu = m.boolean("Fukusu");
+    for (const ParcelOptionRow& row : parcelOptions())
+        if (row.cat)
+            r.*row.cat = m.boolean(row.names.json);
     r.DaihikiText = m.text("DaihikiText");
     r.FukusuText = m.text("FukusuText");
     return r;
@@ -317,14 +313,8 @@ TCatRequest catRequest(const RequestMembers& m) {
 TLetterMailRequest letterRequest(const RequestMembers& m) {
     TLetterMailRequest r;
     r.WeightRow = m.integer("WeightRow");
-    r.InCity = m.boolean("InCity");
-    r.Sokutatsu = m.boolean("Sokutatsu");
-    r.Haitatsu = m.boolean("Haitatsu");
-    r.Morning10 = m.boolean("Morning10");
-    r.KaniKakitome = m.boolean("KaniKakitome");
-    r.Kakitome = m.boolean("Kakitome");
-    r.Gentei = m.boolean("Gentei");
-    r.Daihiki = m.boolean("Daihiki");
+    for (const LetterOptionRow& row : letterOptions())
+        r.*row.field = m.boolean(row.names.json);
     r.DaihikiText = m.text("DaihikiText");
     r.SokinNo = m.integer("SokinNo", 8);
     return r;
@@ -333,12 +323,8 @@ TLetterMailRequest letterRequest(const RequestMembers& m) {
 TBookParcelRequest bookRequest(const RequestMembers& m) {
     TBookParcelRequest r;
     r.WeightRow = m.integer("WeightRow");
-    r.Cyaku = m.boolean("Cyaku");
-    r.Sokutatsu = m.boolean("Sokutatsu");
-    r.Shitei = m.boolean("Shitei");
-    r.Kani = m.boolean("Kani");
-    r.Kakitome = m.boolean("Kakitome");
-    r.Daihiki = m.boolean("Daihiki");
+    for (const BookOptionRow& row : bookOptions())
+        r.*row.field = m.boolean(row.names.json);
     r.DaihikiText = m.text("DaihikiText");
     r.SokinNo = m.integer("SokinNo", 8);
     return r;

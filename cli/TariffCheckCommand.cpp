@@ -10,7 +10,7 @@ namespace hakomaru::cli {
 int runTariffCheck(const std::filesystem::path& path, std::ostream& out, std::ostream& err) {
     const FileBytes file = readRegularFile(path, kIniFileLimit);
     if (!file.ok()) {
-        err << "hakomaru-quote: " << fileOpenMessage(utf8Of(path), file.shownReason()) << "\n";
+        err << "hakomaru-quote: " << fileOpenMessage(utf8Of(path), file.reason) << "\n";
         return 2;
     }
     const auto problems = checkTariff(file.bytes);

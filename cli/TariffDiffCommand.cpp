@@ -12,7 +12,7 @@ namespace {
 std::optional<TariffDocument> readTariff(const std::filesystem::path& path, std::ostream& err) {
     const FileBytes file = readRegularFile(path, kIniFileLimit);
     if (!file.ok()) {
-        err << "hakomaru-quote: " << fileOpenMessage(utf8Of(path), file.shownReason()) << "\n";
+        err << "hakomaru-quote: " << fileOpenMessage(utf8Of(path), file.reason) << "\n";
         return std::nullopt;
     }
     TariffDocument document(file.bytes);
@@ -36,11 +36,13 @@ int runTariffDiff(const std::filesystem::path& before, const std::filesystem::pa
     const auto differences = diffTariffs(*older, *newer);
     for (const TariffChange& change : differences)
         out << differenceLine(change) << '\n';
+    // The summary goes with the messages, so that a script reading the
+    // fields gets nothing else.
     const std::string files = utf8Of(before) + " → " + utf8Of(after);
     if (differences.empty())
-        out << files << ": 違いはありません\n";
+        err << files << ": 違いはありません\n";
     else
-        out << files << ": " << differences.size() << " か所が違います\n";
+        err << files << ": " << differences.size() << " か所が違います\n";
     return differences.empty() ? 0 : 1;
 }
 

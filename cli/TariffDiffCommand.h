@@ -7,8 +7,8 @@
 
 namespace hakomaru::cli {
 
-// Compares `before` with `after` and prints each difference and a summary
-// to `out`. Returns 0 when no field differs, 1 when some do, 2 when a file
+// Compares `before` with `after`, prints each difference to `out` and a
+// summary to `err`. Returns 0 when no field differs, 1 when some do, 2 when a file
 // cannot be read or is not Shift-JIS (the reason goes to `err`).
 int runTariffDiff(const std::filesystem::path& before, const std::filesystem::path& after,
                   std::ostream& out, std::ostream& err);

@@ -22,7 +22,7 @@ int runTariffSet(const std::filesystem::path& path, const std::vector<std::strin
         changes.clear();
         if (!file.ok()) {
             status = 2;
-            failure = fileOpenMessage(name, file.shownReason());
+            failure = fileOpenMessage(name, file.reason);
             return std::nullopt;
         }
         TariffDocument document(file.bytes);

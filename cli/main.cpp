@@ -44,7 +44,7 @@ std::unique_ptr<std::istream> openCsvInput(const std::string& name) {
         return std::make_unique<std::istream>(std::cin.rdbuf());
     auto in = std::make_unique<CsvFileStream>(ReadableFile(pathFromUtf8(name)));
     if (!in->buffer.file().ok()) {
-        std::cerr << "hakomaru-quote: " << fileOpenMessage(name, in->buffer.file().shownReason())
+        std::cerr << "hakomaru-quote: " << fileOpenMessage(name, in->buffer.file().reason())
                   << "\n";
         return nullptr;
     }
@@ -96,8 +96,7 @@ int quote(const Invocation& inv, const char* argv0) {
     }
     const IniStore tariff = readTariff(path);
     if (!tariff.readFailure().empty()) {
-        std::cerr << "hakomaru-quote: "
-                  << fileOpenMessage(utf8Of(path), tariff.fileMissing() ? "" : tariff.readFailure())
+        std::cerr << "hakomaru-quote: " << fileOpenMessage(utf8Of(path), tariff.readFailure())
                   << "\n";
         if (inv.tariff)
             return 2;
@@ -142,7 +141,7 @@ int main(int argc, char** argv) {
     }
     int status = 0;
     if (inv.mode == Mode::Help)
-        std::cout << helpText();
+        std::cout << (inv.helpTopic ? commandHelpText(*inv.helpTopic) : helpText());
     else if (inv.mode == Mode::Version)
         std::cout << "hakomaru-quote " << kProgramVersion << "\n";
     else if (inv.mode == Mode::Rows)

@@ -3,7 +3,7 @@
 # `cmake --install build --prefix P` gives one self-contained program folder,
 # P/lib/hakomaru/, holding both programs and every file they find beside
 # themselves or in their working directory: the tariff Charge.ini, the help
-# pages Help/, the map picture MapOfJapan.jpg and the icons. P/bin/ starts
+# pages Help/, the map pictures MapOfJapan.jpg and MapOfJapan@2x.jpg and the icons. P/bin/ starts
 # them from anywhere; P/share/applications/hakomaru.desktop puts はこ丸 in the
 # desktop's menu with the program folder as its working directory.
 # `cpack -G DEB` in the build folder makes the Debian packages "hakomaru"
@@ -32,12 +32,17 @@ if(TARGET hakomaru)
 endif()
 install(TARGETS hakomaru-quote RUNTIME DESTINATION ${HAKOMARU_INSTALL_DIR}
     PERMISSIONS ${HAKOMARU_PROGRAM_MODE})
-install(FILES ${PROJECT_SOURCE_DIR}/data/MapOfJapan.jpg DESTINATION ${HAKOMARU_INSTALL_DIR}
+install(FILES ${PROJECT_SOURCE_DIR}/data/MapOfJapan.jpg ${PROJECT_SOURCE_DIR}/data/MapOfJapan@2x.jpg
+    DESTINATION ${HAKOMARU_INSTALL_DIR}
     PERMISSIONS ${HAKOMARU_FILE_MODE})
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/data/Help DESTINATION ${HAKOMARU_INSTALL_DIR}
     FILE_PERMISSIONS ${HAKOMARU_FILE_MODE} DIRECTORY_PERMISSIONS ${HAKOMARU_PROGRAM_MODE})
 install(FILES ${PROJECT_SOURCE_DIR}/data/icons/hakomaru.svg
     DESTINATION ${HAKOMARU_INSTALL_DIR}/icons PERMISSIONS ${HAKOMARU_FILE_MODE})
+# The example of the quote tool's batch comparison, where Debian keeps
+# examples: hakomaru-quote compare --csv P/share/doc/hakomaru/examples/parcels.csv
+install(FILES ${PROJECT_SOURCE_DIR}/docs/parcels.csv DESTINATION share/doc/hakomaru/examples
+    PERMISSIONS ${HAKOMARU_FILE_MODE})
 install(FILES ${PROJECT_SOURCE_DIR}/data/icons/hakomaru.svg
     DESTINATION share/icons/hicolor/scalable/apps PERMISSIONS ${HAKOMARU_FILE_MODE})
 
@@ -224,7 +229,10 @@ set(CPACK_DEBIAN_HAKOMARU-TARIFF_FILE_NAME DEB-DEFAULT)
 # The build keeps debugging information; the package does not.
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-noto-cjk | fonts-ipafont-gothic | fonts-vlgothic")
+# Japanese fonts; Qt's Wayland platform, for a Wayland session without X11;
+# a program that opens the help pages in the user's browser.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS
+    "fonts-noto-cjk | fonts-ipafont-gothic | fonts-vlgothic, qt6-wayland, xdg-utils")
 find_program(HAKOMARU_DPKG_SHLIBDEPS dpkg-shlibdeps)
 if(HAKOMARU_DPKG_SHLIBDEPS)
     # The Qt 6 runtime, libjpeg and the C++ runtime, as the programs link them.

@@ -11,7 +11,7 @@ int main(int argc, char* argv[]) {
     // On X11 where the session offers it besides Wayland, as the main
     // program does: there the window can take its saved place.
     hakomaru::PlatformArguments args(argc, argv);
-    QApplication app(args.count(), args.values());
+    const auto app = hakomaru::startApplication(args);
     // The program's title, window fonts, style and icon, as in the main program.
     hakomaru::setUpApplication();
     // The file named on the command line, else the tariff the program uses:
@@ -30,5 +30,5 @@ int main(int argc, char* argv[]) {
         hakomaru::resolveSettingsPath(QCoreApplication::applicationFilePath().toStdString()));
     editor.show();
     editor.openFile(path);
-    return app.exec();
+    return app->exec();
 }

@@ -47,6 +47,7 @@ for path in \
     /usr/lib/hakomaru/Charge.ini \
     /etc/hakomaru/Charge.ini \
     /usr/lib/hakomaru/MapOfJapan.jpg \
+    /usr/lib/hakomaru/MapOfJapan@2x.jpg \
     /usr/lib/hakomaru/Help/Sobato.htm \
     /usr/lib/hakomaru/Help/howto.htm \
     /usr/lib/hakomaru/icons/hakomaru.svg \
@@ -55,6 +56,7 @@ for path in \
     /usr/share/applications/hakomaru.desktop \
     /usr/share/icons/hicolor/scalable/apps/hakomaru.svg \
     /usr/share/doc/hakomaru/copyright \
+    /usr/share/doc/hakomaru/examples/parcels.csv \
     /usr/share/man/man1/hakomaru.1.gz \
     /usr/share/man/man1/hakomaru-quote.1.gz; do
     grep -qx "$path" <<<"$list" || fail "missing from the package: $path"
@@ -97,6 +99,10 @@ depends=$(dpkg-deb -f "$deb" Depends)
 for lib in libqt6widgets6 libqt6core6 libjpeg; do
     grep -q "$lib" <<<"$depends" || fail "Depends lacks $lib: $depends"
 done
+recommends=$(dpkg-deb -f "$deb" Recommends)
+for name in qt6-wayland xdg-utils; do
+    grep -q "$name" <<<"$recommends" || fail "Recommends lacks $name: $recommends"
+done
 [ "$(dpkg-deb -I "$deb" conffiles)" = /etc/hakomaru/Charge.ini ] ||
     fail "the tariff is not the package's configuration file"
 
@@ -120,6 +126,9 @@ grep -q 'ゆうパック 第' <<<"$quote" || fail "the unpacked quote tool does 
 printf '発送地,届け先,重さ,サイズ\n東京,大阪,2kg,60cm\n' |
     "$root/usr/bin/hakomaru-quote" compare --tariff "$tariff" --csv - >/dev/null ||
     fail "the batch comparison fails"
+"$root/usr/bin/hakomaru-quote" compare --tariff "$tariff" \
+    --csv "$root/usr/share/doc/hakomaru/examples/parcels.csv" >/dev/null ||
+    fail "the shipped example CSV does not compare"
 
 desktop=$root/usr/share/applications/hakomaru.desktop
 grep -qx 'Path=/usr/lib/hakomaru' "$desktop" || fail "launcher working folder is not the program folder"

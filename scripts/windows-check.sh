@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The core and the quote tool for Windows: cross-built with mingw-w64 into
-# build-windows/ (no windows: they need Qt for Windows), their tests run
-# under wine, the README's quote-tool commands run on the Linux and the
+# build-windows/ with the Windows front end begun on the Windows API
+# (ui/win32), their tests run under wine on an X server with openbox of the
+# run's own, the README's quote-tool commands run on the Linux and the
 # Windows build with their output compared byte for byte, and the zip a
 # Windows user downloads, build-windows/hakomaru-quote-windows.zip, built and
 # tried. Installs the cross compiler and wine when they are missing.
@@ -52,6 +53,35 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
     wineboot -i </dev/null >/dev/null 2>&1
     wineserver -w # the prefix is complete once its first server has ended
 fi
+# ---- The Windows front end's tests: an X server and the prefix's fonts ----
+# The windows' tests need a display, the window-manager test openbox on it,
+# and the clipboard test xclip: an X server with openbox of the run's own,
+# before the wine server starts (wine's desktop process, which owns the X
+# clipboard and tells the screen's size, stays on the display of the first
+# window). The prefix maps the windows' font names to the IPA fonts, lets
+# the controls' test windows go unmanaged (unmapping a managed window waits
+# for the window manager), and starts at 96 dpi whatever a stopped 192-dpi
+# test left.
+scripts/setup.sh xclip
+# shellcheck source=../tests/win32/openbox_session.sh
+. tests/win32/openbox_session.sh
+openbox_session_start "$out/wine-session"
+trap openbox_session_stop EXIT
+# regedit reads UTF-16 with a byte order mark.
+{
+    printf '%s\r\n' 'Windows Registry Editor Version 5.00' '' \
+        '[HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements]'
+    for font in ＭＳ_Ｐゴシック:IPAPGothic MS_PGothic:IPAPGothic MS_UI_Gothic:IPAPGothic \
+        ＭＳ_ゴシック:IPAGothic MS_Gothic:IPAGothic ＭＳ_Ｐ明朝:IPAPMincho MS_PMincho:IPAPMincho \
+        ＭＳ_明朝:IPAMincho MS_Mincho:IPAMincho; do
+        name=${font%%:*}
+        printf '"%s"="%s"\r\n' "${name//_/ }" "${font#*:}"
+    done
+    printf '%s\r\n' '' '[HKEY_CURRENT_USER\Software\Wine\AppDefaults\win32_tests.exe\X11 Driver]' \
+        '"Managed"="N"' '' '[HKEY_CURRENT_USER\Control Panel\Desktop]' '"LogPixels"=dword:00000060'
+} | iconv -f UTF-8 -t UTF-16 >"$out/win32-prefix.reg"
+wine regedit /S "$(winepath -w "$out/win32-prefix.reg")" </dev/null >/dev/null 2>&1
+
 # One wine server for the whole run, instead of one start of wine per test
 # (a server left from an earlier run of this prefix goes first). Then
 # wineboot starts wine's own services, which live as long as the server.
@@ -61,7 +91,7 @@ fi
 # its time-out.
 wineserver -k 2>/dev/null || true
 wineserver -p </dev/null >/dev/null 2>&1
-trap 'wineserver -k 2>/dev/null || true' EXIT
+trap 'wineserver -k 2>/dev/null || true; openbox_session_stop' EXIT
 wineboot </dev/null >/dev/null 2>&1
 
 ctest --test-dir "$out" --output-on-failure -j "$(nproc)" --timeout 600
@@ -110,6 +140,7 @@ run() {
 compared=0
 for system in linux windows; do
     run help "$system" "" --help
+    run compare-help "$system" "" compare --help
     run parcel "$system" "" --from 東京 --to 大阪 --weight 2kg --size 60cm
     run options "$system" "" --from 北海道 --to 沖縄 --weight 10kg --size 100cm \
         --cod 3 --you-daihiki --cat-home --fukusu 2
@@ -124,9 +155,20 @@ for system in linux windows; do
     here=own run set-refused "$system" "" set --tariff copy.ini ゆうパック 第1地帯 4kg以下 12345
     run unknown-name "$system" "" --from 서울 --to 大阪 --weight 2 --size 60
 done
+# The help's example commands are each system's own (its paths, its shell's
+# way to pipe a line into the tool); the rest of the help is the same.
+without_examples() {
+    grep -vE '^    (hakomaru-quote|printf|echo) ' "$1"
+}
 for file in "$work"/linux/*.out "$work"/linux/*.err "$work"/linux/*.status; do
     name=$(basename "$file")
-    if ! cmp -s "$file" "$work/windows/$name"; then
+    if [ "$name" = help.out ]; then
+        cmp -s <(without_examples "$file") <(without_examples "$work/windows/$name") ||
+            { echo "windows-check: the help differs beyond its examples:"; \
+              diff "$file" "$work/windows/$name" | head -20; exit 1; }
+        grep -q '^    hakomaru-quote diff Charge.ini %USERPROFILE%' "$work/windows/$name" ||
+            { echo "windows-check: the Windows help shows no Windows paths"; exit 1; }
+    elif ! cmp -s "$file" "$work/windows/$name"; then
         echo "windows-check: $name differs between the Linux and the Windows build:"
         diff <(od -c "$file") <(od -c "$work/windows/$name") | head -20
         exit 1
@@ -144,7 +186,7 @@ stage=$out/zip/hakomaru-quote
 rm -rf "$out/zip" "$out/hakomaru-quote-windows.zip"
 mkdir -p "$stage"
 x86_64-w64-mingw32-strip -o "$stage/hakomaru-quote.exe" "$out/bin/hakomaru-quote.exe"
-cp data/Charge.ini "$stage/"
+cp data/Charge.ini docs/parcels.csv "$stage/"
 # The read-me as Windows Notepad opens it in any version: UTF-8 with a byte
 # order mark and CR LF line ends.
 { printf '\xEF\xBB\xBF'; sed 's/$/\r/' docs/windows/Readme.txt; } >"$stage/Readme.txt"
@@ -156,6 +198,9 @@ mkdir -p "$tryout"
 (cd "$tryout" && cmake -E tar xf ../hakomaru-quote-windows.zip)
 (cd "$tryout" && wine hakomaru-quote/hakomaru-quote.exe check </dev/null) |
     grep -q '問題はありません' || { echo "windows-check: the zipped tool fails"; exit 1; }
+example=$(cd "$tryout/hakomaru-quote" && wine hakomaru-quote.exe compare --csv parcels.csv </dev/null) &&
+    grep -q 'クロネコ' <<<"$example" ||
+    { echo "windows-check: the zipped example CSV does not compare"; exit 1; }
 rm -rf "$tryout"
 echo "windows-check: $(du -k "$out/hakomaru-quote-windows.zip" | cut -f1) KiB" \
     "build-windows/hakomaru-quote-windows.zip"

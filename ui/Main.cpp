@@ -805,11 +805,11 @@ void TfrmMain::mnuPopup_Copy_LineClick() {
 }
 
 void TfrmMain::imgYoupackClick() {
-    platform().shellOpen(QString::fromStdString(Settings(settingsPath_).youpackHomePage()));
+    openPage(this, QString::fromStdString(Settings(settingsPath_).youpackHomePage()));
 }
 
 void TfrmMain::imgCatClick() {
-    platform().shellOpen(QString::fromStdString(Settings(settingsPath_).catHomePage()));
+    openPage(this, QString::fromStdString(Settings(settingsPath_).catHomePage()));
 }
 
 void TfrmMain::btnMapClick() {
@@ -841,13 +841,13 @@ void TfrmMain::mnuMain_Help_VersionClick() {
 void TfrmMain::mnuMain_Help_ViewClick() {
     const std::filesystem::path page = programDir() / kIntroductionPage;
     if (mayHandOver(page))
-        platform().shellOpen(QDir::toNativeSeparators(QString::fromStdString(page.string())));
+        openPage(this, QDir::toNativeSeparators(QString::fromStdString(page.string())));
 }
 
 void TfrmMain::mnuMain_Help_UseClick() {
     const std::filesystem::path page = programDir() / kHowToUsePage;
     if (mayHandOver(page))
-        platform().shellOpen(QDir::toNativeSeparators(QString::fromStdString(page.string())));
+        openPage(this, QDir::toNativeSeparators(QString::fromStdString(page.string())));
 }
 
 } // namespace hakomaru

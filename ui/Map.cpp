@@ -8,6 +8,8 @@
 #include "controls/LabelEx.h"
 
 #include <QCloseEvent>
+#include <QDir>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
@@ -35,6 +37,19 @@ const std::vector<MapLabel>& mapLabels() {
         {"鹿児島", 51, 46, 4, 260}, {"沖縄", 52, 47, 72, 100},
     };
     return table;
+}
+
+QString pictureAtScale(const QString& picture, int scale) {
+    if (scale == 1)
+        return picture;
+    const QFileInfo file(picture);
+    const QString suffix = file.suffix().isEmpty() ? QString() : QChar('.') + file.suffix();
+    return file.dir().filePath(file.completeBaseName() + QStringLiteral("@%1x").arg(scale) +
+                               suffix);
+}
+
+int pictureScaleFor(double devicePixelRatio) {
+    return devicePixelRatio > 1 ? 2 : 1;
 }
 
 TfrmMap::TfrmMap(std::function<void(int)> selectDestination, QWidget* parent,
@@ -90,8 +105,21 @@ void TfrmMap::FormCreate(const QString& pictureFile, const QString& shownName) {
     // The picture is looked up in the current directory first, then beside
     // the program, and decoded afresh at every opening.
     try {
+        QImage picture = loadJpegImage(pictureFile);
+        if (const int scale = pictureScaleFor(devicePixelRatioF()); scale > 1) {
+            // The sharper picture is a refinement: where it is missing or
+            // does not fit, the first one shows, enlarged, without a word.
+            try {
+                QImage sharper = loadJpegImage(pictureAtScale(pictureFile, scale));
+                if (sharper.size() == picture.size() * scale) {
+                    sharper.setDevicePixelRatio(scale);
+                    picture = std::move(sharper);
+                }
+            } catch (const std::exception&) {
+            }
+        }
         // Handed over whole, so that the pixmap need not copy the picture.
-        imgJapan->setPixmap(QPixmap::fromImage(loadJpegImage(pictureFile)));
+        imgJapan->setPixmap(QPixmap::fromImage(std::move(picture)));
     } catch (const FileOpenError& e) {
         // Named as the window asks for it, wherever it was found.
         platform().showError(parentWidget(),

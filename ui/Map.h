@@ -28,6 +28,13 @@ const std::vector<MapLabel>& mapLabels();
 
 inline constexpr const char* kMapPictureName = "MapOfJapan.jpg";
 
+// The picture drawn at `scale` times the size that lies beside `picture`:
+// "MapOfJapan@2x.jpg" beside "MapOfJapan.jpg"; `picture` itself at 1.
+QString pictureAtScale(const QString& picture, int scale);
+// The scale of picture to show on a screen of `devicePixelRatio` device
+// pixels per pixel: 2 above 1, where the picture would be enlarged and blur.
+int pictureScaleFor(double devicePixelRatio);
+
 class TfrmMap : public QDialog {
     Q_OBJECT
   public:
@@ -36,7 +43,10 @@ class TfrmMap : public QDialog {
     // picture (`pictureFile`, by default MapOfJapan.jpg from the current
     // directory or else from the program's); a picture that cannot be loaded
     // is reported in the error box and the window opens without it, its
-    // labels working. The window deletes itself when closed.
+    // labels working. On a screen of more device pixels than pixels, the
+    // picture drawn at twice the size beside it shows instead, where it
+    // decodes to exactly twice the size. The window deletes itself when
+    // closed.
     explicit TfrmMap(std::function<void(int destinationRow)> selectDestination,
                      QWidget* parent = nullptr, const QString& pictureFile = QString());
     ~TfrmMap() override;

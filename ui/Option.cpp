@@ -238,7 +238,7 @@ void TfrmOption::btnCancelClick() {
 void TfrmOption::btnHelpClick() {
     const QString page = locateDocument(QStringLiteral("Help/Howto.htm"));
     if (!page.isEmpty())
-        platform().shellOpen(page);
+        openPage(this, page);
 }
 
 bool TfrmOption::eventFilter(QObject* watched, QEvent* event) {

@@ -12,7 +12,7 @@
 int main(int argc, char* argv[]) {
     // The window system is chosen before the application exists.
     hakomaru::PlatformArguments args(argc, argv);
-    QApplication app(args.count(), args.values());
+    const auto app = hakomaru::startApplication(args);
     hakomaru::setUpApplication();
     const std::filesystem::path programFile = QCoreApplication::applicationFilePath().toStdString();
     const std::filesystem::path programDir = QCoreApplication::applicationDirPath().toStdString();
@@ -25,5 +25,5 @@ int main(int argc, char* argv[]) {
     // The started program's window takes the keyboard, also where no window
     // manager hands it over.
     frmMain.activateWindow();
-    return app.exec();
+    return app->exec();
 }

@@ -13,7 +13,6 @@
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QLocale>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QUrl>
@@ -21,8 +20,9 @@
 namespace hakomaru {
 
 QString rightsNotice(const QDate& date) {
-    const QString shortDate = QLocale::system().toString(date, QLocale::ShortFormat);
-    return QString::fromUtf8(kCopyrightPrefix) + shortDate.left(4) + QChar(' ') +
+    // The year itself, not the first characters of a date as the user's
+    // locale writes it, which begin with the day or the month in most.
+    return QString::fromUtf8(kCopyrightPrefix) + QString::number(date.year()) + QChar(' ') +
            QString::fromUtf8(kAuthorName);
 }
 
@@ -97,7 +97,7 @@ void TfrmVersion::FormCreate() {
 }
 
 void TfrmVersion::lblUrlClick() {
-    platform().shellOpen(authorHomePage());
+    openPage(this, authorHomePage());
 }
 
 bool TfrmVersion::eventFilter(QObject* watched, QEvent* event) {

@@ -14,8 +14,8 @@ namespace hakomaru {
 inline constexpr const char* kAuthorName = "Hakomaru Project";
 inline constexpr const char* kCopyrightPrefix = "Copyright (C) ";
 
-// The rights notice: the fixed prefix, the first four characters of `date`
-// as the system writes a short date, a blank and the author's name.
+// The rights notice: the fixed prefix, the year of `date` in digits, a blank
+// and the author's name, whatever the user's locale.
 QString rightsNotice(const QDate& date);
 
 // The link's address: the introduction page shipped in the program's folder,

@@ -144,8 +144,7 @@ ParcelSelected selectParcel(const ParcelChoices& c) {
         steps.run(std::nullopt, [&] { model.click(P::Kakitome); });
 
     for (P option : c.options) {
-        const Carrier carrier = option <= P::YouDaihiki ? Carrier::Youpack : Carrier::Cat;
-        if (!model.groupEnabled(carrier))
+        if (!model.groupEnabled(optionRow(option).carrier))
             continue;
         if (!model.box(option).checked) {
             if (!model.box(option).enabled) {

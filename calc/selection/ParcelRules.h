@@ -5,6 +5,7 @@
 // of each carrier compare. The windows' selection models (ParcelSelection,
 // PostalSelection) apply them in their order; every front end drives those.
 #include "quote/QuoteCat.h"
+#include "selection/OptionTable.h"
 #include "tariff/Catalogues.h"
 
 #include <cstddef>
@@ -68,46 +69,11 @@ std::string_view postalAmountLimitMessage();
 // クール exists up to "15kg以下" (weight row 8) and "120cm以下" (size row 3).
 bool coolAvailable(int weightRow, int sizeRow);
 
-// The option boxes of the main window.
-enum class ParcelOption {
-    YouCyaku,
-    YouSokutatsu,
-    YouShitei,
-    Kakitome,
-    YouCild,
-    YouDaihiki,
-    CatHome,
-    CatTime,
-    CatCool,
-    CatDaihiki,
-    CatFukusu,
-};
-inline constexpr size_t kParcelOptionCount = static_cast<size_t>(ParcelOption::CatFukusu) + 1;
-// The options of the letter-mail page and of the book-parcel page.
-enum class LetterOption {
-    InCity,
-    Sokutatsu,
-    Haitatsu,
-    Morning10,
-    KaniKakitome,
-    Kakitome,
-    Gentei,
-    Daihiki
-};
-enum class BookOption { Cyaku, Sokutatsu, Shitei, Kani, Kakitome, Daihiki };
-inline constexpr size_t kLetterOptionCount = static_cast<size_t>(LetterOption::Daihiki) + 1;
-inline constexpr size_t kBookOptionCount = static_cast<size_t>(BookOption::Daihiki) + 1;
-
 // The options that may not be checked together with `option`: checking it
 // disables them. The relation is symmetric.
 std::vector<ParcelOption> excludedBy(ParcelOption option);
 std::vector<LetterOption> excludedBy(LetterOption option);
 std::vector<BookOption> excludedBy(BookOption option);
-
-// The names a person sees ("送料着払い", "クロネコ 代金引換", "翌朝10時").
-std::string_view optionName(ParcelOption option);
-std::string_view optionName(LetterOption option);
-std::string_view optionName(BookOption option);
 
 // N parcels to one address. クロネコ's total already covers them (with its
 // discount); ゆうパック has no such rate, so N parcels cost N times one. A

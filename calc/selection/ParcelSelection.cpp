@@ -15,7 +15,7 @@ ParcelDisplay& noDisplay() {
 }
 
 bool isYoupackBox(ParcelOption box) {
-    return box <= P::YouDaihiki;
+    return optionRow(box).carrier == Carrier::Youpack;
 }
 
 // A saved row the list does not have selects the first row.
@@ -259,12 +259,9 @@ TYoupackRequest ParcelSelection::youpackRequest() const {
         r.FromCaption = std::string(rows[static_cast<size_t>(fromRow_)]);
     r.ToRow = toRow_;
     r.WeightRow = weightRow_;
-    r.Cyaku = checked(P::YouCyaku);
-    r.Sokutatsu = checked(P::YouSokutatsu);
-    r.Shitei = checked(P::YouShitei);
-    r.Kakitome = checked(P::Kakitome);
-    r.Cild = checked(P::YouCild);
-    r.Daihiki = checked(P::YouDaihiki);
+    for (const ParcelOptionRow& row : parcelOptions())
+        if (row.youpack)
+            r.*row.youpack = checked(row.option);
     r.DaihikiText = amountText_;
     return r;
 }
@@ -275,11 +272,9 @@ TCatRequest ParcelSelection::catRequest() const {
     r.ToRow = toRow_;
     r.WeightRow = weightRow_;
     r.SizeRow = sizeRow_;
-    r.Home = checked(P::CatHome);
-    r.Time = checked(P::CatTime);
-    r.Cool = checked(P::CatCool);
-    r.Daihiki = checked(P::CatDaihiki);
-    r.Fukusu = checked(P::CatFukusu);
+    for (const ParcelOptionRow& row : parcelOptions())
+        if (row.cat)
+            r.*row.cat = checked(row.option);
     r.DaihikiText = amountText_;
     r.FukusuText = countText_;
     return r;

@@ -22,8 +22,6 @@
 
 namespace hakomaru {
 
-enum class Carrier { Youpack, Cat };
-
 // What the window does at the points where the rules name it. Each default
 // does nothing.
 class ParcelDisplay {

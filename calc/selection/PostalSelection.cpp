@@ -277,14 +277,8 @@ void PostalSelection::amountRule() {
 TLetterMailRequest PostalSelection::letterRequest() const {
     TLetterMailRequest r;
     r.WeightRow = weightRow_;
-    r.InCity = checked(L::InCity);
-    r.Sokutatsu = checked(L::Sokutatsu);
-    r.Haitatsu = checked(L::Haitatsu);
-    r.Morning10 = checked(L::Morning10);
-    r.KaniKakitome = checked(L::KaniKakitome);
-    r.Kakitome = checked(L::Kakitome);
-    r.Gentei = checked(L::Gentei);
-    r.Daihiki = checked(L::Daihiki);
+    for (const LetterOptionRow& row : letterOptions())
+        r.*row.field = checked(row.option);
     r.DaihikiText = amountText_;
     return r;
 }
@@ -292,12 +286,8 @@ TLetterMailRequest PostalSelection::letterRequest() const {
 TBookParcelRequest PostalSelection::bookRequest() const {
     TBookParcelRequest r;
     r.WeightRow = weightRow_;
-    r.Cyaku = checked(B::Cyaku);
-    r.Sokutatsu = checked(B::Sokutatsu);
-    r.Shitei = checked(B::Shitei);
-    r.Kani = checked(B::Kani);
-    r.Kakitome = checked(B::Kakitome);
-    r.Daihiki = checked(B::Daihiki);
+    for (const BookOptionRow& row : bookOptions())
+        r.*row.field = checked(row.option);
     r.DaihikiText = amountText_;
     return r;
 }

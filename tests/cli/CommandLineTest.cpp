@@ -148,8 +148,22 @@ TEST(CommandLine, PostalSubcommands) {
 
     EXPECT_EQ(parseCommandLine(argsOf({"--jsonl"})).mode, Mode::Jsonl);
     EXPECT_EQ(parseCommandLine(argsOf({"--tariff=a.ini", "--jsonl"})).tariff, "a.ini");
-    EXPECT_EQ(parseCommandLine(argsOf({"book", "--help"})).mode, Mode::Help);
-    EXPECT_EQ(parseCommandLine(argsOf({"-h"})).mode, Mode::Help);
+}
+
+// --help shows the help of the command it goes with; the whole help for
+// the parcel comparison. After "--" it is a name like any other.
+TEST(CommandLine, HelpOfTheCommandGiven) {
+    const std::pair<std::vector<std::string_view>, std::optional<Mode>> cases[] = {
+        {{"--help"}, std::nullopt},           {{"--from", "東京", "-h"}, std::nullopt},
+        {{"book", "--help"}, Mode::Book},     {{"--tariff", "x.ini", "rows", "-h"}, Mode::Rows},
+        {{"--jsonl", "--help"}, Mode::Jsonl},
+    };
+    for (const auto& [args, topic] : cases) {
+        const Invocation inv = parseCommandLine(args);
+        EXPECT_EQ(inv.mode, Mode::Help) << args.front();
+        EXPECT_EQ(inv.helpTopic, topic) << args.front();
+    }
+    EXPECT_EQ(parseCommandLine(argsOf({"set", "--", "速達", "--help", "1"})).mode, Mode::Set);
 }
 
 // Command lines refused with exit status 2.
@@ -183,6 +197,7 @@ INSTANTIATE_TEST_SUITE_P(
         argsOf({"letter", "--weight-row", "18"}), argsOf({"book", "--weight", "1kg", "--teikei"}),
         argsOf({"book", "--weight", "1kg", "--from", "東京"}),
         argsOf({"--jsonl", "--from", "東京"}), argsOf({"--", "--jsonl"}), argsOf({"diff", "a"}),
-        argsOf({"diff", "a", "b", "c"}), argsOf({"diff", "--tariff", "a", "b"})));
+        argsOf({"diff", "a", "b", "c"}), argsOf({"diff", "--tariff", "a", "b"}),
+        argsOf({"--tariff", "a", "rows"}), argsOf({"check", "--tariff"})));
 
 } // namespace

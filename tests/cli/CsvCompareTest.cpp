@@ -87,6 +87,7 @@ TEST(CsvField, QuotesOnlyWhatMustBeQuoted) {
     EXPECT_EQ(hakomaru::cli::csvField("a,b"), "\"a,b\"");
     EXPECT_EQ(hakomaru::cli::csvField("say \"hi\""), "\"say \"\"hi\"\"\"");
     EXPECT_EQ(hakomaru::cli::csvField("a\nb"), "\"a\nb\"");
+    EXPECT_EQ(hakomaru::cli::csvField("a\rb"), "\"a\rb\""); // a bare CR ends a record too
     EXPECT_EQ(hakomaru::cli::csvField(""), "");
 }
 

@@ -5,31 +5,14 @@
 # a saved size larger than the screen is cut to it. Polls, never sleeps a
 # fixed time.
 set -euo pipefail
-for tool in Xvfb openbox xdotool xprop xwininfo python3 iconv; do
-    command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
-done
-work="$(mktemp -d)"
+source "$(dirname "$0")/../support/x_session.sh"
+need_tools xdotool xprop xwininfo python3 iconv
 cp "$1" "$work/hakomaru-tariff"
 cp "$2/Charge.ini" "$work/"
-mkdir -m 700 "$work/runtime"
-export XDG_RUNTIME_DIR="$work/runtime" HOME="$work" QT_SCALE_FACTOR=2
-unset QT_QPA_PLATFORM WAYLAND_DISPLAY
-fail() { echo "FAIL: $*" >&2; cat "$work/program.log" >&2 2>/dev/null; exit 1; }
-within() { timeout "$1" bash -c "until $2; do sleep 0.05; done"; } # polls a condition
-
-Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
-xvfb=$! && trap 'kill $xvfb ${wm:-} ${program:-} 2>/dev/null; wait; rm -rf "$work"' EXIT
-within 20 "[ -s $work/display ]" || fail "Xvfb did not start"
-export DISPLAY=":$(head -n 1 "$work/display")"
-wm_ready() { within 20 'xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"'; }
-openbox --sm-disable >"$work/openbox.log" 2>&1 &
-wm=$!
-if ! wm_ready; then
-    kill "$wm" 2>/dev/null || true
-    openbox --sm-disable >>"$work/openbox.log" 2>&1 &
-    wm=$!
-    wm_ready || fail "openbox did not start: $(cat "$work/openbox.log")"
-fi
+export HOME="$work" QT_SCALE_FACTOR=2
+unset QT_QPA_PLATFORM
+start_x_server 1920x1080
+start_window_manager
 
 window() { xdotool search --onlyvisible --name '^料金表の編集' 2>/dev/null | head -n 1; }
 # The frame as "x y width height" in the screen's pixels; empty until framed.
@@ -65,7 +48,7 @@ start() {
     within 20 '[ -n "$(window)" ]' || fail "the editor did not show"
 }
 close_editor() {
-    python3 "$(dirname "$0")/../ui/close_window.py" "$(window)"
+    close_window "$(window)"
     timeout 20 tail --pid="$program" -f /dev/null || fail "the editor did not end"
 }
 settings() { printf '[Settings]\r\n%s' "$1" >"$work/hakomaru-tariff.ini"; }

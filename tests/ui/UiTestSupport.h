@@ -23,11 +23,15 @@ class RecordingPlatform final : public PlatformServices {
     QStringList errors;
     QStringList messages;
     QStringList opened;
+    bool shellOpens = true; // whether a program takes what is opened
     QStringList clipboard;
 
     void showError(QWidget*, const QString& message) override { errors << message; }
     void showMessage(QWidget*, const QString& message) override { messages << message; }
-    void shellOpen(const QString& pathOrAddress) override { opened << pathOrAddress; }
+    bool shellOpen(const QString& pathOrAddress) override {
+        opened << pathOrAddress;
+        return shellOpens;
+    }
     void setClipboardText(const QString& text) override { clipboard << text; }
     QString clipboardText() override { return clipboard.isEmpty() ? QString() : clipboard.last(); }
     std::optional<QColor> chooseColor(QWidget*, const QColor&) override { return std::nullopt; }

@@ -2,36 +2,17 @@
 # The program under openbox on its own X server: frame positions survive
 # starts and closes, the postal window docks level and 210 pixels to the left,
 # both windows stay on the screen, the options and about windows centre
-# their frames on the screen at 1x and 2x. Polls, never sleeps a fixed time.
+# their frames on the screen at 1x and 2x, a help page no program shows is
+# reported. Polls, never sleeps a fixed time.
 set -euo pipefail
-for tool in Xvfb openbox xdotool xprop xwininfo python3 iconv; do
-    command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
-done
-work="$(mktemp -d)"
+source "$(dirname "$0")/../support/x_session.sh"
+need_tools xdotool xprop xwininfo python3 iconv
 cp "$1" "$work/hakomaru"
 cp "$2/Charge.ini" "$work/"
-mkdir -m 700 "$work/runtime"
-export XDG_RUNTIME_DIR="$work/runtime" HOME="$work"
-unset QT_QPA_PLATFORM WAYLAND_DISPLAY QT_SCALE_FACTOR
-fail() { echo "FAIL: $*" >&2; cat "$work/program.log" >&2 2>/dev/null; exit 1; }
-within() { timeout "$1" bash -c "until $2; do sleep 0.05; done"; } # polls a condition
-
-# The server picks a free display itself, so tests side by side never race.
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
-xvfb=$! && trap 'kill $xvfb ${wm:-} 2>/dev/null; wait; rm -rf "$work"' EXIT
-within 20 "[ -s $work/display ]" || fail "Xvfb did not start"
-export DISPLAY=":$(head -n 1 "$work/display")"
-# openbox once failed to come up on a loaded machine: one more try before
-# the test fails.
-wm_ready() { within 20 'xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"'; }
-openbox --sm-disable >"$work/openbox.log" 2>&1 &
-wm=$!
-if ! wm_ready; then
-    kill "$wm" 2>/dev/null || true
-    openbox --sm-disable >>"$work/openbox.log" 2>&1 &
-    wm=$!
-    wm_ready || fail "openbox did not start: $(cat "$work/openbox.log")"
-fi
+export HOME="$work"
+unset QT_QPA_PLATFORM QT_SCALE_FACTOR
+start_x_server 1024x768
+start_window_manager
 
 window() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1; }
 # The frame's corner: the client area's less the frame extents; empty until framed.
@@ -58,13 +39,13 @@ centred() {
     [ "${dx#-}" -le 4 ] && [ "${dy#-}" -le 4 ]
 }
 export -f window frame shown centred
-start() {
-    (cd "$work" && exec ./hakomaru >>"$work/program.log" 2>&1) &
+start() { # $@: the program's environment
+    (cd "$work" && exec env "$@" ./hakomaru >>"$work/program.log" 2>&1) &
     program=$!
     within 20 '[ -n "$(window はこ丸)" ]' || fail "the main window did not show"
 }
 close_main() {
-    python3 "$(dirname "$0")/close_window.py" "$(window はこ丸)"
+    close_window "$(window はこ丸)"
     timeout 20 tail --pid="$program" -f /dev/null || fail "the program did not end"
 }
 saved() { iconv -f CP932 -t UTF-8 "$work/hakomaru.ini" | tr -d '\r' | awk -F= '/^Pos_Top=/{t=$2} /^Pos_Left=/{l=$2} END{print l "," t}'; }
@@ -106,6 +87,20 @@ moved=$(frame はこ丸) && docked "$moved" 2 || fail "after a move: main $(fram
 close_main
 [ "$(saved)" = "$moved" ] || fail "after a move saved $(saved), not $moved"
 
+# ヘルプ → はこ丸の使い方 with no program on the path to show the page: a
+# message box (the program's title, a second window) says so.
+start PATH=/nonexistent
+xdotool windowactivate --sync "$(window はこ丸)"
+titled() { xdotool search --onlyvisible --name "^はこ丸\$" 2>/dev/null | wc -l; }
+export -f titled
+before=$(shown) && xdotool key alt+h
+within 5 "[ \$(shown) -gt $before ]" || fail "the help menu did not open"
+xdotool key Down Return
+within 5 '[ $(titled) -eq 2 ]' || fail "no message box for a page no program shows"
+xdotool key Return
+within 5 '[ $(titled) -eq 1 ]' || fail "the message box did not close"
+close_main
+
 # The options window (オプション → オプション設定...) and the about window
 # (ヘルプ → バージョン情報) centre their frames on the screen, at 1x and 2x.
 dialog() { # $1: menu key, $2: item key, $3: the window's title
@@ -116,7 +111,7 @@ dialog() { # $1: menu key, $2: item key, $3: the window's title
     xdotool key "$2"
     within 5 "[ -n \"\$(window $3)\" ]" || fail "$3 did not open"
     within 5 "centred $3" || fail "$3 at ${scale}x: frame not centred: $(frame "$3") $(xwininfo -id "$(window "$3")" | grep -E 'Width|Height' | tr -s ' ' | tr '\n' ' ')"
-    python3 "$(dirname "$0")/close_window.py" "$(window "$3")"
+    close_window "$(window "$3")"
     within 5 "[ -z \"\$(window $3)\" ]" || fail "$3 did not close"
 }
 for scale in 1 2; do
@@ -126,4 +121,4 @@ for scale in 1 2; do
     dialog alt+h a バージョン情報
     close_main
 done
-echo "PASS: frame positions kept, first start at 0,0, postal window docked and on the screen, options and about windows centred at 1x and 2x"
+echo "PASS: frame positions kept, first start at 0,0, postal window docked and on the screen, a help page no program shows reported, options and about windows centred at 1x and 2x"

@@ -14,7 +14,10 @@ class FakePlatform : public PlatformServices {
 
     void showError(QWidget*, const QString& message) override { errors << message; }
     void showMessage(QWidget*, const QString& message) override { messages << message; }
-    void shellOpen(const QString& pathOrAddress) override { opened << pathOrAddress; }
+    bool shellOpen(const QString& pathOrAddress) override {
+        opened << pathOrAddress;
+        return shellOpens;
+    }
     void setClipboardText(const QString& text) override { clipboard = text; }
     QString clipboardText() override { return clipboard; }
     std::optional<QColor> chooseColor(QWidget*, const QColor&) override {
@@ -26,6 +29,7 @@ class FakePlatform : public PlatformServices {
     QStringList errors;
     QStringList messages;
     QStringList opened;
+    bool shellOpens = true; // whether a program takes what is opened
     QString clipboard;
     std::optional<QColor> colorAnswer;
     int colorRequests = 0;

@@ -201,12 +201,19 @@ void MapTest::pictureProblems() {
 }
 
 void MapTest::shippedPicture() {
+    // Run at 1x and, as a test of its own, at 2x: the picture drawn for the
+    // screen's scale, the same size on the screen.
     FakePlatform platform;
     auto* map = new TfrmMap([](int) {}, nullptr,
                             QStringLiteral(HAKOMARU_SHIPPED_DATA_DIR "/MapOfJapan.jpg"));
     QVERIFY2(platform.errors.isEmpty(), qPrintable(platform.errors.join('\n')));
-    QCOMPARE(map->imgJapan->pixmap().size(), QSize(429, 293));
+    const int scale = qRound(map->devicePixelRatioF()); // 1 or 2
+    QCOMPARE(map->imgJapan->pixmap().size(), QSize(429, 293) * scale);
+    QCOMPARE(map->imgJapan->pixmap().deviceIndependentSize(), QSizeF(429, 293));
     delete map;
+    QCOMPARE(pictureAtScale("/opt/h/MapOfJapan.jpg", 2), QStringLiteral("/opt/h/MapOfJapan@2x.jpg"));
+    QCOMPARE(pictureAtScale("Map.v1.JPG", 2), QStringLiteral("./Map.v1@2x.JPG"));
+    QCOMPARE(pictureAtScale("MapOfJapan.jpg", 1), QStringLiteral("MapOfJapan.jpg"));
 }
 
 void MapTest::pictureFoundBesideTheProgram() {

@@ -50,6 +50,8 @@ class VersionTest : public QObject {
     void damagedProgramFiles();
     void queryVersionValue_data();
     void queryVersionValue();
+    void rightsNoticeYear_data();
+    void rightsNoticeYear();
     void aboutWindow();
 };
 
@@ -145,6 +147,31 @@ void VersionTest::queryVersionValue() {
         QCOMPARE(QString::fromStdString(result), value);
 }
 
+void VersionTest::rightsNoticeYear_data() {
+    QTest::addColumn<QString>("locale"); // the user's locale meanwhile
+    QTest::addColumn<QDate>("date");
+    QTest::addColumn<QString>("notice");
+    const QString notice = QStringLiteral("Copyright (C) %1 Hakomaru Project");
+    // A short date that begins with the day, the month, a two-digit year or
+    // other digits than ASCII ones.
+    QTest::newRow("C") << "C" << QDate(2026, 12, 7) << notice.arg(2026);
+    QTest::newRow("English, US") << "en_US" << QDate(2026, 12, 7) << notice.arg(2026);
+    QTest::newRow("German") << "de_DE" << QDate(2031, 1, 15) << notice.arg(2031);
+    QTest::newRow("Arabic, Egypt") << "ar_EG" << QDate(2027, 3, 1) << notice.arg(2027);
+    QTest::newRow("Japanese") << "ja_JP" << QDate(2026, 12, 7) << notice.arg(2026);
+}
+
+void VersionTest::rightsNoticeYear() {
+    QFETCH(QString, locale);
+    QFETCH(QDate, date);
+    QFETCH(QString, notice);
+    const QLocale before;
+    QLocale::setDefault(QLocale(locale));
+    const QString shown = rightsNotice(date);
+    QLocale::setDefault(before);
+    QCOMPARE(shown, notice);
+}
+
 void VersionTest::aboutWindow() {
     FakePlatform platform;
     QPointer<TfrmVersion> w = new TfrmVersion;
@@ -156,9 +183,7 @@ void VersionTest::aboutWindow() {
     QVERIFY(w->lblPgname->geometry().bottom() < w->lblVersion->y());
     QVERIFY(w->lblVersion->geometry().bottom() < w->lblCopyright->y());
     QVERIFY(w->lblCopyright->geometry().bottom() < w->lblUrl->y());
-    // The date part is whatever the short date begins with.
-    const QString date = QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat);
-    QVERIFY(w->lblCopyright->text().contains(date.left(4) + " " + kAuthorName));
+    QCOMPARE(w->lblCopyright->text(), rightsNotice(QDate::currentDate()));
 
     QTest::mouseClick(w->lblUrl, Qt::LeftButton);
     // The introduction page shipped beside the program, whole in the box.
