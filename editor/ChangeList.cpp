@@ -12,10 +12,11 @@
 namespace hakomaru {
 
 TfrmChangeList::TfrmChangeList(const QString& fileName, const std::vector<TariffChange>& changes,
-                               QWidget* parent)
+                               Purpose purpose, QWidget* parent)
     : QDialog(parent) {
-    setObjectName(QStringLiteral("frmChangeList"));
-    setWindowTitle(QStringLiteral("変更の確認"));
+    const bool report = purpose == Purpose::Report;
+    setObjectName(report ? QStringLiteral("frmSavedReport") : QStringLiteral("frmChangeList"));
+    setWindowTitle(report ? QStringLiteral("保存しました") : QStringLiteral("変更の確認"));
     auto* layout = new QVBoxLayout(this);
     const auto outside = static_cast<std::size_t>(std::count_if(
         changes.begin(), changes.end(), [](const TariffChange& c) { return c.outside; }));
@@ -23,7 +24,12 @@ TfrmChangeList::TfrmChangeList(const QString& fileName, const std::vector<Tariff
         QStringLiteral("%1 の次の %2 か所を書き換えて保存します。ほかの行や欄はそのままです。")
             .arg(fileName)
             .arg(changes.size() - outside);
-    if (outside > 0)
+    if (report)
+        text = QStringLiteral("%1 を保存しました。変更の確認のあとでほかのプログラムが次の %2 "
+                              "か所を変更していたため、その変更のまま保存しています。")
+                   .arg(fileName)
+                   .arg(changes.size());
+    else if (outside > 0)
         text += QStringLiteral("開いたあとでほかのプログラムが変更した %1 か所"
                                "（「ほかのプログラム」の行）は、その変更のまま残します。")
                     .arg(outside);
@@ -47,7 +53,15 @@ TfrmChangeList::TfrmChangeList(const QString& fileName, const std::vector<Tariff
                   rows, {3, 4});
     layout->addWidget(lstChanges_);
 
-    addSaveButtons(this, layout, QStringLiteral("保存"));
+    if (report) {
+        auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
+        buttons->button(QDialogButtonBox::Close)->setText(QStringLiteral("閉じる"));
+        buttons->button(QDialogButtonBox::Close)->setObjectName(QStringLiteral("btnClose"));
+        connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+        layout->addWidget(buttons);
+    } else {
+        addSaveButtons(this, layout, QStringLiteral("保存"));
+    }
     resize(620, 360);
 }
 
@@ -57,7 +71,10 @@ QTableWidget* fieldList(QWidget* parent, const QString& objectName) {
     list->verticalHeader()->hide();
     list->setEditTriggers(QAbstractItemView::NoEditTriggers);
     list->setSelectionBehavior(QAbstractItemView::SelectRows);
-    list->horizontalHeader()->setStretchLastSection(true);
+    // Columns as wide as their text, values side by side; the header looks
+    // the same whatever is selected.
+    list->horizontalHeader()->setStretchLastSection(false);
+    list->horizontalHeader()->setHighlightSections(false);
     return list;
 }
 

@@ -1,7 +1,8 @@
 #pragma once
 // The list of changes shown before the tariff is saved: table, row, column,
 // old and new value of every changed field. Saving goes on only when the
-// user confirms it.
+// user confirms it. After a save, the same list reports the changes other
+// programs made just before it, which the save kept.
 #include "tools/TariffEdit.h"
 
 #include <QDialog>
@@ -18,8 +19,12 @@ namespace hakomaru {
 class TfrmChangeList : public QDialog {
     Q_OBJECT
   public:
+    enum class Purpose {
+        Confirm, // before the save: 保存 or キャンセル
+        Report,  // after it: the other programs' changes it kept; 閉じる
+    };
     TfrmChangeList(const QString& fileName, const std::vector<TariffChange>& changes,
-                   QWidget* parent = nullptr);
+                   Purpose purpose = Purpose::Confirm, QWidget* parent = nullptr);
 
   private:
     QTableWidget* lstChanges_;

@@ -7,6 +7,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -14,11 +15,36 @@
 #include <set>
 
 namespace hakomaru {
+
+SideBySide sideBySide(QRect first, QSize beside, const QRect& available) {
+    SideBySide placed{first, QRect(QPoint(), beside)};
+    if (available.right() - first.right() >= beside.width()) {
+        placed.second = QRect(first.right() + 1, first.top(), beside.width(), first.height());
+    } else if (first.left() - available.left() >= beside.width()) {
+        placed.second =
+            QRect(first.left() - beside.width(), first.top(), beside.width(), first.height());
+    } else if (available.bottom() - first.bottom() >= beside.height()) {
+        placed.second = QRect(first.left(), first.bottom() + 1, first.width(), beside.height());
+    } else if (first.top() - available.top() >= beside.height()) {
+        placed.second =
+            QRect(first.left(), first.top() - beside.height(), first.width(), beside.height());
+    } else {
+        const int height = std::min(beside.height(), available.height() / 3);
+        placed.first.setTop(available.top());
+        placed.first.setBottom(available.bottom() - height);
+        placed.second = QRect(first.left(), placed.first.bottom() + 1, first.width(), height);
+    }
+    return placed;
+}
+
 TfrmCompare::TfrmCompare(const TariffDocument& open, TariffDocument other, const QString& otherName,
                          Take take, QWidget* parent)
     : QDialog(parent), open_(open), other_(std::move(other)), otherName_(otherName),
       take_(std::move(take)) {
     setObjectName(QStringLiteral("frmCompare"));
+    // A window, not a dialog the window manager keeps over the editor.
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
     setWindowTitle(QStringLiteral("料金表の比較 - %1").arg(otherName));
     auto* layout = new QVBoxLayout(this);
     lblCompare_ = new QLabel(this);
@@ -45,7 +71,14 @@ TfrmCompare::TfrmCompare(const TariffDocument& open, TariffDocument other, const
     });
     layout->addWidget(buttons);
     refresh();
-    resize(760, 420);
+    resize(contentWidth(), 420);
+}
+
+int TfrmCompare::contentWidth() const {
+    const QMargins margins = layout()->contentsMargins();
+    return lstDifferences_->horizontalHeader()->length() + 2 * lstDifferences_->frameWidth() +
+           lstDifferences_->verticalScrollBar()->sizeHint().width() + margins.left() +
+           margins.right();
 }
 
 std::optional<TariffBlockValue> TfrmCompare::takeable(const TariffChange& change) const {
@@ -111,8 +144,11 @@ void TfrmCompare::takeSelected() {
     for (const int row : rows)
         if (const auto value = takeable(differences_[static_cast<std::size_t>(row)]))
             values.push_back(*value);
-    if (!values.empty())
-        take_(values);
+    if (values.empty() || !take_(values))
+        return;
+    // The difference that took the first one's place is chosen next.
+    if (lstDifferences_->rowCount() > 0)
+        lstDifferences_->selectRow(std::min(*rows.begin(), lstDifferences_->rowCount() - 1));
 }
 
 } // namespace hakomaru

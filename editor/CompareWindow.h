@@ -4,9 +4,13 @@
 // core's comparison lists them and `hakomaru-quote diff` prints them. The
 // chosen differences are taken into the open tariff as one undoable edit;
 // the list follows every edit of the open tariff.
+//
+// A window of its own beside the editor's, not over it, so that the field a
+// double click shows is never hidden under the list.
 #include "tools/TariffEdit.h"
 
 #include <QDialog>
+#include <QRect>
 
 #include <functional>
 #include <vector>
@@ -32,6 +36,9 @@ class TfrmCompare : public QDialog {
     // Takes the differences of the selected rows that can be taken.
     void takeSelected();
 
+    // The width the list's columns take, the window's frame excluded.
+    int contentWidth() const;
+
   signals:
     // A difference was double-clicked: its field in the open tariff.
     void showField(const TariffAddress& at);
@@ -51,5 +58,16 @@ class TfrmCompare : public QDialog {
     QTableWidget* lstDifferences_;
     QPushButton* btnTake_;
 };
+
+// Two frames side by side within `available`: the second window's frame
+// (`beside`, the size it would like) on the right of the first's where it
+// fits there, else on its left, with the first's height and top; else
+// below or above it, with the first's width and left edge. Where there is
+// room nowhere, the first frame gives up height at its bottom, keeping at
+// least two thirds of `available`, and the second takes it.
+struct SideBySide {
+    QRect first, second;
+};
+SideBySide sideBySide(QRect first, QSize beside, const QRect& available);
 
 } // namespace hakomaru

@@ -1,7 +1,10 @@
 #include "GroupedHeader.h"
 
+#include <QAbstractButton>
+#include <QEvent>
 #include <QPainter>
 #include <QStyleOptionHeader>
+#include <QTableView>
 
 #include <algorithm>
 
@@ -79,6 +82,50 @@ void GroupedHeaderView::paintEvent(QPaintEvent* event) {
         label.rect = option.rect.adjusted(2, 3, -2, -2);
         style()->drawControl(QStyle::CE_HeaderLabel, &label, &painter, this);
     }
+}
+
+namespace {
+
+class AxisCorner final : public QObject {
+  public:
+    AxisCorner(QAbstractButton* corner, QString rows, QString columns)
+        : QObject(corner), corner_(corner), rows_(std::move(rows)), columns_(std::move(columns)) {
+        corner->setToolTip(QStringLiteral("行: %1、列: %2").arg(rows_, columns_));
+        corner->installEventFilter(this);
+    }
+    // Paints the button as a header section with the two names; the button
+    // still selects all when clicked.
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() != QEvent::Paint)
+            return false;
+        QPainter painter(corner_);
+        QStyleOptionHeader option;
+        option.initFrom(corner_);
+        option.position = QStyleOptionHeader::OnlyOneSection;
+        painter.save(); // the style leaves its clip behind
+        corner_->style()->drawControl(QStyle::CE_Header, &option, &painter, corner_);
+        painter.restore();
+        painter.setPen(corner_->palette().color(QPalette::Mid));
+        painter.drawLine(option.rect.topLeft(), option.rect.bottomRight());
+        painter.setPen(corner_->palette().color(QPalette::ButtonText));
+        const QRect area = option.rect.adjusted(3, 1, -3, -1);
+        painter.drawText(area, Qt::AlignRight | Qt::AlignTop, columns_);
+        painter.drawText(area, Qt::AlignLeft | Qt::AlignBottom, rows_);
+        return true;
+    }
+
+  private:
+    QAbstractButton* corner_;
+    QString rows_, columns_;
+};
+
+} // namespace
+
+void nameAxesInCorner(QTableView& view, const QString& rows, const QString& columns) {
+    // The corner is the view's one button of its own (it selects all).
+    for (QAbstractButton* corner : view.findChildren<QAbstractButton*>(Qt::FindDirectChildrenOnly))
+        if (corner->parent() == &view)
+            new AxisCorner(corner, rows, columns);
 }
 
 } // namespace hakomaru

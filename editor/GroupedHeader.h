@@ -7,6 +7,8 @@
 
 #include <QHeaderView>
 
+class QTableView;
+
 #include <vector>
 
 namespace hakomaru {
@@ -31,5 +33,11 @@ class GroupedHeaderView : public QHeaderView {
 
     std::vector<HeaderGroup> groups_;
 };
+
+// Writes in a table's corner, above its row headers and beside its column
+// headers, what the rows and the columns stand for, as a paper table does
+// with a diagonal line: the columns' name at the top right, the rows' at
+// the bottom left.
+void nameAxesInCorner(QTableView& view, const QString& rows, const QString& columns);
 
 } // namespace hakomaru

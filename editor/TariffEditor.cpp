@@ -6,29 +6,29 @@
 #include "FieldDelegate.h"
 #include "FileDialog.h"
 #include "GroupedHeader.h"
+#include "ProblemList.h"
 #include "TariffGridModel.h"
+#include "TariffPreview.h"
+#include "TariffSave.h"
 
+#include "DisplayPlatform.h"
 #include "Platform.h"
 #include "Settings.h"
 #include "WindowFit.h"
 #include "ini/IniStore.h"
-#include "selection/ParcelPricing.h"
 #include "system/FileRead.h"
 #include "system/FileSave.h"
-#include "tariff/Catalogues.h"
-#include "text/NumberText.h"
 #include "text/Sjis.h"
 #include "text/TabText.h"
 #include "tools/TariffCheck.h"
-#include "tools/TariffMerge.h"
 
 #include <QAction>
 #include <QCloseEvent>
-#include <QComboBox>
+#include <QDir>
+#include <QDockWidget>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QFileSystemWatcher>
-#include <QFormLayout>
-#include <QGroupBox>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QItemSelectionModel>
@@ -36,9 +36,10 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSplitter>
 #include <QStackedWidget>
-#include <QStandardItemModel>
 #include <QStatusBar>
 #include <QTableView>
 #include <QTimer>
@@ -55,6 +56,9 @@
 
 namespace hakomaru {
 namespace {
+
+// The editor's help page beside the program.
+constexpr const char* kHelpPage = "Help/tariff.htm";
 
 // One edit, a single field's or a pasted block's: where its bytes lie and
 // what they were and became, so undoing gives back the exact bytes, an
@@ -99,33 +103,19 @@ QString tableObjectName(const TariffDocument& document, std::size_t grid) {
     return {};
 }
 
-// A list of the windows' rows; separator rows are headings, never chosen.
-QComboBox* listOf(QWidget* parent, const char* name, std::span<const std::string_view> rows,
-                  int current) {
-    auto* box = new QComboBox(parent);
-    box->setObjectName(QString::fromLatin1(name));
-    auto* model = new QStandardItemModel(box);
-    for (std::string_view row : rows) {
-        auto* item = new QStandardItem(
-            QString::fromUtf8(row.data(), static_cast<qsizetype>(row.size())).trimmed());
-        if (IsSeparatorRow(row)) {
-            item->setFlags(Qt::NoItemFlags);
-            QFont bold = item->font();
-            bold.setBold(true);
-            item->setFont(bold);
-        }
-        model->appendRow(item);
+// A pane of the window's splitter with the width it starts with (0: its
+// own): the splitter lays its panes out by their size hints.
+template <typename Widget> class Pane : public Widget {
+  public:
+    using Widget::Widget;
+    std::function<int()> startWidth;
+    QSize sizeHint() const override {
+        QSize size = Widget::sizeHint();
+        if (const int width = startWidth ? startWidth() : 0; width > 0)
+            size.setWidth(width);
+        return size;
     }
-    box->setModel(model);
-    box->setCurrentIndex(current);
-    box->setMaxVisibleItems(20);
-    return box;
-}
-
-QString yenText(std::int64_t total) {
-    return QString::fromUtf8(kYen.data(), static_cast<qsizetype>(kYen.size())) +
-           QString::fromStdString(grouped(static_cast<std::int32_t>(total)));
-}
+};
 
 } // namespace
 
@@ -142,9 +132,19 @@ TfrmTariffEditor::TfrmTariffEditor(QWidget* parent)
     lblReadOnly_->hide();
     layout->addWidget(lblReadOnly_);
 
-    auto* splitter = new QSplitter(central);
+    auto* splitter = splTables_ = new QSplitter(central);
     splitter->setObjectName(QStringLiteral("splTables"));
-    lstTables_ = new QTreeWidget(splitter);
+    // The side list as wide as its names and the preview as its form, or
+    // both as the user left them; the tables get the rest, and every change
+    // of the window's width.
+    auto* side = new Pane<QTreeWidget>(splitter);
+    side->startWidth = [this] {
+        return panes_ ? panes_->first
+                      : static_cast<QAbstractItemView*>(lstTables_)->sizeHintForColumn(0) +
+                            2 * lstTables_->frameWidth() +
+                            lstTables_->verticalScrollBar()->sizeHint().width();
+    };
+    lstTables_ = side;
     lstTables_->setObjectName(QStringLiteral("lstTables"));
     lstTables_->setHeaderHidden(true);
     lstTables_->setRootIsDecorated(true);
@@ -153,14 +153,22 @@ TfrmTariffEditor::TfrmTariffEditor(QWidget* parent)
     splitter->addWidget(lstTables_);
     splitter->addWidget(stkTables_);
     splitter->addWidget(buildPreview());
+    // The tables take every change of the window's width, down to a width
+    // that still shows some columns; no pane disappears.
     splitter->setStretchFactor(1, 1);
-    splitter->setCollapsible(1, false);
+    splitter->setChildrenCollapsible(false);
+    stkTables_->setMinimumWidth(fontMetrics().horizontalAdvance(QString(16, QChar(0x3042))));
     layout->addWidget(splitter, 1);
     setCentralWidget(central);
+    buildProblemList();
     buildMenus();
     lblProblems_ = new QLabel(this);
     lblProblems_->setObjectName(QStringLiteral("lblProblems"));
     statusBar()->addPermanentWidget(lblProblems_);
+    connect(lblProblems_, &QLabel::linkActivated, this, [this] {
+        dckProblems_->show();
+        dckProblems_->raise();
+    });
 
     connect(undo_, &QUndoStack::cleanChanged, this, [this] { updateTitle(); });
     connect(lstTables_, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* item) {
@@ -185,6 +193,12 @@ TfrmTariffEditor::TfrmTariffEditor(QWidget* parent)
             return std::nullopt;
         return choice.keepMine();
     };
+    replaceChooser_ = [this](const QString& name) {
+        return QMessageBox::question(
+                   this, QStringLiteral("名前を付けて保存"),
+                   QStringLiteral("%1 はすでにあります。この料金表で置き換えますか？").arg(name),
+                   QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
+    };
     pasteChooser_ = [this](const std::vector<PasteRefusal>& refused, std::size_t fitting) {
         TfrmPasteRefusals dialog(refused, fitting, this);
         return dialog.exec() == QDialog::Accepted;
@@ -208,12 +222,27 @@ TfrmTariffEditor::TfrmTariffEditor(QWidget* parent)
     placeOnScreen(*this, frame.topLeft(), size);
 }
 
+void saveEditorWindow(const Settings& settings, const WindowPlace& place,
+                      std::string_view platformName) {
+    if (platformPlacesWindows(platformName))
+        settings.saveWindowPlace(place);
+    else
+        settings.saveWindowSize(place);
+}
+
 void TfrmTariffEditor::rememberPlaceIn(const std::filesystem::path& settingsFile) {
     settingsFile_ = settingsFile;
     const WindowPlace place = Settings(settingsFile_).windowPlace();
+    if (place.sideWidth > 0 && place.previewWidth > 0)
+        panes_ = {place.sideWidth, place.previewWidth};
     if (place.width <= 0)
         return;
-    placeOnScreen(*this, QPoint(place.left, place.top), QSize(place.width, place.height));
+    // Where the window system places windows itself, the saved corner
+    // means nothing to it: the window opens centred, as at a first start.
+    QPoint corner(place.left, place.top);
+    if (!platformPlacesWindows(QGuiApplication::platformName().toStdString()))
+        corner = frameGeometry().topLeft();
+    placeOnScreen(*this, corner, QSize(place.width, place.height));
     if (place.maximized)
         setWindowState(windowState() | Qt::WindowMaximized);
 }
@@ -226,10 +255,12 @@ void TfrmTariffEditor::savePlace() {
     const QRect client = geometry();
     const QRect normal = isMaximized() ? normalGeometry() : client;
     const QPoint corner = normal.topLeft() - (client.topLeft() - frameGeometry().topLeft());
+    const QList<int> panes = splTables_->sizes();
     try {
-        Settings(settingsFile_)
-            .saveWindowPlace(
-                {corner.x(), corner.y(), normal.width(), normal.height(), isMaximized()});
+        saveEditorWindow(Settings(settingsFile_),
+                         {corner.x(), corner.y(), normal.width(), normal.height(), isMaximized(),
+                          panes[0], panes[2]},
+                         QGuiApplication::platformName().toStdString());
     } catch (const SaveError& error) {
         platform().showError(this, QString::fromUtf8(error.what()));
     }
@@ -257,6 +288,12 @@ void TfrmTariffEditor::buildMenus() {
     QAction* saveAction = file->addAction(QStringLiteral("保存(&S)"), this, [this] { save(); });
     saveAction->setObjectName(QStringLiteral("mnuFile_Save"));
     saveAction->setShortcut(QKeySequence::Save);
+    QAction* saveAs = file->addAction(QStringLiteral("名前を付けて保存(&A)..."), this,
+                                      [this] { chooseSaveAs(); });
+    saveAs->setObjectName(QStringLiteral("mnuFile_SaveAs"));
+    saveAs->setShortcut(QKeySequence::SaveAs);
+    saveAs->setStatusTip(
+        QStringLiteral("この料金表を別のファイルに保存し、そのファイルを編集します"));
     QAction* compare =
         file->addAction(QStringLiteral("比較(&C)..."), this, [this] { chooseComparison(); });
     compare->setObjectName(QStringLiteral("mnuFile_Compare"));
@@ -269,10 +306,10 @@ void TfrmTariffEditor::buildMenus() {
 
     QMenu* editMenu = menuBar()->addMenu(QStringLiteral("編集(&E)"));
     editMenu->setObjectName(QStringLiteral("mnuEdit"));
-    QAction* undoAction = undo_->createUndoAction(this, QStringLiteral("元に戻す"));
+    QAction* undoAction = undo_->createUndoAction(this, QStringLiteral("元に戻す(&U)"));
     undoAction->setObjectName(QStringLiteral("mnuEdit_Undo"));
     undoAction->setShortcut(QKeySequence::Undo);
-    QAction* redoAction = undo_->createRedoAction(this, QStringLiteral("やり直し"));
+    QAction* redoAction = undo_->createRedoAction(this, QStringLiteral("やり直し(&R)"));
     redoAction->setObjectName(QStringLiteral("mnuEdit_Redo"));
     // Ctrl+Y as on the desktops the users come from, and Ctrl+Shift+Z.
     redoAction->setShortcuts(
@@ -291,50 +328,56 @@ void TfrmTariffEditor::buildMenus() {
     paste->setShortcut(QKeySequence::Paste);
     paste->setStatusTip(
         QStringLiteral("表計算ソフトでコピーした範囲を、選んだ欄を左上にして貼り付けます"));
+
+    QMenu* check = menuBar()->addMenu(QStringLiteral("検査(&K)"));
+    check->setObjectName(QStringLiteral("mnuCheck"));
+    QAction* next =
+        check->addAction(QStringLiteral("次の問題(&N)"), this, [this] { goToProblem(true); });
+    next->setObjectName(QStringLiteral("mnuCheck_Next"));
+    next->setShortcut(QKeySequence(Qt::Key_F8));
+    QAction* previous =
+        check->addAction(QStringLiteral("前の問題(&P)"), this, [this] { goToProblem(false); });
+    previous->setObjectName(QStringLiteral("mnuCheck_Previous"));
+    previous->setShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F8));
+    QAction* list = dckProblems_->toggleViewAction();
+    list->setText(QStringLiteral("問題の一覧(&L)"));
+    list->setObjectName(QStringLiteral("mnuCheck_List"));
+    check->addAction(list);
+
+    QMenu* help = menuBar()->addMenu(QStringLiteral("ヘルプ(&H)"));
+    help->setObjectName(QStringLiteral("mnuHelp"));
+    QAction* howTo =
+        help->addAction(QStringLiteral("料金表の編集の使い方(&H)"), this, [this] { openHelp(); });
+    howTo->setObjectName(QStringLiteral("mnuHelp_Use"));
+    howTo->setShortcut(QKeySequence::HelpContents);
+}
+
+void TfrmTariffEditor::openHelp() {
+    // The page beside the program, as the main program finds its own; where
+    // no program shows it, a message says where it is.
+    const std::filesystem::path page =
+        std::filesystem::path(QCoreApplication::applicationDirPath().toStdString()) / kHelpPage;
+    if (mayHandOver(page))
+        openPage(this, QDir::toNativeSeparators(QString::fromStdString(page.string())));
 }
 
 QWidget* TfrmTariffEditor::buildPreview() {
-    auto* group = new QGroupBox(QStringLiteral("試算（保存前の料金表で）"), this);
-    group->setObjectName(QStringLiteral("grpPreview"));
-    auto* form = new QFormLayout(group);
-    cmbFrom_ = listOf(group, "cmbFrom", PrefectureRows(false), 14);
-    cmbTo_ = listOf(group, "cmbTo", PrefectureRows(true), 30);
-    cmbWeight_ = listOf(group, "cmbWeight", WeightRows(), 0);
-    cmbSize_ = listOf(group, "cmbSize", SizeRows(), 0);
-    form->addRow(QStringLiteral("発送地"), cmbFrom_);
-    form->addRow(QStringLiteral("届け先"), cmbTo_);
-    form->addRow(QStringLiteral("重さ"), cmbWeight_);
-    form->addRow(QStringLiteral("サイズ"), cmbSize_);
-    auto label = [group](const char* name) {
-        auto* label = new QLabel(group);
-        label->setObjectName(QString::fromLatin1(name));
-        label->setWordWrap(true);
-        label->setTextInteractionFlags(Qt::TextSelectableByMouse);
-        return label;
+    preview_ = new TariffPreview(this);
+    connect(preview_, &TariffPreview::choicesChanged, this, [this] { updatePreview(); });
+    // Scrolled where the window is lower than the form, so that the form
+    // never keeps the window from fitting a small screen.
+    auto* pane = new Pane<QScrollArea>(this);
+    pane->setObjectName(QStringLiteral("scrPreview"));
+    pane->setWidget(preview_);
+    pane->setWidgetResizable(true);
+    pane->setFrameShape(QFrame::NoFrame);
+    pane->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    pane->startWidth = [this, pane] {
+        return panes_
+                   ? panes_->second
+                   : preview_->sizeHint().width() + pane->verticalScrollBar()->sizeHint().width();
     };
-    lblYouCaption_ = label("lblYouCaption");
-    lblYouTotal_ = label("lblYouTotal");
-    lblCatTotal_ = label("lblCatTotal");
-    lblPreviewError_ = label("lblPreviewError");
-    lblPreviewError_->setStyleSheet(QStringLiteral("QLabel { color: #b00000; }"));
-    QFont big = lblYouTotal_->font();
-    if (big.pixelSize() > 0)
-        big.setPixelSize(big.pixelSize() * 3 / 2);
-    else
-        big.setPointSizeF(big.pointSizeF() * 1.5);
-    big.setBold(true);
-    for (QLabel* total : {lblYouTotal_, lblCatTotal_}) {
-        total->setFont(big);
-        total->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    }
-    form->addRow(lblYouCaption_);
-    form->addRow(QStringLiteral("ゆうパック"), lblYouTotal_);
-    form->addRow(QStringLiteral("クロネコ"), lblCatTotal_);
-    form->addRow(lblPreviewError_);
-    for (QComboBox* box : {cmbFrom_, cmbTo_, cmbWeight_, cmbSize_})
-        connect(box, &QComboBox::currentIndexChanged, this, [this] { updatePreview(); });
-    group->setMinimumWidth(220);
-    return group;
+    return pane;
 }
 
 bool TfrmTariffEditor::openFile(const std::filesystem::path& path) {
@@ -423,6 +466,74 @@ void TfrmTariffEditor::chooseFile() {
         openFile(name.toStdString());
 }
 
+void TfrmTariffEditor::chooseSaveAs() {
+    if (!document_.readOnlyReason().empty() || path_.empty())
+        return;
+    // The folder of the file open, or the user's own where that one takes
+    // no new file (the package's tariff under /etc).
+    QString folder = QString::fromStdString(path_.parent_path().string());
+    if (!QFileInfo(folder.isEmpty() ? QStringLiteral(".") : folder).isWritable())
+        folder = QDir::homePath();
+    QFileDialog dialog(this, QStringLiteral("名前を付けて保存"),
+                       QDir(folder).filePath(QString::fromStdString(path_.filename().string())),
+                       QStringLiteral("料金表 (*.ini);;すべてのファイル (*)"));
+    dialog.setObjectName(QStringLiteral("dlgSaveAs"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix(QStringLiteral("ini"));
+    // Replacing a file is asked in the editor's own words, below.
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    setUpFileDialog(dialog);
+    if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
+        saveAs(dialog.selectedFiles().front().toStdString());
+}
+
+bool TfrmTariffEditor::saveAs(const std::filesystem::path& path) {
+    if (!document_.readOnlyReason().empty())
+        return false;
+    std::error_code ec;
+    if (std::filesystem::equivalent(path, path_, ec))
+        return save();
+    const QString name = QString::fromStdString(path.string());
+    // A file there is replaced only when the user says so, and only as they
+    // saw it then.
+    std::optional<std::string> expected;
+    const FileBytes there = readRegularFile(path, kIniFileLimit);
+    if (!there.missing) {
+        if (!there.ok()) {
+            platform().showError(
+                this, QString::fromStdString(fileCreateMessage(path.string(), there.reason)));
+            return false;
+        }
+        if (!replaceChooser_(name))
+            return false;
+        expected = there.bytes;
+    }
+    try {
+        if (!saveWholeFile(path, document_.bytes(), expected)) {
+            platform().showError(this,
+                                 QStringLiteral("%1 はほかのプログラムに変更されたため、"
+                                                "保存しませんでした。もう一度保存してください")
+                                     .arg(name));
+            return false;
+        }
+    } catch (const SaveError& error) {
+        platform().showError(this, QString::fromUtf8(error.what()));
+        return false;
+    }
+    // The editor edits the new file from now on.
+    if (!watcher_->files().isEmpty())
+        watcher_->removePaths(watcher_->files());
+    path_ = path;
+    saved_ = document_;
+    undo_->setClean();
+    for (const Page& page : pages_)
+        page.model->refresh();
+    watchFile();
+    updateTitle();
+    statusBar()->showMessage(QStringLiteral("%1 に保存しました").arg(name));
+    return true;
+}
+
 void TfrmTariffEditor::chooseComparison() {
     const QString name = chooseTariffFile(this, QStringLiteral("比べる料金表ファイル"),
                                           QString::fromStdString(path_.parent_path()));
@@ -452,13 +563,50 @@ bool TfrmTariffEditor::compareWith(const std::filesystem::path& path) {
                              QStringLiteral("比較から %1 か所を取り込み").arg(values.size()));
         },
         this);
-    connect(compare_, &TfrmCompare::showField, this, [this](const TariffAddress& at) {
-        showTable(at.grid);
-        if (QTableView* view = currentTable())
-            view->setCurrentIndex(pages_[at.grid].model->indexOf(at));
-    });
+    connect(compare_, &TfrmCompare::showField, this,
+            [this](const TariffAddress& at) { showField(at); });
+    placeComparison();
     compare_->show();
     return true;
+}
+
+void TfrmTariffEditor::placeComparison() {
+    // Where the window system places windows itself, it places this one.
+    if (!isVisible() || !platformPlacesWindows(QGuiApplication::platformName().toStdString()))
+        return;
+    const QRect frame = frameGeometry();
+    const QRect client = geometry();
+    const QMargins extents(client.left() - frame.left(), client.top() - frame.top(),
+                           frame.right() - client.right(), frame.bottom() - client.bottom());
+    const QRect available = screen()->availableGeometry();
+    const QSize wanted(compare_->contentWidth(),
+                       std::clamp(compare_->sizeHint().height(), 200, 420));
+    const SideBySide placed =
+        sideBySide(isMaximized() ? available : frame, wanted.grownBy(extents), available);
+    if (placed.first != frame) {
+        // No room beside the window: it makes room.
+        if (isMaximized())
+            showNormal();
+        resize(placed.first.size().shrunkBy(extents));
+        move(placed.first.topLeft());
+    }
+    // The comparison's frame takes the editor's extents (the same window
+    // manager frames both); a top-level window's position is its frame's.
+    compare_->resize(placed.second.size().shrunkBy(extents));
+    compare_->move(placed.second.topLeft());
+}
+
+void TfrmTariffEditor::showField(const TariffAddress& at) {
+    showTable(at.grid);
+    QTableView* view = currentTable();
+    const QModelIndex index = pages_[at.grid].model->indexOf(at);
+    if (!view || !index.isValid())
+        return;
+    // The page just shown lays out its columns first, so that the cell is
+    // scrolled into view whole, not by the sizes of a page not yet shown.
+    view->doItemsLayout();
+    view->setCurrentIndex(index);
+    view->scrollTo(index, QAbstractItemView::EnsureVisible);
 }
 
 std::optional<std::size_t> TfrmTariffEditor::currentGrid() const {
@@ -504,8 +652,8 @@ void TfrmTariffEditor::buildPages() {
         auto* view = new QTableView(stkTables_);
         view->setObjectName(tableObjectName(document_, g));
         auto* model = new TariffGridModel(
-            document_, g, [this](const TariffAddress& at, const QString& v) { return edit(at, v); },
-            view);
+            document_, saved_, g,
+            [this](const TariffAddress& at, const QString& v) { return edit(at, v); }, view);
         auto* columns = new GroupedHeaderView(Qt::Horizontal, view);
         auto* rows = new GroupedHeaderView(Qt::Vertical, view);
         view->setHorizontalHeader(columns);
@@ -513,6 +661,7 @@ void TfrmTariffEditor::buildPages() {
         view->setModel(model);
         columns->setGroups(model->groups(Qt::Horizontal));
         rows->setGroups(model->groups(Qt::Vertical));
+        nameAxesInCorner(*view, model->axis(Qt::Vertical), model->axis(Qt::Horizontal));
         columns->setSectionResizeMode(QHeaderView::ResizeToContents);
         rows->setSectionResizeMode(QHeaderView::ResizeToContents);
         if (!grids[g].rowNotes.empty())
@@ -531,6 +680,9 @@ void TfrmTariffEditor::buildPages() {
         view->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
                               QAbstractItemView::AnyKeyPressed);
         view->setSelectionMode(QAbstractItemView::ContiguousSelection);
+        // Scrolled by the pixel, so that a cell scrolled to is whole.
+        view->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+        view->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
         stkTables_->addWidget(view);
         pages_.push_back({view, model});
     }
@@ -603,7 +755,7 @@ void TfrmTariffEditor::showDocument() {
     const bool readOnly = !document_.readOnlyReason().empty();
     lblReadOnly_->setText(QString::fromStdString(document_.readOnlyReason()));
     lblReadOnly_->setVisible(readOnly);
-    for (const char* name : {"mnuFile_Save", "mnuEdit_Paste"})
+    for (const char* name : {"mnuFile_Save", "mnuFile_SaveAs", "mnuEdit_Paste"})
         if (QAction* action = findChild<QAction*>(QString::fromLatin1(name)))
             action->setEnabled(!readOnly);
     markProblems();
@@ -800,53 +952,80 @@ void TfrmTariffEditor::markProblems() {
                                       : QString());
     }
     lblProblems_->setText(
-        problems.empty()
-            ? QStringLiteral("検査: 問題はありません")
-            : QStringLiteral("検査: 問題が %1 件あります（赤い欄に内容）").arg(problems.size()));
+        problems.empty() ? QStringLiteral("検査: 問題はありません")
+                         : QStringLiteral("検査: <a href=\"#problems\">問題が %1 件あります</a>"
+                                          "（F8 で次の問題へ）")
+                               .arg(problems.size()));
+    problemCells_ = std::move(named);
+    problemList_->showProblems(problems, problemCells_);
+}
+
+void TfrmTariffEditor::buildProblemList() {
+    dckProblems_ = new QDockWidget(QStringLiteral("問題の一覧"), this);
+    dckProblems_->setObjectName(QStringLiteral("dckProblems"));
+    auto* list = new QTableView(dckProblems_);
+    list->setObjectName(QStringLiteral("lstProblems"));
+    problemList_ = new ProblemListModel(
+        [this](const TariffAddress& at) {
+            const QModelIndex index = pages_[at.grid].model->indexOf(at);
+            return pages_[at.grid].model->cellName(index.row(), index.column());
+        },
+        list);
+    list->setModel(problemList_);
+    list->verticalHeader()->hide();
+    list->setSelectionBehavior(QAbstractItemView::SelectRows);
+    list->setSelectionMode(QAbstractItemView::SingleSelection);
+    list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    list->setWordWrap(false);
+    list->horizontalHeader()->setStretchLastSection(true);
+    list->horizontalHeader()->setHighlightSections(false);
+    list->horizontalHeader()->resizeSection(
+        0, list->fontMetrics().horizontalAdvance(QString(16, QChar(0x3042))));
+    // A click, Enter or a double click goes to the problem's cell.
+    auto go = [this](const QModelIndex& index) {
+        if (const auto at = problemList_->cellOf(index.row()))
+            showField(*at);
+        else
+            statusBar()->showMessage(QStringLiteral("この問題は表の欄にはありません（ファイルを"
+                                                    "テキストエディターで直してください）"),
+                                     5000);
+    };
+    connect(list, &QTableView::activated, this, go);
+    connect(list, &QTableView::clicked, this, go);
+    dckProblems_->setWidget(list);
+    addDockWidget(Qt::BottomDockWidgetArea, dckProblems_);
+    dckProblems_->hide();
+}
+
+void TfrmTariffEditor::goToProblem(bool forward) {
+    const std::size_t count = pages_.size();
+    if (count == 0)
+        return;
+    const std::size_t grid = currentGrid().value_or(0);
+    const QModelIndex current = pages_[grid].view->currentIndex();
+    // From the current cell on through the tables in the side list's order,
+    // round to the current table's start.
+    for (std::size_t step = 0; step <= count; ++step) {
+        const std::size_t g = forward ? (grid + step) % count : (grid + count - step) % count;
+        const TariffGridModel* model = pages_[g].model;
+        const bool fromCell = step == 0 && current.isValid();
+        const QModelIndex found = model->problemFrom(fromCell  ? current.row()
+                                                     : forward ? -1
+                                                               : model->rowCount(),
+                                                     fromCell ? current.column() : 0, forward);
+        if (!found.isValid())
+            continue;
+        showField(*model->addressAt(found.row(), found.column()));
+        statusBar()->showMessage(model->problemText(found));
+        return;
+    }
+    statusBar()->showMessage(QStringLiteral("表の欄に問題はありません"), 5000);
 }
 
 void TfrmTariffEditor::updatePreview() {
-    if (!checker_)
-        return;
-    ParcelChoices choices;
-    choices.fromRow = std::max(cmbFrom_->currentIndex(), 0);
-    choices.toRow = cmbTo_->currentIndex();
-    choices.weightRow = cmbWeight_->currentIndex();
-    choices.sizeRow = cmbSize_->currentIndex();
     // The checker's store holds the file as it is now.
-    const IniStore& tariff = checker_->store();
-    QStringList errors;
-    auto total = [&](const CarrierPrice& price, const QString& carrier) {
-        if (!price.handled)
-            return QString::fromUtf8(kNotHandledText.data(),
-                                     static_cast<qsizetype>(kNotHandledText.size()));
-        if (!price.total) {
-            // The reason in plain text below, not in the totals' large type.
-            errors << QStringLiteral("%1: %2").arg(carrier, QString::fromStdString(price.error));
-            return QStringLiteral("—");
-        }
-        return yenText(*price.total);
-    };
-    try {
-        const ParcelPrices prices = priceParcel(tariff, choices);
-        lblYouCaption_->setText(prices.you.quote ? QString::fromStdString(prices.you.quote->Caption)
-                                                 : QString());
-        lblYouTotal_->setText(total(prices.you, QStringLiteral("ゆうパック")));
-        lblCatTotal_->setText(total(prices.kuro, QStringLiteral("クロネコ")));
-        lblYouTotal_->setToolTip(prices.you.quote
-                                     ? QString::fromStdString(prices.you.quote->Detail).trimmed()
-                                     : QString());
-        lblCatTotal_->setToolTip(prices.kuro.quote
-                                     ? QString::fromStdString(prices.kuro.quote->Detail).trimmed()
-                                     : QString());
-    } catch (const std::exception& e) {
-        lblYouCaption_->clear();
-        lblYouTotal_->setText(QStringLiteral("—"));
-        lblCatTotal_->setText(QStringLiteral("—"));
-        errors << QString::fromUtf8(e.what());
-    }
-    lblPreviewError_->setText(errors.join(QLatin1Char('\n')));
-    lblPreviewError_->setVisible(!errors.isEmpty());
+    if (checker_)
+        preview_->price(checker_->store());
 }
 
 void TfrmTariffEditor::updateTitle() {
@@ -871,90 +1050,59 @@ bool TfrmTariffEditor::save() {
     // not from the line-by-line checks the edits made.
     checker_ = std::make_unique<TariffChecker>(document_.bytes());
     markProblems();
-    const QString fileName = QString::fromStdString(path_.string());
-    // The user's choices for fields both changed, with the other value they
-    // were made against.
-    std::map<std::tuple<std::string, std::string, std::string, std::string>, bool> decided;
-    auto keepMine = [&](const TariffConflict& c) -> std::optional<bool> {
-        const auto it = decided.find({c.table, c.row, c.column, c.theirs});
-        return it == decided.end() ? std::nullopt : std::optional<bool>(it->second);
-    };
-    for (;;) {
-        const FileBytes now = readRegularFile(path_, kIniFileLimit);
-        if (!now.ok() && !now.missing) {
-            platform().showError(
-                this, QString::fromStdString(fileOpenMessage(path_.string(), now.shownReason())));
-            return false;
+    // The dialogs ask; the save itself knows no window.
+    struct Questions : SaveQuestions {
+        TfrmTariffEditor* window;
+        QString fileName;
+        std::optional<std::vector<bool>>
+        chooseConflicts(const std::vector<TariffConflict>& conflicts) override {
+            return window->chooser_(fileName, conflicts);
         }
-        // A file removed meanwhile is written anew.
-        const std::string& current = now.missing ? saved_.bytes() : now.bytes;
-        const bool outside = current != saved_.bytes();
-        TariffRebase rebase;
-        if (outside) {
-            rebase = rebaseEdits(saved_, document_, current, keepMine);
-        } else {
-            rebase.changes = diffTariffs(saved_, document_);
-            rebase.bytes = document_.bytes();
+        bool confirmChanges(const std::vector<TariffChange>& changes) override {
+            TfrmChangeList list(fileName, changes, TfrmChangeList::Purpose::Confirm, window);
+            return list.exec() == QDialog::Accepted;
         }
-        if (!rebase.conflicts.empty()) {
-            const auto chosen = chooser_(fileName, rebase.conflicts);
-            if (!chosen || chosen->size() != rebase.conflicts.size())
-                return false;
-            for (std::size_t i = 0; i < chosen->size(); ++i) {
-                const TariffConflict& c = rebase.conflicts[i];
-                decided[{c.table, c.row, c.column, c.theirs}] = (*chosen)[i];
-            }
-            continue;
-        }
-        if (!rebase.refused.empty()) {
-            platform().showError(this, QString::fromStdString(rebase.refused));
-            return false;
-        }
-        const auto own = static_cast<std::size_t>(
-            std::count_if(rebase.changes.begin(), rebase.changes.end(),
-                          [](const TariffChange& c) { return !c.outside; }));
-        if (own == 0) {
-            if (outside)
-                takeFile(current);
-            statusBar()->showMessage(QStringLiteral("変更はありません"));
-            undo_->setClean();
-            return true;
-        }
-        TfrmChangeList list(fileName, rebase.changes, this);
-        if (list.exec() != QDialog::Accepted)
-            return false;
-        // Saved only onto the file the list was made for; one that changed
-        // again meanwhile is read and listed again.
-        bool moved = false;
-        try {
-            editFile(path_, [&](const FileBytes& file) -> std::optional<std::string> {
-                moved = file.missing != now.missing || file.bytes != now.bytes ||
-                        (!file.ok() && !file.missing);
-                if (moved)
-                    return std::nullopt;
-                return rebase.bytes;
-            });
-        } catch (const SaveError& error) {
-            platform().showError(this, QString::fromUtf8(error.what()));
-            return false;
-        }
-        if (moved)
-            continue;
-        if (outside) {
-            // Another writer's fields are in the file now: the window shows
-            // it, and the undo steps, made on the older bytes, go.
-            takeFile(rebase.bytes);
-        } else {
-            saved_ = document_;
-            undo_->setClean();
-        }
-        QString message = QStringLiteral("%1 か所を書き換えて保存しました").arg(own);
-        if (rebase.changes.size() > own)
-            message += QStringLiteral("（ほかのプログラムの変更 %1 か所はそのまま）")
-                           .arg(rebase.changes.size() - own);
-        statusBar()->showMessage(message);
+    } questions;
+    questions.window = this;
+    questions.fileName = QString::fromStdString(path_.string());
+    const TariffSaveResult result = TariffSave(path_, saved_, document_).run(questions);
+    switch (result.outcome) {
+    case TariffSaveResult::Outcome::Cancelled:
+        return false;
+    case TariffSaveResult::Outcome::Failed:
+        platform().showError(this, QString::fromStdString(result.error));
+        return false;
+    case TariffSaveResult::Outcome::Unchanged:
+    case TariffSaveResult::Outcome::Saved:
+        break;
+    }
+    if (result.bytes == document_.bytes()) {
+        saved_ = document_;
+        undo_->setClean();
+    } else {
+        // Another writer's fields are in the file now: the window shows it,
+        // and the undo steps, made on the older bytes, go.
+        takeFile(result.bytes);
+    }
+    if (result.outcome == TariffSaveResult::Outcome::Unchanged) {
+        statusBar()->showMessage(QStringLiteral("変更はありません"));
         return true;
     }
+    QString message = QStringLiteral("%1 か所を書き換えて保存しました").arg(result.own);
+    if (result.changes.size() > result.own)
+        message += QStringLiteral("（ほかのプログラムの変更 %1 か所はそのまま）")
+                       .arg(result.changes.size() - result.own);
+    statusBar()->showMessage(message);
+    if (!result.unseen.empty())
+        showSavedReport(result.unseen);
+    return true;
+}
+
+void TfrmTariffEditor::showSavedReport(const std::vector<TariffChange>& unseen) {
+    auto* report = new TfrmChangeList(QString::fromStdString(path_.string()), unseen,
+                                      TfrmChangeList::Purpose::Report, this);
+    report->setAttribute(Qt::WA_DeleteOnClose);
+    report->show();
 }
 
 void TfrmTariffEditor::closeEvent(QCloseEvent* event) {

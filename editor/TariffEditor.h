@@ -4,9 +4,10 @@
 // region; 普通郵便 and 冊子小包; オプション), each table a grid whose cells
 // take only what their field can hold; edits an undo stack keeps; blocks
 // pasted from a spreadsheet and copied back; the checker's messages on the
-// cells it flags; a preview pricing one parcel with both carriers from the
-// unsaved tariff; a comparison with another tariff file; and a save that
-// lists the changes first and rewrites only the changed fields' bytes.
+// cells it flags, and a way to each; a preview pricing from the unsaved
+// tariff (TariffPreview); a comparison with another tariff file; and a save
+// that lists the changes first and rewrites only the changed fields' bytes
+// (TariffSave).
 //
 // The whole file is checked when it is shown and before a save; an edit
 // between them is checked line by line (TariffChecker), so that typing a
@@ -27,11 +28,14 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <utility>
+#include <string_view>
 #include <vector>
 
-class QComboBox;
+class QDockWidget;
 class QFileSystemWatcher;
 class QLabel;
+class QSplitter;
 class QStackedWidget;
 class QTableView;
 class QTimer;
@@ -41,6 +45,10 @@ class QUndoStack;
 
 namespace hakomaru {
 
+class Settings;
+struct WindowPlace;
+class ProblemListModel;
+class TariffPreview;
 class TariffGridModel;
 class TfrmCompare;
 
@@ -62,6 +70,12 @@ class TfrmTariffEditor : public QMainWindow {
     // closes. Without it the window opens centred and remembers nothing.
     void rememberPlaceIn(const std::filesystem::path& settingsFile);
 
+    // Saves the tariff as another file (ファイル → 名前を付けて保存 after its
+    // file dialog), under the writers' lock, and edits that file from then
+    // on. A file already there is replaced only when the user agrees, and
+    // only if it is still as it was then. False when nothing was saved.
+    bool saveAs(const std::filesystem::path& path);
+
     // Opens the comparison with another tariff file (ファイル → 比較 after
     // its file dialog); false when that file cannot be read as a tariff.
     bool compareWith(const std::filesystem::path& path);
@@ -74,6 +88,9 @@ class TfrmTariffEditor : public QMainWindow {
     void showTable(std::size_t grid, int row = -1);
     // The table shown.
     QTableView* currentTable() const;
+    // Shows a field's table and selects the field's cell, scrolled into
+    // view whole.
+    void showField(const TariffAddress& at);
 
     // Copies the selected cells of the table shown as tab-separated text.
     void copyCells();
@@ -97,6 +114,10 @@ class TfrmTariffEditor : public QMainWindow {
     using PasteChooser =
         std::function<bool(const std::vector<PasteRefusal>& refused, std::size_t fitting)>;
     void setPasteChooser(PasteChooser chooser) { pasteChooser_ = std::move(chooser); }
+    // Asks whether to replace a file that is already there with a saved
+    // copy. By default a question box asks, "No" being the default answer.
+    using ReplaceChooser = std::function<bool(const QString& fileName)>;
+    void setReplaceChooser(ReplaceChooser chooser) { replaceChooser_ = std::move(chooser); }
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -118,11 +139,20 @@ class TfrmTariffEditor : public QMainWindow {
     void checkDisk();
     void showDocument();
     void markProblems();
+    void buildProblemList();
+    // Goes to the next (or previous) cell the checker flags.
+    void goToProblem(bool forward);
     void updatePreview();
     void updateTitle();
     void chooseFile();
     void chooseComparison();
+    void chooseSaveAs();
+    void openHelp();
+    // Puts the comparison's window beside this one.
+    void placeComparison();
     void savePlace();
+    // Lists other programs' changes a save kept that its list did not show.
+    void showSavedReport(const std::vector<TariffChange>& unseen);
     std::optional<std::size_t> currentGrid() const;
 
     bool closing_ = false; // a cell editor closed by the window's end edits nothing
@@ -134,22 +164,27 @@ class TfrmTariffEditor : public QMainWindow {
     QUndoStack* undo_;
     ConflictChooser chooser_;
     PasteChooser pasteChooser_;
+    ReplaceChooser replaceChooser_;
     QFileSystemWatcher* watcher_;
     QTimer* diskCheck_; // gathers the watcher's signals of one save into one look
+    QSplitter* splTables_;
+    std::optional<std::pair<int, int>> panes_; // the side list's and preview's saved widths
     QTreeWidget* lstTables_;
     QStackedWidget* stkTables_;
     std::vector<Page> pages_; // by grid
     QLabel* lblReadOnly_;
     QLabel* lblProblems_;
-    QComboBox* cmbFrom_;
-    QComboBox* cmbTo_;
-    QComboBox* cmbWeight_;
-    QComboBox* cmbSize_;
-    QLabel* lblYouCaption_;
-    QLabel* lblYouTotal_;
-    QLabel* lblCatTotal_;
-    QLabel* lblPreviewError_;
+    QDockWidget* dckProblems_;
+    ProblemListModel* problemList_;
+    std::vector<std::vector<TariffAddress>> problemCells_; // by problem, as the list shows them
+    TariffPreview* preview_;
     QPointer<TfrmCompare> compare_;
 };
+
+// Keeps the editor's window at its close: its place where the window system
+// (Qt's platform name) lets a program place its windows, else only its size,
+// state and panes, the saved place kept for a session that does.
+void saveEditorWindow(const Settings& settings, const WindowPlace& place,
+                      std::string_view platformName);
 
 } // namespace hakomaru

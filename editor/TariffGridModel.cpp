@@ -3,12 +3,55 @@
 #include <QBrush>
 #include <QColor>
 #include <QFont>
+#include <QStringList>
+
+#include <algorithm>
 
 namespace hakomaru {
 
-TariffGridModel::TariffGridModel(const TariffDocument& document, std::size_t grid, Editor editor,
-                                 QObject* parent)
-    : QAbstractTableModel(parent), document_(document), grid_(grid), editor_(std::move(editor)) {
+namespace {
+
+// A tooltip of a heading and lines, as rich text, which a tooltip wraps at
+// a readable width (plain text runs on in one line however long).
+QString tipText(const QString& heading, const QStringList& lines) {
+    QString tip = QStringLiteral("<qt><b>%1</b>").arg(heading.toHtmlEscaped());
+    for (const QString& line : lines)
+        tip += QStringLiteral("<br>") + line.toHtmlEscaped();
+    return tip + QStringLiteral("</qt>");
+}
+
+// What a table's rows and columns stand for, where the headers' own names
+// do not say it.
+struct Axes {
+    const char* rows;
+    const char* columns;
+};
+Axes axesOf(TariffTable table) {
+    switch (table) {
+    case TariffTable::Zone:
+        return {"発送地", "届け先"};
+    case TariffTable::Youpack:
+        return {"地帯", "重さ"};
+    case TariffTable::Cat:
+        return {"届け先", "サイズ"};
+    case TariffTable::Letter:
+        return {"区分", "重さ"};
+    case TariffTable::Book:
+        return {"", "重さ"};
+    case TariffTable::Options:
+        return {"オプション", ""};
+    case TariffTable::Remittance:
+        return {"送金方法", "送金する金額"};
+    }
+    return {"", ""};
+}
+
+} // namespace
+
+TariffGridModel::TariffGridModel(const TariffDocument& document, const TariffDocument& saved,
+                                 std::size_t grid, Editor editor, QObject* parent)
+    : QAbstractTableModel(parent), document_(document), saved_(saved), grid_(grid),
+      editor_(std::move(editor)) {
     const TariffGrid& g = table();
     for (std::size_t c = 0; c < g.columns.size(); ++c)
         if (c >= g.separatorColumns.size() || !g.separatorColumns[c])
@@ -35,6 +78,65 @@ QModelIndex TariffGridModel::indexOf(const TariffAddress& at) const {
     return {};
 }
 
+QString TariffGridModel::axis(Qt::Orientation orientation) const {
+    const Axes axes = axesOf(table().table);
+    return QString::fromUtf8(orientation == Qt::Vertical ? axes.rows : axes.columns);
+}
+
+QString TariffGridModel::cellName(int row, int column) const {
+    const TariffGrid& g = table();
+    QString name = QString::fromStdString(g.title);
+    if (row >= 0 && static_cast<std::size_t>(row) < g.rows.size())
+        name +=
+            QStringLiteral(" ・ ") + QString::fromStdString(g.rows[static_cast<std::size_t>(row)]);
+    if (const auto at = addressAt(row, column))
+        name += QStringLiteral(" ・ ") + QString::fromStdString(g.columns[at->column]).trimmed();
+    return name;
+}
+
+bool TariffGridModel::changed(const TariffAddress& at) const {
+    // Edits never change a table's rows or columns; a file taken anew
+    // resets both documents.
+    if (grid_ >= saved_.grids().size())
+        return false;
+    const TariffGrid& before = saved_.grids()[grid_];
+    if (before.rows.size() != table().rows.size() ||
+        before.columns.size() != table().columns.size())
+        return false;
+    const TariffCell& now = table().cell(at.row, at.column);
+    const TariffCell& was = before.cell(at.row, at.column);
+    return now.text != was.text || (now.line == 0) != (was.line == 0);
+}
+
+QModelIndex TariffGridModel::problemFrom(int row, int column, bool forward) const {
+    const std::pair<std::size_t, std::size_t> here(static_cast<std::size_t>(std::max(row, 0)),
+                                                   column >= 0 && static_cast<std::size_t>(column) <
+                                                                      columns_.size()
+                                                       ? columns_[static_cast<std::size_t>(column)]
+                                                       : table().columns.size());
+    auto shown = [this](const auto& it) {
+        return indexOf({grid_, it->first.first, it->first.second});
+    };
+    if (forward) {
+        for (auto it = row < 0 ? problems_.begin() : problems_.upper_bound(here);
+             it != problems_.end(); ++it)
+            if (const QModelIndex index = shown(it); index.isValid())
+                return index;
+    } else {
+        for (auto it = row >= rowCount() ? problems_.end() : problems_.lower_bound(here);
+             it != problems_.begin();)
+            if (const QModelIndex index = shown(--it); index.isValid())
+                return index;
+    }
+    return {};
+}
+
+QString TariffGridModel::problemText(const QModelIndex& index) const {
+    const auto at = addressAt(index.row(), index.column());
+    const auto problem = at ? problems_.find({at->row, at->column}) : problems_.end();
+    return problem == problems_.end() ? QString() : problem->second;
+}
+
 std::vector<HeaderGroup> TariffGridModel::groups(Qt::Orientation orientation) const {
     std::vector<HeaderGroup> shown;
     const TariffGrid& g = table();
@@ -44,6 +146,9 @@ std::vector<HeaderGroup> TariffGridModel::groups(Qt::Orientation orientation) co
                              QString::fromStdString(group.name)});
         return shown;
     }
+    // The fees' columns under one heading that gives their unit.
+    if (g.columnGroups.empty() && g.table != TariffTable::Zone)
+        return {{0, static_cast<int>(columns_.size()), QStringLiteral("料金（円）")}};
     // Columns: the group's columns that the page shows.
     for (const TariffGroup& group : g.columnGroups) {
         HeaderGroup h{-1, 0, QString::fromStdString(group.name)};
@@ -86,6 +191,9 @@ QVariant TariffGridModel::data(const QModelIndex& index, int role) const {
     const TariffCell& cell = table().cell(at->row, at->column);
     const bool defaulted = cell.kind == TariffFieldKind::Option && cell.line == 0;
     const auto problem = problems_.find({at->row, at->column});
+    const bool edited =
+        (role == Qt::ToolTipRole || role == Qt::BackgroundRole || role == Qt::FontRole) &&
+        changed(*at);
     switch (role) {
     case Qt::DisplayRole:
     case Qt::EditRole:
@@ -95,26 +203,38 @@ QVariant TariffGridModel::data(const QModelIndex& index, int role) const {
         return QVariant::fromValue(cell.kind == TariffFieldKind::Zone
                                        ? Qt::AlignCenter
                                        : Qt::AlignRight | Qt::AlignVCenter);
-    case Qt::ToolTipRole:
+    case Qt::ToolTipRole: {
+        QStringList lines;
         if (problem != problems_.end())
-            return problem->second;
+            lines << problem->second.split(QLatin1Char('\n'));
+        if (edited) {
+            const TariffGrid& before = saved_.grids()[grid_];
+            lines << QStringLiteral("保存前の変更です（前の値: %1）")
+                         .arg(QString::fromStdString(
+                             TariffDocument::shown(before.cell(at->row, at->column))));
+        }
         if (defaulted)
-            return QStringLiteral("ファイルにないため既定値 %1 円が使われます").arg(cell.fallback);
-        if (cell.line == 0)
-            return QStringLiteral("この行はファイルにありません");
-        return QStringLiteral("%1 行目").arg(cell.line);
+            lines
+                << QStringLiteral("ファイルにないため既定値 %1 円が使われます").arg(cell.fallback);
+        else if (cell.line == 0)
+            lines << QStringLiteral("この行はファイルにありません");
+        return tipText(cellName(index.row(), index.column()), lines);
+    }
     case Qt::BackgroundRole:
         if (problem != problems_.end())
             return QBrush(QColor(255, 200, 200));
+        if (edited)
+            return QBrush(QColor(255, 240, 170));
         return {};
     case Qt::ForegroundRole:
         if (defaulted || cell.line == 0)
             return QBrush(QColor(128, 128, 128));
         return {};
     case Qt::FontRole:
-        if (defaulted) {
+        if (defaulted || edited) {
             QFont font;
-            font.setItalic(true);
+            font.setItalic(defaulted);
+            font.setBold(edited);
             return font;
         }
         return {};

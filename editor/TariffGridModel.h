@@ -1,8 +1,8 @@
 #pragma once
 // One page of the tariff as a grid model: the cells of a TariffGrid (or a
 // run of its rows), the headers a person thinks in, the checker's messages
-// on the cells it flags, and edits handed to the editor window, which makes
-// them undoable.
+// on the cells it flags, the cells changed since the file was read or last
+// saved, and edits handed to the editor window, which makes them undoable.
 //
 // What a person edits, not the file's layout: the zone table's columns for
 // the destination list's separator rows are left out (their regions head
@@ -32,8 +32,10 @@ class TariffGridModel : public QAbstractTableModel {
     // Applies an edit; returns why the value does not fit, or an empty text.
     using Editor = std::function<QString(const TariffAddress&, const QString&)>;
 
-    TariffGridModel(const TariffDocument& document, std::size_t grid, Editor editor,
-                    QObject* parent = nullptr);
+    // `saved`: the file as read or last saved, whose values the changed
+    // cells are marked against.
+    TariffGridModel(const TariffDocument& document, const TariffDocument& saved, std::size_t grid,
+                    Editor editor, QObject* parent = nullptr);
 
     std::size_t grid() const { return grid_; }
     // The field a cell shows; nothing for a cell that shows no field (the
@@ -43,6 +45,11 @@ class TariffGridModel : public QAbstractTableModel {
     QModelIndex indexOf(const TariffAddress& at) const;
     // The headings over the rows or the columns, by section.
     std::vector<HeaderGroup> groups(Qt::Orientation orientation) const;
+    // What the rows and the columns stand for ("発送地", "届け先"), for the
+    // table's corner; empty where the headers say it themselves.
+    QString axis(Qt::Orientation orientation) const;
+    // The table, row and column of a cell as a person names them.
+    QString cellName(int row, int column) const;
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -55,6 +62,12 @@ class TariffGridModel : public QAbstractTableModel {
     // anew.
     void setProblems(std::map<std::pair<std::size_t, std::size_t>, QString> problems);
     std::size_t problemCount() const { return problems_.size(); }
+    // The first flagged cell after (or, not `forward`, before) the cell at
+    // `row`, `column` in reading order (a row of -1 is before the first,
+    // rowCount() after the last); invalid when there is none.
+    QModelIndex problemFrom(int row, int column, bool forward) const;
+    // The checker's messages on a cell, one a line; empty when it has none.
+    QString problemText(const QModelIndex& index) const;
     // The document changed: every cell shown anew.
     void refresh();
 
@@ -62,7 +75,10 @@ class TariffGridModel : public QAbstractTableModel {
     const TariffGrid& table() const { return document_.grids()[grid_]; }
     bool isNoteColumn(int column) const;
 
+    bool changed(const TariffAddress& at) const;
+
     const TariffDocument& document_;
+    const TariffDocument& saved_;
     std::size_t grid_;
     Editor editor_;
     std::vector<std::size_t> columns_; // the grid's columns a person edits, in order

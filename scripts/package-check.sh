@@ -50,6 +50,7 @@ for path in \
     /usr/lib/hakomaru/MapOfJapan@2x.jpg \
     /usr/lib/hakomaru/Help/Sobato.htm \
     /usr/lib/hakomaru/Help/howto.htm \
+    /usr/lib/hakomaru/Help/tariff.htm \
     /usr/lib/hakomaru/icons/hakomaru.svg \
     /usr/bin/hakomaru \
     /usr/bin/hakomaru-quote \

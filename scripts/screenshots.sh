@@ -68,7 +68,7 @@ while True:
     sleep 1
     xdotool mousemove 45 47 click 1  # ゆうパック in the side list
     sleep 0.5
-    xdotool mousemove 390 70 click 1 # 第2地帯, 4kg以下
+    xdotool mousemove 280 89 click 1 # 第2地帯, 4kg以下
     sleep 0.3
     xdotool key ctrl+v
     wait_for 貼り付けられない値
@@ -84,7 +84,7 @@ while True:
     xdotool key Return
     wait_for 比較
     sleep 1
-    xdotool mousemove 160 149 click 1 # a difference chosen
+    xdotool mousemove 160 519 click 1 # a difference chosen, in the comparison below the editor
     sleep 0.5
     import -window root "$1/compare.png"
     kill $program $clipboard' _ "$work"

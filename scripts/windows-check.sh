@@ -63,10 +63,11 @@ fi
 # for the window manager), and starts at 96 dpi whatever a stopped 192-dpi
 # test left.
 scripts/setup.sh xclip
-# shellcheck source=../tests/win32/openbox_session.sh
-. tests/win32/openbox_session.sh
-openbox_session_start "$out/wine-session"
-trap openbox_session_stop EXIT
+# shellcheck source=../tests/support/x_session.sh
+source tests/support/x_session.sh
+need_tools Xvfb openbox xprop
+start_x_server 1024x768
+start_window_manager
 # regedit reads UTF-16 with a byte order mark.
 {
     printf '%s\r\n' 'Windows Registry Editor Version 5.00' '' \
@@ -91,7 +92,7 @@ wine regedit /S "$(winepath -w "$out/win32-prefix.reg")" </dev/null >/dev/null 2
 # its time-out.
 wineserver -k 2>/dev/null || true
 wineserver -p </dev/null >/dev/null 2>&1
-trap 'wineserver -k 2>/dev/null || true; openbox_session_stop' EXIT
+trap 'wineserver -k 2>/dev/null || true; x_session_cleanup' EXIT
 wineboot </dev/null >/dev/null 2>&1
 
 ctest --test-dir "$out" --output-on-failure -j "$(nproc)" --timeout 600
@@ -104,14 +105,14 @@ cmake --build build --target hakomaru-quote >/dev/null
 # Each program in a folder of its own with the shipped tariff, started
 # through PATH from the repository root as a user types it: the program
 # finds the tariff beside itself.
-work=$out/compare
-rm -rf "$work"
-mkdir -p "$work/linux" "$work/windows"
-cp build/bin/hakomaru-quote data/Charge.ini "$work/linux/"
-cp "$out/bin/hakomaru-quote.exe" data/Charge.ini "$work/windows/"
-cp data/Charge.ini "$work/linux/copy.ini"
-cp data/Charge.ini "$work/windows/copy.ini"
-winfolder=$(winepath -w "$work/windows")
+cmpdir=$out/compare
+rm -rf "$cmpdir"
+mkdir -p "$cmpdir/linux" "$cmpdir/windows"
+cp build/bin/hakomaru-quote data/Charge.ini "$cmpdir/linux/"
+cp "$out/bin/hakomaru-quote.exe" data/Charge.ini "$cmpdir/windows/"
+cp data/Charge.ini "$cmpdir/linux/copy.ini"
+cp data/Charge.ini "$cmpdir/windows/copy.ini"
+winfolder=$(winepath -w "$cmpdir/windows")
 json_examples=$(printf '%s\n' \
     '{"quote":"letter","WeightRow":5,"Sokutatsu":true}' \
     '{"quote":"youpack","FromCaption":"東京","ToRow":30,"WeightRow":1,"Shitei":true}' \
@@ -120,21 +121,21 @@ json_examples=$(printf '%s\n' \
     'not json')
 
 # run NAME SYSTEM INPUT ARGS...: standard output, error and exit status of
-# one command into $work/SYSTEM/NAME.*; run in $work/SYSTEM when $here says so.
+# one command into $cmpdir/SYSTEM/NAME.*; run in $cmpdir/SYSTEM when $here says so.
 run() {
     local name=$1 system=$2 input=$3
     shift 3
     local status=0 dir=$root
-    [ "${here:-}" = own ] && dir=$work/$system
+    [ "${here:-}" = own ] && dir=$cmpdir/$system
     if [ "$system" = linux ]; then
-        (cd "$dir" && printf '%s' "$input" | PATH="$work/linux:$PATH" hakomaru-quote "$@") \
-            >"$work/linux/$name.out" 2>"$work/linux/$name.err" || status=$?
+        (cd "$dir" && printf '%s' "$input" | PATH="$cmpdir/linux:$PATH" hakomaru-quote "$@") \
+            >"$cmpdir/linux/$name.out" 2>"$cmpdir/linux/$name.err" || status=$?
     else
         (cd "$dir" && printf '%s' "$input" |
             WINEPATH="$winfolder" wine cmd /c hakomaru-quote "$@") \
-            >"$work/windows/$name.out" 2>"$work/windows/$name.err" || status=$?
+            >"$cmpdir/windows/$name.out" 2>"$cmpdir/windows/$name.err" || status=$?
     fi
-    echo "$status" >"$work/$system/$name.status"
+    echo "$status" >"$cmpdir/$system/$name.status"
 }
 
 compared=0
@@ -160,24 +161,24 @@ done
 without_examples() {
     grep -vE '^    (hakomaru-quote|printf|echo) ' "$1"
 }
-for file in "$work"/linux/*.out "$work"/linux/*.err "$work"/linux/*.status; do
+for file in "$cmpdir"/linux/*.out "$cmpdir"/linux/*.err "$cmpdir"/linux/*.status; do
     name=$(basename "$file")
     if [ "$name" = help.out ]; then
-        cmp -s <(without_examples "$file") <(without_examples "$work/windows/$name") ||
+        cmp -s <(without_examples "$file") <(without_examples "$cmpdir/windows/$name") ||
             { echo "windows-check: the help differs beyond its examples:"; \
-              diff "$file" "$work/windows/$name" | head -20; exit 1; }
-        grep -q '^    hakomaru-quote diff Charge.ini %USERPROFILE%' "$work/windows/$name" ||
+              diff "$file" "$cmpdir/windows/$name" | head -20; exit 1; }
+        grep -q '^    hakomaru-quote diff Charge.ini %USERPROFILE%' "$cmpdir/windows/$name" ||
             { echo "windows-check: the Windows help shows no Windows paths"; exit 1; }
-    elif ! cmp -s "$file" "$work/windows/$name"; then
+    elif ! cmp -s "$file" "$cmpdir/windows/$name"; then
         echo "windows-check: $name differs between the Linux and the Windows build:"
-        diff <(od -c "$file") <(od -c "$work/windows/$name") | head -20
+        diff <(od -c "$file") <(od -c "$cmpdir/windows/$name") | head -20
         exit 1
     fi
     compared=$((compared + 1))
 done
-cmp "$work/linux/copy.ini" "$work/windows/copy.ini" ||
+cmp "$cmpdir/linux/copy.ini" "$cmpdir/windows/copy.ini" ||
     { echo "windows-check: set left different tariffs"; exit 1; }
-grep -q '¥' "$work/windows/parcel.out" ||
+grep -q '¥' "$cmpdir/windows/parcel.out" ||
     { echo "windows-check: the quote by Japanese names gave no totals"; exit 1; }
 echo "windows-check: $compared outputs of the quote tool are the same on Linux and Windows"
 

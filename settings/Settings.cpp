@@ -164,18 +164,32 @@ WindowPlace Settings::windowPlace() const {
     place.width = readSettingsInt(ini, k::kWidth, 0);
     place.height = readSettingsInt(ini, k::kHeight, 0);
     place.maximized = readSettingsBool(ini, k::kMaximized, false);
+    place.sideWidth = readSettingsInt(ini, k::kSideWidth, 0);
+    place.previewWidth = readSettingsInt(ini, k::kPreviewWidth, 0);
     if (place.width <= 0 || place.height <= 0)
         place.width = place.height = 0;
     return place;
 }
 
 void Settings::saveWindowPlace(const WindowPlace& place) const {
+    saveEditorWindow(place, true);
+}
+
+void Settings::saveWindowSize(const WindowPlace& place) const {
+    saveEditorWindow(place, false);
+}
+
+void Settings::saveEditorWindow(const WindowPlace& place, bool corner) const {
     updateSettingsFile(path_, [&](IniStore& ini) {
-        writeSettingsInt(ini, k::kPosTop, place.top);
-        writeSettingsInt(ini, k::kPosLeft, place.left);
+        if (corner) {
+            writeSettingsInt(ini, k::kPosTop, place.top);
+            writeSettingsInt(ini, k::kPosLeft, place.left);
+        }
         writeSettingsInt(ini, k::kWidth, place.width);
         writeSettingsInt(ini, k::kHeight, place.height);
         writeSettingsBool(ini, k::kMaximized, place.maximized);
+        writeSettingsInt(ini, k::kSideWidth, place.sideWidth);
+        writeSettingsInt(ini, k::kPreviewWidth, place.previewWidth);
     });
 }
 

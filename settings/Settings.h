@@ -51,10 +51,13 @@ struct PostalAtStart {
 };
 
 // A window's place: its frame's top-left corner and its client area's size
-// in the window system's pixels; width 0 when none is saved.
+// in the window system's pixels; width 0 when none is saved. For the tariff
+// editor also the widths of its side list and its preview beside the
+// tables; 0 when none is saved.
 struct WindowPlace {
     std::int32_t left = 0, top = 0, width = 0, height = 0;
     bool maximized = false;
+    std::int32_t sideWidth = 0, previewWidth = 0;
 };
 
 class Settings {
@@ -72,7 +75,8 @@ public:
     std::int32_t postalTabIndex() const;   // Settings/TabIndex, default 0
     OptionValues optionValues() const;
     // The tariff editor's window: Settings/Pos_Left, Pos_Top, Width, Height,
-    // Maximized; width 0 unless Width and Height are both above 0.
+    // Maximized, SideWidth, PreviewWidth; width 0 unless Width and Height are
+    // both above 0.
     WindowPlace windowPlace() const;
 
     // Main window close: Pos_Top, Pos_Left, 発送地, 届け先 in that order.
@@ -87,10 +91,16 @@ public:
     void savePostalClosed(std::int32_t tabIndex) const;
     // Options window OK: Type/No, then 代引利用, 自宅発送, 普通郵便表示, 説明欄表示, 行数, 文字色.
     void saveOptionValues(const OptionValues& values) const;
-    // Tariff editor close: Pos_Top, Pos_Left, Width, Height, Maximized.
+    // Tariff editor close: Pos_Top, Pos_Left, then as saveWindowSize.
     void saveWindowPlace(const WindowPlace& place) const;
+    // Tariff editor close where the window system does not tell the
+    // window's place: Width, Height, Maximized, SideWidth, PreviewWidth;
+    // Pos_Top and Pos_Left stay as they were.
+    void saveWindowSize(const WindowPlace& place) const;
 
 private:
+    void saveEditorWindow(const WindowPlace& place, bool corner) const;
+
     std::filesystem::path path_;
 };
 

@@ -23,10 +23,12 @@ inline constexpr std::string_view kListTextColor = "文字色";
 inline constexpr std::string_view kTabIndex = "TabIndex";
 inline constexpr std::string_view kShowPostal = "ShowPostal";
 // The tariff editor's own settings file: its window's size and state
-// besides Pos_Top and Pos_Left.
+// besides Pos_Top and Pos_Left, and the widths of its side list and preview.
 inline constexpr std::string_view kWidth = "Width";
 inline constexpr std::string_view kHeight = "Height";
 inline constexpr std::string_view kMaximized = "Maximized";
+inline constexpr std::string_view kSideWidth = "SideWidth";
+inline constexpr std::string_view kPreviewWidth = "PreviewWidth";
 
 // Section "Type".
 inline constexpr std::string_view kRemittanceMethod = "No";

@@ -2,21 +2,29 @@
 // redo, a refused value, a flagged cell, the change list and the save, and
 // the preview against the quote tool on the saved file.
 #include "TariffEditor.h"
+#include "CompareWindow.h"
 #include "ConflictChoice.h"
+#include "TariffSave.h"
 #include "UiTestSupport.h"
 
+#include "Settings.h"
 #include "ini/IniStore.h"
+#include "system/FileSave.h"
 #include "text/Sjis.h"
 #include "tools/TariffCheck.h"
 
 #include <QAction>
 #include <QComboBox>
 #include <QElapsedTimer>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenuBar>
 #include <QPointer>
 #include <QProcess>
 #include <QPushButton>
+#include <QScrollBar>
+#include <QSplitter>
 #include <QStackedWidget>
 #include <QStandardItemModel>
 #include <QStatusBar>
@@ -26,12 +34,16 @@
 #include <QTreeWidget>
 #include <QUndoStack>
 
+#include <atomic>
+#include <thread>
+
 using namespace hakomaru;
 
 class TariffEditorTest : public QObject {
     Q_OBJECT
   private slots:
     void init() {
+        platform_ = test::RecordingPlatform();
         setPlatform(&platform_);
         QVERIFY(dir_.isValid());
         path_ = dir_.filePath(QStringLiteral("Charge.ini")).toStdString();
@@ -60,11 +72,15 @@ class TariffEditorTest : public QObject {
         const qint64 edited = clock.elapsed();
         QCOMPARE(cell.data().toString(), QStringLiteral("1000"));
         QVERIFY(editor.isWindowModified());
+        // Marked, with the value it had, until undone or saved.
+        QVERIFY(cell.data(Qt::BackgroundRole).isValid());
+        QVERIFY(cell.data(Qt::ToolTipRole).toString().contains(QStringLiteral("前の値: 940")));
         const auto* you = editor.findChild<QLabel*>(QStringLiteral("lblYouTotal"));
         QCOMPARE(you->text(), QStringLiteral("¥1,000"));
 
         action(editor, "mnuEdit_Undo")->trigger();
         QCOMPARE(cell.data().toString(), QStringLiteral("940"));
+        QVERIFY(!cell.data(Qt::BackgroundRole).isValid());
         QVERIFY(editor.document().bytes() == shipped_);
         QCOMPARE(you->text(), QStringLiteral("¥940"));
         action(editor, "mnuEdit_Redo")->trigger();
@@ -97,6 +113,7 @@ class TariffEditorTest : public QObject {
               clock.elapsed());
         QCOMPARE(listed, 1);
         QVERIFY(!editor.isWindowModified());
+        QVERIFY(!cell.data(Qt::BackgroundRole).isValid());
         const std::string saved = readFileBytes(path_);
         std::string expected = shipped_;
         const auto at = expected.find(toSjis("第4地帯=000 940"));
@@ -190,6 +207,141 @@ class TariffEditorTest : public QObject {
         QVERIFY(!editor.isWindowModified());
     }
 
+    // Another program writes the file between the confirmed list and the
+    // write. A change in a field the editor did not touch, even from a
+    // writer at work all the while, is written at once and reported after
+    // the save; a field both changed is asked about, once, and the save
+    // goes on with the choice. The save itself has no window.
+    void saveAfterTheList_data() {
+        QTest::addColumn<QStringList>("other"); // the other writer's field
+        QTest::addColumn<bool>("atWork");       // it writes all the while, else once
+        QTest::addColumn<int>("asked");         // conflict questions
+        QTest::newRow("another field, a writer at work")
+            << QStringList{QStringLiteral("北海道"), QStringLiteral("関東"),
+                           QStringLiteral("60cm以下")}
+            << true << 0;
+        QTest::newRow("the same field, written once")
+            << QStringList{QStringLiteral("ゆうパック"), QStringLiteral("第4地帯"),
+                           QStringLiteral("2kg以下")}
+            << false << 1;
+    }
+
+    void saveAfterTheList() {
+        QFETCH(QStringList, other);
+        QFETCH(bool, atWork);
+        QFETCH(int, asked);
+        const TariffDocument opened(shipped_);
+        TariffDocument edited = opened;
+        QVERIFY(!edited.set(
+            std::get<TariffAddress>(edited.find("ゆうパック", "第4地帯", "2kg以下")), "1000"));
+        std::atomic<int> writes = 0;
+        std::atomic<bool> stop = false;
+        auto write = [&] {
+            editFile(path_, [&](const FileBytes& file) {
+                TariffDocument now(file.bytes);
+                const auto at = now.find(other[0].toStdString(), other[1].toStdString(),
+                                         other[2].toStdString());
+                now.set(std::get<TariffAddress>(at), std::to_string(2000 + writes % 1000));
+                return std::optional<std::string>(now.bytes());
+            });
+            writes.fetch_add(1);
+            writes.notify_all();
+        };
+        std::thread writer;
+        struct Answers : SaveQuestions {
+            std::function<void()> onConfirm;
+            int confirmed = 0, asked = 0;
+            std::optional<std::vector<bool>>
+            chooseConflicts(const std::vector<TariffConflict>& c) override {
+                ++asked;
+                return std::vector<bool>(c.size(), true);
+            }
+            bool confirmChanges(const std::vector<TariffChange>&) override {
+                if (++confirmed == 1)
+                    onConfirm();
+                return true;
+            }
+        } answers;
+        answers.onConfirm = [&] {
+            if (!atWork)
+                return write();
+            writer = std::thread([&] {
+                while (!stop)
+                    write();
+            });
+            // The file moves at least twice while the list is open.
+            for (int seen = writes; seen < 2; seen = writes)
+                writes.wait(seen);
+        };
+        const TariffSaveResult result = TariffSave(path_, opened, edited).run(answers);
+        stop = true;
+        if (writer.joinable())
+            writer.join();
+        QVERIFY(result.outcome == TariffSaveResult::Outcome::Saved);
+        QCOMPARE(answers.confirmed, 1);
+        QCOMPARE(answers.asked, asked);
+        QCOMPARE(fieldOf(TariffDocument(readFileBytes(path_)),
+                         {QStringLiteral("ゆうパック"), QStringLiteral("第4地帯"),
+                          QStringLiteral("2kg以下")}),
+                 QStringLiteral("1000"));
+        QCOMPARE(result.unseen.size(), std::size_t(asked == 0));
+    }
+
+    // The window's place is saved where the window system lets a program
+    // place its windows; elsewhere (native Wayland) the saved place stays
+    // for a session that does, and only the size and panes are saved.
+    void placeKeptWhereWindowsAreNotPlaced_data() {
+        QTest::addColumn<QString>("platform"); // Qt's platform name
+        QTest::addColumn<bool>("kept");
+        QTest::newRow("X11") << "xcb" << false;
+        QTest::newRow("Windows") << "windows" << false;
+        QTest::newRow("Wayland") << "wayland" << true;
+        QTest::newRow("Wayland, EGL") << "wayland-egl" << true;
+    }
+
+    void placeKeptWhereWindowsAreNotPlaced() {
+        QFETCH(QString, platform);
+        QFETCH(bool, kept);
+        const Settings settings(dir_.filePath(QStringLiteral("hakomaru-tariff.ini")).toStdString());
+        settings.saveWindowPlace({40, 20, 900, 600, false, 150, 250});
+        saveEditorWindow(settings, {-3, -30, 800, 500, false, 140, 260}, platform.toStdString());
+        const WindowPlace place = settings.windowPlace();
+        QCOMPARE(QPoint(place.left, place.top), kept ? QPoint(40, 20) : QPoint(-3, -30));
+        QCOMPARE(QSize(place.width, place.height), QSize(800, 500));
+        QCOMPARE(place.sideWidth, 140);
+    }
+
+    // The side list is as wide as its names; a width the user gives it and
+    // the preview's come back at the next start.
+    void panesKept() {
+        const std::filesystem::path file =
+            dir_.filePath(QStringLiteral("hakomaru-tariff.ini")).toStdString();
+        QList<int> moved;
+        for (int start = 0; start < 2; ++start) {
+            TfrmTariffEditor editor;
+            editor.rememberPlaceIn(file);
+            QVERIFY(editor.openFile(path_));
+            editor.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&editor));
+            auto* panes = editor.findChild<QSplitter*>(QStringLiteral("splTables"));
+            if (start == 1) {
+                QCOMPARE(panes->sizes()[0], moved[0]);
+                QCOMPARE(panes->sizes()[2], moved[2]);
+                break;
+            }
+            auto* list = editor.findChild<QTreeWidget*>(QStringLiteral("lstTables"));
+            // Narrower than a list's natural width, yet every name whole.
+            QVERIFY(panes->sizes()[0] < QTreeWidget().sizeHint().width() * 3 / 4);
+            QVERIFY(panes->sizes()[2] >= panes->widget(2)->minimumSizeHint().width());
+            QVERIFY(static_cast<QAbstractItemView*>(list)->sizeHintForColumn(0) <=
+                    list->viewport()->width()); // every name whole
+            panes->setSizes(
+                {panes->sizes()[0] + 60, panes->sizes()[1] - 100, panes->sizes()[2] + 40});
+            moved = panes->sizes();
+            QVERIFY(editor.close());
+        }
+    }
+
     // The choice dialog answers, row by row, which value to save.
     void conflictChoiceByRow() {
         const TariffConflict c{"ゆうパック", "第4地帯", "2kg以下", "940", "1000", "1111"};
@@ -259,6 +411,61 @@ class TariffEditorTest : public QObject {
         QVERIFY(flagged.data(Qt::ToolTipRole)
                     .toString()
                     .contains(QStringLiteral("料金行がありません")));
+    }
+
+    // F8 and Shift+F8 go from cell to flagged cell through the tables,
+    // round at the end, each shown whole however far off-screen; the
+    // problem list goes to a problem's cell; a tooltip names the cell in
+    // table words and wraps.
+    void problemsToGoTo() {
+        std::string bytes = shipped_;
+        bytes[bytes.find(toSjis("東京  =")) + toSjis("東京  =").size() + 30] = 'Z'; // 大阪
+        bytes.replace(bytes.find(toSjis("第4地帯=000 940")), toSjis("第4地帯=000 940").size(),
+                      toSjis("第4地帯=000 9x0"));
+        QFile out(QString::fromStdString(path_));
+        QVERIFY(out.open(QIODevice::WriteOnly));
+        out.write(bytes.data(), static_cast<qint64>(bytes.size()));
+        out.close();
+        TfrmTariffEditor editor;
+        QVERIFY(editor.openFile(path_));
+        editor.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&editor));
+        const QStringList zone{QStringLiteral("tblZone"), QStringLiteral("東京"),
+                               QStringLiteral("大阪")};
+        const QStringList fee{QStringLiteral("tblYoupack"), QStringLiteral("第4地帯"),
+                              QStringLiteral("2kg以下")};
+        const std::vector<std::pair<QKeySequence, QStringList>> steps{
+            {Qt::Key_F8, zone},
+            {Qt::Key_F8, fee},
+            {Qt::Key_F8, zone},
+            {Qt::SHIFT | Qt::Key_F8, fee},
+            {Qt::SHIFT | Qt::Key_F8, zone}};
+        for (const auto& [key, cell] : steps) {
+            QTest::keySequence(&editor, key);
+            QTableView* view = editor.currentTable();
+            QCOMPARE(view->objectName(), cell[0]);
+            const QModelIndex index = indexOf(view, cell[1], cell[2]);
+            QCOMPARE(view->currentIndex(), index);
+            QVERIFY(view->viewport()->rect().contains(view->visualRect(index)));
+        }
+        const QString tip = editor.currentTable()->currentIndex().data(Qt::ToolTipRole).toString();
+        QVERIFY2(tip.startsWith(QStringLiteral("<qt><b>地帯区分 ・ 東京 ・ 大阪</b><br>")),
+                 qPrintable(tip));
+
+        auto* list = editor.findChild<QTableView*>(QStringLiteral("lstProblems"));
+        action(editor, "mnuCheck_List")->trigger();
+        QVERIFY(list->isVisible());
+        int row = 0;
+        while (row < list->model()->rowCount() &&
+               !list->model()->index(row, 0).data().toString().startsWith(
+                   QStringLiteral("ゆうパック")))
+            ++row;
+        QVERIFY(row < list->model()->rowCount());
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                          list->visualRect(list->model()->index(row, 1)).center());
+        QCOMPARE(editor.currentTable()->objectName(), fee[0]);
+        QCOMPARE(editor.currentTable()->currentIndex(),
+                 indexOf(editor.currentTable(), fee[1], fee[2]));
     }
 
     // Typing is checked key by key: a refused key leaves the cell editor's
@@ -372,7 +579,9 @@ class TariffEditorTest : public QObject {
     }
 
     // ファイル → 比較 lists what another tariff holds differently and takes a
-    // chosen difference in, undoably.
+    // chosen difference in, undoably, then chooses the next one; it is a
+    // window of its own, its values side by side whatever its width; a
+    // double click shows the field whole, here the zone table's last column.
     void compareAndTake() {
         const std::filesystem::path other = dir_.filePath(QStringLiteral("new.ini")).toStdString();
         std::filesystem::copy_file(path_, other);
@@ -381,23 +590,77 @@ class TariffEditorTest : public QObject {
         setOutside({QStringLiteral("ゆうパック"), QStringLiteral("第4地帯"),
                     QStringLiteral("2kg以下"), QStringLiteral("990")});
         setOutside({QStringLiteral("速達"), QStringLiteral("2kg"), QStringLiteral("333")});
+        setOutside({QStringLiteral("地帯区分"), QStringLiteral("東京"), QStringLiteral("沖縄"),
+                    QStringLiteral("8")});
         path_ = open;
         TfrmTariffEditor editor;
         QVERIFY(editor.openFile(path_));
+        editor.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&editor));
         QVERIFY(editor.compareWith(other));
         auto* compare = editor.findChild<QDialog*>(QStringLiteral("frmCompare"));
+        QCOMPARE(compare->windowType(), Qt::Window);
         auto* list = compare->findChild<QTableWidget*>(QStringLiteral("lstDifferences"));
-        QCOMPARE(list->rowCount(), 2);
-        QCOMPARE(list->item(0, 4)->text(), QStringLiteral("990"));
-        list->selectRow(0);
+        QCOMPARE(list->rowCount(), 3);
+        QCOMPARE(list->item(1, 4)->text(), QStringLiteral("990"));
+        compare->resize(1600, compare->height());
+        QTRY_COMPARE(list->columnWidth(4),
+                     std::max(static_cast<QAbstractItemView*>(list)->sizeHintForColumn(4),
+                              list->horizontalHeader()->sectionSizeHint(4)));
+        list->selectRow(1);
         compare->findChild<QPushButton*>(QStringLiteral("btnTake"))->click();
         QCOMPARE(fieldOf(editor.document(), {QStringLiteral("ゆうパック"),
                                              QStringLiteral("第4地帯"), QStringLiteral("2kg以下")}),
                  QStringLiteral("990"));
-        QCOMPARE(list->rowCount(), 1);
+        QCOMPARE(list->rowCount(), 2);
+        QCOMPARE(list->selectionModel()->selectedRows().value(0).row(), 1); // 速達 2kg
         action(editor, "mnuEdit_Undo")->trigger();
         QVERIFY(editor.document().bytes() == shipped_);
-        QCOMPARE(list->rowCount(), 2);
+        QCOMPARE(list->rowCount(), 3);
+
+        editor.showTable(1); // from another table, not laid out yet
+        const QPoint zoneRow = list->visualRect(list->model()->index(0, 2)).center();
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, zoneRow);
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, zoneRow);
+        QTableView* zones = editor.currentTable();
+        QCOMPARE(zones->objectName(), QStringLiteral("tblZone"));
+        const QModelIndex okinawa = indexOf(zones, QStringLiteral("東京"), QStringLiteral("沖縄"));
+        QCOMPARE(zones->currentIndex(), okinawa);
+        QVERIFY2(zones->viewport()->rect().contains(zones->visualRect(okinawa)),
+                 qPrintable(QStringLiteral("%1 %2 %3 %4 in %5 %6")
+                                .arg(zones->visualRect(okinawa).x())
+                                .arg(zones->visualRect(okinawa).y())
+                                .arg(zones->visualRect(okinawa).width())
+                                .arg(zones->visualRect(okinawa).height())
+                                .arg(zones->viewport()->width())
+                                .arg(zones->viewport()->height())));
+    }
+
+    // The comparison's frame beside the editor's, on the side with room;
+    // without room on any side the editor's frame gives it room.
+    void comparisonBeside_data() {
+        QTest::addColumn<QRect>("editor");
+        QTest::addColumn<QRect>("editorAfter");
+        QTest::addColumn<QRect>("comparison"); // wanted: 500 x 300
+        QTest::newRow("right") << QRect(100, 50, 1000, 600) << QRect(100, 50, 1000, 600)
+                               << QRect(1100, 50, 500, 600);
+        QTest::newRow("left") << QRect(800, 50, 1000, 600) << QRect(800, 50, 1000, 600)
+                              << QRect(300, 50, 500, 600);
+        QTest::newRow("below") << QRect(200, 0, 1600, 700) << QRect(200, 0, 1600, 700)
+                               << QRect(200, 700, 1600, 300);
+        QTest::newRow("above") << QRect(200, 340, 1600, 700) << QRect(200, 340, 1600, 700)
+                               << QRect(200, 40, 1600, 300);
+        QTest::newRow("no room") << QRect(0, 0, 1920, 1040) << QRect(0, 0, 1920, 740)
+                                 << QRect(0, 740, 1920, 300);
+    }
+
+    void comparisonBeside() {
+        QFETCH(QRect, editor);
+        QFETCH(QRect, editorAfter);
+        QFETCH(QRect, comparison);
+        const SideBySide placed = sideBySide(editor, QSize(500, 300), QRect(0, 0, 1920, 1040));
+        QCOMPARE(placed.first, editorAfter);
+        QCOMPARE(placed.second, comparison);
     }
 
     // Finding and reading: the side list shows each table; the zone table
@@ -484,6 +747,99 @@ class TariffEditorTest : public QObject {
                     .contains(QStringLiteral("9x0' は整数ではありません")));
     }
 
+    // The preview follows an edit of every table it prices from: one
+    // letter and one book parcel of the postal weight chosen, and, with an
+    // amount for cash on delivery, the remittance fee.
+    void previewOfPostalAndRemittance_data() {
+        QTest::addColumn<QStringList>("field"); // section, key, column ("" for none)
+        QTest::addColumn<QString>("amount");
+        QTest::addColumn<QString>("label");
+        QTest::newRow("letter") << QStringList{"普通郵便", "料金", "定形外 50g以下"} << ""
+                                << "lblLetterTotal";
+        QTest::newRow("book") << QStringList{"冊子小包", "料金", "150g以下"} << ""
+                              << "lblBookTotal";
+        QTest::newRow("letter's cash on delivery") << QStringList{"普通郵便", "代引料金", ""} << "1"
+                                                   << "lblLetterTotal";
+        QTest::newRow("remittance") << QStringList{"電信払込", "料金1", ""} << "1"
+                                    << "lblRemittance";
+    }
+
+    void previewOfPostalAndRemittance() {
+        QFETCH(QStringList, field);
+        QFETCH(QString, amount);
+        QFETCH(QString, label);
+        TfrmTariffEditor editor;
+        QVERIFY(editor.openFile(path_));
+        editor.findChild<QLineEdit*>(QStringLiteral("edtAmount"))->setText(amount);
+        const auto* shown = editor.findChild<QLabel*>(label);
+        const QString before = shown->text();
+        QVERIFY2(before.startsWith(QStringLiteral("¥")), qPrintable(before));
+        const auto at = editor.document().find(
+            field[0].toStdString(), field[1].toStdString(),
+            field[2].isEmpty() ? std::nullopt : std::optional(field[2].toStdString()));
+        QVERIFY(editor.setFields({{std::get<TariffAddress>(at), "777"}}, QStringLiteral("edit")));
+        QVERIFY2(shown->text() != before, qPrintable(before));
+    }
+
+    // 名前を付けて保存 writes the edited tariff as another file and edits
+    // that one from then on; a file already there is replaced only when the
+    // user agrees; what is not a file is never written.
+    void saveAs_data() {
+        QTest::addColumn<QString>("there"); // "", "file" or "folder"
+        QTest::addColumn<bool>("agree");
+        QTest::addColumn<bool>("saved");
+        QTest::newRow("new file") << "" << false << true;
+        QTest::newRow("a file, kept") << "file" << false << false;
+        QTest::newRow("a file, replaced") << "file" << true << true;
+        QTest::newRow("a folder") << "folder" << true << false;
+    }
+
+    void saveAs() {
+        QFETCH(QString, there);
+        QFETCH(bool, agree);
+        QFETCH(bool, saved);
+        const std::filesystem::path copy = dir_.filePath(QStringLiteral("copy.ini")).toStdString();
+        std::filesystem::remove_all(copy);
+        if (there == QStringLiteral("file"))
+            QVERIFY(QFile(QString::fromStdString(copy)).open(QIODevice::WriteOnly));
+        if (there == QStringLiteral("folder"))
+            std::filesystem::create_directory(copy);
+        TfrmTariffEditor editor;
+        QVERIFY(editor.openFile(path_));
+        int asked = 0;
+        editor.setReplaceChooser([&](const QString&) { return ++asked, agree; });
+        QVERIFY(editor.setFields(
+            {{std::get<TariffAddress>(editor.document().find("ゆうパック", "第4地帯", "2kg以下")),
+              "1000"}},
+            QStringLiteral("edit")));
+        QCOMPARE(editor.saveAs(copy), saved);
+        QCOMPARE(asked, there == QStringLiteral("file") ? 1 : 0);
+        QCOMPARE(platform_.errors.size(), there == QStringLiteral("folder") ? 1 : 0);
+        QVERIFY(readFileBytes(path_) == shipped_);
+        QCOMPARE(editor.isWindowModified(), !saved);
+        if (there != QStringLiteral("folder"))
+            QCOMPARE(readFileBytes(copy) == editor.document().bytes(), saved);
+        QCOMPARE(editor.windowTitle().contains(QStringLiteral("copy.ini")), saved);
+    }
+
+    // Every menu item has a mnemonic; ヘルプ opens the editor's own page, or
+    // says where it is.
+    void menus() {
+        TfrmTariffEditor editor;
+        QVERIFY(editor.openFile(path_));
+        for (QAction* menu : editor.menuBar()->actions())
+            for (QAction* item : menu->menu()->actions())
+                QVERIFY2(item->isSeparator() || item->text().contains(QLatin1Char('&')),
+                         qPrintable(item->text()));
+        action(editor, "mnuHelp_Use")->trigger();
+        QCOMPARE(platform_.opened.size(), 1);
+        QVERIFY(platform_.opened[0].endsWith(QStringLiteral("tariff.htm")));
+        platform_.shellOpens = false; // no program shows it: a message says where it is
+        action(editor, "mnuHelp_Use")->trigger();
+        QCOMPARE(platform_.messages.size(), 1);
+        QVERIFY(platform_.messages[0].contains(QStringLiteral("tariff.htm")));
+    }
+
     // Redo by Ctrl+Y as by Ctrl+Shift+Z; the status bar forgets the file
     // shown before.
     void shortcutsAndStatus() {
@@ -548,7 +904,8 @@ class TariffEditorTest : public QObject {
     // full-width ones too.
     static void typeKeys(QWidget* widget, const QString& keys) {
         for (const QChar key : keys)
-            QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(key), Qt::NoModifier);
+            QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(key),
+                                Qt::NoModifier);
     }
 
     // Opens the cell's editor, types the keys and presses Enter.

@@ -87,9 +87,13 @@ INSTANTIATE_TEST_SUITE_P(
             [](const Settings& s) { s.saveMainWindow(1, 2, 3, 4); },
             "[Settings]\r\n届け先=4\r\n行数=30\r\nPos_Top=1\r\nPos_Left=2\r\n発送地=3\r\n\r\n"},
         SaveCase{"EditorWindowClose", "[Settings]\nWidth=9\n",
-                 [](const Settings& s) { s.saveWindowPlace({-4, 30, 800, 500, true}); },
+                 [](const Settings& s) { s.saveWindowPlace({-4, 30, 800, 500, true, 150, 260}); },
                  "[Settings]\r\nWidth=800\r\nPos_Top=30\r\nPos_Left=-4\r\nHeight=500\r\n"
-                 "Maximized=1\r\n\r\n"},
+                 "Maximized=1\r\nSideWidth=150\r\nPreviewWidth=260\r\n\r\n"},
+        SaveCase{"EditorWindowCloseWithoutItsPlace", "[Settings]\nPos_Left=40\nPos_Top=20\n",
+                 [](const Settings& s) { s.saveWindowSize({-3, -30, 800, 500, false, 1, 2}); },
+                 "[Settings]\r\nPos_Left=40\r\nPos_Top=20\r\nWidth=800\r\nHeight=500\r\n"
+                 "Maximized=0\r\nSideWidth=1\r\nPreviewWidth=2\r\n\r\n"},
         SaveCase{"MainWindowCloseWithoutItsPlace",
                  "[Settings]\nPos_Top=100\nPos_Left=400\n届け先=1\n",
                  [](const Settings& s) { s.saveMainWindowRows(3, 4); },

@@ -10,18 +10,14 @@
 # display the session's first window opened on.
 #   window_manager_test.sh PROBE.exe DATA_DIR
 set -euo pipefail
-for tool in xdotool xprop xwininfo xclip wine python3; do
-    command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
-done
-fail() { echo "FAIL: $*" >&2; exit 1; }
+# The session's X server and window manager are the script's; the helper
+# gives the scratch folder, polling, failing and closing a window.
+# shellcheck source=../support/x_session.sh
+source "$(dirname "$0")/../support/x_session.sh"
+need_tools xdotool xprop xwininfo xclip wine python3
 xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id" ||
     fail "no window manager on DISPLAY '${DISPLAY:-}': run under scripts/windows-check.sh"
-here=$(cd "$(dirname "$0")" && pwd)
-within() { timeout "$1" bash -c "until $2; do sleep 0.05; done"; }
-work=$(mktemp -d)
 cp "$1" "$2/Charge.ini" "$work/"
-program=
-trap 'kill ${program:-} 2>/dev/null || true; rm -rf "$work"' EXIT
 
 window() { xdotool search --onlyvisible --name '^はこ丸$' 2>/dev/null | head -n 1; }
 export -f window
@@ -63,7 +59,7 @@ export -f copied
 export expected
 within 10 copied || fail "the clipboard holds '$(xclip -o -selection clipboard 2>&1)'"
 
-python3 "$here/../ui/close_window.py" "$id"
+close_window "$id"
 timeout 20 tail --pid="$program" -f /dev/null || fail "the program did not end"
 program=
 echo "PASS"
