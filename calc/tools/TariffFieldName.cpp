@@ -2,9 +2,12 @@
 
 #include "ini/EncodedName.h"
 #include "ini/IniName.h"
+#include "selection/OptionTable.h"
 #include "tariff/Catalogues.h"
 #include "tariff/TariffLayout.h"
 #include "text/Sjis.h"
+
+#include <algorithm>
 
 namespace hakomaru {
 namespace {
@@ -46,7 +49,27 @@ std::string tariffTableTitle(TariffTable table, std::string_view catRegion) {
 }
 
 std::string tariffOptionRow(const TariffOption& option) {
-    return std::string(option.section) + " " + std::string(option.key);
+    const auto same = [&](const TariffOption& e) {
+        return e.section == option.section && e.key == option.key;
+    };
+    std::string_view service;
+    for (const TariffOptionGroup& group : tariffOptionGroups())
+        if (std::any_of(group.options.begin(), group.options.end(), same))
+            service = group.service;
+    // The option's own name, under its service where the name does not say it.
+    const auto reading = optionReading(option);
+    std::string name = reading ? std::string(reading->name)
+                               : std::string(option.section) + " " + std::string(option.key);
+    if (!name.starts_with(service))
+        name = std::string(service) + " " + name;
+    const std::string band = tariffOptionBand(option);
+    return band.empty() ? name : name + " " + band;
+}
+
+std::string tariffOptionDescription(const TariffOption& option) {
+    const std::string entry = "[" + std::string(option.section) + "] " + std::string(option.key);
+    const std::string note = tariffOptionNote(option);
+    return note.empty() ? entry : note + "（" + entry + "）";
 }
 
 std::string TariffFieldName::text() const {

@@ -17,8 +17,13 @@ enum class TariffTable { Zone, Youpack, Cat, Letter, Book, Options, Remittance }
 
 // A table's title; for クロネコ, the sending region's table ("クロネコ 関東発").
 std::string tariffTableTitle(TariffTable table, std::string_view catRegion = {});
-// An option entry's row in the options table.
+// An option entry's row in the options table: the option's name under its
+// service and exactly which parcels the entry prices, both from the rule
+// that picks the entry ("ゆうパック チルド 8kg超 30kg以下").
 std::string tariffOptionRow(const TariffOption& option);
+// What the row's description says: what the entry prices with what it
+// measures, and the entry in the file ("重量 8kg超 30kg以下（[チルド] 20kg以下）").
+std::string tariffOptionDescription(const TariffOption& option);
 
 // A field, a row or a whole table by name. UTF-8.
 struct TariffFieldName {

@@ -197,7 +197,7 @@ std::vector<TariffGrid> tariffGrids(const IniStore& store) {
                 {grid.rows.size(), group.options.size(), std::string(group.service)});
             for (const TariffOption& option : group.options) {
                 grid.rows.push_back(tariffOptionRow(option));
-                grid.rowNotes.push_back(tariffOptionNote(option));
+                grid.rowNotes.push_back(tariffOptionDescription(option));
                 grid.cells.push_back(
                     at.option(sj(option.section), sj(option.key), option.fallback));
             }

@@ -48,8 +48,8 @@ struct TariffGrid {
     std::string title;
     std::vector<std::string> rows, columns;
     std::vector<TariffCell> cells;
-    // What each row prices where its name does not say (option entries read
-    // by size, weight or amount class); empty, or one text per row.
+    // Each row's description (option entries: what the entry prices and
+    // the entry in the file); empty, or one text per row.
     std::vector<std::string> rowNotes;
     std::vector<TariffGroup> rowGroups, columnGroups;
     // Columns for the separator rows of the destination list: their fields

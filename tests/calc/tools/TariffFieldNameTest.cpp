@@ -8,6 +8,7 @@
 #include "text/Sjis.h"
 
 #include <gtest/gtest.h>
+#include <set>
 
 namespace {
 
@@ -49,6 +50,25 @@ TEST(TariffFieldName, OneNameInEveryList) {
             named = named || (problem.line == cell.line && problem.place == name);
         EXPECT_TRUE(named);
     }
+}
+
+// An option entry's row: its option under its service, and the parcels the
+// entry prices by the rule that picks it; no two rows alike.
+TEST(TariffFieldName, OptionRows) {
+    using namespace tariff;
+    const std::pair<TariffOption, std::string> cases[] = {
+        {kChilled[2], "ゆうパック チルド 8kg超 30kg以下"},
+        {kExpress[1], "ゆうパック 速達 2kg超 4kg以下"},
+        {kYoupackCodBase, "ゆうパック 代金引換"},
+        {kCatCod[1], "クロネコ 代金引換 1万円未満"},
+        {kBookExpress[0], "冊子小包 速達 定形外 2kg以下"},
+        {kLetterCodBase, "普通郵便 代金引換"},
+    };
+    for (const auto& [option, row] : cases)
+        EXPECT_EQ(tariffOptionRow(option), row);
+    std::set<std::string> rows;
+    for (const TariffOption& option : allTariffOptions())
+        EXPECT_TRUE(rows.insert(tariffOptionRow(option)).second) << tariffOptionRow(option);
 }
 
 // Another program's change outside the tables is listed with the editor's.
