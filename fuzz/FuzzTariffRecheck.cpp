@@ -23,7 +23,7 @@ using namespace hakomaru;
 namespace {
 
 auto fieldsOf(const TariffProblem& p) {
-    return std::tie(p.kind, p.line, p.section, p.key, p.message, p.position, p.places, p.place);
+    return std::tie(p.kind, p.line, p.section, p.key, p.message, p.position, p.places);
 }
 
 auto fieldsOf(const TariffCell& c) {

@@ -188,6 +188,11 @@ std::string shownFromSjis(std::string_view sjis, bool trailFirst) {
                 break;
             end += length;
         }
+        if (end > i && isAscii(sjis.substr(i, end - i))) {
+            out.append(sjis.substr(i, end - i)); // printable ASCII stays as it is
+            i = end;
+            continue;
+        }
         if (end > i) {
             if (const auto decoded = sys::decodeCp932(sjis.substr(i, end - i))) {
                 out += *decoded;

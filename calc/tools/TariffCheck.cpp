@@ -4,6 +4,10 @@
 #include "tools/TariffQuoteProofs.h"
 #include "tools/TariffRecheck.h"
 
+#include "text/Sjis.h"
+
+#include <stdexcept>
+
 namespace hakomaru {
 namespace detail {
 
@@ -72,6 +76,18 @@ const std::vector<TariffProblem>& TariffChecker::problems() const {
 
 const IniStore& TariffChecker::store() const {
     return checker_->store();
+}
+
+std::optional<TariffFieldName> problemPlace(const TariffProblem& problem) {
+    if (problem.section.empty())
+        return std::nullopt;
+    // The names as the problem shows them, back in the file's code page:
+    // the tables' names are whole characters, shown as they are.
+    try {
+        return tariffFieldName(toSjis(problem.section), toSjis(problem.key), problem.position);
+    } catch (const std::invalid_argument&) {
+        return std::nullopt;
+    }
 }
 
 std::string problemLine(const std::string& fileName, const TariffProblem& problem) {

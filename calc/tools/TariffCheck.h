@@ -2,9 +2,11 @@
 // The tariff checker: reads a tariff file the way the windows do and lists
 // every problem its maintainer must know, each with its section, key and
 // line number, in Japanese.
+#include "tools/TariffFieldName.h"
 #include "tools/TariffProblem.h"
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -45,6 +47,13 @@ class TariffChecker {
   private:
     std::unique_ptr<detail::Checker> checker_;
 };
+
+// The field, row or table of the tables a problem lies in, in the user's
+// words ("ゆうパック 第3地帯 4kg以下"), beside its line; nothing for a problem
+// outside them (a line, a section or key the program does not read, the
+// file's encoding). Worked out when asked: a damaged file's problems may be
+// millions.
+std::optional<TariffFieldName> problemPlace(const TariffProblem& problem);
 
 // One problem as a line: "FILE:LINE: [section] key: message".
 std::string problemLine(const std::string& fileName, const TariffProblem& problem);

@@ -94,13 +94,6 @@ bool TariffFormatRules::addChecks() {
     return true;
 }
 
-void TariffFormatRules::addInTable(Kind kind, size_t line, std::string_view section,
-                                   std::string_view key, std::string message, size_t position) {
-    e_.add(kind, line, section, key, std::move(message), position);
-    if (auto name = tariffFieldName(section, key, position))
-        e_.lastProblem().place = std::move(*name);
-}
-
 bool TariffFormatRules::encoding() {
     const size_t firstHigh = firstNonAsciiByte(e_.bytes());
     const bool multibyte = firstHigh != std::string_view::npos;
@@ -178,8 +171,8 @@ const SectionSpan* TariffFormatRules::requireSection(std::string_view section,
                                                      const std::string& consequence) {
     const SectionSpan* span = e_.findSpan(sj(section));
     if (!span)
-        addInTable(Kind::MissingEntry, 0, sj(section), {},
-                   "セクションがありません（" + consequence + "）");
+        e_.add(Kind::MissingEntry, 0, sj(section), {},
+               "セクションがありません（" + consequence + "）");
     return span;
 }
 
@@ -196,9 +189,9 @@ void TariffFormatRules::checkFeeRow(size_t index, const FeeTable& table, std::in
         for (const FeeColumn& f : columns)
             if (f.first + width - 1 > value.size())
                 missing += (missing.empty() ? "" : "、") + f.name;
-        addInTable(Kind::ShortFeeRow, line.number, section, line.name,
-                   "値が " + num(value.size()) + " 桁しかありません（" + num(needed) +
-                       " 桁必要）。欠けている欄: " + missing);
+        e_.add(Kind::ShortFeeRow, line.number, section, line.name,
+               "値が " + num(value.size()) + " 桁しかありません（" + num(needed) +
+                   " 桁必要）。欠けている欄: " + missing);
     }
     for (const FeeColumn& f : columns) {
         if (f.first + width - 1 > value.size())
@@ -208,17 +201,16 @@ void TariffFormatRules::checkFeeRow(size_t index, const FeeTable& table, std::in
             f.name + "の欄（" + num(f.first) + "〜" + num(f.first + width - 1) + " 桁目）: ";
         const auto fee = parseWholeNumber(field);
         if (!fee)
-            addInTable(Kind::BadField, line.number, section, line.name,
-                       where + ConversionError::notWholeNumber(shownFromSjis(field)).what(),
-                       f.first);
+            e_.add(Kind::BadField, line.number, section, line.name,
+                   where + ConversionError::notWholeNumber(shownFromSjis(field)).what(), f.first);
         else if (*fee < 0)
-            addInTable(Kind::NegativeFee, line.number, section, line.name,
-                       where + "料金 " + std::to_string(*fee) + " 円は負の数です", f.first);
+            e_.add(Kind::NegativeFee, line.number, section, line.name,
+                   where + "料金 " + std::to_string(*fee) + " 円は負の数です", f.first);
         else if (*fee < discount)
-            addInTable(Kind::NegativeFee, line.number, section, line.name,
-                       where + "料金 " + std::to_string(*fee) + " 円から " +
-                           std::to_string(discount) + " 円を引いた店頭持ち込みの料金が負になります",
-                       f.first);
+            e_.add(Kind::NegativeFee, line.number, section, line.name,
+                   where + "料金 " + std::to_string(*fee) + " 円から " + std::to_string(discount) +
+                       " 円を引いた店頭持ち込みの料金が負になります",
+                   f.first);
     }
 }
 
@@ -241,31 +233,31 @@ void TariffFormatRules::zoneRow(int row, size_t header) {
     uses.zones.clear();
     uses.index = e_.readEntry(sj(kZoneSection), sj(caption));
     if (!uses.index) {
-        addInTable(Kind::MissingEntry, header, sj(kZoneSection), sj(caption),
-                   "この都道府県の行がありません（" + std::string(caption) +
-                       " から送るゆうパックは計算できません）");
+        e_.add(Kind::MissingEntry, header, sj(kZoneSection), sj(caption),
+               "この都道府県の行がありません（" + std::string(caption) +
+                   " から送るゆうパックは計算できません）");
         return;
     }
     const IniLine& line = e_.lines()[*uses.index];
     const std::string_view zones = line.value;
     if (zones.size() < kZoneCharacters)
-        addInTable(Kind::ShortZoneRow, line.number, sj(kZoneSection), line.name,
-                   "地帯の文字が " + num(zones.size()) + " 文字しかありません（" +
-                       num(kZoneCharacters) + " 文字必要）。届け先 " +
-                       std::string(destinations[zones.size()]) + " から先の地帯がありません");
+        e_.add(Kind::ShortZoneRow, line.number, sj(kZoneSection), line.name,
+               "地帯の文字が " + num(zones.size()) + " 文字しかありません（" +
+                   num(kZoneCharacters) + " 文字必要）。届け先 " +
+                   std::string(destinations[zones.size()]) + " から先の地帯がありません");
     for (size_t pos = 1; pos <= std::min(zones.size(), kZoneCharacters); ++pos) {
         const char c = zones[pos - 1];
         if (!tariff::isZoneCharacter(c)) {
             // A blank or a control character is a byte of its own; any
             // other byte that is no zone is a part of a character.
             const bool unseen = isBlankOrControl(c) || c == 0x7F;
-            addInTable(Kind::BadZoneCharacter, line.number, sj(kZoneSection), line.name,
-                       num(pos) + " 桁目（届け先 " + std::string(destinations[pos - 1]) + "）: " +
-                           (unseen ? "地帯の文字 " + shownFromSjis(std::string_view(&c, 1)) +
-                                         " は見えない文字です。英数字など見える 1 バイトの文字で"
-                                         "書いてください"
-                                   : std::string("地帯は 1 バイトの文字で書いてください")),
-                       pos);
+            e_.add(Kind::BadZoneCharacter, line.number, sj(kZoneSection), line.name,
+                   num(pos) + " 桁目（届け先 " + std::string(destinations[pos - 1]) + "）: " +
+                       (unseen ? "地帯の文字 " + shownFromSjis(std::string_view(&c, 1)) +
+                                     " は見えない文字です。英数字など見える 1 バイトの文字で"
+                                     "書いてください"
+                               : std::string("地帯は 1 バイトの文字で書いてください")),
+                   pos);
             break;
         }
         // The last position names the zone in the caption only: the
@@ -309,17 +301,16 @@ void TariffFormatRules::youpackFees() {
             if (e_.readEntry(sj(kYoupackSection), use.key))
                 continue;
             const auto where = tariffFieldName(sj(kZoneSection), sj(use.prefecture), use.position);
-            addInTable(Kind::MissingZoneFee, header, sj(kYoupackSection), use.key,
-                       "この地帯の料金行がありません。" + where->text() + "（" + num(use.line) +
-                           " 行目の " + num(use.position) + " 桁目）など " +
-                           num(use.places.size()) + " か所で使われています");
+            e_.add(Kind::MissingZoneFee, header, sj(kYoupackSection), use.key,
+                   "この地帯の料金行がありません。" + where->text() + "（" + num(use.line) +
+                       " 行目の " + num(use.position) + " 桁目）など " + num(use.places.size()) +
+                       " か所で使われています");
             e_.lastProblem().places = use.places;
         }
         const std::string& sameCity = sj(tariff::kYoupackSameCityKey);
         if (!e_.readEntry(sj(kYoupackSection), sameCity))
-            addInTable(
-                Kind::MissingEntry, header, sj(kYoupackSection), sameCity,
-                "同一市内の料金行がありません（届け先 同一市内 のゆうパックは計算できません）");
+            e_.add(Kind::MissingEntry, header, sj(kYoupackSection), sameCity,
+                   "同一市内の料金行がありません（届け先 同一市内 のゆうパックは計算できません）");
     });
     const std::string& sameCity = sj(tariff::kYoupackSameCityKey);
     for (size_t index : e_.effectiveEntries(*span))
@@ -346,9 +337,9 @@ void TariffFormatRules::catFees() {
             e_.unit(Group::Cat, [this, from, to, header] {
                 const auto index = e_.readEntry(sj(from), sj(to));
                 if (!index)
-                    addInTable(Kind::MissingEntry, header, sj(from), sj(to),
-                               "クロネコの料金行がありません（" + std::string(from) + " → " +
-                                   std::string(to) + " は計算できません）");
+                    e_.add(Kind::MissingEntry, header, sj(from), sj(to),
+                           "クロネコの料金行がありません（" + std::string(from) + " → " +
+                               std::string(to) + " は計算できません）");
                 else
                     checkFeeRow(*index, tariff::kCatFees, tariff::kCatShopDiscount);
             });
@@ -369,7 +360,7 @@ void TariffFormatRules::keyedFees(Group group, const FeeTable& table,
             const std::string_view key = table.keys[k];
             const auto index = e_.readEntry(sj(table.section), sj(key));
             if (!index)
-                addInTable(Kind::MissingEntry, header, sj(table.section), sj(key), message);
+                e_.add(Kind::MissingEntry, header, sj(table.section), sj(key), message);
             else
                 checkFeeRow(*index, table);
         });
@@ -397,17 +388,16 @@ void TariffFormatRules::optionValue(const std::string& section, const std::strin
     const std::string_view writtenSection = e_.sectionOfLine(*index);
     const auto fee = parseWholeNumber(line.value);
     if (!fee)
-        addInTable(Kind::NotWholeNumber, line.number, writtenSection, line.name,
-                   "値 '" + excerpt(line.value) + "' は整数ではありません（黙って既定値 " +
-                       std::to_string(fallback) + " 円が使われます）");
+        e_.add(Kind::NotWholeNumber, line.number, writtenSection, line.name,
+               "値 '" + excerpt(line.value) + "' は整数ではありません（黙って既定値 " +
+                   std::to_string(fallback) + " 円が使われます）");
     else if (*fee < 0)
-        addInTable(Kind::NegativeFee, line.number, writtenSection, line.name,
-                   "料金 " + std::to_string(*fee) + " 円は負の数です");
+        e_.add(Kind::NegativeFee, line.number, writtenSection, line.name,
+               "料金 " + std::to_string(*fee) + " 円は負の数です");
     else if (*fee > tariff::kLargestPlausibleFee)
-        addInTable(Kind::ImplausibleFee, line.number, writtenSection, line.name,
-                   "料金 " + std::to_string(*fee) + " 円は大きすぎます（" +
-                       grouped(tariff::kLargestPlausibleFee) +
-                       " 円まで。桁の誤りではありませんか）");
+        e_.add(Kind::ImplausibleFee, line.number, writtenSection, line.name,
+               "料金 " + std::to_string(*fee) + " 円は大きすぎます（" +
+                   grouped(tariff::kLargestPlausibleFee) + " 円まで。桁の誤りではありませんか）");
 }
 
 void TariffFormatRules::options() {

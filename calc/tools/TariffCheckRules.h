@@ -50,9 +50,6 @@ class TariffFormatRules {
     void entryStructure(std::size_t i, std::string_view section, std::size_t last);
 
     // The tables.
-    // A problem of the tables, named in their words as well.
-    void addInTable(TariffProblemKind kind, std::size_t line, std::string_view section,
-                    std::string_view key, std::string message, std::size_t position = 0);
     const SectionSpan* requireSection(std::string_view section, const std::string& consequence);
     void checkFeeRow(std::size_t index, const FeeTable& table, std::int32_t discount = 0);
     void zoneTable();

@@ -1,7 +1,5 @@
 #pragma once
 // A problem of a tariff file as the checker reports it.
-#include "tools/TariffFieldName.h"
-
 #include <cstddef>
 #include <string>
 #include <utility>
@@ -39,10 +37,6 @@ struct TariffProblem {
     // Where else the problem lies, as (line, position): every zone character
     // that uses a zone without a fee row.
     std::vector<std::pair<size_t, size_t>> places = {};
-    // The field, row or table of the tables it lies in, in the user's words
-    // ("ゆうパック 第3地帯 4kg以下"); an empty table for a problem outside
-    // them (a line, a section or key the program does not read).
-    TariffFieldName place = {};
 };
 
 } // namespace hakomaru

@@ -47,7 +47,7 @@ TEST(TariffFieldName, OneNameInEveryList) {
                        cell.kind == TariffFieldKind::Zone ? "\x7F" : std::string(cell.width, 'x'));
         bool named = false;
         for (const TariffProblem& problem : checkTariff(broken))
-            named = named || (problem.line == cell.line && problem.place == name);
+            named = named || (problem.line == cell.line && problemPlace(problem) == name);
         EXPECT_TRUE(named);
     }
 }
