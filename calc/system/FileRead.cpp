@@ -51,7 +51,46 @@ std::string tooLargeReason(std::uint64_t size, std::size_t limit) {
            " MiB を超えています";
 }
 
+std::string tooLargeToSaveReason(std::uint64_t size, std::size_t limit) {
+    return "保存すると " + groupedDigits(size) + " バイトになり、上限の " +
+           groupedDigits(limit / kMiB) + " MiB を超えます";
+}
+
+namespace {
+
+// The reasons a user meets, each in the words a Japanese user knows from
+// the system's own messages, so that a message reads the same on Linux and
+// on Windows (whose error codes arrive here as these errno values).
+struct Reason {
+    int error;
+    std::string_view text;
+};
+constexpr Reason kReasons[] = {
+    {ENOENT, "ファイルまたはフォルダーが見つかりません"},
+    {EACCES, "アクセスが拒否されました"},
+    {EPERM, "アクセスが拒否されました"},
+    {EROFS, "読み取り専用のファイルシステムです"},
+    {ENOSPC, "ディスクの空き領域が足りません"},
+#ifdef EDQUOT
+    {EDQUOT, "ディスクの使用量が割り当てを超えています"},
+#endif
+    {EBUSY, "ほかのプログラムが使用中です"},
+    {ETXTBSY, "ほかのプログラムが使用中です"},
+    {EISDIR, "フォルダーです"},
+    {ENOTDIR, "パスの途中にフォルダーでないものがあります"},
+    {EFBIG, "ファイルが大きすぎます"},
+    {ENAMETOOLONG, "ファイル名が長すぎます"},
+    {ELOOP, "リンクが循環しているか、多すぎます"},
+    {EIO, "ディスクの読み書きでエラーが起きました"},
+    {EMFILE, "開いているファイルが多すぎます"},
+};
+
+} // namespace
+
 std::string systemReason(int error) {
+    for (const Reason& reason : kReasons)
+        if (reason.error == error)
+            return std::string(reason.text);
     return std::strerror(error);
 }
 
@@ -68,11 +107,15 @@ ReadableFile ReadableFile::adopt(int descriptor) {
 void ReadableFile::keep(const sys::OpenedFile& opened) {
     if (opened.fd < 0) {
         missing_ = opened.error == ENOENT;
-        reason_ = opened.notRegular ? std::string(kNotRegularReason) : systemReason(opened.error);
+        reason_ = opened.notRegular ? std::string(kNotRegularReason) : opened.reason;
         return;
     }
     size_ = opened.size;
     fd_ = opened.fd;
+}
+
+std::string ReadableFile::openMessage(std::string_view fileName) const {
+    return fileOpenMessage(fileName, reason_);
 }
 
 ReadableFile::~ReadableFile() {

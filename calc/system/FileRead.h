@@ -43,7 +43,13 @@ std::string fileCreateMessage(std::string_view fileName, std::string_view reason
 inline constexpr std::string_view kNotRegularReason = "通常のファイルではありません";
 // "サイズ N MiB が上限の L MiB を超えています"
 std::string tooLargeReason(std::uint64_t size, std::size_t limit);
-// The system's text for an errno value.
+// "保存すると N バイトになり、上限の L MiB を超えます": content a save
+// would write that every reader would refuse.
+std::string tooLargeToSaveReason(std::uint64_t size, std::size_t limit);
+// The reason for an errno value: in Japanese, the same on every system, for
+// the reasons a user meets (no such file, no permission, a read-only file
+// system, a full disk, in use by another program, a folder, too large);
+// the system's own text for any other.
 std::string systemReason(int error);
 
 // A regular file opened for reading. Never throws: ok() tells whether it
@@ -67,6 +73,9 @@ class ReadableFile {
     // The reason as messages show it: none for a missing file, whose
     // message says all.
     std::string_view shownReason() const { return missing_ ? std::string_view() : reason_; }
+    // "ファイル %s は開けません（reason）" for a file that did not open, with
+    // its reason whatever it is, a missing file's included.
+    std::string openMessage(std::string_view fileName) const;
     // The size when opened.
     std::uint64_t size() const { return size_; }
 
@@ -97,6 +106,11 @@ struct FileBytes {
     std::string reason;   // why it could not be read; empty when it was
     bool ok() const { return reason.empty(); }
     std::string_view shownReason() const { return missing ? std::string_view() : reason; }
+    // "ファイル %s は開けません（reason）" for a file that could not be read,
+    // with its reason whatever it is, a missing file's included.
+    std::string openMessage(std::string_view fileName) const {
+        return fileOpenMessage(fileName, reason);
+    }
 };
 
 // Reads a regular file of at most `limit` bytes. A file that grows past the

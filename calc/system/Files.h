@@ -4,15 +4,18 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <string>
 
 namespace hakomaru::sys {
 
 // A file opened to be read. On failure `fd` is -1 and either `notRegular`
 // is set (a folder, a device, a FIFO, a socket: anything but a regular
-// file) or `error` holds the errno value that says why.
+// file) or `reason` says why, with `error` the errno value for it (ENOENT
+// for a missing file; 0 for a system error that has none).
 struct OpenedFile {
     int fd = -1;
     int error = 0;
+    std::string reason;
     bool notRegular = false;
     std::uint64_t size = 0; // when it opened
 };

@@ -65,6 +65,25 @@ TEST(TariffEdit, SetCommandSavesAndStaysClean) {
     fs::remove(path);
 }
 
+// A `set` that would take the tariff past the size every reader accepts
+// (16 MiB) is refused, and the file stays as it was, readable; one that
+// leaves it at exactly that size is made.
+TEST(TariffEdit, SetNeverTakesTheTariffPastTheReadersLimit) {
+    const fs::path path = scratchFile("limit-tariff");
+    std::string bytes = readFileBytes(kShippedTariff);
+    bytes += ";" + std::string(kIniFileLimit - bytes.size() - 3, '-') + "\r\n";
+    ASSERT_EQ(bytes.size(), kIniFileLimit);
+    test::writeBytes(path, bytes);
+    std::ostringstream out, err;
+    EXPECT_EQ(cli::runTariffSet(path, {"速達", "2kg"}, "3000", out, err), 1);
+    EXPECT_NE(err.str().find("保存すると 16,777,217 バイトになり、上限の 16 MiB を超えます"),
+              std::string::npos)
+        << err.str();
+    EXPECT_EQ(readFileBytes(path), bytes);
+    EXPECT_EQ(cli::runTariffSet(path, {"速達", "2kg"}, "310", out, err), 0) << err.str();
+    fs::remove(path);
+}
+
 // Ten `set` programs at once, each on its own field of one file, three
 // rounds: they take turns, and every change is in the file.
 TEST(TariffEdit, ConcurrentSetsAllLand) {

@@ -140,5 +140,20 @@ TEST(IniWriteSave, SavedFileReadsBackAndLeavesNoTemporaryFile) {
     EXPECT_EQ(dir.names(), std::vector<std::string>{"x.ini"});
 }
 
+// A store opened on a file it could not read whole (one too large) holds
+// none of it: saving it would replace the file with what little it holds.
+TEST(IniWriteSave, StoreThatCouldNotReadItsFileLeavesIt) {
+    test::TempDir dir;
+    const auto file = dir / "x.ini";
+    test::writeBytes(file, "[S]\r\nA=1\r\n");
+    std::filesystem::resize_file(file, kIniFileLimit + 1); // sparse: no disk
+    IniStore ini = IniStore::open(file);
+    ASSERT_FALSE(ini.readFailure().empty());
+    ini.write("S", "B", "2");
+    EXPECT_THROW(ini.save(file), SaveError);
+    EXPECT_EQ(std::filesystem::file_size(file), kIniFileLimit + 1);
+    EXPECT_EQ(dir.names(), std::vector<std::string>{"x.ini"});
+}
+
 } // namespace
 } // namespace hakomaru

@@ -3,6 +3,7 @@
 // file, a path that links to something other than a file, a file too large
 // to read. Either way the file must be whole afterwards: the old content or
 // the new one, never a mixture, and nothing else left in the folder.
+#include "SaveProbes.h"
 #include "Settings.h"
 #include "TempFiles.h"
 #include "ini/IniStore.h"
@@ -74,6 +75,39 @@ TEST(SaveFault, WriterKilledMidSaveLeavesAWholeFile) {
     EXPECT_EQ(dir.names(), std::vector<std::string>{"hakomaru.ini"});
 }
 
+// A writer killed while it writes a file in place (a file with another
+// name, here): the copy it put beside the file first is put back by the
+// next writer, who reads the old content whole, through both names; a
+// writer killed while it puts the copy back leaves it for the one after.
+TEST(SaveFault, WriterKilledWritingInPlaceLeavesAWholeFile) {
+    for (const int killed : {1, 2}) {
+        TempDir dir;
+        const auto path = dir / "hakomaru.ini";
+        const std::string old = bigFile('a');
+        test::writeBytes(path, old);
+        std::filesystem::create_hard_link(path, dir / "other.ini");
+        struct stat st {};
+        ASSERT_EQ(::stat(path.c_str(), &st), 0);
+        for (int writer = 0; writer < killed; ++writer) {
+            const pid_t child = ::fork();
+            ASSERT_GE(child, 0);
+            if (child == 0) {
+                test::dieHalfwayWriting(st.st_ino);
+                saveFileBytes(path, bigFile('b') + bigFile('c')); // longer than the old
+                std::_Exit(0);
+            }
+            int status = 0;
+            ::waitpid(child, &status, 0);
+            ASSERT_TRUE(WIFSIGNALED(status)) << "writer " << writer << " was not stopped";
+        }
+        EXPECT_NE(readBytes(path), old); // half written
+        editFile(path, [](const FileBytes&) { return std::nullopt; }); // the next writer
+        EXPECT_TRUE(readBytes(path) == old) << killed;
+        EXPECT_EQ(readBytes(dir / "other.ini"), old);
+        EXPECT_EQ(dir.names(), (std::vector<std::string>{"hakomaru.ini", "other.ini"}));
+    }
+}
+
 TEST(SaveFault, TwoProgramsSavingAtOnceKeepBothChanges) {
     TempDir dir;
     const auto path = dir / "hakomaru.ini";
@@ -123,9 +157,8 @@ std::string failure(const std::filesystem::path& file, const std::string& reason
     return "ファイル " + file.string() + " を作成できません（" + reason + "）";
 }
 
-// The message of a failed main-window save, "" when it saved. As a user: in
-// a child process without root's power over permissions (as nobody when the
-// tests run as root).
+// The message of a failed main-window save, "" when it saved; as a user
+// whom permissions stop when `asUser`.
 std::string saveMessage(const std::filesystem::path& file, bool asUser = false) {
     auto save = [&]() -> std::string {
         try {
@@ -135,24 +168,7 @@ std::string saveMessage(const std::filesystem::path& file, bool asUser = false) 
             return e.what();
         }
     };
-    int ends[2];
-    if (!asUser || ::pipe(ends) != 0)
-        return save();
-    if (::fork() == 0) {
-        if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0))
-            std::_Exit(2);
-        const std::string message = save();
-        std::_Exit(::write(ends[1], message.data(), message.size()) < 0);
-    }
-    ::close(ends[1]);
-    std::string message;
-    char buffer[512];
-    for (ssize_t n; (n = ::read(ends[0], buffer, sizeof buffer)) > 0;)
-        message.append(buffer, static_cast<size_t>(n));
-    ::close(ends[0]);
-    int status = 0;
-    ::wait(&status);
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? message : "child failed";
+    return asUser ? test::asUnprivilegedUser(save) : save();
 }
 
 } // namespace
@@ -172,7 +188,7 @@ TEST(SaveFault, ReadOnlyFolderSavesAWritableFileInPlace) {
         ::chmod(dir.path().c_str(), 0555);
         const std::string message = saveMessage(path, true);
         ::chmod(dir.path().c_str(), 0755);
-        EXPECT_EQ(message, fileWritable ? "" : failure(path, std::strerror(EACCES)));
+        EXPECT_EQ(message, fileWritable ? "" : failure(path, "アクセスが拒否されました"));
         EXPECT_EQ(readBytes(path),
                   fileWritable
                       ? toSjis("[Settings]\r\nPos_Top=1\r\nPos_Left=2\r\n発送地=3\r\n届け先=4"

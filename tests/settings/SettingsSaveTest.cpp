@@ -16,7 +16,9 @@
 #include <csignal>
 #include <cstring>
 #include <functional>
+#include <memory>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -25,6 +27,8 @@
 
 #include <sddl.h>
 #else
+#include "SaveProbes.h"
+
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/resource.h>
@@ -36,8 +40,8 @@ namespace hakomaru {
 namespace {
 
 // The message of a failed save, with the reason that follows it.
-std::string failureMessage(const std::filesystem::path& file, const std::string& reason) {
-    return "ファイル " + file.string() + " を作成できません（" + reason + "）";
+std::string failureMessage(const std::filesystem::path& file, std::string_view reason) {
+    return "ファイル " + file.string() + " を作成できません（" + std::string(reason) + "）";
 }
 
 struct SaveCase {
@@ -300,22 +304,40 @@ class HeldBySave {
 
 // Only the program's own leftovers go, and none that a running save holds:
 // never a file a person named like one (a dated copy), nor a name with the
-// program's mark whose check part does not match.
-TEST(SettingsSave, RemovesOnlyItsOwnLeftovers) {
+// program's mark whose check part does not match. The same holds for the
+// copy a writer killed while writing in place left, which the next writer
+// puts back: and only one made by a user who could have written the file.
+TEST(SettingsSave, TakesOnlyItsOwnLeftovers) {
     test::TempDir dir;
-    const std::string own = temporaryName("hakomaru.ini", 0x1234);
+    const auto file = dir / "hakomaru.ini";
+    test::writeBytes(file, "[Settings]\r\nPos_T"); // written in place halfway
     const std::string held = temporaryName("hakomaru.ini", 0x5678);
+    const std::string heldCopy = copyName("hakomaru.ini", 0x5678);
     std::string forged = temporaryName("hakomaru.ini", 0x9abc);
     forged[forged.size() - 5] = forged[forged.size() - 5] == '0' ? '1' : '0';
-    std::vector<std::string> kept = {"hakomaru.ini.tmp1", "hakomaru.ini.tmp20241207", forged, held,
-                                     temporaryName("other.ini", 0x1234)};
+    std::string forgedCopy = copyName("hakomaru.ini", 0x9abc);
+    forgedCopy[forgedCopy.size() - 6] = forgedCopy[forgedCopy.size() - 6] == '0' ? '1' : '0';
+    std::vector<std::string> kept = {"hakomaru.ini.tmp1", "hakomaru.ini.tmp20241207", forged,
+                                     held, temporaryName("other.ini", 0x1234), forgedCopy,
+                                     heldCopy, copyName("other.ini", 0x1234)};
+#ifndef _WIN32
+    if (::geteuid() == 0) // another user's copy of root's file
+        kept.push_back(copyName("hakomaru.ini", 0x4321));
+#endif
     for (const std::string& name : kept)
-        test::writeBytes(dir / name, "someone's bytes");
-    test::writeBytes(dir / own, "half a save");
+        test::writeBytes(dir / name, "[Settings]\r\nOther=1\r\n");
+#ifndef _WIN32
+    if (::geteuid() == 0)
+        test::giveToUnprivilegedUser({(dir / kept.back()).string()});
+#endif
+    test::writeBytes(dir / temporaryName("hakomaru.ini", 0x1234), "half a save");
+    test::writeBytes(dir / copyName("hakomaru.ini", 0x1234), "[Settings]\r\nWhole=1\r\n");
     {
-        const HeldBySave running(dir / held);
-        Settings(dir / "hakomaru.ini").saveMainWindow(1, 2, 3, 4);
+        const HeldBySave running(dir / held), runningCopy(dir / heldCopy);
+        Settings(file).saveMainWindow(1, 2, 3, 4);
     }
+    EXPECT_EQ(readString(IniStore::open(file), "Settings", "Whole"), "1");
+    EXPECT_EQ(readString(IniStore::open(file), "Settings", "Other"), "");
     kept.push_back("hakomaru.ini");
     std::sort(kept.begin(), kept.end());
     EXPECT_EQ(dir.names(), kept);
@@ -339,24 +361,80 @@ TEST(SettingsSave, ChangeMadeMeanwhileIsEditedAgain) {
 }
 
 // A reader (a window reading the file, the quote tool) that has the file
-// open while a save replaces it does not make the save fail.
+// open while a save replaces it does not make the save fail. Where the
+// system cannot replace a file that is open (Windows before 10, wine), the
+// save waits the moment such a reader keeps it.
 TEST(SettingsSave, ReaderWithTheFileOpenDoesNotStopASave) {
     test::TempDir dir;
     const auto file = dir / "hakomaru.ini";
     test::writeBytes(file, "[Settings]\r\n");
-    const ReadableFile reader(file);
-    ASSERT_TRUE(reader.ok()) << reader.reason();
+    auto reader = std::make_unique<ReadableFile>(file);
+    ASSERT_TRUE(reader->ok()) << reader->reason();
+    std::thread readerLetsGo([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300)); // a reader's moment
+        reader.reset();
+    });
     Settings(file).saveMainWindow(1, 2, 3, 4);
+    readerLetsGo.join();
     EXPECT_EQ(Settings(file).destinationRow(), 4);
     EXPECT_EQ(dir.names(), std::vector<std::string>{"hakomaru.ini"});
+}
+
+// A file with another name (a hard link) keeps it: it is written in place,
+// and both names show the change.
+TEST(SettingsSave, HardLinkedFileKeepsItsOtherName) {
+    test::TempDir dir;
+    const auto file = dir / "hakomaru.ini";
+    test::writeBytes(file, "[Settings]\r\nKeep=1\r\n");
+    std::filesystem::create_hard_link(file, dir / "other.ini");
+    Settings(file).saveMainWindow(1, 2, 3, 4);
+    EXPECT_EQ(Settings(dir / "other.ini").destinationRow(), 4);
+    EXPECT_EQ(dir.names(), (std::vector<std::string>{"hakomaru.ini", "other.ini"}));
 }
 
 // ---- Saves that fail ----
 
 const std::string kOldBytes = "[Settings]\r\nPos_Top=7\r\n; kept as it was\r\n";
 
+#ifdef _WIN32
+// Another program that keeps the file open without letting it be replaced
+// (sharing nothing, only reading, or reading and writing) stops a save
+// after the wait, with the reason, whether the file would be replaced or
+// written in place: it is left as it was, never written in place instead.
+TEST(SettingsSave, FileKeptOpenByAnotherProgramIsLeftAlone) {
+    for (const DWORD share : {0ul, 1ul, 3ul}) { // nothing, reading, reading and writing
+        for (const bool linked : {false, true}) {
+            test::TempDir dir;
+            const auto file = dir / "hakomaru.ini";
+            test::writeBytes(file, kOldBytes);
+            if (linked)
+                std::filesystem::create_hard_link(file, dir / "other.ini");
+            const HANDLE reader = ::CreateFileW(file.c_str(), GENERIC_READ, share, nullptr,
+                                                OPEN_EXISTING, 0, nullptr);
+            ASSERT_NE(reader, INVALID_HANDLE_VALUE);
+            std::string message;
+            try {
+                editFile(file, [](const FileBytes&) { return std::optional<std::string>("new"); },
+                         std::chrono::milliseconds(200));
+            } catch (const SaveError& e) {
+                message = e.what();
+            }
+            ::CloseHandle(reader);
+            // Sharing its writing lets a file with another name be written in place.
+            if (linked && (share & FILE_SHARE_WRITE)) {
+                EXPECT_EQ(message, "") << share;
+                continue;
+            }
+            EXPECT_EQ(message, failureMessage(file, kInUseReason)) << share << " " << linked;
+            EXPECT_EQ(test::readBytes(file), kOldBytes) << share << " " << linked;
+            EXPECT_EQ(dir.names().size(), linked ? 2u : 1u);
+        }
+    }
+}
+#endif
+
 void expectSaveFails(const Settings& s, const std::filesystem::path& shown,
-                     const std::string& reason) {
+                     std::string_view reason) {
     try {
         s.saveMainWindow(1, 2, 3, 4);
         ADD_FAILURE() << "save reported success: " << s.path();
@@ -365,21 +443,29 @@ void expectSaveFails(const Settings& s, const std::filesystem::path& shown,
     }
 }
 
-// True when `path` can be written despite the permissions it was given:
-// running as root, or with the capability to override them.
-bool permissionsIgnored(const std::filesystem::path& probe) {
-    return sys::isWritable(probe);
-}
-
 // Replacing the file by renaming must not get round its read-only mark.
+// On POSIX systems as a user whom the mark stops (root's power over
+// permissions dropped), in a folder that user may write.
 TEST(SettingsSaveFailure, ReadOnlyFileIsNotReplaced) {
     test::TempDir dir;
     const auto file = dir / "hakomaru.ini";
     test::writeBytes(file, kOldBytes);
     std::filesystem::permissions(file, std::filesystem::perms::owner_read);
-    if (permissionsIgnored(file))
-        GTEST_SKIP() << "permissions do not stop writes here (running as root?)";
-    expectSaveFails(Settings(file), file, std::strerror(EACCES));
+    auto save = [&]() -> std::string {
+        try {
+            Settings(file).saveMainWindow(1, 2, 3, 4);
+            return "saved";
+        } catch (const SaveError& e) {
+            return e.what();
+        }
+    };
+#ifdef _WIN32
+    const std::string message = save();
+#else
+    test::giveToUnprivilegedUser({dir.path().string(), file.string()});
+    const std::string message = test::asUnprivilegedUser(save);
+#endif
+    EXPECT_EQ(message, failureMessage(file, "アクセスが拒否されました"));
     EXPECT_EQ(test::readBytes(file), kOldBytes);
     EXPECT_EQ(std::filesystem::status(file).permissions() & std::filesystem::perms::owner_write,
               std::filesystem::perms::none);
@@ -391,7 +477,7 @@ TEST(SettingsSaveFailure, FolderThatIsAFile) {
     const auto notAFolder = dir / "plain";
     test::writeBytes(notAFolder, kOldBytes);
     const auto file = notAFolder / "hakomaru.ini";
-    expectSaveFails(Settings(file), file, std::strerror(ENOTDIR));
+    expectSaveFails(Settings(file), file, "パスの途中にフォルダーでないものがあります");
     EXPECT_EQ(test::readBytes(notAFolder), kOldBytes);
     EXPECT_EQ(dir.names(), std::vector<std::string>{"plain"});
 }
@@ -429,7 +515,7 @@ TEST(SettingsSaveFailure, FileSizeLimitKeepsOldFile) {
             Settings(file).saveMainWindow(1, 2, 3, 4);
             code = kSucceeded;
         } catch (const SaveError& e) {
-            code = e.what() == failureMessage(file, std::strerror(EFBIG)) ? kFailedAsExpected
+            code = e.what() == failureMessage(file, "ファイルが大きすぎます") ? kFailedAsExpected
                                                                           : kWrongMessage;
         } catch (...) {
         }

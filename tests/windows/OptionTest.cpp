@@ -262,7 +262,8 @@ void OptionTest::unwritableFileLeavesEverything() {
     QCOMPARE(f.platform.errors.size(), 1);
     QCOMPARE(f.platform.errors.front(),
              QStringLiteral("ファイル %1 を作成できません（%2）")
-                 .arg(QString::fromStdString(unwritable.string()), std::strerror(ENOTDIR)));
+                 .arg(QString::fromStdString(unwritable.string()),
+                      QStringLiteral("パスの途中にフォルダーでないものがあります")));
     QVERIFY(!w.isNull() && w->isVisible());
     QVERIFY(f.applied.calls.isEmpty());
     delete w;

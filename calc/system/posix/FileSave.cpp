@@ -1,17 +1,17 @@
-// editFile() on POSIX systems.
+// The steps of a save on POSIX systems (system/SaveSteps.h).
 //
 // The lock is an flock() on the file itself, held from before the file is
 // read until its replacement is in place. A waiting writer holds a
 // descriptor of the file it found; when the file it locked is no longer the
 // one the path names (the writer before it renamed a new file over it), it
-// lets go and locks the new one. The temporary file is locked from its
-// creation, so a new file is locked already when the rename makes it appear.
+// lets go and locks the new one. A new file is locked from its creation, so
+// a file renamed into place is locked already when it appears, and a
+// temporary file or a copy that can be locked belongs to no running save.
 // A file that does not exist yet is created under a lock on its folder.
 #include "system/FileSave.h"
+#include "system/SaveSteps.h"
 
 #include <cerrno>
-#include <cstdio>
-#include <random>
 #include <thread>
 
 #include <fcntl.h>
@@ -19,25 +19,22 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace hakomaru {
+namespace hakomaru::sys {
 namespace {
-
-// A save that could not go on, with the errno value that stopped it.
-struct SaveFailed {
-    int error;
-};
 
 class Descriptor {
   public:
     explicit Descriptor(int fd = -1) : fd_(fd) {}
-    ~Descriptor() {
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
+    ~Descriptor() { reset(); }
     Descriptor(const Descriptor&) = delete;
     Descriptor& operator=(const Descriptor&) = delete;
     int get() const { return fd_; }
     bool ok() const { return fd_ >= 0; }
+    void reset(int fd = -1) {
+        if (fd_ >= 0)
+            ::close(fd_);
+        fd_ = fd;
+    }
 
   private:
     int fd_;
@@ -55,7 +52,7 @@ bool unchanged(const struct stat& now, const struct stat& read) {
 
 // Takes the exclusive lock, waiting until `deadline` at most. A file system
 // without locks counts as locked: saving goes on as it did before locks.
-bool lockBefore(int fd, std::chrono::steady_clock::time_point deadline) {
+bool lockBefore(int fd, Deadline deadline) {
     auto pause = std::chrono::milliseconds(1);
     for (;;) {
         if (::flock(fd, LOCK_EX | LOCK_NB) == 0)
@@ -73,6 +70,10 @@ bool lockBefore(int fd, std::chrono::steady_clock::time_point deadline) {
     }
 }
 
+[[noreturn]] void fail(int error) {
+    throw StepFailed{systemReason(error)};
+}
+
 void writeAll(int fd, const std::string& bytes) {
     std::size_t done = 0;
     while (done < bytes.size()) {
@@ -81,139 +82,13 @@ void writeAll(int fd, const std::string& bytes) {
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)
-            throw SaveFailed{n < 0 ? errno : EIO};
+            fail(n < 0 ? errno : EIO);
         done += static_cast<std::size_t>(n);
     }
 }
 
-// Removes what saves killed midway left behind. A save holds a lock on its
-// temporary file from its creation until it has been renamed, so a file
-// that can be locked belongs to no running save. Only regular files of this
-// user with the program's own names go.
-void removeLeftoverTemps(const std::filesystem::path& dir, const std::string& name) {
-    std::error_code ec;
-    for (std::filesystem::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
-        const std::filesystem::path candidate = it->path();
-        if (!isTemporaryName(candidate.filename().string(), name))
-            continue;
-        const Descriptor fd(
-            ::open(candidate.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC));
-        if (!fd.ok())
-            continue;
-        struct stat st {};
-        if (::fstat(fd.get(), &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::geteuid() &&
-            ::flock(fd.get(), LOCK_EX | LOCK_NB) == 0)
-            ::unlink(candidate.c_str()); // still locked: no save can take it meanwhile
-    }
-}
+} // namespace
 
-// Writes the file where it is, for a folder that takes no new file or a
-// file whose owner a new file could not keep: room for the new content
-// first, so that a full disk fails before the old content is touched, then
-// the bytes, the length, and a flush to disk. `locked` is the file the lock
-// is held on.
-void saveInPlace(const std::filesystem::path& target, const std::string& bytes,
-                 const struct stat& locked) {
-    const Descriptor fd(::open(target.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
-    if (!fd.ok())
-        throw SaveFailed{errno};
-    struct stat st {};
-    if (::fstat(fd.get(), &st) != 0)
-        throw SaveFailed{errno};
-    if (!S_ISREG(st.st_mode) || !sameFile(st, locked))
-        throw SaveFailed{EINVAL};
-    if (static_cast<std::size_t>(st.st_size) < bytes.size()) {
-        const int error = ::posix_fallocate(fd.get(), 0, static_cast<off_t>(bytes.size()));
-        if (error != 0 && error != EOPNOTSUPP && error != EINVAL)
-            throw SaveFailed{error};
-    }
-    writeAll(fd.get(), bytes);
-    if (::ftruncate(fd.get(), static_cast<off_t>(bytes.size())) != 0 || ::fsync(fd.get()) != 0)
-        throw SaveFailed{errno};
-}
-
-// A new temporary file beside `target`, locked, or -1 with errno set.
-int createTemp(const std::filesystem::path& target, std::filesystem::path& temp, mode_t mode) {
-    static std::mt19937_64 rng{std::random_device{}()};
-    for (int attempt = 0; attempt < 16; ++attempt) {
-        temp = target.parent_path() / temporaryName(target.filename().string(), rng());
-        const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
-        if (fd < 0 && errno != EEXIST)
-            return -1;
-        if (fd < 0)
-            continue;
-        // Another save clearing leftovers may have locked and removed the
-        // new file before this lock: then it is gone, and another name is
-        // taken. Where the file system has no locks, none are cleared.
-        ::flock(fd, LOCK_EX);
-        struct stat st {};
-        if (::fstat(fd, &st) == 0 && st.st_nlink > 0)
-            return fd;
-        ::close(fd);
-    }
-    errno = EEXIST;
-    return -1;
-}
-
-enum class Renamed {
-    Done,
-    FolderRefused, // no temporary file or no rename here; errno tells why
-    OwnerNotKept,  // a new file could not have the old owner and group
-    Appeared,      // a file appeared where none was: read it and edit again
-};
-
-// The atomic save: the whole content to a temporary file that takes the
-// old file's owner, group and mode, flushed to disk, renamed over the old
-// file (over nothing, when there was none) while its lock is held. Throws
-// SaveFailed when writing failed; nothing is changed unless Done.
-Renamed saveByRename(const std::filesystem::path& target, const std::string& bytes,
-                     const struct stat* old) {
-    std::filesystem::path temp;
-    // Private until it has the old file's owner and mode; a new file gets
-    // the usual mode the user's umask leaves.
-    const int fd = createTemp(target, temp, old ? 0600 : 0666);
-    if (fd < 0)
-        return Renamed::FolderRefused;
-    const Descriptor owned(fd);
-    Renamed result = Renamed::Done;
-    int error = 0;
-    try {
-        writeAll(fd, bytes);
-        struct stat mine {};
-        if (old &&
-            (::fstat(fd, &mine) != 0 || mine.st_uid != old->st_uid || mine.st_gid != old->st_gid) &&
-            ::fchown(fd, old->st_uid, old->st_gid) != 0)
-            result = Renamed::OwnerNotKept;
-        // After the owner: changing it may clear the set-id bits.
-        else if (old && ::fchmod(fd, old->st_mode & 07777) != 0)
-            result = Renamed::OwnerNotKept;
-        else if (::fsync(fd) != 0)
-            throw SaveFailed{errno};
-        else if (!old) {
-            // Never over a file that another program made meanwhile. A file
-            // system that cannot refuse that (EINVAL) gets a plain rename.
-            if (::renameat2(AT_FDCWD, temp.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) !=
-                    0 &&
-                (errno != EINVAL || ::rename(temp.c_str(), target.c_str()) != 0)) {
-                error = errno;
-                result = error == EEXIST ? Renamed::Appeared : Renamed::FolderRefused;
-            }
-        } else if (::rename(temp.c_str(), target.c_str()) != 0) {
-            error = errno;
-            result = Renamed::FolderRefused;
-        }
-    } catch (const SaveFailed&) {
-        ::unlink(temp.c_str());
-        throw;
-    }
-    if (result != Renamed::Done)
-        ::unlink(temp.c_str());
-    errno = error;
-    return result;
-}
-
-// The file a path names: a link is followed to the file it names, so the
-// file is replaced and the link stays.
 std::filesystem::path targetOf(const std::filesystem::path& path) {
     std::error_code ec;
     std::filesystem::path target = path;
@@ -229,108 +104,227 @@ std::filesystem::path targetOf(const std::filesystem::path& path) {
     return target;
 }
 
-} // namespace
+// ---- The file being saved ----
 
-bool editFile(const std::filesystem::path& path, const FileEdit& edit,
-              std::chrono::milliseconds wait) {
-    const auto deadline = std::chrono::steady_clock::now() + wait;
-    const std::string name = path.string();
-    auto busy = [&] { return SaveError(fileCreateMessage(name, kBusyReason)); };
-    for (;;) {
-        const std::filesystem::path target = targetOf(path);
-        // The lock: on the file, or on its folder while there is no file.
-        Descriptor file(::open(target.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
-        const int openError = errno;
-        const bool missing = !file.ok() && openError == ENOENT;
-        FileBytes current;
-        struct stat read {};
-        const bool exists = file.ok() && ::fstat(file.get(), &read) == 0;
-        if (missing) {
-            const Descriptor folder(
-                ::open(target.parent_path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-            if (folder.ok() && !lockBefore(folder.get(), deadline))
-                throw busy();
-            struct stat st {};
-            if (::stat(target.c_str(), &st) == 0)
-                continue;                                             // made meanwhile: lock that
-            if (errno != ENOENT || ::lstat(target.c_str(), &st) == 0) // a loop of links
-                throw SaveError(
-                    fileCreateMessage(name, systemReason(errno == ENOENT ? ELOOP : errno)));
-            current.missing = true;
-            current.reason = systemReason(ENOENT);
-            const auto bytes = edit(current);
-            if (!bytes)
-                return false;
-            try {
-                switch (saveByRename(target, *bytes, nullptr)) {
-                case Renamed::Done:
-                    removeLeftoverTemps(target.parent_path(), target.filename().string());
-                    return true;
-                case Renamed::Appeared:
-                    continue;
-                default:
-                    throw SaveFailed{errno};
-                }
-            } catch (const SaveFailed& failed) {
-                throw SaveError(fileCreateMessage(name, systemReason(failed.error)));
-            }
+struct LockedFile::State {
+    Descriptor file;   // locked when Regular
+    Descriptor folder; // locked when Missing
+    struct stat read {};
+};
+
+LockedFile::LockedFile(const std::filesystem::path& target, Deadline deadline)
+    : target_(target), state_(std::make_unique<State>()) {
+    State& s = *state_;
+    s.file.reset(::open(target.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
+    const int openError = errno;
+    if (!s.file.ok() && openError == ENOENT) {
+        found_ = Found::Missing;
+        s.folder.reset(::open(target.parent_path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        struct stat st {};
+        if (s.folder.ok() && !lockBefore(s.folder.get(), deadline))
+            lock_ = Lock::Busy;
+        else if (::stat(target.c_str(), &st) == 0)
+            lock_ = Lock::Moved; // made meanwhile: lock that
+        else if (errno != ENOENT || ::lstat(target.c_str(), &st) == 0) {
+            lock_ = Lock::Failed; // a loop of links
+            reason_ = systemReason(errno == ENOENT ? ELOOP : errno);
         }
-        if (!exists) {
-            // Not to be opened (a file this user may not read): nothing to
-            // lock, and nothing that could be replaced without losing it.
-            current.reason = systemReason(file.ok() ? errno : openError);
-            if (!edit(current))
-                return false;
-            throw SaveError(fileCreateMessage(name, current.reason));
-        }
-        // Only a regular file is ever replaced: never a device, a FIFO or a
-        // folder that the path names or links to.
-        if (!S_ISREG(read.st_mode)) {
-            current.reason = std::string(kNotRegularReason);
-            if (!edit(current))
-                return false;
-            throw SaveError(fileCreateMessage(name, kNotRegularReason));
-        }
-        if (!lockBefore(file.get(), deadline))
-            throw busy();
-        struct stat now {};
-        if (::stat(target.c_str(), &now) != 0 || !sameFile(now, read))
-            continue; // replaced while this writer waited: lock the new one
-        ::fstat(file.get(), &read);
-        current = readRegularFile(ReadableFile::adopt(::dup(file.get())), kIniFileLimit);
-        const auto bytes = edit(current);
-        if (!bytes)
-            return false;
-        // A file the user made read-only is not replaced: writing it in
-        // place would fail, and renaming over it must not get round that.
-        if (::access(target.c_str(), W_OK) != 0)
-            throw SaveError(fileCreateMessage(name, systemReason(errno)));
-        // A writer that takes no lock (a text editor) saved meanwhile: its
-        // change is read and edited again rather than lost.
-        if (::stat(target.c_str(), &now) != 0 || !unchanged(now, read)) {
-            if (std::chrono::steady_clock::now() >= deadline)
-                throw busy();
-            continue;
-        }
-        try {
-            switch (saveByRename(target, *bytes, &read)) {
-            case Renamed::Done:
-                removeLeftoverTemps(target.parent_path(), target.filename().string());
-                return true;
-            case Renamed::OwnerNotKept:
-            case Renamed::FolderRefused:
-                // The folder takes no new file, or a new file would not be
-                // the owner's: the file itself, writable, is written in
-                // place, whole, under the lock.
-                saveInPlace(target, *bytes, read);
-                return true;
-            case Renamed::Appeared:
-                continue;
-            }
-        } catch (const SaveFailed& failed) {
-            throw SaveError(fileCreateMessage(name, systemReason(failed.error)));
-        }
+        return;
+    }
+    // Not to be opened (a file this user may not read): nothing to lock.
+    if (!s.file.ok() || ::fstat(s.file.get(), &s.read) != 0) {
+        found_ = Found::Unusable;
+        reason_ = systemReason(s.file.ok() ? errno : openError);
+    } else if (!S_ISREG(s.read.st_mode)) {
+        found_ = Found::Unusable;
+        reason_ = std::string(kNotRegularReason);
+    } else if (!lockBefore(s.file.get(), deadline)) {
+        lock_ = Lock::Busy;
+    } else if (struct stat now {}; ::stat(target.c_str(), &now) != 0 || !sameFile(now, s.read)) {
+        lock_ = Lock::Moved; // replaced while this writer waited
+    } else {
+        ::fstat(s.file.get(), &s.read);
     }
 }
 
-} // namespace hakomaru
+LockedFile::~LockedFile() = default;
+
+FileBytes LockedFile::readRegular(std::size_t limit) {
+    return readRegularFile(ReadableFile::adopt(::dup(state_->file.get())), limit);
+}
+
+std::string LockedFile::readOnlyReason() const {
+    return ::access(target_.c_str(), W_OK) == 0 ? std::string() : systemReason(errno);
+}
+
+bool LockedFile::changedSinceRead() const {
+    struct stat now {};
+    return ::stat(target_.c_str(), &now) != 0 || !unchanged(now, state_->read);
+}
+
+bool LockedFile::hasOtherLinks() const {
+    return state_->read.st_nlink > 1;
+}
+
+void LockedFile::writeInPlace(const std::string& bytes, Deadline) {
+    auto untouched = [](int error) { return StepFailed{systemReason(error), true}; };
+    const Descriptor fd(::open(target_.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
+    struct stat st {};
+    if (!fd.ok() || ::fstat(fd.get(), &st) != 0)
+        throw untouched(errno);
+    // Replaced meanwhile by a program that takes no lock.
+    if (!S_ISREG(st.st_mode) || !sameFile(st, state_->read))
+        throw StepFailed{std::string(kBusyReason), true};
+    if (static_cast<std::size_t>(st.st_size) < bytes.size()) {
+        const int error = ::posix_fallocate(fd.get(), 0, static_cast<off_t>(bytes.size()));
+        if (error != 0 && error != EOPNOTSUPP && error != EINVAL)
+            throw untouched(error);
+    }
+    writeAll(fd.get(), bytes);
+    if (::ftruncate(fd.get(), static_cast<off_t>(bytes.size())) != 0 || ::fsync(fd.get()) != 0)
+        fail(errno);
+}
+
+// ---- A new file beside it ----
+
+struct NewFile::State {
+    Descriptor fd;
+};
+
+NewFile::NewFile(const std::filesystem::path& target, const LockedFile* like)
+    : state_(std::make_unique<State>()) {
+    State& s = *state_;
+    // Private until it has the old file's owner and mode; a file made new
+    // gets the usual mode the user's umask leaves.
+    const mode_t mode = like ? 0600 : 0666;
+    for (int attempt = 0; attempt < 16; ++attempt) {
+        path_ = target.parent_path() / temporaryName(target.filename().string(), randomForName());
+        s.fd.reset(::open(path_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode));
+        if (!s.fd.ok() && errno != EEXIST)
+            break;
+        if (!s.fd.ok())
+            continue;
+        // Another save clearing leftovers may have locked and removed the
+        // new file before this lock: then it is gone, and another name is
+        // taken. Where the file system has no locks, none are cleared.
+        ::flock(s.fd.get(), LOCK_EX);
+        struct stat st {};
+        if (::fstat(s.fd.get(), &st) == 0 && st.st_nlink > 0)
+            return;
+        s.fd.reset();
+        errno = EEXIST;
+    }
+    failure_ = systemReason(errno);
+}
+
+NewFile::~NewFile() {
+    if (state_->fd.ok() && !moved_)
+        ::unlink(path_.c_str());
+}
+
+bool NewFile::ok() const {
+    return state_->fd.ok();
+}
+
+void NewFile::write(const std::string& bytes) {
+    writeAll(state_->fd.get(), bytes);
+}
+
+bool NewFile::keepOwnerOf(const LockedFile& old) {
+    const struct stat& was = old.state_->read;
+    const int fd = state_->fd.get();
+    struct stat mine {};
+    if ((::fstat(fd, &mine) != 0 || mine.st_uid != was.st_uid || mine.st_gid != was.st_gid) &&
+        ::fchown(fd, was.st_uid, was.st_gid) != 0)
+        return false;
+    // After the owner: changing it may clear the set-id bits.
+    return ::fchmod(fd, was.st_mode & 07777) == 0;
+}
+
+void NewFile::flush() {
+    if (::fsync(state_->fd.get()) != 0)
+        fail(errno);
+}
+
+NewFile::Moved NewFile::moveTo(const std::filesystem::path& to, LockedFile* replaced, Deadline) {
+    int result = 0;
+    if (replaced)
+        result = ::rename(path_.c_str(), to.c_str());
+    else if ((result = ::renameat2(AT_FDCWD, path_.c_str(), AT_FDCWD, to.c_str(),
+                                   RENAME_NOREPLACE)) != 0 &&
+             errno == EINVAL)
+        // A file system that cannot refuse to replace gets a plain rename.
+        result = ::rename(path_.c_str(), to.c_str());
+    if (result != 0) {
+        if (!replaced && errno == EEXIST)
+            return Moved::Exists;
+        failure_ = systemReason(errno);
+        return Moved::Refused;
+    }
+    path_ = to;
+    moved_ = true;
+    return Moved::Done;
+}
+
+void NewFile::remove() {
+    ::unlink(path_.c_str());
+    moved_ = true; // nothing left to remove
+}
+
+// ---- What killed saves left ----
+
+void removeIfLeftover(const std::filesystem::path& leftover) {
+    const Descriptor fd(::open(leftover.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC));
+    if (!fd.ok())
+        return;
+    struct stat st {};
+    if (::fstat(fd.get(), &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::geteuid() &&
+        ::flock(fd.get(), LOCK_EX | LOCK_NB) == 0)
+        ::unlink(leftover.c_str()); // still locked: no save can take it meanwhile
+}
+
+struct ClaimedCopy::State {
+    std::filesystem::path path;
+    Descriptor fd;
+};
+
+ClaimedCopy::ClaimedCopy(const std::filesystem::path& copy, const LockedFile& target)
+    : state_(std::make_unique<State>()) {
+    State& s = *state_;
+    s.path = copy;
+    s.fd.reset(::open(copy.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC));
+    struct stat st {};
+    // Made by a user who could have written these bytes into the file
+    // anyway: this one, the file's owner, or any user the file lets write.
+    const struct stat& file = target.state_->read;
+    const bool ours = s.fd.ok() && ::fstat(s.fd.get(), &st) == 0 && S_ISREG(st.st_mode) &&
+                      st.st_nlink == 1 &&
+                      (st.st_uid == ::geteuid() || st.st_uid == file.st_uid ||
+                       (file.st_mode & S_IWOTH) ||
+                       ((file.st_mode & S_IWGRP) && st.st_gid == file.st_gid)) &&
+                      ::flock(s.fd.get(), LOCK_EX | LOCK_NB) == 0;
+    if (!ours)
+        s.fd.reset();
+}
+
+ClaimedCopy::~ClaimedCopy() = default;
+
+bool ClaimedCopy::ok() const {
+    return state_->fd.ok();
+}
+
+FileBytes ClaimedCopy::read(std::size_t limit) {
+    return readRegularFile(ReadableFile::adopt(::dup(state_->fd.get())), limit);
+}
+
+void ClaimedCopy::remove() {
+    ::unlink(state_->path.c_str());
+}
+
+void flushFolder(const std::filesystem::path& folder) {
+    const Descriptor fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (fd.ok())
+        ::fsync(fd.get());
+}
+
+} // namespace hakomaru::sys

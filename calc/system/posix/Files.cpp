@@ -1,4 +1,5 @@
 #include "system/Files.h"
+#include "system/FileRead.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -14,6 +15,7 @@ OpenedFile openRegularFile(const std::filesystem::path& path) {
     if (fd < 0) {
         OpenedFile failed;
         failed.error = errno;
+        failed.reason = systemReason(failed.error);
         return failed;
     }
     return regularFileOf(fd);
@@ -22,8 +24,10 @@ OpenedFile openRegularFile(const std::filesystem::path& path) {
 OpenedFile regularFileOf(int fd) {
     OpenedFile opened;
     struct stat st {};
-    if (::fstat(fd, &st) != 0)
+    if (::fstat(fd, &st) != 0) {
         opened.error = errno;
+        opened.reason = systemReason(opened.error);
+    }
     else if (!S_ISREG(st.st_mode))
         opened.notRegular = true;
     if (opened.error != 0 || opened.notRegular) {

@@ -1,4 +1,4 @@
-// editFile() on Windows.
+// The steps of a save on Windows (system/SaveSteps.h).
 //
 // The lock is a named mutex for the file: one per folder (by its volume and
 // file index, so every spelling of the folder's path gives the same one) and
@@ -13,26 +13,29 @@
 // the writer holding its lock included. A mutex whose holder dies is
 // released by the system; the next writer takes it and goes on. Writers on
 // other machines, saving through a network drive, are not held back by it;
-// the check for a change made meanwhile (below) still catches most of them.
+// the check for a change made meanwhile still catches most of them.
 //
-// The replace: the new content goes to a temporary file made with
-// CREATE_NEW under the program's marked name, flushed to disk
-// (FlushFileBuffers), and then renamed over the old file. Windows 10 and
-// later rename with POSIX semantics, which replace a file that readers still
-// have open; where that is not available, MoveFileExW with
-// MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH, retried while a reader
-// still has the old file open (a reader keeps it for milliseconds). Every
-// reader of the program opens files shared in full (FILE_SHARE_DELETE
-// included), so that neither way is refused by it.
+// The replace: the new file is made with CREATE_NEW and kept open until the
+// save ends (so that no other save takes it for a leftover), flushed with
+// FlushFileBuffers, and renamed over the old file. Windows 10 and later
+// rename with POSIX semantics, which replace a file that readers still have
+// open; where that is not available, MoveFileExW with
+// MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH. Every reader of the
+// program opens files shared in full (FILE_SHARE_DELETE included), so that
+// neither way is refused by it, and a rename stopped by a reader is tried
+// again while the reader lets go. Another program that keeps the file open
+// past the wait stops the save: the file is then neither replaced nor
+// written in place.
 //
 // What the old file had is kept as far as Windows lets the writer keep it:
 // its attributes (hidden, system, archive, not indexed), its own access
 // rules (an access list that is not simply inherited from the folder), and
 // its owner. Giving the new file another user's ownership needs the restore
 // privilege, as giving a file away does on POSIX systems; a writer without
-// it writes the file in place, whole, under the lock, so that the owner
-// never changes. Windows has no group and mode to keep beyond these.
+// it writes the file in place. Windows has no group and mode to keep beyond
+// these.
 #include "system/FileSave.h"
+#include "system/SaveSteps.h"
 #include "system/windows/WinError.h"
 
 #include <windows.h>
@@ -43,7 +46,7 @@
 
 #include <algorithm>
 #include <memory>
-#include <random>
+#include <optional>
 #include <thread>
 #include <utility>
 #include <vector>
@@ -55,15 +58,8 @@
 #define FILE_RENAME_FLAG_POSIX_SEMANTICS 0x00000002
 #endif
 
-namespace hakomaru {
+namespace hakomaru::sys {
 namespace {
-
-using sys::kShareAll;
-
-// A save that could not go on, with the system's error code.
-struct SaveFailed {
-    DWORD error;
-};
 
 class Handle {
   public:
@@ -98,6 +94,7 @@ struct FileState {
     ULONGLONG size = 0;
     ULONGLONG written = 0;
     DWORD attributes = 0;
+    DWORD links = 1;
     bool regular = false;
 };
 
@@ -114,6 +111,7 @@ std::optional<FileState> stateOf(HANDLE file) {
     state.written =
         (ULONGLONG{info.ftLastWriteTime.dwHighDateTime} << 32) | info.ftLastWriteTime.dwLowDateTime;
     state.attributes = info.dwFileAttributes;
+    state.links = info.nNumberOfLinks;
     state.regular = !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
     return state;
 }
@@ -133,7 +131,7 @@ Handle openExisting(const std::filesystem::path& path, DWORD access) {
                                 FILE_FLAG_BACKUP_SEMANTICS, nullptr));
 }
 
-void pauseBefore(std::chrono::steady_clock::time_point deadline, std::chrono::milliseconds& pause) {
+void pauseBefore(Deadline deadline, std::chrono::milliseconds& pause) {
     const auto left = deadline - std::chrono::steady_clock::now();
     std::this_thread::sleep_for(std::min<std::chrono::steady_clock::duration>(pause, left));
     pause = std::min(pause * 2, std::chrono::milliseconds(20));
@@ -179,7 +177,7 @@ std::wstring lockName(const std::filesystem::path& folder, std::wstring name) {
 class WriterLock {
   public:
     // Takes the lock, waiting until `deadline` at most.
-    bool take(const std::wstring& name, std::chrono::steady_clock::time_point deadline) {
+    bool take(const std::wstring& name, Deadline deadline) {
         auto pause = std::chrono::milliseconds(1);
         for (;;) {
             mutex_ = Handle(::CreateMutexW(nullptr, FALSE, name.c_str()));
@@ -218,15 +216,40 @@ class WriterLock {
     bool held_ = false;
 };
 
+[[noreturn]] void fail(DWORD error) {
+    throw StepFailed{reasonOf(error)};
+}
+
+bool inUse(DWORD error) {
+    return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
+}
+
+// Opens an existing file, waiting until `deadline` while another program
+// has it open and shares it with no one; throws StepFailed with
+// kInUseReason when it still has it then.
+Handle openWaiting(const std::filesystem::path& path, DWORD access, Deadline deadline,
+                   DWORD& error) {
+    auto pause = std::chrono::milliseconds(1);
+    for (;;) {
+        Handle file = openExisting(path, access);
+        error = file.ok() ? 0 : ::GetLastError();
+        if (!inUse(error))
+            return file;
+        if (std::chrono::steady_clock::now() >= deadline)
+            throw StepFailed{std::string(kInUseReason)};
+        pauseBefore(deadline, pause);
+    }
+}
+
 void writeAll(HANDLE file, const std::string& bytes) {
     LARGE_INTEGER start{};
     if (!::SetFilePointerEx(file, start, nullptr, FILE_BEGIN))
-        throw SaveFailed{::GetLastError()};
+        fail(::GetLastError());
     for (std::size_t done = 0; done < bytes.size();) {
         DWORD written = 0;
         const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1 << 30));
         if (!::WriteFile(file, bytes.data() + done, chunk, &written, nullptr) || written == 0)
-            throw SaveFailed{written == 0 ? ::GetLastError() : ERROR_WRITE_FAULT};
+            fail(written == 0 ? ::GetLastError() : ERROR_WRITE_FAULT);
         done += written;
     }
 }
@@ -236,57 +259,13 @@ void endAt(HANDLE file, std::size_t size) {
     LARGE_INTEGER end{};
     end.QuadPart = static_cast<LONGLONG>(size);
     if (!::SetFilePointerEx(file, end, nullptr, FILE_BEGIN) || !::SetEndOfFile(file))
-        throw SaveFailed{::GetLastError()};
+        fail(::GetLastError());
 }
 
-// Removes what saves killed midway left behind: regular files with the
-// program's own names that no program has open. A save keeps its temporary
-// file open from its creation until it has been renamed, so a file that
-// opens unshared belongs to no running save; and opened so, no save can
-// take it meanwhile. Whether this user may delete it, its rights decide.
-void removeLeftoverTemps(const std::filesystem::path& folder, const std::string& name) {
-    WIN32_FIND_DATAW found{};
-    const std::filesystem::path pattern = folder / pathFromUtf8("." + name + ".hakomaru-*");
-    const HANDLE search = ::FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &found,
-                                             FindExSearchNameMatch, nullptr, 0);
-    if (search == INVALID_HANDLE_VALUE)
-        return;
-    do {
-        if (found.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT) ||
-            !isTemporaryName(utf8Of(std::filesystem::path(found.cFileName)), name))
-            continue;
-        const Handle file(::CreateFileW((folder / found.cFileName).c_str(),
-                                        DELETE | FILE_READ_ATTRIBUTES, 0, nullptr, OPEN_EXISTING,
-                                        FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-        const auto state = file.ok() ? stateOf(file.get()) : std::nullopt;
-        if (!state || !state->regular || (state->attributes & FILE_ATTRIBUTE_REPARSE_POINT))
-            continue;
-        FILE_DISPOSITION_INFO remove{TRUE};
-        ::SetFileInformationByHandle(file.get(), FileDispositionInfo, &remove, sizeof remove);
-    } while (::FindNextFileW(search, &found));
-    ::FindClose(search);
-}
-
-// Writes the file where it is, for a folder that takes no new file or a
-// file whose owner a new file could not keep: room for the new content
-// first, so that a full disk fails before the old content is touched, then
-// the bytes, the length, and a flush to disk. `locked` is the file read.
-void saveInPlace(const std::filesystem::path& target, const std::string& bytes,
-                 const FileState& locked) {
-    const Handle file(openExisting(target, GENERIC_READ | GENERIC_WRITE));
-    if (!file.ok())
-        throw SaveFailed{::GetLastError()};
-    const auto state = stateOf(file.get());
-    if (!state)
-        throw SaveFailed{::GetLastError()};
-    if (!state->regular || !sameFile(*state, locked))
-        throw SaveFailed{ERROR_INVALID_PARAMETER};
-    if (state->size < bytes.size())
-        endAt(file.get(), bytes.size());
-    writeAll(file.get(), bytes);
-    endAt(file.get(), bytes.size());
-    if (!::FlushFileBuffers(file.get()))
-        throw SaveFailed{::GetLastError()};
+// Removes the file an open handle names.
+void removeOpen(HANDLE file) {
+    FILE_DISPOSITION_INFO remove{TRUE};
+    ::SetFileInformationByHandle(file, FileDispositionInfo, &remove, sizeof remove);
 }
 
 using SecurityDescriptor = std::unique_ptr<void, decltype(&::LocalFree)>;
@@ -336,117 +315,32 @@ bool keepSecurity(HANDLE old, HANDLE fresh) {
            ERROR_SUCCESS;
 }
 
-// A new temporary file beside `target`, open for writing and shared in full
-// (so that it can be renamed while open); not open, with the error, when
-// the folder takes no new file.
-Handle createTemp(const std::filesystem::path& target, std::filesystem::path& temp,
-                  DWORD attributes, DWORD& error) {
-    static std::mt19937_64 random{std::random_device{}()};
-    const std::string name = utf8Of(target.filename());
-    for (int attempt = 0; attempt < 16; ++attempt) {
-        temp = target.parent_path() / pathFromUtf8(temporaryName(name, random()));
-        Handle file(::CreateFileW(temp.c_str(),
-                                  GENERIC_READ | GENERIC_WRITE | DELETE | READ_CONTROL | WRITE_DAC |
-                                      WRITE_OWNER,
-                                  kShareAll, nullptr, CREATE_NEW, attributes, nullptr));
-        if (file.ok())
-            return file;
-        error = ::GetLastError();
-        if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS)
-            return Handle();
+// The file read through a handle of its own, so that closing the reader
+// leaves `file` open.
+FileBytes readThrough(HANDLE file, std::size_t limit) {
+    HANDLE copy = nullptr;
+    const HANDLE process = ::GetCurrentProcess();
+    if (!::DuplicateHandle(process, file, process, &copy, 0, FALSE, DUPLICATE_SAME_ACCESS))
+        return FileBytes{{}, false, reasonOf(::GetLastError())};
+    const int fd = ::_open_osfhandle(reinterpret_cast<intptr_t>(copy), _O_RDONLY | _O_BINARY);
+    if (fd < 0) {
+        ::CloseHandle(copy);
+        return FileBytes{{}, false, systemReason(EMFILE)};
     }
-    return Handle();
+    return readRegularFile(ReadableFile::adopt(fd), limit);
 }
 
-// Renames the open temporary file over `target` (or to it, where there is
-// no file: then never over one that appeared meanwhile). Returns 0 or the
-// error that stopped it.
-DWORD renameOver(HANDLE file, const std::filesystem::path& temp,
-                 const std::filesystem::path& target, bool replace,
-                 std::chrono::steady_clock::time_point deadline) {
-    const std::wstring full = std::filesystem::absolute(target).wstring();
-    std::vector<unsigned char> buffer(sizeof(FILE_RENAME_INFO) + full.size() * sizeof(wchar_t));
-    auto* info = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
-    info->Flags =
-        FILE_RENAME_FLAG_POSIX_SEMANTICS | (replace ? FILE_RENAME_FLAG_REPLACE_IF_EXISTS : 0);
-    info->RootDirectory = nullptr;
-    info->FileNameLength = static_cast<DWORD>(full.size() * sizeof(wchar_t));
-    std::copy(full.begin(), full.end(), info->FileName);
-    auto pause = std::chrono::milliseconds(1);
-    bool posix = true;
-    for (;;) {
-        // FileRenameInfoEx, by number: older headers do not name it.
-        if (posix && ::SetFileInformationByHandle(file, static_cast<FILE_INFO_BY_HANDLE_CLASS>(22),
-                                                  info, static_cast<DWORD>(buffer.size())))
-            return 0;
-        DWORD error = posix ? ::GetLastError() : ERROR_INVALID_PARAMETER;
-        if (error == ERROR_INVALID_PARAMETER || error == ERROR_NOT_SUPPORTED ||
-            error == ERROR_INVALID_FUNCTION) {
-            posix = false;
-            if (::MoveFileExW(temp.c_str(), target.c_str(),
-                              (replace ? MOVEFILE_REPLACE_EXISTING : 0) | MOVEFILE_WRITE_THROUGH))
-                return 0;
-            error = ::GetLastError();
-        }
-        // A reader still has the old file open: it lets go in a moment.
-        if ((error != ERROR_ACCESS_DENIED && error != ERROR_SHARING_VIOLATION) ||
-            std::chrono::steady_clock::now() >= deadline)
-            return error;
-        pauseBefore(deadline, pause);
-    }
+// Whether another program has the file at `path` open, which is what stops
+// a rename over it that this user may make: this user may delete the file,
+// and yet it cannot be replaced.
+bool heldOpen(const std::filesystem::path& path) {
+    const Handle probe(::CreateFileW(path.c_str(), DELETE, kShareAll, nullptr, OPEN_EXISTING,
+                                     FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    return probe.ok() || inUse(::GetLastError());
 }
 
-enum class Renamed {
-    Done,
-    FolderRefused, // no temporary file or no rename here; `error` tells why
-    OwnerNotKept,  // a new file could not have the old owner and rights
-    Appeared,      // a file appeared where none was: read it and edit again
-};
+} // namespace
 
-// The atomic save: the whole content to a temporary file that takes the
-// old file's owner, rights and attributes, flushed to disk, renamed over the
-// old file (over nothing, when there was none). `old` is closed before the
-// rename: an open old file stops the classic one. Throws SaveFailed when
-// writing failed; nothing is changed unless Done.
-Renamed saveByRename(const std::filesystem::path& target, const std::string& bytes, Handle* old,
-                     const FileState* oldState, std::chrono::steady_clock::time_point deadline,
-                     DWORD& error) {
-    constexpr DWORD kKept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
-                            FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
-    std::filesystem::path temp;
-    const DWORD attributes =
-        oldState ? (oldState->attributes & kKept) | FILE_ATTRIBUTE_ARCHIVE : FILE_ATTRIBUTE_NORMAL;
-    Handle file = createTemp(target, temp, attributes, error);
-    if (!file.ok())
-        return Renamed::FolderRefused;
-    auto discard = [&] {
-        FILE_DISPOSITION_INFO remove{TRUE};
-        ::SetFileInformationByHandle(file.get(), FileDispositionInfo, &remove, sizeof remove);
-    };
-    try {
-        writeAll(file.get(), bytes);
-        if (old && !keepSecurity(old->get(), file.get())) {
-            discard();
-            return Renamed::OwnerNotKept;
-        }
-        if (!::FlushFileBuffers(file.get()))
-            throw SaveFailed{::GetLastError()};
-    } catch (const SaveFailed&) {
-        discard();
-        throw;
-    }
-    if (old)
-        old->reset();
-    error = renameOver(file.get(), temp, target, old != nullptr, deadline);
-    if (error == 0)
-        return Renamed::Done;
-    discard();
-    return error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS ? Renamed::Appeared
-                                                                       : Renamed::FolderRefused;
-}
-
-// The file a path names: a link is followed to the file it names, so the
-// file is replaced and the link stays.
 std::filesystem::path targetOf(const std::filesystem::path& path) {
     std::filesystem::path target = path.parent_path().empty() ? "." / path : path;
     const DWORD attributes = ::GetFileAttributesW(target.c_str());
@@ -465,121 +359,250 @@ std::filesystem::path targetOf(const std::filesystem::path& path) {
     return final;
 }
 
-// The file read through a handle of its own, so that closing the reader
-// leaves `file` open.
-FileBytes readThrough(HANDLE file) {
-    HANDLE copy = nullptr;
-    const HANDLE process = ::GetCurrentProcess();
-    if (!::DuplicateHandle(process, file, process, &copy, 0, FALSE, DUPLICATE_SAME_ACCESS))
-        return FileBytes{{}, false, systemReason(sys::errnoOf(::GetLastError()))};
-    const int fd = ::_open_osfhandle(reinterpret_cast<intptr_t>(copy), _O_RDONLY | _O_BINARY);
-    if (fd < 0) {
-        ::CloseHandle(copy);
-        return FileBytes{{}, false, systemReason(EMFILE)};
+// ---- The file being saved ----
+
+struct LockedFile::State {
+    WriterLock writer;
+    Handle file; // open until a rename over it
+    FileState read;
+};
+
+LockedFile::LockedFile(const std::filesystem::path& target, Deadline deadline)
+    : target_(target), state_(std::make_unique<State>()) {
+    State& s = *state_;
+    if (!s.writer.take(lockName(target.parent_path(), target.filename().wstring()), deadline)) {
+        lock_ = Lock::Busy;
+        return;
     }
-    return readRegularFile(ReadableFile::adopt(fd), kIniFileLimit);
+    DWORD error = 0;
+    try {
+        s.file = openWaiting(target, GENERIC_READ | READ_CONTROL, deadline, error);
+    } catch (const StepFailed& failed) {
+        lock_ = Lock::Failed;
+        reason_ = failed.reason;
+        return;
+    }
+    const auto state = s.file.ok() ? stateOf(s.file.get()) : std::nullopt;
+    if (!s.file.ok()) {
+        // Not there, or not to be opened (a file this user may not read):
+        // nothing that could be replaced without losing it.
+        found_ = errnoOfPath(error, target) == ENOENT ? Found::Missing : Found::Unusable;
+        reason_ = reasonOfPath(error, target);
+    } else if (!state || !state->regular) {
+        found_ = Found::Unusable;
+        reason_ = state ? std::string(kNotRegularReason) : reasonOf(::GetLastError());
+    } else {
+        s.read = *state;
+    }
 }
 
-} // namespace
+LockedFile::~LockedFile() = default;
 
-bool editFile(const std::filesystem::path& path, const FileEdit& edit,
-              std::chrono::milliseconds wait) {
-    const auto deadline = std::chrono::steady_clock::now() + wait;
-    const std::string name = utf8Of(path);
-    auto busy = [&] { return SaveError(fileCreateMessage(name, kBusyReason)); };
-    for (;;) {
-        const std::filesystem::path target = targetOf(path);
-        const std::filesystem::path folder = target.parent_path();
-        const std::string fileName = utf8Of(target.filename());
-        auto failure = [&](DWORD error) {
-            if (error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION)
-                return busy(); // another program keeps the file to itself
-            return SaveError(
-                fileCreateMessage(name, systemReason(sys::errnoOfPath(error, target))));
-        };
-        WriterLock lock;
-        if (!lock.take(lockName(folder, target.filename().wstring()), deadline))
-            throw busy();
-        Handle file = openExisting(target, GENERIC_READ | READ_CONTROL);
-        const DWORD openError = file.ok() ? 0 : ::GetLastError();
-        FileBytes current;
-        if (!file.ok() && sys::errnoOfPath(openError, target) == ENOENT) {
-            current.missing = true;
-            current.reason = systemReason(ENOENT);
-            const auto bytes = edit(current);
-            if (!bytes)
-                return false;
-            DWORD error = 0;
-            try {
-                switch (saveByRename(target, *bytes, nullptr, nullptr, deadline, error)) {
-                case Renamed::Done:
-                    removeLeftoverTemps(folder, fileName);
-                    return true;
-                case Renamed::Appeared:
-                    continue;
-                default:
-                    throw failure(error);
-                }
-            } catch (const SaveFailed& failed) {
-                throw failure(failed.error);
-            }
-        }
-        const auto read = file.ok() ? stateOf(file.get()) : std::nullopt;
-        if (!read) {
-            // Not to be opened (a file this user may not read): nothing that
-            // could be replaced without losing it.
-            const DWORD error = file.ok() ? ::GetLastError() : openError;
-            current.reason = systemReason(sys::errnoOfPath(error, target));
-            if (!edit(current))
-                return false;
-            throw failure(error);
-        }
-        // Only a regular file is ever replaced: never a folder or a device
-        // that the path names.
-        if (!read->regular) {
-            current.reason = std::string(kNotRegularReason);
-            if (!edit(current))
-                return false;
-            throw SaveError(fileCreateMessage(name, kNotRegularReason));
-        }
-        current = readThrough(file.get());
-        const auto bytes = edit(current);
-        if (!bytes)
-            return false;
-        // A file the user made read-only is not replaced, and keeps its mark.
-        if (read->attributes & FILE_ATTRIBUTE_READONLY)
-            throw SaveError(fileCreateMessage(name, systemReason(EACCES)));
-        // A writer that takes no lock (a text editor) saved meanwhile: its
-        // change is read and edited again rather than lost.
-        {
-            const Handle now = openExisting(target, FILE_READ_ATTRIBUTES);
-            const auto state = now.ok() ? stateOf(now.get()) : std::nullopt;
-            if (!state || !unchanged(*state, *read)) {
-                if (std::chrono::steady_clock::now() >= deadline)
-                    throw busy();
-                continue;
-            }
-        }
-        DWORD error = 0;
+FileBytes LockedFile::readRegular(std::size_t limit) {
+    return readThrough(state_->file.get(), limit);
+}
+
+std::string LockedFile::readOnlyReason() const {
+    // A file the user made read-only is not replaced, and keeps its mark.
+    return state_->read.attributes & FILE_ATTRIBUTE_READONLY ? systemReason(EACCES) : std::string();
+}
+
+bool LockedFile::changedSinceRead() const {
+    const Handle now = openExisting(target_, FILE_READ_ATTRIBUTES);
+    const auto state = now.ok() ? stateOf(now.get()) : std::nullopt;
+    return !state || !unchanged(*state, state_->read);
+}
+
+bool LockedFile::hasOtherLinks() const {
+    return state_->read.links > 1;
+}
+
+void LockedFile::writeInPlace(const std::string& bytes, Deadline deadline) {
+    DWORD error = 0;
+    Handle file;
+    try {
+        file = openWaiting(target_, GENERIC_READ | GENERIC_WRITE, deadline, error);
+    } catch (StepFailed& failed) {
+        failed.untouched = true;
+        throw;
+    }
+    const auto state = file.ok() ? stateOf(file.get()) : std::nullopt;
+    if (!state)
+        throw StepFailed{reasonOf(file.ok() ? ::GetLastError() : error), true};
+    // Replaced meanwhile by a program that takes no lock.
+    if (!state->regular || !sameFile(*state, state_->read))
+        throw StepFailed{std::string(kBusyReason), true};
+    if (state->size < bytes.size()) {
         try {
-            switch (saveByRename(target, *bytes, &file, &*read, deadline, error)) {
-            case Renamed::Done:
-                removeLeftoverTemps(folder, fileName);
-                return true;
-            case Renamed::OwnerNotKept:
-            case Renamed::FolderRefused:
-                // The folder takes no new file, or a new file would not be
-                // the owner's: the file itself is written in place, whole,
-                // under the lock.
-                saveInPlace(target, *bytes, *read);
-                return true;
-            case Renamed::Appeared:
-                continue;
-            }
-        } catch (const SaveFailed& failed) {
-            throw failure(failed.error);
+            endAt(file.get(), bytes.size());
+        } catch (StepFailed& failed) {
+            failed.untouched = true;
+            throw;
         }
+    }
+    writeAll(file.get(), bytes);
+    endAt(file.get(), bytes.size());
+    if (!::FlushFileBuffers(file.get()))
+        fail(::GetLastError());
+}
+
+// ---- A new file beside it ----
+
+struct NewFile::State {
+    Handle file;
+};
+
+NewFile::NewFile(const std::filesystem::path& target, const LockedFile* like)
+    : state_(std::make_unique<State>()) {
+    constexpr DWORD kKept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
+                            FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+    State& s = *state_;
+    const DWORD attributes =
+        like ? (like->state_->read.attributes & kKept) | FILE_ATTRIBUTE_ARCHIVE
+             : FILE_ATTRIBUTE_NORMAL;
+    const std::string name = utf8Of(target.filename());
+    DWORD error = ERROR_FILE_EXISTS;
+    for (int attempt = 0; attempt < 16 && !s.file.ok(); ++attempt) {
+        path_ = target.parent_path() / pathFromUtf8(temporaryName(name, randomForName()));
+        // Shared in full, so that it can be renamed while open.
+        s.file = Handle(::CreateFileW(path_.c_str(),
+                                      GENERIC_READ | GENERIC_WRITE | DELETE | READ_CONTROL |
+                                          WRITE_DAC | WRITE_OWNER,
+                                      kShareAll, nullptr, CREATE_NEW, attributes, nullptr));
+        error = s.file.ok() ? 0 : ::GetLastError();
+        if (error != 0 && error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS)
+            break;
+    }
+    if (!s.file.ok())
+        failure_ = reasonOf(error);
+}
+
+NewFile::~NewFile() {
+    if (state_->file.ok() && !moved_)
+        removeOpen(state_->file.get());
+}
+
+bool NewFile::ok() const {
+    return state_->file.ok();
+}
+
+void NewFile::write(const std::string& bytes) {
+    writeAll(state_->file.get(), bytes);
+}
+
+bool NewFile::keepOwnerOf(const LockedFile& old) {
+    return keepSecurity(old.state_->file.get(), state_->file.get());
+}
+
+void NewFile::flush() {
+    if (!::FlushFileBuffers(state_->file.get()))
+        fail(::GetLastError());
+}
+
+NewFile::Moved NewFile::moveTo(const std::filesystem::path& to, LockedFile* replaced,
+                               Deadline deadline) {
+    State& s = *state_;
+    const bool replace = replaced != nullptr;
+    // An open old file stops the classic rename, this writer's own included.
+    if (replaced)
+        replaced->state_->file.reset();
+    const std::wstring full = std::filesystem::absolute(to).wstring();
+    std::vector<unsigned char> buffer(sizeof(FILE_RENAME_INFO) + full.size() * sizeof(wchar_t));
+    auto* info = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
+    info->Flags =
+        FILE_RENAME_FLAG_POSIX_SEMANTICS | (replace ? FILE_RENAME_FLAG_REPLACE_IF_EXISTS : 0);
+    info->RootDirectory = nullptr;
+    info->FileNameLength = static_cast<DWORD>(full.size() * sizeof(wchar_t));
+    std::copy(full.begin(), full.end(), info->FileName);
+    auto pause = std::chrono::milliseconds(1);
+    bool posix = true;
+    for (;;) {
+        DWORD error = 0;
+        // FileRenameInfoEx, by number: older headers do not name it.
+        if (!posix || !::SetFileInformationByHandle(s.file.get(),
+                                                    static_cast<FILE_INFO_BY_HANDLE_CLASS>(22),
+                                                    info, static_cast<DWORD>(buffer.size())))
+            error = posix ? ::GetLastError() : ERROR_INVALID_PARAMETER;
+        if (error == ERROR_INVALID_PARAMETER || error == ERROR_NOT_SUPPORTED ||
+            error == ERROR_INVALID_FUNCTION) {
+            posix = false;
+            error = ::MoveFileExW(path_.c_str(), to.c_str(),
+                                  (replace ? MOVEFILE_REPLACE_EXISTING : 0) | MOVEFILE_WRITE_THROUGH)
+                        ? 0
+                        : ::GetLastError();
+        }
+        if (error == 0) {
+            path_ = to;
+            moved_ = true;
+            return Moved::Done;
+        }
+        if (!replace && (error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS))
+            return Moved::Exists;
+        // A reader has the old file open: it lets go in a moment, or the
+        // save gives up, changing nothing.
+        const bool held = replace && (error == ERROR_ACCESS_DENIED || inUse(error)) && heldOpen(to);
+        if (!held) {
+            failure_ = reasonOf(error);
+            return Moved::Refused;
+        }
+        if (std::chrono::steady_clock::now() >= deadline)
+            throw StepFailed{std::string(kInUseReason)};
+        pauseBefore(deadline, pause);
     }
 }
 
-} // namespace hakomaru
+void NewFile::remove() {
+    // By name: a file renamed by name (MoveFileExW) is not always removed
+    // through a handle opened under its old one.
+    ::DeleteFileW(path_.c_str());
+    moved_ = true; // nothing left to remove
+}
+
+// ---- What killed saves left ----
+
+void removeIfLeftover(const std::filesystem::path& leftover) {
+    // Opened unshared: a save keeps its new file open until it ends, so a
+    // file that opens so belongs to no running save, and no save can take
+    // it meanwhile. Whether this user may delete it, its rights decide.
+    const Handle file(::CreateFileW(leftover.c_str(), DELETE | FILE_READ_ATTRIBUTES, 0, nullptr,
+                                    OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    const auto state = file.ok() ? stateOf(file.get()) : std::nullopt;
+    if (state && state->regular && !(state->attributes & FILE_ATTRIBUTE_REPARSE_POINT))
+        removeOpen(file.get());
+}
+
+struct ClaimedCopy::State {
+    Handle file;
+};
+
+ClaimedCopy::ClaimedCopy(const std::filesystem::path& copy, const LockedFile&)
+    : state_(std::make_unique<State>()) {
+    // Unshared, as a leftover is taken; whoever may delete it, its rights
+    // decide, as they decide who may write the file.
+    Handle file(::CreateFileW(copy.c_str(), GENERIC_READ | DELETE, 0, nullptr, OPEN_EXISTING,
+                              FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    const auto state = file.ok() ? stateOf(file.get()) : std::nullopt;
+    if (state && state->regular && state->links == 1 &&
+        !(state->attributes & FILE_ATTRIBUTE_REPARSE_POINT))
+        state_->file = std::move(file);
+}
+
+ClaimedCopy::~ClaimedCopy() = default;
+
+bool ClaimedCopy::ok() const {
+    return state_->file.ok();
+}
+
+FileBytes ClaimedCopy::read(std::size_t limit) {
+    return readThrough(state_->file.get(), limit);
+}
+
+void ClaimedCopy::remove() {
+    removeOpen(state_->file.get());
+}
+
+// Windows writes a folder's names through at once (MOVEFILE_WRITE_THROUGH,
+// the file system's journal): nothing to flush.
+void flushFolder(const std::filesystem::path&) {}
+
+} // namespace hakomaru::sys

@@ -1,4 +1,5 @@
 #include "system/Files.h"
+#include "system/FileRead.h"
 #include "system/windows/WinError.h"
 
 #include <algorithm>
@@ -26,6 +27,7 @@ OpenedFile openRegularFile(const std::filesystem::path& path) {
             ::CloseHandle(handle);
         OpenedFile failed;
         failed.error = errnoOfPath(error, path);
+        failed.reason = reasonOfPath(error, path);
         // A folder cannot be opened as a file at all: the system says
         // "access denied", but what stands there is no regular file.
         const DWORD attributes = ::GetFileAttributesW(path.c_str());
@@ -51,11 +53,44 @@ int errnoOfPath(DWORD error, const std::filesystem::path& path) {
     return errnoOf(error);
 }
 
+namespace {
+
+// The system's own text for an error code, in the user's language, without
+// the full stop and line end it comes with.
+std::string systemText(DWORD error) {
+    wchar_t* text = nullptr;
+    const DWORD length = ::FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    std::wstring wide = length ? std::wstring(text, length) : std::wstring();
+    ::LocalFree(text);
+    while (!wide.empty() && (wide.back() == L'\r' || wide.back() == L'\n' || wide.back() == L' ' ||
+                             wide.back() == L'.' || wide.back() == L'\u3002'))
+        wide.pop_back();
+    if (wide.empty())
+        return "Windows error " + std::to_string(error);
+    return utf8Of(std::filesystem::path(wide));
+}
+
+} // namespace
+
+std::string reasonOf(DWORD error) {
+    const int mapped = errnoOf(error);
+    return mapped != 0 ? systemReason(mapped) : systemText(error);
+}
+
+std::string reasonOfPath(DWORD error, const std::filesystem::path& path) {
+    const int mapped = errnoOfPath(error, path);
+    return mapped != 0 ? systemReason(mapped) : systemText(error);
+}
+
 OpenedFile regularFileOf(int fd) {
     OpenedFile opened;
     struct _stat64 st {};
-    if (::_fstat64(fd, &st) != 0)
+    if (::_fstat64(fd, &st) != 0) {
         opened.error = errno;
+        opened.reason = systemReason(opened.error);
+    }
     else if ((st.st_mode & _S_IFMT) != _S_IFREG) // NUL, CON, a pipe
         opened.notRegular = true;
     if (opened.error != 0 || opened.notRegular) {
