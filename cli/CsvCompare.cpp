@@ -8,6 +8,7 @@
 #include "selection/ParcelPricing.h"
 #include "tariff/Catalogues.h"
 #include "text/ConversionError.h"
+#include "text/Trim.h"
 
 #include <algorithm>
 #include <array>
@@ -31,22 +32,6 @@ constexpr size_t kInputColumns = kInputColumnNames.size();
 constexpr std::array<std::string_view, 14> kOutputColumns{
     "行",       "発送地",     "届け先",     "重さ",     "サイズ",   "代引金額", "オプション",
     "重さ区分", "サイズ区分", "ゆうパック", "クロネコ", "安いほう", "差額",     "エラー"};
-
-std::string_view trimBlanks(std::string_view text) {
-    // ASCII blanks and the full-width blank U+3000 at both ends.
-    for (;;) {
-        if (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
-            text.remove_prefix(1);
-        else if (text.starts_with("\u3000"))
-            text.remove_prefix(3);
-        else if (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
-            text.remove_suffix(1);
-        else if (text.ends_with("\u3000"))
-            text.remove_suffix(3);
-        else
-            return text;
-    }
-}
 
 std::string quoted(std::string_view text) {
     return "'" + std::string(text) + "'";
@@ -133,10 +118,10 @@ void applyOption(ParcelRow& row, std::string_view token) {
 
 ParcelRow parcelRowOf(const std::vector<std::string>& fields, const CompareSettings& settings) {
     auto field = [&](size_t i) {
-        return i < fields.size() ? trimBlanks(fields[i]) : std::string_view{};
+        return i < fields.size() ? trimSpacesTabsAndFullWidthSpaces(fields[i]) : std::string_view{};
     };
     for (size_t i = kInputColumns; i < fields.size(); ++i)
-        if (!trimBlanks(fields[i]).empty())
+        if (!trimSpacesTabsAndFullWidthSpaces(fields[i]).empty())
             throw UsageError("列が多すぎます（" + std::to_string(kInputColumns) + " 列まで）");
     ParcelRow row;
     row.fromRow = sendingRowOf(field(0));
@@ -150,14 +135,10 @@ ParcelRow parcelRowOf(const std::vector<std::string>& fields, const CompareSetti
     return row;
 }
 
-std::string_view trimmedCaption(std::string_view caption) {
-    return trimBlanks(caption);
-}
-
 bool isHeader(const CsvRecord& record) {
     if (record.fields.empty())
         return false;
-    std::string first(trimBlanks(record.fields[0]));
+    std::string first(trimSpacesTabsAndFullWidthSpaces(record.fields[0]));
     for (char& c : first)
         c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
     return first == kInputColumnNames[0] || first == "from";
@@ -170,8 +151,8 @@ std::vector<std::string> pricedCells(const IniStore& tariff, const ParcelRow& ro
                                      std::string& error) {
     const ParcelPrices p = priceParcel(tariff, row);
     std::vector<std::string> cells;
-    cells.push_back(textCell(trimmedCaption(WeightRows()[static_cast<size_t>(row.weightRow)])));
-    cells.push_back(textCell(trimmedCaption(SizeRows()[static_cast<size_t>(row.sizeRow)])));
+    cells.push_back(textCell(trimLeadingSpaces(WeightRows()[static_cast<size_t>(row.weightRow)])));
+    cells.push_back(textCell(trimLeadingSpaces(SizeRows()[static_cast<size_t>(row.sizeRow)])));
     auto priceCell = [&](std::string_view carrier, const CarrierPrice& price) {
         if (!price.handled)
             return textCell(kNotHandledText);
@@ -278,7 +259,7 @@ int runCsvComparison(const IniStore& tariff, std::istream& in, std::ostream& out
                 break;
             continue;
         }
-        if (record.fields.size() == 1 && trimBlanks(record.fields[0]).empty())
+        if (record.fields.size() == 1 && trimSpacesTabsAndFullWidthSpaces(record.fields[0]).empty())
             continue; // a byte order mark alone
         if (std::exchange(first, false) && isHeader(record))
             continue;

@@ -7,6 +7,7 @@
 #include "quote/QuoteCat.h"
 #include "selection/OptionTable.h"
 #include "tariff/Catalogues.h"
+#include "text/Trim.h"
 
 #include <algorithm>
 #include <string>
@@ -85,8 +86,7 @@ template <typename Rows> std::string jsonMembers(const Rows& rows) {
 }
 
 std::string caption(std::string_view row) {
-    const size_t begin = row.find_first_not_of(' ');
-    return std::string(begin == row.npos ? row : row.substr(begin));
+    return std::string(trimLeadingSpaces(row));
 }
 
 // "row 0 = 2kg以下 ... 13 = 30kg以下"

@@ -5,6 +5,7 @@
 #include "selection/ParcelRules.h"
 #include "quote/QuotePostal.h"
 #include "tariff/Catalogues.h"
+#include "text/Trim.h"
 
 #include <algorithm>
 #include <charconv>
@@ -17,13 +18,6 @@
 
 namespace hakomaru::cli {
 namespace {
-
-std::string_view trimBlanks(std::string_view text) {
-    const size_t begin = text.find_first_not_of(" \t");
-    if (begin == std::string_view::npos)
-        return {};
-    return text.substr(begin, text.find_last_not_of(" \t") - begin + 1);
-}
 
 bool dropSuffix(std::string_view& text, std::string_view suffix) {
     if (!text.ends_with(suffix))
@@ -55,7 +49,7 @@ int prefectureRowOf(std::string_view name, bool destinationList, std::string_vie
                 return static_cast<int>(row);
         return std::nullopt;
     };
-    const std::string_view trimmed = trimBlanks(name);
+    const std::string_view trimmed = trimSpacesAndTabs(name);
     if (auto row = find(trimmed))
         return *row;
     // "東京都", "大阪府", "神奈川県": the lists name prefectures without the
@@ -77,9 +71,9 @@ enum class Measure { Weight, Size };
 // `bareUnit` grams (weights) or centimetres (sizes). Only digits and one
 // decimal point are read: no sign, no exponent.
 std::optional<double> quantityOf(std::string_view text, Measure measure, double bareUnit) {
-    text = trimBlanks(text);
+    text = trimSpacesAndTabs(text);
     if (dropSuffix(text, "以下"))
-        text = trimBlanks(text);
+        text = trimSpacesAndTabs(text);
     double unit = bareUnit;
     if (measure == Measure::Weight) {
         if (dropSuffix(text, "kg"))
@@ -89,7 +83,7 @@ std::optional<double> quantityOf(std::string_view text, Measure measure, double 
     } else if (dropSuffix(text, "cm")) {
         unit = 1;
     }
-    text = trimBlanks(text);
+    text = trimSpacesAndTabs(text);
     if (text.empty() || text.find_first_not_of("0123456789.") != std::string_view::npos ||
         text.find_first_of("0123456789") == std::string_view::npos)
         return std::nullopt;
@@ -118,7 +112,7 @@ int smallestRowHolding(std::span<const std::string_view> captions, const std::ve
                 return row;
         }
     }
-    const std::string_view largest = trimBlanks(captions[static_cast<size_t>(rows.back())]);
+    const std::string_view largest = trimLeadingSpaces(captions[static_cast<size_t>(rows.back())]);
     throw UsageError(std::string(what) + " " + quoted(text) + " は範囲外です（" +
                      std::string(largest) + "まで）");
 }
@@ -184,7 +178,7 @@ std::string parcelCountOf(std::string_view text) {
 }
 
 int rowNumberOf(std::string_view text, int rowCount, std::string_view what) {
-    const std::string_view digits = trimBlanks(text);
+    const std::string_view digits = trimSpacesAndTabs(text);
     int row = -1;
     auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), row);
     if (digits.empty() || ec != std::errc() || end != digits.data() + digits.size() || row < 0 ||

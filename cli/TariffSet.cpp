@@ -2,7 +2,7 @@
 
 #include "system/FileRead.h"
 #include "system/FileSave.h"
-#include "tools/TariffEdit.h"
+#include "tools/TariffDiff.h"
 
 #include <ostream>
 
@@ -45,7 +45,7 @@ int runTariffSet(const std::filesystem::path& path, const std::vector<std::strin
             failure = name + ": " + *refused;
             return std::nullopt;
         }
-        changes = document.changesFrom(original);
+        changes = diffTariffs(original, document);
         if (changes.empty())
             return std::nullopt;
         return document.bytes();

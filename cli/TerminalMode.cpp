@@ -8,6 +8,7 @@
 #include "text/ConversionError.h"
 #include "text/NumberText.h"
 #include "text/Sjis.h"
+#include "text/Trim.h"
 
 #include <optional>
 #include <ostream>
@@ -28,11 +29,6 @@ std::string yenWide(std::int64_t amount) {
     for (size_t i = digits.size(); i > 3; i -= 3)
         digits.insert(i - 3, ",");
     return std::string(kYen) + (amount < 0 ? "-" : "") + digits;
-}
-
-std::string_view trimmed(std::string_view caption) {
-    const size_t begin = caption.find_first_not_of(' ');
-    return begin == caption.npos ? std::string_view{} : caption.substr(begin);
 }
 
 void printPieces(std::ostream& out, std::string_view detail) {
@@ -71,7 +67,7 @@ std::string postalWeightTitle(int weightRow) {
     const auto rows = PostalWeightRows();
     if (weightRow < 0 || static_cast<size_t>(weightRow) >= rows.size())
         return {};
-    return std::string(trimmed(rows[static_cast<size_t>(weightRow)]));
+    return std::string(trimLeadingSpaces(rows[static_cast<size_t>(weightRow)]));
 }
 
 } // namespace
@@ -116,8 +112,8 @@ int printParcelComparison(const IniStore& tariff, const ParcelChoices& choices, 
     const TCatRequest& cat = p.cat;
     const auto destinations = PrefectureRows(true);
     out << youpack.FromCaption << " → " << destinations[static_cast<size_t>(cat.ToRow)] << " / "
-        << trimmed(WeightRows()[static_cast<size_t>(cat.WeightRow)]) << " / "
-        << trimmed(SizeRows()[static_cast<size_t>(cat.SizeRow)]);
+        << trimLeadingSpaces(WeightRows()[static_cast<size_t>(cat.WeightRow)]) << " / "
+        << trimLeadingSpaces(SizeRows()[static_cast<size_t>(cat.SizeRow)]);
     if (p.parcels > 1)
         out << " / " << p.parcels << " 個";
     out << "\n\n";

@@ -34,7 +34,7 @@ TariffSave::TariffSave(std::filesystem::path path, const TariffDocument& opened,
 TariffRebase TariffSave::rebase(const std::string& current) const {
     if (current == opened_.bytes()) {
         TariffRebase same;
-        same.changes = edited_.changesFrom(opened_);
+        same.changes = diffTariffs(opened_, edited_);
         same.bytes = edited_.bytes();
         return same;
     }

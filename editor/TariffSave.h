@@ -12,7 +12,7 @@
 // without a second list, and reported in the result; a field both changed
 // is put to the person, before the list or, when it appears only under the
 // lock, after it, and the save goes on with their choice.
-#include "tools/TariffEdit.h"
+#include "tools/TariffMerge.h"
 
 #include <cstddef>
 #include <filesystem>

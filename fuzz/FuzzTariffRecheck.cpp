@@ -28,7 +28,7 @@ auto fieldsOf(const TariffProblem& p) {
 
 auto fieldsOf(const TariffCell& c) {
     return std::tie(c.kind, c.section, c.key, c.position, c.width, c.line, c.offset, c.text,
-                    c.fallback);
+                    c.trailFirst, c.fallback);
 }
 
 void agree(const TariffChecker& checker, const TariffDocument& document) {

@@ -1,7 +1,7 @@
 #include "ini/IniStore.h"
 
 #include "system/FileRead.h"
-#include "text/Sjis.h"
+#include "text/Trim.h"
 
 #include <algorithm>
 #include <cstring>
@@ -9,20 +9,8 @@
 namespace hakomaru {
 namespace {
 
-constexpr bool isBlank(char c) {
-    return static_cast<unsigned char>(c) <= 32;
-}
-
 inline std::string_view trimmed(const char* begin, const char* end) {
-    while (begin < end && isBlank(*begin))
-        ++begin;
-    while (end > begin && isBlank(end[-1]))
-        --end;
-    return {begin, static_cast<size_t>(end - begin)};
-}
-
-constexpr unsigned char upperAscii(unsigned char c) {
-    return (c >= 'a' && c <= 'z') ? static_cast<unsigned char>(c - 'a' + 'A') : c;
+    return trimBlanksAndControls({begin, static_cast<size_t>(end - begin)});
 }
 
 struct Entry {
@@ -41,26 +29,6 @@ inline std::optional<Entry> entryOf(std::string_view line) {
 
 std::string readFileBytes(const std::filesystem::path& path) {
     return readRegularFile(path, kIniFileLimit).bytes;
-}
-
-bool IniStore::namesMatch(std::string_view a, std::string_view b) {
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        auto ca = static_cast<unsigned char>(a[i]);
-        auto cb = static_cast<unsigned char>(b[i]);
-        if (isSjisLeadByte(ca)) {
-            // A double-byte character: its trail byte may look like an ASCII
-            // letter but must compare exactly.
-            if (ca != cb || (i + 1 < a.size() && a[i + 1] != b[i + 1]))
-                return false;
-            ++i;
-            continue;
-        }
-        if (upperAscii(ca) != upperAscii(cb))
-            return false;
-    }
-    return true;
 }
 
 IniStore::IniStore(std::string bytes)
@@ -218,24 +186,6 @@ bool keepsOtherLines(std::string_view bytes, size_t offset, size_t length,
            (offset == 0 || singleByte(offset - 1)) && singleByte(offset + length);
 }
 
-size_t IniNameHash::operator()(std::string_view name) const noexcept {
-    // FNV-1a over the bytes as namesMatch() compares them: ASCII letters in
-    // upper case, the trail byte of a double-byte character as it is.
-    size_t hash = 14695981039346656037ull;
-    for (size_t i = 0; i < name.size(); ++i) {
-        auto c = static_cast<unsigned char>(name[i]);
-        const bool lead = isSjisLeadByte(c);
-        hash = (hash ^ upperAscii(c)) * 1099511628211ull;
-        if (lead && i + 1 < name.size())
-            hash = (hash ^ static_cast<unsigned char>(name[++i])) * 1099511628211ull;
-    }
-    return hash;
-}
-
-bool IniNameEqual::operator()(std::string_view a, std::string_view b) const noexcept {
-    return IniStore::namesMatch(a, b);
-}
-
 void IniStore::findSections() {
     const char* const end = bytes_->data() + bytes_->size();
     LineEnds ends(bytes_->data(), end);
@@ -250,7 +200,7 @@ void IniStore::findSections() {
             break;
         // A header's "[" is the first non-blank byte of its line.
         const char* lineStart = bracket;
-        while (lineStart > p && isBlank(lineStart[-1]) && !isLineBreak(lineStart[-1]))
+        while (lineStart > p && isBlankOrControl(lineStart[-1]) && !isLineBreak(lineStart[-1]))
             --lineStart;
         const bool firstOnLine = lineStart == p || isLineBreak(lineStart[-1]);
         const char* lineEnd = ends.from(bracket);
@@ -296,7 +246,7 @@ const IniStore::Section* IniStore::findSection(std::string_view name) const {
         return it == sectionIndex_.end() ? nullptr : &sections_[it->second];
     }
     for (auto it = sections_.rbegin(); it != sections_.rend(); ++it)
-        if (namesMatch(it->name, name))
+        if (iniNamesMatch(it->name, name))
             return &*it;
     return nullptr;
 }
@@ -315,7 +265,7 @@ std::optional<size_t> IniStore::lastEntry(const Section& section, std::string_vi
     }
     for (size_t i = lines.size(); i > 0; --i) {
         const auto entry = entryOf(lines[i - 1]);
-        if (entry && namesMatch(entry->key, key))
+        if (entry && iniNamesMatch(entry->key, key))
             return i - 1;
     }
     return std::nullopt;

@@ -10,8 +10,9 @@
 // at both ends; empty lines and lines starting with ";" are dropped; "[name]"
 // starts a section; inside a section a line with "=" is an entry split at the
 // first "=" (both sides trimmed); lines before the first section are dropped.
-// Names match without regard to ASCII letter case. A later section of the
+// Names match as ini/IniName.h says. A later section of the
 // same name hides the earlier one; within a section a later key wins.
+#include "ini/IniName.h"
 #include "system/FileSave.h"
 
 #include <cstdint>
@@ -23,7 +24,6 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 namespace hakomaru {
@@ -57,17 +57,6 @@ void forEachIniLine(std::string_view bytes, const std::function<void(const IniLi
 // forEachIniLine() would, given whether a section header comes before it;
 // its number is left 0. For tools that read one edited line again.
 IniLine iniLineAt(std::string_view bytes, size_t offset, bool inSection);
-
-// Names as the store matches them (IniStore::namesMatch), for hash tables
-// keyed by section or key names.
-struct IniNameHash {
-    size_t operator()(std::string_view name) const noexcept;
-};
-struct IniNameEqual {
-    bool operator()(std::string_view a, std::string_view b) const noexcept;
-};
-// A name and the index of the last item of that name.
-using IniNameIndex = std::unordered_map<std::string_view, size_t, IniNameHash, IniNameEqual>;
 
 // True when replacing `length` bytes at `offset` of `bytes` with `inserted`
 // changes no line but the one that holds them and no double-byte character:
@@ -149,10 +138,6 @@ class IniStore {
 
     // The bytes the store was read from.
     std::string_view bytes() const;
-
-    // True when both names match, ASCII letters compared without regard to
-    // case; the trail bytes of double-byte characters are compared exactly.
-    static bool namesMatch(std::string_view a, std::string_view b);
 
   private:
     // Reading finds only the section headers; a section's lines are split

@@ -4,7 +4,6 @@
 #include "ini/IniValues.h"
 #include "quote/DetailText.h"
 #include "tariff/Catalogues.h"
-#include "tariff/FixedWidthField.h"
 #include "tariff/TariffLayout.h"
 #include "tariff/TariffOptions.h"
 #include "text/ConversionError.h"
@@ -35,7 +34,7 @@ std::string zoneKey(const IniStore& tariff, const std::string& fromCaption, int 
         // A caption that code page 932 cannot hold names no row of the table.
     }
     std::string_view zone =
-        toRow >= 0 ? fieldAt(zoneRow, static_cast<size_t>(toRow) + 1, 1) : std::string_view{};
+        toRow >= 0 ? tariff::zoneOf(zoneRow, static_cast<size_t>(toRow)) : std::string_view{};
     return tariff::zoneFeeKey(zone);
 }
 

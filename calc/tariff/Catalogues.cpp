@@ -1,6 +1,7 @@
 #include "tariff/Catalogues.h"
 
 #include "text/NumberText.h"
+#include "text/Trim.h"
 
 #include <array>
 #include <string>
@@ -152,11 +153,6 @@ std::string amountClassCaption(const std::array<AmountBound, N>& bounds, int c) 
     return caption + manYen(upper.limit) + (upper.inclusive ? "以下" : "未満");
 }
 
-std::string_view trimmed(std::string_view caption) {
-    const std::size_t begin = caption.find_first_not_of(' ');
-    return begin == caption.npos ? std::string_view{} : caption.substr(begin);
-}
-
 } // namespace
 
 int RemittanceAmountClass(std::string_view amountText) {
@@ -186,8 +182,8 @@ std::string CatSizeClassCaption(int sizeClass) {
     while (weight + 1 < static_cast<int>(kWeightRows.size()) &&
            CatSizeClass(weight + 1, sizeClass) == sizeClass)
         ++weight;
-    return std::string(trimmed(kSizeRows[static_cast<std::size_t>(sizeClass)])) + "・" +
-           std::string(trimmed(kWeightRows[static_cast<std::size_t>(weight)]));
+    return std::string(trimLeadingSpaces(kSizeRows[static_cast<std::size_t>(sizeClass)])) + "・" +
+           std::string(trimLeadingSpaces(kWeightRows[static_cast<std::size_t>(weight)]));
 }
 
 } // namespace hakomaru

@@ -2,23 +2,18 @@
 
 #include "tariff/TariffLayout.h"
 #include "text/NumberText.h"
+#include "text/Sjis.h"
+#include "text/Trim.h"
 
 #include <algorithm>
 #include <optional>
+#include <stdexcept>
 
 namespace hakomaru {
 namespace {
 
 bool isDigit(char c) {
     return c >= '0' && c <= '9';
-}
-
-std::string_view trimBlanks(std::string_view text) {
-    while (!text.empty() && static_cast<unsigned char>(text.front()) <= 32)
-        text.remove_prefix(1);
-    while (!text.empty() && static_cast<unsigned char>(text.back()) <= 32)
-        text.remove_suffix(1);
-    return text;
 }
 
 // The digits of a number written plainly or with commas between groups of
@@ -100,7 +95,7 @@ std::string inputRuleText(const TariffInputRule& rule) {
     case TariffInputKind::Zone: {
         std::string zones;
         for (const char c : rule.zones)
-            zones += (zones.empty() ? "" : " ") + std::string(1, c);
+            zones += (zones.empty() ? "" : " ") + shownFromSjis(std::string_view(&c, 1));
         return "この欄は地帯の文字 1 文字です（" +
                (zones.empty() ? std::string("ゆうパックの料金表に地帯の料金行がありません")
                               : "料金行のある地帯: " + zones) +
@@ -116,15 +111,22 @@ std::string inputRuleText(const TariffInputRule& rule) {
 
 TypedValue readTyped(const TariffInputRule& rule, std::string_view typed) {
     const std::string half = halfWidthText(typed);
-    const std::string_view text = trimBlanks(half);
+    const std::string_view text = trimBlanksAndControls(half);
     TypedValue result;
     if (rule.kind == TariffInputKind::Zone) {
         if (text.empty()) {
             result.state = TypedState::Unfinished;
-        } else if (text.size() == 1 && text[0] > ' ' && text[0] < 0x7F && rule.zoneHasFees &&
-                   rule.zoneHasFees(text[0])) {
+            return result;
+        }
+        std::string zone;
+        try {
+            zone = toSjis(text);
+        } catch (const std::invalid_argument&) {
+            return result; // no character of code page 932
+        }
+        if (zone.size() == 1 && rule.zoneHasFees && rule.zoneHasFees(zone[0])) {
             result.state = TypedState::Accepted;
-            result.value = std::string(text);
+            result.value = std::move(zone);
         }
         return result;
     }

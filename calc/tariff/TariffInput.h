@@ -22,7 +22,7 @@ std::string halfWidthText(std::string_view text);
 
 // What kind of value a field holds.
 enum class TariffInputKind {
-    Zone,   // one zone character that has a fee row
+    Zone,   // one zone character (tariff::isZoneCharacter) that has a fee row
     Fee,    // up to `width` digits
     Option, // a whole number from 0 to tariff::kLargestPlausibleFee
 };
@@ -30,8 +30,9 @@ enum class TariffInputKind {
 struct TariffInputRule {
     TariffInputKind kind = TariffInputKind::Fee;
     std::size_t width = 0;                 // Fee: the field's width in bytes
-    std::function<bool(char)> zoneHasFees; // Zone: whether the character has a fee row
-    std::string zones;                     // Zone: the characters that have one, for the message
+    std::function<bool(char)>
+        zoneHasFees;   // Zone: whether the character (code page 932) has a fee row
+    std::string zones; // Zone: the characters that have one (code page 932), for the message
 };
 
 enum class TypedState {
@@ -42,7 +43,8 @@ enum class TypedState {
 
 struct TypedValue {
     TypedState state = TypedState::Refused;
-    std::string value; // Accepted: the bytes to write, without padding, commas or leading zeros
+    std::string value; // Accepted: the bytes to write (code page 932), without padding, commas or
+                       // leading zeros
 };
 
 // The plain words of what a field holds: "この欄は 4 桁までの数字です".

@@ -4,6 +4,7 @@
 #include "ini/IniValues.h"
 #include "tariff/Catalogues.h"
 #include "tariff/TariffLayout.h"
+#include "text/Trim.h"
 
 #include <algorithm>
 
@@ -77,39 +78,58 @@ bool same(const TariffOption& a, const TariffOption& b) {
     return a.section == b.section && a.key == b.key;
 }
 
-std::string_view trimmed(std::string_view caption) {
-    const std::size_t begin = caption.find_first_not_of(' ');
-    return begin == caption.npos ? std::string_view{} : caption.substr(begin);
+// The weights of the rows of a list that an entry prices, exactly: each
+// run of rows from the bound of the row before it to its last row's
+// ("4kg超 30kg以下", or "2kg以下" from the list's first row), runs joined
+// with "・". `group` names the heading a row lies under ("定形 "), the
+// rows before a row of another heading bound nothing.
+template <typename Priced, typename Group>
+std::string weightsPriced(std::span<const std::string_view> captions, Priced priced, Group group) {
+    std::string band;
+    std::string_view lastGroup;
+    const auto bound = [&](std::size_t row) {
+        return std::string(trimLeadingSpaces(captions[row]));
+    };
+    for (std::size_t row = 0; row < captions.size(); ++row) {
+        if (!priced(row) || (row > 0 && priced(row - 1) && group(row - 1) == group(row)))
+            continue;
+        std::size_t last = row;
+        while (last + 1 < captions.size() && priced(last + 1) && group(last + 1) == group(row))
+            ++last;
+        if (!band.empty())
+            band += "・";
+        if (group(row) != lastGroup)
+            band += group(row);
+        lastGroup = group(row);
+        if (row > 0 && group(row - 1) == group(row)) {
+            std::string_view lower = trimLeadingSpaces(captions[row - 1]);
+            if (lower.ends_with("以下"))
+                lower.remove_suffix(std::string_view("以下").size());
+            band += std::string(lower) + "超 ";
+        }
+        band += bound(last);
+    }
+    return band;
 }
 
-// The rows that read an entry, named by their captions: "A" or "A〜B".
-std::string rowRange(const std::vector<std::string>& names) {
-    if (names.empty())
-        return {};
-    if (names.size() == 1)
-        return names.front();
-    std::string_view last = names.back();
-    // "定形外 50g以下〜定形外 250g以下" reads as "定形外 50g以下〜250g以下".
-    if (const std::size_t blank = names.front().find(' ');
-        blank != std::string::npos && last.starts_with(names.front().substr(0, blank + 1)))
-        last.remove_prefix(blank + 1);
-    return names.front() + "〜" + std::string(last);
+template <typename Pick> std::string weightRowsPriced(const TariffOption& option, Pick pick) {
+    return weightsPriced(
+        WeightRows(), [&](std::size_t row) { return same(pick(static_cast<int>(row)), option); },
+        [](std::size_t) { return std::string_view{}; });
 }
 
-template <typename Pick> std::string weightRowsReading(const TariffOption& option, Pick pick) {
-    std::vector<std::string> names;
-    for (int row = 0; row < static_cast<int>(WeightRows().size()); ++row)
-        if (same(pick(row), option))
-            names.emplace_back(trimmed(WeightRows()[static_cast<std::size_t>(row)]));
-    return names.empty() ? std::string() : "重量 " + rowRange(names);
-}
-
-template <typename Reads> std::string postalRowsReading(Reads reads) {
-    std::vector<std::string> names;
-    for (int row = 0; row < static_cast<int>(PostalWeightRows().size()); ++row)
-        if (reads(row))
-            names.push_back(tariff::postalWeightRowName(static_cast<std::size_t>(row)));
-    return rowRange(names);
+// Postal rows under their heading; a heading row is priced by nothing.
+template <typename Reads> std::string postalRowsPriced(Reads reads) {
+    return weightsPriced(
+        PostalWeightRows(),
+        [&](std::size_t row) {
+            return !IsPostalHeadingRow(static_cast<int>(row)) && reads(static_cast<int>(row));
+        },
+        [](std::size_t row) -> std::string_view {
+            if (IsPostalHeadingRow(static_cast<int>(row)))
+                return "|"; // bounds no row
+            return static_cast<int>(row) < kNonStandardHeadingRow ? "定形 " : "定形外 ";
+        });
 }
 
 } // namespace
@@ -155,7 +175,7 @@ const TariffOption& bookExpressOption(int postalRow) {
     return tariff::kBookExpress[postalRow >= 15 ? 1 : 0];
 }
 
-std::string tariffOptionNote(const TariffOption& option) {
+std::string tariffOptionBand(const TariffOption& option) {
     using namespace tariff;
     auto in = [&](const auto& entries) {
         for (std::size_t i = 0; i < entries.size(); ++i)
@@ -164,27 +184,41 @@ std::string tariffOptionNote(const TariffOption& option) {
         return -1;
     };
     if (in(kExpress) >= 0)
-        return weightRowsReading(option, youpackExpressOption);
+        return weightRowsPriced(option, youpackExpressOption);
     if (in(kChilled) >= 0)
-        return weightRowsReading(option, youpackChilledOption);
+        return weightRowsPriced(option, youpackChilledOption);
     if (const int c = std::max(in(kTimeService), in(kCool)); c >= 0)
         return CatSizeClassCaption(c);
     if (const int c = in(kCatCod); c >= 0)
-        return "代引金額 " + CatCodClassCaption(c);
+        return CatCodClassCaption(c);
     if (in(kInCity) >= 0)
-        return postalRowsReading([&](int row) {
+        return postalRowsPriced([&](int row) {
             const TariffOption* entry = letterInCityOption(row);
             return entry && same(*entry, option);
         });
     if (const int band = std::max(in(kLetterExpress), in(kMorning10)); band >= 0)
-        return postalRowsReading([&](int row) {
+        return postalRowsPriced([&](int row) {
             return !LetterMailReadsNothing(row) && letterMailBand(row) == band + 1;
         });
     if (in(kBookExpress) >= 0)
-        return postalRowsReading([&](int row) {
+        return postalRowsPriced([&](int row) {
             return !BookParcelReadsNothing(row) && same(bookExpressOption(row), option);
         });
     return {};
+}
+
+std::string tariffOptionNote(const TariffOption& option) {
+    using namespace tariff;
+    const std::string band = tariffOptionBand(option);
+    const auto in = [&](const auto& entries) {
+        return std::any_of(entries.begin(), entries.end(),
+                           [&](const TariffOption& e) { return same(e, option); });
+    };
+    if (in(kExpress) || in(kChilled))
+        return "重量 " + band;
+    if (in(kCatCod))
+        return "代引金額 " + band;
+    return band;
 }
 
 } // namespace hakomaru

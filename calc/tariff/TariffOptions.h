@@ -49,10 +49,14 @@ int letterMailBand(int postalRow);
 const TariffOption* letterInCityOption(int postalRow);
 const TariffOption& bookExpressOption(int postalRow);
 
-// What an entry prices where its key alone does not say, in the words of
-// the windows' lists: the weight rows, the size class or the amount class
-// it is read for ("60cm以下・2kg以下", "重量 5kg以下〜30kg以下"). Empty for
+// Exactly which parcels an entry prices, from the rule that picks an entry
+// for a row (the functions above), where its key alone does not say: the
+// weights ("4kg超 30kg以下", "定形 50g以下・定形外 250g以下"), the size class
+// ("60cm以下・2kg以下") or the amount class ("1万円超 3万円以下"). Empty for
 // an entry with one fee for every parcel.
+std::string tariffOptionBand(const TariffOption& option);
+// The same with what it measures where that is not plain: "重量 4kg超
+// 30kg以下", "代引金額 1万円以下".
 std::string tariffOptionNote(const TariffOption& option);
 
 namespace tariff {

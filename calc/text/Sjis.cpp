@@ -159,6 +159,76 @@ std::string fromSjis(std::string_view sjis) {
     return out;
 }
 
+std::string shownFromSjis(std::string_view sjis, bool trailFirst) {
+    std::string out;
+    out.reserve(sjis.size() + sjis.size() / 2);
+    const auto escape = [&](std::string_view bytes) {
+        constexpr char kHex[] = "0123456789ABCDEF";
+        for (const char c : bytes) {
+            const auto b = static_cast<unsigned char>(c);
+            out.append({'<', kHex[b >> 4], kHex[b & 15], '>'});
+        }
+    };
+    std::size_t i = 0;
+    if (trailFirst && !sjis.empty()) {
+        escape(sjis.substr(0, 1));
+        i = 1;
+    }
+    // A byte shown otherwise than by decoding it with its neighbours.
+    const auto special = [&](std::size_t at, std::size_t length) {
+        const auto c = static_cast<unsigned char>(sjis[at]);
+        return length == 0 || (length == 1 && (c < 0x20 || c == 0x7F || c == 0x5C));
+    };
+    while (i < sjis.size()) {
+        // The longest run of whole characters, decoded at once.
+        std::size_t end = i;
+        while (end < sjis.size()) {
+            const std::size_t length = sjisUnitLength(sjis.substr(end));
+            if (special(end, length))
+                break;
+            end += length;
+        }
+        if (end > i && isAscii(sjis.substr(i, end - i))) {
+            out.append(sjis.substr(i, end - i)); // printable ASCII stays as it is
+            i = end;
+            continue;
+        }
+        if (end > i) {
+            if (const auto decoded = sys::decodeCp932(sjis.substr(i, end - i))) {
+                out += *decoded;
+                i = end;
+            }
+            // An unassigned code lies in the run: character by character.
+            while (i < end) {
+                const std::size_t length = sjisUnitLength(sjis.substr(i));
+                if (const auto decoded = sys::decodeCp932(sjis.substr(i, length)))
+                    out += *decoded;
+                else
+                    escape(sjis.substr(i, length));
+                i += length;
+            }
+            continue;
+        }
+        if (sjis[i] == 0x5C)
+            out += kYen;
+        else
+            escape(sjis.substr(i, 1));
+        ++i;
+    }
+    return out;
+}
+
+std::optional<std::string_view> sjisCharacterAcross(std::string_view text, std::size_t at) {
+    for (std::size_t i = 0; i < at && i < text.size();) {
+        const std::size_t length =
+            isSjisLeadByte(static_cast<unsigned char>(text[i])) && i + 1 < text.size() ? 2 : 1;
+        if (i + length > at)
+            return text.substr(i, length);
+        i += length;
+    }
+    return std::nullopt;
+}
+
 std::size_t firstNonSjisByte(std::string_view text) {
     for (size_t i = 0; i < text.size();) {
         const size_t length = sjisUnitLength(text.substr(i));

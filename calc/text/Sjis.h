@@ -8,6 +8,7 @@
 // and IBM extensions; what systems do differently is settled here, so that
 // every system gives the same bytes and the same text.
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -22,6 +23,20 @@ std::string toSjis(std::string_view utf8);
 // backslash). An invalid or truncated byte sequence becomes U+FFFD, so any
 // file content can be decoded.
 std::string fromSjis(std::string_view sjis);
+
+// Code page 932 to UTF-8 for a person to read: every byte that is not
+// part of a whole character (a lead byte without its trail byte, a byte
+// that starts no character, an unassigned code), and every control
+// character, is shown as its value in angle brackets ("<81>", "<00>"), so
+// that nothing reads as a blank, a replacement mark or a letter it is only
+// half of; the byte 0x5C is the yen sign U+00A5, as code page 932 fonts
+// draw it. `trailFirst`: the first byte is the trail byte of a character
+// that begins before the text (a field cut out of a longer value).
+std::string shownFromSjis(std::string_view sjis, bool trailFirst = false);
+
+// The double-byte character of `text` that the byte offset `at` falls
+// inside; nothing when a character starts there or `at` is past the end.
+std::optional<std::string_view> sjisCharacterAcross(std::string_view text, std::size_t at);
 
 // True when `byte` opens a double-byte character of code page 932.
 constexpr bool isSjisLeadByte(unsigned char byte) {

@@ -2,45 +2,16 @@
 // The tariff checker: reads a tariff file the way the windows do and lists
 // every problem its maintainer must know, each with its section, key and
 // line number, in Japanese.
+#include "tools/TariffFieldName.h"
+#include "tools/TariffProblem.h"
+
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
-#include <utility>
 #include <vector>
 
 namespace hakomaru {
-
-enum class TariffProblemKind {
-    NotShiftJis,        // the file is UTF-8, or holds bytes that are not code page 932
-    LineOutsideSection, // text before the first section header: never read
-    LineWithoutEquals,  // a line in a section without "=": never found as a key
-    DuplicateSection,   // a later header hides the earlier section
-    DuplicateKey,       // a later entry hides the earlier one
-    UnknownSection,
-    UnknownKey,
-    MissingEntry,     // a table row the quotes need: zone row, fee row, region pair
-    ShortZoneRow,     // fewer than 55 zone characters
-    BadZoneCharacter, // a zone character that is not one single-byte character
-    MissingZoneFee,   // a zone character without its fee row under "ゆうパック"
-    ShortFeeRow,      // a fee row that ends before its last field
-    BadField,         // a fixed-width field that would fail conversion
-    NotWholeNumber,   // a single-valued entry that silently falls back to its default
-    NegativeFee,      // a fee field or option fee below zero (or below the shop discount)
-    ImplausibleFee,   // an option fee larger than any real fee: a typing error
-    QuoteFails,       // the real calculator fails on a row the other checks passed
-};
-
-struct TariffProblem {
-    TariffProblemKind kind;
-    size_t line = 0;     // where it lies or where it is missing from; 0 when nowhere
-    std::string section; // UTF-8
-    std::string key;     // UTF-8; empty for a problem of a whole section or line
-    std::string message; // UTF-8, Japanese
-    size_t position = 0; // the field's first byte in the value, from 1; 0: the whole entry
-    // Where else the problem lies, as (line, position): every zone character
-    // that uses a zone without a fee row.
-    std::vector<std::pair<size_t, size_t>> places = {};
-};
 
 // Every problem of a tariff file's bytes, in the order of the file's layout.
 std::vector<TariffProblem> checkTariff(const std::string& bytes);
@@ -76,6 +47,13 @@ class TariffChecker {
   private:
     std::unique_ptr<detail::Checker> checker_;
 };
+
+// The field, row or table of the tables a problem lies in, in the user's
+// words ("ゆうパック 第3地帯 4kg以下"), beside its line; nothing for a problem
+// outside them (a line, a section or key the program does not read, the
+// file's encoding). Worked out when asked: a damaged file's problems may be
+// millions.
+std::optional<TariffFieldName> problemPlace(const TariffProblem& problem);
 
 // One problem as a line: "FILE:LINE: [section] key: message".
 std::string problemLine(const std::string& fileName, const TariffProblem& problem);

@@ -11,20 +11,6 @@
 namespace hakomaru {
 namespace {
 
-// A name as the store matches it: ASCII letters upper-cased, the bytes of
-// double-byte characters as they are.
-std::string folded(std::string_view name) {
-    std::string out(name);
-    for (std::size_t i = 0; i < out.size(); ++i) {
-        const auto c = static_cast<unsigned char>(out[i]);
-        if (isSjisLeadByte(c))
-            ++i;
-        else if (c >= 'a' && c <= 'z')
-            out[i] = static_cast<char>(c - 'a' + 'A');
-    }
-    return out;
-}
-
 struct Entry {
     std::string section, key, value; // code page 932, as written
 };
@@ -43,12 +29,13 @@ std::vector<Entry> entriesFound(const std::string& bytes) {
     std::unordered_map<std::string, Section> sections; // by folded name
     Section* current = nullptr;
     std::size_t headers = 0;
-    for (const IniLine& line : iniLines(bytes)) {
+    forEachIniLine(bytes, [&](const IniLine& line) {
         if (line.kind == IniLine::Kind::Section) {
-            current = &sections[folded(line.name)];
+            current = &sections[foldedIniName(line.name)];
             *current = Section{headers++, std::string(line.name), {}, {}};
         } else if (line.kind == IniLine::Kind::Entry && current) {
-            auto [at, added] = current->keys.emplace(folded(line.name), current->entries.size());
+            auto [at, added] =
+                current->keys.emplace(foldedIniName(line.name), current->entries.size());
             if (!added) {
                 current->entries[at->second].key.clear();
                 at->second = current->entries.size();
@@ -56,7 +43,7 @@ std::vector<Entry> entriesFound(const std::string& bytes) {
             current->entries.push_back(
                 {current->name, std::string(line.name), std::string(line.value)});
         }
-    }
+    });
     std::vector<const Section*> order;
     for (const auto& [name, section] : sections)
         order.push_back(&section);
@@ -71,31 +58,55 @@ std::vector<Entry> entriesFound(const std::string& bytes) {
 }
 
 std::string entryName(const Entry& e) {
-    return folded(e.section) + '\0' + folded(e.key);
+    return foldedIniName(e.section) + '\0' + foldedIniName(e.key);
 }
 
 } // namespace
 
 std::vector<TariffChange> diffTariffs(const TariffDocument& before, const TariffDocument& after) {
-    std::vector<TariffChange> changes = after.changesFrom(before);
-    for (TariffChange& change : changes)
-        if (change.grid && after.grids()[*change.grid].columns.size() == 1)
-            change.column.clear(); // an option entry: one field, named by its row
+    std::vector<TariffChange> changes;
 
-    // The entries the layout names, in either file.
+    // The tables' fields, rows matched by name.
+    const TariffCell absent;
+    for (std::size_t g = 0; g < after.grids().size() && g < before.grids().size(); ++g) {
+        const TariffGrid& now = after.grids()[g];
+        const TariffGrid& was = before.grids()[g];
+        if (now.columns != was.columns)
+            continue;
+        auto compare = [&](const TariffCell& a, const TariffCell& b, std::size_t column) {
+            if (!fieldsDiffer(a, b))
+                return;
+            // The absent cell stands for a row one file lacks; the other
+            // names the field.
+            const TariffCell& named = &a == &absent ? b : a;
+            changes.push_back({*tariffFieldName(named.section, named.key, named.position),
+                               TariffDocument::listed(a), TariffDocument::listed(b), false, g,
+                               column});
+        };
+        for (std::size_t r = 0; r < now.rows.size(); ++r) {
+            const auto row = was.rowNamed(now.rows[r]);
+            for (std::size_t c = 0; c < now.columns.size(); ++c)
+                compare(row ? was.cell(*row, c) : absent, now.cell(r, c), c);
+        }
+        for (std::size_t r = 0; r < was.rows.size(); ++r)
+            if (!now.rowNamed(was.rows[r]))
+                for (std::size_t c = 0; c < was.columns.size(); ++c)
+                    compare(was.cell(r, c), absent, c);
+    }
+
+    // The entries outside the tables, in either file.
     std::set<std::string> layout;
     for (const TariffDocument* document : {&before, &after})
         for (const TariffGrid& grid : document->grids())
             for (const TariffCell& cell : grid.cells)
-                layout.insert(folded(cell.section) + '\0' + folded(cell.key));
+                layout.insert(foldedIniName(cell.section) + '\0' + foldedIniName(cell.key));
     std::map<std::string, Entry> earlier;
     for (const Entry& e : entriesFound(before.bytes()))
         if (!layout.contains(entryName(e)))
             earlier.emplace(entryName(e), e);
     auto other = [](const Entry& e, std::string was, std::string now) {
         TariffChange change;
-        change.table = kOtherEntriesTable;
-        change.row = "[" + fromSjis(e.section) + "] " + fromSjis(e.key);
+        static_cast<TariffFieldName&>(change) = otherEntryName(e.section, e.key);
         change.before = std::move(was);
         change.after = std::move(now);
         return change;
@@ -105,23 +116,20 @@ std::vector<TariffChange> diffTariffs(const TariffDocument& before, const Tariff
             continue;
         const auto was = earlier.find(entryName(e));
         if (was == earlier.end())
-            changes.push_back(other(e, std::string(kAbsentValue), fromSjis(e.value)));
+            changes.push_back(other(e, std::string(kAbsentValue), shownFromSjis(e.value)));
         else if (was->second.value != e.value)
-            changes.push_back(other(e, fromSjis(was->second.value), fromSjis(e.value)));
+            changes.push_back(other(e, shownFromSjis(was->second.value), shownFromSjis(e.value)));
         if (was != earlier.end())
             earlier.erase(was);
     }
     for (const Entry& e : entriesFound(before.bytes()))
         if (earlier.contains(entryName(e)))
-            changes.push_back(other(e, fromSjis(e.value), std::string(kAbsentValue)));
+            changes.push_back(other(e, shownFromSjis(e.value), std::string(kAbsentValue)));
     return changes;
 }
 
 std::string differenceLine(const TariffChange& change) {
-    std::string line = change.table + " " + change.row;
-    if (!change.column.empty())
-        line += " " + change.column;
-    return line + ": " + change.before + " → " + change.after;
+    return change.text() + ": " + change.before + " → " + change.after;
 }
 
 } // namespace hakomaru

@@ -12,12 +12,12 @@
 
 namespace hakomaru {
 
-// The table of entries outside the layout (unknown sections and keys).
-inline constexpr std::string_view kOtherEntriesTable = "その他の行";
-
-// Every field whose value differs, `before` first: the layout's fields in
-// grid order, then the other entries in the order `after` lists them, then
-// those only `before` has. A value a file lacks is kAbsentValue.
+// Every field whose value differs, `before` first: the tables' fields in
+// grid order (rows matched by name, so a row one file lacks counts as
+// changed), then the entries outside the tables (kOtherEntriesTable) in
+// the order `after` lists them, then those only `before` has. A value a
+// file lacks is kAbsentValue. The list of changes before a save, `set`'s
+// report, 比較 and `diff` are this list.
 std::vector<TariffChange> diffTariffs(const TariffDocument& before, const TariffDocument& after);
 
 // One difference as a line: "ゆうパック 第4地帯 2kg以下: 940 → 1000".

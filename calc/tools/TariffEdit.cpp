@@ -8,6 +8,7 @@
 #include "tariff/TariffOptions.h"
 #include "text/NumberText.h"
 #include "text/Sjis.h"
+#include "text/Trim.h"
 
 #include <algorithm>
 #include <array>
@@ -19,122 +20,6 @@ namespace hakomaru {
 namespace {
 
 using namespace tariff;
-
-
-std::string_view trimmedCaption(std::string_view caption) {
-    const size_t begin = caption.find_first_not_of(' ');
-    return begin == caption.npos ? std::string_view{} : caption.substr(begin);
-}
-
-std::string_view trimBlanks(std::string_view text) {
-    while (!text.empty() && static_cast<unsigned char>(text.front()) <= 32)
-        text.remove_prefix(1);
-    while (!text.empty() && static_cast<unsigned char>(text.back()) <= 32)
-        text.remove_suffix(1);
-    return text;
-}
-
-// The columns of a fee table: one per field, named by the last row that the
-// field prices.
-struct Column {
-    std::size_t position;
-    std::string name;
-};
-
-std::vector<Column> columnsOf(const FeeTable& table,
-                              const std::function<std::string(std::size_t)>& name) {
-    std::vector<Column> columns;
-    for (std::size_t row = 0; row < table.positions.size(); ++row) {
-        const std::size_t first = table.positions[row];
-        if (first == 0)
-            continue;
-        if (!columns.empty() && columns.back().position == first)
-            columns.back().name = name(row);
-        else
-            columns.push_back({first, name(row)});
-    }
-    return columns;
-}
-
-// Reads fields out of the file through the store, as the quotes find them.
-class Locator {
-  public:
-    explicit Locator(const std::string& bytes) : store_(std::string(bytes)) {}
-
-    // A field of the entry the store finds; line 0 when there is none.
-    TariffCell field(TariffFieldKind kind, std::string section, std::string key,
-                     std::size_t position, std::size_t width) const {
-        TariffCell cell;
-        cell.kind = kind;
-        cell.position = position;
-        cell.width = width;
-        if (const auto value = store_.find(section, key)) {
-            cell.line = lineOf(*value);
-            cell.offset =
-                static_cast<std::size_t>(value->data() - store_.bytes().data()) + position - 1;
-            cell.text = std::string(fieldAt(*value, position, width));
-        }
-        cell.section = std::move(section);
-        cell.key = std::move(key);
-        return cell;
-    }
-
-    TariffCell option(std::string section, std::string key, std::int32_t fallback) const {
-        TariffCell cell;
-        cell.kind = TariffFieldKind::Option;
-        cell.fallback = fallback;
-        if (const auto value = store_.find(section, key)) {
-            cell.line = lineOf(*value);
-            cell.offset = static_cast<std::size_t>(value->data() - store_.bytes().data());
-            cell.position = 1;
-            cell.width = value->size();
-            cell.text = std::string(*value);
-        }
-        cell.section = std::move(section);
-        cell.key = std::move(key);
-        return cell;
-    }
-
-    const IniStore& store() const { return store_; }
-
-  private:
-    // The cells of a row are asked for one after the other, all on one line.
-    std::size_t lineOf(std::string_view value) const {
-        if (value.data() != lastValue_) {
-            lastValue_ = value.data();
-            lastLine_ = store_.lineNumberOf(value);
-        }
-        return lastLine_;
-    }
-
-    IniStore store_;
-    mutable const char* lastValue_ = nullptr;
-    mutable std::size_t lastLine_ = 0;
-};
-
-// The region a separator row of the prefecture lists heads ("━━東北":
-// "東北"); a place's own caption for the group above the first separator.
-std::string_view regionOfSeparator(std::string_view caption) {
-    while (IsSeparatorRow(caption))
-        caption.remove_prefix(std::string_view("━").size());
-    return caption;
-}
-
-TariffGrid feeGrid(const Locator& at, TariffTable kind, std::string title, const FeeTable& table,
-                   const std::string& section, const std::vector<std::string>& keys,
-                   const std::vector<std::string>& rowNames, const std::vector<Column>& columns) {
-    TariffGrid grid;
-    grid.table = kind;
-    grid.title = std::move(title);
-    grid.rows = rowNames;
-    for (const Column& c : columns)
-        grid.columns.push_back(c.name);
-    for (const std::string& key : keys)
-        for (const Column& c : columns)
-            grid.cells.push_back(
-                at.field(TariffFieldKind::Fee, section, key, c.position, table.width));
-    return grid;
-}
 
 std::string notShiftJisReason(std::string_view bytes) {
     const bool multibyte = firstNonAsciiByte(bytes) != std::string_view::npos;
@@ -175,19 +60,6 @@ std::size_t afterLine(std::string_view bytes, std::size_t offset) {
     return end + 1;
 }
 
-// The double-byte character of `value` that the byte offset `at` falls
-// inside; nothing when a character starts there or `at` is past the end.
-std::optional<std::string_view> characterAcross(std::string_view value, std::size_t at) {
-    for (std::size_t i = 0; i < at && i < value.size();) {
-        const std::size_t length =
-            isSjisLeadByte(static_cast<unsigned char>(value[i])) && i + 1 < value.size() ? 2 : 1;
-        if (i + length > at)
-            return value.substr(i, length);
-        i += length;
-    }
-    return std::nullopt;
-}
-
 } // namespace
 
 TariffDocument::TariffDocument(std::string bytes) : bytes_(std::move(bytes)) {
@@ -201,155 +73,40 @@ void TariffDocument::reset(std::string bytes) {
 
 void TariffDocument::parse() {
     readOnlyReason_ = notShiftJisReason(bytes_);
-    grids_.clear();
-    const Locator at(bytes_);
-    auto sj = [](std::string_view utf8) { return sjisName(utf8); };
+    const IniStore store(bytes_);
 
     // The zones a zone cell may name: those with a ゆうパック fee row.
     zonesWithFees_.clear();
-    for (char c = '!'; c < 0x7F; ++c)
-        if (at.store().find(sj(kYoupackFees.section), zoneFeeKey(std::string(1, c))))
+    for (int b = 0; b < 256; ++b) {
+        const auto c = static_cast<char>(b);
+        if (isZoneCharacter(c) &&
+            store.find(sjisName(kYoupackFees.section), zoneFeeKey(std::string(1, c))))
             zonesWithFees_ += c;
-
-    // The zone table: a row per prefecture, a column per destination row,
-    // both grouped by the regions the separator rows name.
-    {
-        TariffGrid grid;
-        grid.table = TariffTable::Zone;
-        grid.title = std::string(kZoneSection);
-        for (std::string_view to : PrefectureRows(true)) {
-            if (IsSeparatorRow(to) || grid.columnGroups.empty())
-                grid.columnGroups.push_back({grid.columns.size() + IsSeparatorRow(to), 0,
-                                             std::string(regionOfSeparator(to))});
-            grid.separatorColumns.push_back(IsSeparatorRow(to));
-            grid.columns.emplace_back(to);
-            grid.columnGroups.back().count = grid.columns.size() - grid.columnGroups.back().first;
-        }
-        for (std::string_view from : PrefectureRows(false)) {
-            if (IsSeparatorRow(from) || grid.rowGroups.empty())
-                grid.rowGroups.push_back(
-                    {grid.rows.size(), 0, std::string(regionOfSeparator(from))});
-            if (IsSeparatorRow(from))
-                continue;
-            grid.rows.emplace_back(from);
-            grid.rowGroups.back().count = grid.rows.size() - grid.rowGroups.back().first;
-            for (std::size_t pos = 1; pos <= kZoneCharacters; ++pos)
-                grid.cells.push_back(
-                    at.field(TariffFieldKind::Zone, sj(kZoneSection), sj(from), pos, 1));
-        }
-        grids_.push_back(std::move(grid));
     }
 
-    // ゆうパック fees: the zone rows the file holds, in its order, then 市内.
-    {
-        const std::string& section = sj(kYoupackFees.section);
-        const std::string& sameCity = sj(kYoupackSameCityKey);
-        std::vector<std::string> keys;
-        bool inSection = false;
-        const std::string bare = zoneFeeKey({});
-        const std::string& head = sj("第");
-        // Zone keys that differ by letter case only are one row.
-        std::array<bool, 256> seen{};
-        forEachIniLine(at.store().bytes(), [&](const IniLine& line) {
-            if (line.kind == IniLine::Kind::Section)
-                inSection = IniStore::namesMatch(line.name, section);
-            if (!inSection || line.kind != IniLine::Kind::Entry ||
-                line.name.size() != bare.size() + 1 || !line.name.starts_with(head) ||
-                !line.name.ends_with(std::string_view(bare).substr(head.size())))
-                return;
-            const auto zone = static_cast<unsigned char>(line.name[head.size()]);
-            const auto upper =
-                static_cast<unsigned char>(zone >= 'a' && zone <= 'z' ? zone - 32 : zone);
-            if (isZoneCharacter(static_cast<char>(zone)) && !std::exchange(seen[upper], true))
-                keys.emplace_back(line.name);
-        });
-        keys.push_back(sameCity);
-        std::vector<std::string> rowNames;
-        for (const std::string& key : keys)
-            rowNames.push_back(fromSjis(key));
-        const auto columns = columnsOf(kYoupackFees, [](std::size_t row) {
-            return std::string(trimmedCaption(WeightRows()[row]));
-        });
-        grids_.push_back(feeGrid(at, TariffTable::Youpack, std::string(kYoupackFees.section),
-                                 kYoupackFees, section, keys, rowNames, columns));
-    }
-
-    // クロネコ fees: a grid per sending region.
-    {
-        const auto columns = columnsOf(kCatFees, [](std::size_t sizeClass) {
-            return std::string(trimmedCaption(SizeRows()[sizeClass]));
-        });
-        std::vector<std::string> rowNames(kCatRegions.begin(), kCatRegions.end());
-        rowNames.emplace_back(kCatSameCityKey);
-        std::vector<std::string> keys;
-        for (const std::string& name : rowNames)
-            keys.push_back(sj(name));
-        for (std::string_view from : kCatRegions)
-            grids_.push_back(feeGrid(at, TariffTable::Cat, "クロネコ " + std::string(from) + "発",
-                                     kCatFees, sj(from), keys, rowNames, columns));
-    }
-
-    // Letter mail and book parcels.
-    {
-        const auto columns = columnsOf(kLetterFees, tariff::postalWeightRowName);
-        std::vector<std::string> keys, rowNames;
-        for (std::string_view key : kLetterFees.keys) {
-            keys.push_back(sj(key));
-            rowNames.emplace_back(key);
-        }
-        grids_.push_back(feeGrid(at, TariffTable::Letter, std::string(kLetterFees.section),
-                                 kLetterFees, sj(kLetterFees.section), keys, rowNames, columns));
-    }
-    {
-        const auto columns = columnsOf(kBookFees, [](std::size_t row) {
-            return std::string(trimmedCaption(PostalWeightRows()[row]));
-        });
-        const std::string key(kBookFees.keys[0]);
-        grids_.push_back(feeGrid(at, TariffTable::Book, std::string(kBookFees.section), kBookFees,
-                                 sj(kBookFees.section), {sj(key)}, {key}, columns));
-    }
-
-    // Every option entry, grouped by service, each saying what it prices
-    // where its key does not.
-    {
-        TariffGrid grid;
-        grid.table = TariffTable::Options;
-        grid.title = "オプション";
-        grid.columns = {"料金"};
-        for (const TariffOptionGroup& group : tariffOptionGroups()) {
-            grid.rowGroups.push_back(
-                {grid.rows.size(), group.options.size(), std::string(group.service)});
-            for (const TariffOption& option : group.options) {
-                grid.rows.push_back(std::string(option.section) + " " + std::string(option.key));
-                grid.rowNotes.push_back(tariffOptionNote(option));
-                grid.cells.push_back(
-                    at.option(sj(option.section), sj(option.key), option.fallback));
-            }
-        }
-        grids_.push_back(std::move(grid));
-    }
-
-    // The remittance fees: a row per method, a column per amount class.
-    {
-        TariffGrid grid;
-        grid.table = TariffTable::Remittance;
-        grid.title = "送金手数料";
-        for (int c = 0; c < kRemittanceClassCount; ++c)
-            grid.columns.push_back(RemittanceAmountClassCaption(c));
-        for (int method = 0; method < kRemittanceMethodCount; ++method) {
-            grid.rows.emplace_back(RemittanceMethodName(method));
-            for (int c = 0; c < kRemittanceClassCount; ++c)
-                grid.cells.push_back(
-                    at.option(sj(RemittanceMethodName(method)), sj("料金" + std::to_string(c)), 0));
-        }
-        grids_.push_back(std::move(grid));
-    }
+    grids_ = tariffGrids(store);
 }
 
 std::string TariffDocument::shown(const TariffCell& cell) {
     if (cell.kind == TariffFieldKind::Option && cell.line == 0)
         return std::to_string(cell.fallback);
-    return fromSjis(trimBlanks(cell.text));
+    // A field's padding does not count; its first byte may be the second
+    // half of a character, which is never a blank.
+    return shownFromSjis(trimSpaces(cell.text), cell.trailFirst);
+}
+
+std::string TariffDocument::listed(const TariffCell& c) {
+    if (c.kind == TariffFieldKind::Option && c.line == 0)
+        return shown(c) + "（既定値）";
+    if (c.line == 0)
+        return std::string(kAbsentValue);
+    const std::string value = shown(c);
+    return value.empty() ? std::string(kEmptyValue) : value;
+}
+
+TariffFieldName TariffDocument::fieldName(const TariffAddress& at) const {
+    const TariffCell& cell = grids_[at.grid].cell(at.row, at.column);
+    return *tariffFieldName(cell.section, cell.key, cell.position);
 }
 
 std::optional<std::string> TariffDocument::set(const TariffAddress& address,
@@ -413,6 +170,8 @@ bool TariffDocument::replaceInValue(std::size_t offset, std::size_t length,
                     cell.text = std::string(after.value);
                 } else {
                     cell.text = std::string(fieldAt(after.value, cell.position, cell.width));
+                    cell.trailFirst =
+                        sjisCharacterAcross(after.value, cell.position - 1).has_value();
                 }
             } else if (cell.offset - (cell.position - 1) >= offset + length) {
                 // By where its value starts: a field past the end of a
@@ -456,7 +215,8 @@ TariffInputRule TariffDocument::inputRule(const TariffAddress& at) const {
         // Zone keys match without regard to letter case: the message names
         // each zone once.
         for (const char c : zonesWithFees_)
-            if (!(c >= 'a' && c <= 'z' && zonesWithFees_.find(c - 'a' + 'A') != std::string::npos))
+            if (c == foldedSingleByte(c) ||
+                zonesWithFees_.find(foldedSingleByte(c)) == std::string::npos)
                 rule.zones += c;
         break;
     case TariffFieldKind::Fee:
@@ -499,7 +259,7 @@ std::variant<TariffSplice, std::string> TariffDocument::plan(const TariffAddress
             bool inSection = false;
             forEachIniLine(bytes_, [&](const IniLine& line) {
                 if (line.kind == IniLine::Kind::Section)
-                    inSection = IniStore::namesMatch(line.name, cell.section);
+                    inSection = iniNamesMatch(line.name, cell.section);
                 if (inSection && line.kind != IniLine::Kind::Ignored)
                     lastLine = static_cast<std::size_t>(line.text.data() - bytes_.data());
             });
@@ -519,16 +279,17 @@ std::variant<TariffSplice, std::string> TariffDocument::plan(const TariffAddress
             return "この行はファイルにありません。先に行を書き加えてください（[" +
                    fromSjis(cell.section) + "] " + fromSjis(cell.key) + "）";
         const std::size_t valueStart = cell.offset - (cell.position - 1);
-        const std::string_view wholeValue = trimBlanks(std::string_view(bytes_).substr(
+        const std::string_view wholeValue = trimBlanksAndControls(std::string_view(bytes_).substr(
             valueStart, afterLine(bytes_, valueStart) - valueStart));
         const std::size_t valueLength = wholeValue.size();
         // A field that begins or ends inside a double-byte character would
         // be written through half of it, leaving bytes that are not
         // Shift-JIS.
         for (const std::size_t edge : {cell.position - 1, cell.position - 1 + cell.width})
-            if (const auto across = characterAcross(wholeValue, edge))
+            if (const auto across = sjisCharacterAcross(wholeValue, edge))
                 return "[" + fromSjis(cell.section) + "] " + fromSjis(cell.key) + " の欄 " +
-                       std::string(trimmedCaption(grids_[address.grid].columns[address.column])) +
+                       std::string(
+                           trimLeadingSpaces(grids_[address.grid].columns[address.column])) +
                        " は全角文字「" + fromSjis(*across) +
                        "」の途中にかかるため書き換えられません。この行の全角文字を半角に"
                        "直してから入力してください";
@@ -580,8 +341,8 @@ TariffDocument::find(std::string_view section, std::string_view key,
     try {
         // Every name of the layout is written with half-width digits and
         // letters, so full-width ones typed by an input method name it too.
-        sjSection = toSjis(trimBlanks(halfWidthText(section)));
-        sjKey = toSjis(trimBlanks(halfWidthText(key)));
+        sjSection = toSjis(trimBlanksAndControls(halfWidthText(section)));
+        sjKey = toSjis(trimBlanksAndControls(halfWidthText(key)));
     } catch (const std::invalid_argument&) {
         return std::string("名前に Shift-JIS で書けない文字があります");
     }
@@ -594,19 +355,17 @@ TariffDocument::find(std::string_view section, std::string_view key,
             if (grid.cell(row, 0).kind == TariffFieldKind::Option) {
                 for (std::size_t c = 0; c < grid.columns.size(); ++c) {
                     const TariffCell& cell = grid.cell(row, c);
-                    if (IniStore::namesMatch(cell.section, sjSection) &&
-                        IniStore::namesMatch(cell.key, sjKey))
+                    if (iniNamesMatch(cell.section, sjSection) && iniNamesMatch(cell.key, sjKey))
                         return TariffAddress{g, row, c};
                 }
                 continue;
             }
             const TariffCell& first = grid.cell(row, 0);
-            if (!IniStore::namesMatch(first.section, sjSection) ||
-                !IniStore::namesMatch(first.key, sjKey))
+            if (!iniNamesMatch(first.section, sjSection) || !iniNamesMatch(first.key, sjKey))
                 continue;
             std::string names;
             for (const std::string& name : grid.columns)
-                names += (names.empty() ? "" : " ") + std::string(trimmedCaption(name));
+                names += (names.empty() ? "" : " ") + std::string(trimLeadingSpaces(name));
             if (!column) {
                 if (grid.columns.size() == 1)
                     return TariffAddress{g, row, 0};
@@ -614,10 +373,10 @@ TariffDocument::find(std::string_view section, std::string_view key,
                        " あります。どの欄かを指定してください: " + names;
             }
             const std::string halfWidthColumn = halfWidthText(*column);
-            const std::string_view wanted = trimBlanks(halfWidthColumn);
+            const std::string_view wanted = trimBlanksAndControls(halfWidthColumn);
             std::vector<std::size_t> matches;
             for (std::size_t c = 0; c < grid.columns.size(); ++c) {
-                const std::string_view name = trimmedCaption(grid.columns[c]);
+                const std::string_view name = trimLeadingSpaces(grid.columns[c]);
                 if (name == wanted ||
                     (name.ends_with("以下") &&
                      name.substr(0, name.size() - std::string_view("以下").size()) == wanted))
@@ -631,30 +390,6 @@ TariffDocument::find(std::string_view section, std::string_view key,
     }
     return where +
            " は編集できる項目ではありません（料金表の行かオプションの料金を指定してください）";
-}
-
-namespace {
-
-bool differs(const TariffCell& a, const TariffCell& b) {
-    return a.text != b.text || (a.line == 0) != (b.line == 0);
-}
-
-std::string listed(const TariffCell& c) {
-    if (c.kind == TariffFieldKind::Option && c.line == 0)
-        return TariffDocument::shown(c) + "（既定値）";
-    if (c.line == 0)
-        return std::string(kAbsentValue);
-    const std::string shown = TariffDocument::shown(c);
-    return shown.empty() ? std::string(kEmptyValue) : shown;
-}
-
-} // namespace
-
-std::optional<std::size_t> TariffGrid::rowNamed(std::string_view name) const {
-    const auto it = std::find(rows.begin(), rows.end(), name);
-    if (it == rows.end())
-        return std::nullopt;
-    return static_cast<std::size_t>(it - rows.begin());
 }
 
 std::vector<std::vector<TariffAddress>>
@@ -683,103 +418,13 @@ TariffDocument::cellsNamedBy(const std::vector<TariffProblem>& problems) const {
         for (std::size_t g = 0; g < grids_.size(); ++g)
             for (std::size_t r = 0; r < grids_[g].rows.size(); ++r) {
                 const TariffCell& first = grids_[g].cell(r, 0);
-                if (first.line == 0 && fromSjis(first.section) == problem.section &&
-                    (problem.key.empty() || fromSjis(first.key) == problem.key))
+                if (first.line == 0 && shownFromSjis(first.section) == problem.section &&
+                    (problem.key.empty() || shownFromSjis(first.key) == problem.key))
                     for (std::size_t c = 0; c < grids_[g].columns.size(); ++c)
                         cells.push_back({g, r, c});
             }
     }
     return named;
-}
-
-std::vector<TariffChange> TariffDocument::changesFrom(const TariffDocument& original) const {
-    std::vector<TariffChange> changes;
-    const TariffCell absent;
-    for (std::size_t g = 0; g < grids_.size() && g < original.grids_.size(); ++g) {
-        const TariffGrid& now = grids_[g];
-        const TariffGrid& before = original.grids_[g];
-        if (now.columns != before.columns)
-            continue;
-        auto compare = [&](const std::string& row, const TariffCell& a, const TariffCell& b,
-                           std::size_t column) {
-            if (differs(a, b))
-                changes.push_back(
-                    {now.title, row, now.columns[column], listed(a), listed(b), false, g, column});
-        };
-        for (std::size_t r = 0; r < now.rows.size(); ++r) {
-            const auto was = before.rowNamed(now.rows[r]);
-            for (std::size_t c = 0; c < now.columns.size(); ++c)
-                compare(now.rows[r], was ? before.cell(*was, c) : absent, now.cell(r, c), c);
-        }
-        for (std::size_t r = 0; r < before.rows.size(); ++r)
-            if (!now.rowNamed(before.rows[r]))
-                for (std::size_t c = 0; c < before.columns.size(); ++c)
-                    compare(before.rows[r], before.cell(r, c), absent, c);
-    }
-    return changes;
-}
-
-TariffRebase
-rebaseEdits(const TariffDocument& opened, const TariffDocument& edited, const std::string& current,
-            const std::function<std::optional<bool>(const TariffConflict&)>& keepMine) {
-    TariffRebase rebase;
-    const TariffDocument theirs(current);
-    TariffDocument result = theirs;
-    if (!result.readOnlyReason().empty()) {
-        rebase.refused = result.readOnlyReason();
-        return rebase;
-    }
-    const auto& grids = edited.grids();
-    for (std::size_t g = 0; g < grids.size() && g < opened.grids().size(); ++g) {
-        const TariffGrid& mine = grids[g];
-        const TariffGrid& base = opened.grids()[g];
-        if (mine.rows != base.rows || mine.columns != base.columns) {
-            // Edits never change a table's rows; were it to happen, nothing
-            // is saved rather than an edit dropped.
-            rebase.refused = mine.title + ": 表の行が変わったため、変更を書き込めません";
-            return rebase;
-        }
-        for (std::size_t r = 0; r < mine.rows.size(); ++r)
-            for (std::size_t c = 0; c < mine.columns.size(); ++c) {
-                const TariffCell& edit = mine.cell(r, c);
-                const TariffCell& was = base.cell(r, c);
-                if (!differs(edit, was))
-                    continue;
-                const std::string where = mine.title + " " + mine.rows[r] + " " +
-                                          std::string(trimmedCaption(mine.columns[c]));
-                const auto row = g < result.grids().size()
-                                     ? result.grids()[g].rowNamed(mine.rows[r])
-                                     : std::nullopt;
-                if (!row) {
-                    rebase.refused = where + ": ほかのプログラムがこの行を消したため、この変更を"
-                                             "書き込めません";
-                    return rebase;
-                }
-                const TariffCell& now = result.grids()[g].cell(*row, c);
-                if (!differs(now, edit))
-                    continue; // the same value already
-                if (differs(now, was)) {
-                    const TariffConflict conflict{mine.title,  mine.rows[r], mine.columns[c],
-                                                  listed(was), listed(edit), listed(now)};
-                    const auto keep = keepMine(conflict);
-                    if (!keep)
-                        rebase.conflicts.push_back(conflict);
-                    if (!keep || !*keep)
-                        continue;
-                }
-                if (const auto refused = result.set({g, *row, c}, TariffDocument::shown(edit))) {
-                    rebase.refused = where + ": " + *refused;
-                    return rebase;
-                }
-            }
-    }
-    rebase.changes = result.changesFrom(theirs);
-    for (TariffChange& change : theirs.changesFrom(opened)) {
-        change.outside = true;
-        rebase.changes.push_back(std::move(change));
-    }
-    rebase.bytes = result.bytes();
-    return rebase;
 }
 
 } // namespace hakomaru

@@ -1,13 +1,14 @@
 #pragma once
 // Editing a tariff file in place. The file is read into grids of located
-// fields (the zone table, the ゆうパック fees, the クロネコ fees per sending
-// region, the letter-mail and book-parcel fees, the option entries), each
-// field knowing its line, its byte offset and its width; setting a field
-// checks the value against what the field can hold and rewrites only that
-// field's bytes, so comments, unknown lines, spacing and line ends stay as
-// they were. The editor window and `hakomaru-quote set` both edit through it.
+// fields (tools/TariffGrid.h); setting a field checks the value against
+// what the field can hold and rewrites only that field's bytes, so
+// comments, unknown lines, spacing and line ends stay as they were. The
+// editor window and `hakomaru-quote set` both edit through it; the
+// comparison of two files is tools/TariffDiff.h, making edits again on a
+// file another writer changed tools/TariffMerge.h.
 #include "tariff/TariffInput.h"
 #include "tools/TariffCheck.h"
+#include "tools/TariffGrid.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -20,59 +21,10 @@
 
 namespace hakomaru {
 
-enum class TariffFieldKind {
-    Zone,   // one zone character of the zone table
-    Fee,    // a fixed-width field of a fee row
-    Option, // a single-valued entry: its whole value
-};
-
-// One field of the file and where it lies.
-struct TariffCell {
-    TariffFieldKind kind = TariffFieldKind::Fee;
-    std::string section, key;  // code page 932, as the quotes look them up
-    std::size_t position = 0;  // Zone, Fee: the field's first byte in the value, from 1
-    std::size_t width = 0;     // Zone, Fee: the field's width in bytes
-    std::size_t line = 0;      // the entry's line, from 1; 0 when the file has none
-    std::size_t offset = 0;    // the field's first byte in the file (when line > 0)
-    std::string text;          // the field's bytes as written; shorter past the value's end
-    std::int32_t fallback = 0; // Option: the fee that applies without an entry
-};
-
-// Which of the tariff's tables a grid shows.
-enum class TariffTable { Zone, Youpack, Cat, Letter, Book, Options, Remittance };
-
-// A heading over consecutive rows or columns: a region of the prefecture
-// lists, the service of option entries.
-struct TariffGroup {
-    std::size_t first = 0, count = 0;
-    std::string name; // UTF-8
-};
-
-// A table as a person reads it: headers in UTF-8, cells row by row.
-struct TariffGrid {
-    TariffTable table = TariffTable::Options;
-    std::string title;
-    std::vector<std::string> rows, columns;
-    std::vector<TariffCell> cells;
-    // What each row prices where its name does not say (option entries read
-    // by size, weight or amount class); empty, or one text per row.
-    std::vector<std::string> rowNotes;
-    std::vector<TariffGroup> rowGroups, columnGroups;
-    // Columns for the separator rows of the destination list: their fields
-    // exist in the file, but they stand for no place and are shown as the
-    // heading of the group below them.
-    std::vector<bool> separatorColumns;
-    const TariffCell& cell(std::size_t row, std::size_t column) const {
-        return cells[row * columns.size() + column];
-    }
-    // The row of this name, if the grid has one.
-    std::optional<std::size_t> rowNamed(std::string_view name) const;
-};
-
-// One changed field, for the list shown before saving. UTF-8; a value a
-// file lacks is kAbsentValue, an empty field kEmptyValue.
-struct TariffChange {
-    std::string table, row, column, before, after;
+// One changed field by name, for the lists of changes and differences.
+// UTF-8; a value a file lacks is kAbsentValue, an empty field kEmptyValue.
+struct TariffChange : TariffFieldName {
+    std::string before, after;
     bool outside = false; // made by another writer since the file was opened
     // Where the field lies: its grid and column (rows go by name). No grid
     // for an entry outside the tariff's layout.
@@ -84,14 +36,8 @@ inline constexpr std::string_view kEmptyValue = "（空）";
 
 // A field that both the editor and another writer changed, to different
 // values. UTF-8.
-struct TariffConflict {
-    std::string table, row, column;
+struct TariffConflict : TariffFieldName {
     std::string opened, mine, theirs; // as opened, as edited here, as the other writer saved it
-};
-
-// Where a field lies among the grids.
-struct TariffAddress {
-    std::size_t grid = 0, row = 0, column = 0;
 };
 
 // One edit as bytes: at `offset`, the bytes `removed` give way to
@@ -127,8 +73,15 @@ class TariffDocument {
     const std::vector<TariffGrid>& grids() const { return grids_; }
 
     // The field as a person reads it, UTF-8: its text without the padding
-    // blanks; for an option the file lacks, the fee that applies.
+    // blanks, bytes that are not whole characters and control characters
+    // as "<81>" (shownFromSjis); for an option the file lacks, the fee
+    // that applies.
     static std::string shown(const TariffCell& cell);
+    // The field's value as the lists of changes show it: shown(), or
+    // kAbsentValue, kEmptyValue, a default marked "（既定値）".
+    static std::string listed(const TariffCell& cell);
+    // The field by name (tools/TariffFieldName.h).
+    TariffFieldName fieldName(const TariffAddress& at) const;
 
     // What the field accepts as typed (tariff/TariffInput.h).
     TariffInputRule inputRule(const TariffAddress& at) const;
@@ -168,10 +121,6 @@ class TariffDocument {
     std::vector<std::vector<TariffAddress>>
     cellsNamedBy(const std::vector<TariffProblem>& problems) const;
 
-    // Every field whose text differs from `original`'s, in grid order; rows
-    // are matched by name, so a row one of them lacks counts as changed.
-    std::vector<TariffChange> changesFrom(const TariffDocument& original) const;
-
   private:
     void parse();
     // Replaces bytes of the file and reads what they change.
@@ -186,25 +135,5 @@ class TariffDocument {
     std::vector<TariffGrid> grids_;
     std::string zonesWithFees_; // every character whose zone has a ゆうパック fee row
 };
-
-// The edits of a document made again on the file as another writer left
-// it: what to save, and what to tell the user.
-struct TariffRebase {
-    std::string bytes;                     // the file to save, when `conflicts` is empty
-    std::vector<TariffChange> changes;     // own changes, then the other writer's (outside)
-    std::vector<TariffConflict> conflicts; // fields still to be decided
-    std::string refused;                   // why an edit cannot be made again; empty when it can
-};
-
-// Makes the edits that turn `opened` into `edited` again on `current`, the
-// file's bytes now. Edits are found and made per field (table, row name,
-// column), not per byte, so lines the other writer moved do not matter. A
-// field only the other writer changed keeps its value; one both changed to
-// different values is put to `keepMine` (true: the edited value, false:
-// the other writer's), which may leave it undecided (nothing): it is then
-// listed in `conflicts`.
-TariffRebase rebaseEdits(const TariffDocument& opened, const TariffDocument& edited,
-                         const std::string& current,
-                         const std::function<std::optional<bool>(const TariffConflict&)>& keepMine);
 
 } // namespace hakomaru

@@ -33,7 +33,8 @@ TEST(TariffDiff, CommandExitStatus) {
         std::string out, errPart; // the fields alone on `out`; the summary and messages on `err`
     } cases[] = {
         {file("same.ini", kShipped), 0, "", ": 違いはありません\n"},
-        {file("new.ini", changed), 1, "オプション 速達 2kg: 300 → 310\n", ": 1 か所が違います\n"},
+        {file("new.ini", changed), 1, "オプション ゆうパック 速達 2kg以下: 300 → 310\n",
+         ": 1 か所が違います\n"},
         {dir / "missing.ini", 2, "", "missing.ini は開けません（"},
         {file("utf8.ini", "[速達]\n2kg=300\n[地帯区分]\n東京=1\n"), 2, "", "Shift-JIS"},
     };

@@ -485,8 +485,8 @@ class TariffEditorTest : public QObject {
                                            << "1400"
                                            << "";
         QTest::newRow("grouped option")
-            << "tblOptions" << QStringList{QStringLiteral("複数口 料金"), QStringLiteral("料金")}
-            << "1,5000"
+            << "tblOptions"
+            << QStringList{QStringLiteral("クロネコ 複数口"), QStringLiteral("料金")} << "1,5000"
             << "1,500" << QStringLiteral("この欄は 0 から 99,999 までの数字です");
         QTest::newRow("zone without fees, then a full-width zone")
             << "tblZone" << QStringList{QStringLiteral("東京"), QStringLiteral("大阪")} << "Z５"
@@ -724,8 +724,9 @@ class TariffEditorTest : public QObject {
             editor.findChild<QTableView*>(QStringLiteral("tblOptions"))->model();
         const QModelIndex cool =
             indexOf(editor.findChild<QTableView*>(QStringLiteral("tblOptions")),
-                    QStringLiteral("クール 料金1"), QStringLiteral("内容"));
-        QCOMPARE(options->data(cool).toString(), QStringLiteral("60cm以下・2kg以下"));
+                    QStringLiteral("クロネコ クール 60cm以下・2kg以下"), QStringLiteral("内容"));
+        QCOMPARE(options->data(cool).toString(),
+                 QStringLiteral("60cm以下・2kg以下（[クール] 料金1）"));
     }
 
     // A fee that is not a number: the reason in the preview's plain text,

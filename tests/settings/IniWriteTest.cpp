@@ -40,8 +40,8 @@ TEST_P(IniWrite, SavesExpectedBytes) {
         const Write& w = c.writes[i];
         bool overwritten = false;
         for (size_t j = i + 1; j < c.writes.size(); ++j)
-            overwritten = overwritten || (IniStore::namesMatch(c.writes[j].section, w.section) &&
-                                          IniStore::namesMatch(c.writes[j].key, w.key));
+            overwritten = overwritten || (iniNamesMatch(c.writes[j].section, w.section) &&
+                                          iniNamesMatch(c.writes[j].key, w.key));
         if (overwritten)
             continue;
         auto found = ini.find(w.section, w.key);

@@ -112,15 +112,15 @@ TEST(IniStore, CaseFoldingNeverTouchesTrailBytes) {
     IniStore ini("[S]\r\n" + lower + "=1\r\n");
     EXPECT_TRUE(ini.find("S", lower));
     EXPECT_FALSE(ini.find("S", upper));
-    EXPECT_FALSE(IniStore::namesMatch(lower, upper));
+    EXPECT_FALSE(iniNamesMatch(lower, upper));
     // A single-byte letter after a double-byte character is folded.
-    EXPECT_TRUE(IniStore::namesMatch("\x91\xE6"
-                                     "a",
-                                     "\x91\xE6"
-                                     "A"));
+    EXPECT_TRUE(iniNamesMatch("\x91\xE6"
+                              "a",
+                              "\x91\xE6"
+                              "A"));
     // Half-width katakana bytes are single characters and never letters.
-    EXPECT_FALSE(IniStore::namesMatch("\xC1", "\xE1"));
-    EXPECT_FALSE(IniStore::namesMatch("ab", "abc"));
+    EXPECT_FALSE(iniNamesMatch("\xC1", "\xE1"));
+    EXPECT_FALSE(iniNamesMatch("ab", "abc"));
 }
 
 TEST(IniStore, TypedReads) {

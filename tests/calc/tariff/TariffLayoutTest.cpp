@@ -101,22 +101,25 @@ TEST(TariffLayout, ShippedTablesFollowIt) {
 
 } // namespace
 
-// What an option entry prices, named from the rule each quote reads it by.
+// Exactly what an option entry prices, from the rule each quote reads it by:
+// the weights from the bound of the row before the first to the last.
 TEST(TariffLayout, OptionNotes) {
     using namespace tariff;
     const std::pair<TariffOption, std::string> cases[] = {
         {kCarriageForward, ""},
         {kExpress[0], "重量 2kg以下"},
-        {kExpress[2], "重量 5kg以下〜30kg以下"},
-        {kChilled[1], "重量 5kg以下〜8kg以下"},
+        {kExpress[2], "重量 4kg超 30kg以下"},
+        {kChilled[1], "重量 4kg超 8kg以下"},
+        {kChilled[2], "重量 8kg超 30kg以下"},
         {kCool[0], "60cm以下・2kg以下"},
         {kTimeService[5], "150cm以下・25kg以下"},
         {kCatCod[0], "代引金額 空欄・30万円超"},
-        {kInCity[0], "定形 25g以下〜50g以下"},
-        {kInCity[6], "定形外 250g以下"},
-        {kLetterExpress[1], "定形外 500g以下〜1kg以下"},
-        {kMorning10[0], "定形 25g以下〜定形外 250g以下"},
-        {kBookExpress[1], "定形外 2.5kg以下〜3kg以下"},
+        {kInCity[0], "定形 50g以下"},
+        {kInCity[6], "定形外 200g超 250g以下"},
+        {kLetterExpress[1], "定形外 250g超 1kg以下"},
+        {kMorning10[0], "定形 50g以下・定形外 250g以下"},
+        {kBookExpress[0], "定形外 2kg以下"},
+        {kBookExpress[1], "定形外 2kg超 3kg以下"},
     };
     for (const auto& [option, note] : cases)
         EXPECT_EQ(tariffOptionNote(option), note) << option.section << " " << option.key;

@@ -47,6 +47,25 @@ TEST(Sjis, DecodesLongTextWithManyBadBytes) {
     EXPECT_EQ(fromSjis(sjis), utf8);
 }
 
+// What a person is shown of any bytes: characters as they are, everything
+// else as escapes that say which byte it is.
+TEST(Sjis, ShowsBytesThatAreNoWholeCharacterAsEscapes) {
+    const struct {
+        std::string sjis;
+        bool trailFirst;
+        std::string shown;
+    } cases[] = {
+        {"\x93\x8C\xB1\x5C~", false, "東ｱ¥~"},
+        {std::string("\0\t \x7F", 4), false, "<00><09> <7F>"},
+        {"A\x82", false, "A<82>"},                   // a lead byte without its trail
+        {"\x80\xA0\xFD", false, "<80><A0><FD>"},     // bytes that start no character
+        {"\xFC\x82\x82\xA0", false, "<FC><82>あ"}, // an unassigned code
+        {"\x50\x93\x8C", true, "<50>東"},           // a field begun inside a character
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(shownFromSjis(c.sjis, c.trailFirst), c.shown) << c.shown;
+}
+
 TEST(Sjis, FirstNonAsciiByte) {
     EXPECT_EQ(firstNonAsciiByte(""), std::string_view::npos);
     EXPECT_EQ(firstNonAsciiByte(std::string(17, 'a')), std::string_view::npos);

@@ -26,7 +26,8 @@ TEST(TabText, Parse) {
 }
 
 TEST(TabText, RoundTrip) {
-    const TextBlock block{{"1", "a\tb", "", "\"q\""}, {"x\r\ny"}, {""}};
+    // A bare CR ends a row as an LF does: a cell holding one is quoted too.
+    const TextBlock block{{"1", "a\tb", "", "\"q\""}, {"x\r\ny", "c\rr"}, {""}};
     EXPECT_EQ(tabText({{"1", "2"}, {"3", "4"}}), "1\t2\n3\t4\n");
     EXPECT_EQ(parseTabText(tabText(block)), block);
 }

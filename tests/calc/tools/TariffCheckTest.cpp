@@ -106,6 +106,10 @@ const std::vector<Case> kCases = {
     {"ZoneCharacterDoubleByte",
      replaced("", "東京  =855", "東京  =85地"),
      {{Kind::BadZoneCharacter, "地帯区分", "東京", "3 桁目", at("", "東京  =")}}},
+    // The same city's zone names the caption only: no fee row is read for it.
+    {"ZoneWithoutFeeRowInLastPositionOnly",
+     replaced("", kTokyoZones, kTokyoZones.substr(0, kTokyoZones.size() - 1) + "X"),
+     {}},
     {"ZoneCharacterWithoutFeeRow",
      replaced("", "東京  =855", "東京  =8X5"),
      {{Kind::MissingZoneFee, "ゆうパック", "第X地帯", "東京", at("", "[ゆうパック]")}}},
@@ -197,6 +201,9 @@ const std::vector<Case> kCases = {
              "第X地帯=000 600 700 750 800 900100011001200125013001400150017502000\r\n市内   =");
      },
      {}},
+    {"MalformedRowHiddenByALaterOne",
+     replaced("[ゆうパック]", "第3地帯=", "第3地帯=000 8x0\r\n第3地帯="),
+     {{Kind::DuplicateKey, "ゆうパック", "第3地帯", "行目にもある", at("[ゆうパック]", "第3地帯")}}},
     {"CrLineEnds",
      [] {
          std::string text = edited(cleanText(), "[着払]", "料金=30", "料金=x");

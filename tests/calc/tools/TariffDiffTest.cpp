@@ -40,7 +40,7 @@ TEST(TariffDiff, ListsTheFieldsChanged) {
         {{"北海道", "関東", "60cm"},
          "1500",
          {"クロネコ 北海道発", "関東", "60cm以下", "1400", "1500"}},
-        {{"速達", "2kg"}, "320", {"オプション", "速達 2kg", "", "300", "320"}},
+        {{"速達", "2kg"}, "320", {"オプション", "ゆうパック 速達 2kg以下", "", "300", "320"}},
         {{"電信払込", "料金3"},
          "260",
          {"送金手数料", "電信払込", "5万円超 10万円以下", "250", "260"}},
@@ -55,15 +55,33 @@ TEST(TariffDiff, ListsTheFieldsChanged) {
         expected.insert(e.expected);
     }
     // Entries outside the layout: one added, one changed, one gone; a
-    // comment and an entry a later section hides do not count.
+    // comment, an entry a later section hides and one a later line of the
+    // same key hides do not count.
     const std::string before = kShipped + toSjis("[メモ]\r\n担当=山田\r\n古い=1\r\n");
-    const std::string after = edited.bytes() + toSjis("; 新料金\r\n[メモ]\r\n担当=佐藤\r\n"
+    const std::string after = edited.bytes() + toSjis("; 新料金\r\n[メモ]\r\n担当=鈴木\r\n担当=佐藤\r\n"
                                                       "[控え]\r\nx=1\r\n[控え]\r\ny=2\r\n");
     expected.insert({"その他の行", "[メモ] 担当", "", "山田", "佐藤"});
     expected.insert({"その他の行", "[控え] y", "", "（なし）", "2"});
     expected.insert({"その他の行", "[メモ] 古い", "", "1", "（なし）"});
     EXPECT_EQ(differences(before, after), expected);
     EXPECT_TRUE(differences(after, after).empty());
+}
+
+// Fields that are parts of a character, or hold a control character, show
+// which bytes they hold.
+TEST(TariffDiff, BytesThatAreNoWholeCharacterShownAsEscapes) {
+    std::string after = kShipped;
+    const std::string hokkaido = toSjis("北海道=15");
+    after.replace(after.find(hokkaido), hokkaido.size(), toSjis("北海道=Ｐ"));
+    after.replace(after.find("2kg=300"), 7,
+                  std::string("2kg=3\x01"
+                              "0",
+                              7));
+    EXPECT_EQ(
+        differences(kShipped, after),
+        (std::set<Difference>{{"地帯区分", "北海道", "北海道", "1", "<82>"},
+                              {"地帯区分", "北海道", "━━東北", "5", "<6F>"},
+                              {"オプション", "ゆうパック 速達 2kg以下", "", "300", "3<01>0"}}));
 }
 
 } // namespace

@@ -88,6 +88,12 @@ INSTANTIATE_TEST_SUITE_P(
                  "; fees\r[ゆうパック]\n第1地帯 =  AAA 810 910\r\n[謎]\rx=1\n[ゆうパック]\r\n"
                  "第1地帯=AAA 700 800\r\n 第2地帯\t=\tAAA 900\n[冊子小包]\r料金=090110\r"
                  "書留=400\r[速達]\n2kg = 310 ; note\r\n[普通郵便]\r料金="},
+        // A missing line end there would join the last line and the new one.
+        EditCase{"OptionAppendedAfterALastLineWithoutLineEnd",
+                 "[速達]\n2kg=310",
+                 {"速達", "4kg"},
+                 "460",
+                 "[速達]\n2kg=310\n4kg=460\n"},
         EditCase{"MissingSectionAppended",
                  kOdd,
                  {"書留", "料金"},
