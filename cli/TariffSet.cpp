@@ -64,10 +64,9 @@ int runTariffSet(const std::filesystem::path& path, const std::vector<std::strin
         out << name << ": 変更はありません\n";
         return 0;
     }
-    // Named as the command line named it: the file's section and key.
-    const TariffChange& c = changes.front();
-    out << name << ": [" << field[0] << "] " << field[1] << (field.size() > 2 ? " " + field[2] : "")
-        << ": " << c.before << " → " << c.after << "\n";
+    // Named as the editor, its lists and `diff` name the field.
+    for (const TariffChange& change : changes)
+        out << name << ": " << differenceLine(change) << "\n";
     return 0;
 }
 
