@@ -1,6 +1,7 @@
 #include "ChangeList.h"
 
 #include <algorithm>
+#include <string>
 
 #include <QDialogButtonBox>
 #include <QHeaderView>
@@ -37,20 +38,14 @@ TfrmChangeList::TfrmChangeList(const QString& fileName, const std::vector<Tariff
     caption->setWordWrap(true);
     layout->addWidget(caption);
 
-    std::vector<QStringList> rows;
-    for (const TariffChange& c : changes) {
-        QStringList row;
-        for (const std::string* text : {&c.table, &c.row, &c.column, &c.before, &c.after})
-            row << QString::fromStdString(*text).trimmed();
-        row << (c.outside ? QStringLiteral("ほかのプログラム") : QStringLiteral("この編集"));
-        rows.push_back(row);
-    }
+    std::vector<FieldRow> rows;
+    for (const TariffChange& c : changes)
+        rows.push_back({c, {c.before, c.after, c.outside ? "ほかのプログラム" : "この編集"}});
     lstChanges_ = fieldList(this, QStringLiteral("lstChanges"));
-    fillFieldList(lstChanges_,
-                  {QStringLiteral("表"), QStringLiteral("行"), QStringLiteral("欄"),
-                   QStringLiteral("変更前"), QStringLiteral("変更後"),
-                   QStringLiteral("変更したもの")},
-                  rows, {3, 4});
+    fillFieldList(
+        lstChanges_,
+        {QStringLiteral("変更前"), QStringLiteral("変更後"), QStringLiteral("変更したもの")}, rows,
+        2);
     layout->addWidget(lstChanges_);
 
     if (report) {
@@ -79,18 +74,27 @@ QTableWidget* fieldList(QWidget* parent, const QString& objectName) {
 }
 
 void fillFieldList(QTableWidget* list, const QStringList& headers,
-                   const std::vector<QStringList>& rows, const std::vector<int>& valueColumns) {
+                   const std::vector<FieldRow>& rows, int numbers) {
     list->clear();
-    list->setColumnCount(static_cast<int>(headers.size()));
+    list->setColumnCount(3 + static_cast<int>(headers.size()));
     list->setRowCount(static_cast<int>(rows.size()));
-    list->setHorizontalHeaderLabels(headers);
-    for (int row = 0; row < static_cast<int>(rows.size()); ++row)
-        for (int column = 0; column < rows[static_cast<std::size_t>(row)].size(); ++column) {
-            auto* item = new QTableWidgetItem(rows[static_cast<std::size_t>(row)][column]);
-            if (std::find(valueColumns.begin(), valueColumns.end(), column) != valueColumns.end())
+    list->setHorizontalHeaderLabels(
+        QStringList{QStringLiteral("表"), QStringLiteral("行"), QStringLiteral("欄")} + headers);
+    auto text = [](std::string_view utf8) {
+        return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+    };
+    for (int row = 0; row < static_cast<int>(rows.size()); ++row) {
+        const FieldRow& shown = rows[static_cast<std::size_t>(row)];
+        int column = 0;
+        for (const std::string* name : {&shown.field.table, &shown.field.row, &shown.field.column})
+            list->setItem(row, column++, new QTableWidgetItem(text(*name)));
+        for (const std::string_view value : shown.values) {
+            auto* item = new QTableWidgetItem(text(value));
+            if (column < 3 + numbers)
                 item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
-            list->setItem(row, column, item);
+            list->setItem(row, column++, item);
         }
+    }
     list->resizeColumnsToContents();
 }
 

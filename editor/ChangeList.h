@@ -9,6 +9,7 @@
 
 #include <QStringList>
 
+#include <string_view>
 #include <vector>
 
 class QLayout;
@@ -32,10 +33,17 @@ class TfrmChangeList : public QDialog {
 
 // A read-only list of fields, one row per entry.
 QTableWidget* fieldList(QWidget* parent, const QString& objectName);
-// Fills it anew, the value columns right-aligned as numbers are everywhere
-// in the editor.
+// One row of such a list: the field, named by the edit core, and what is
+// shown beside it (UTF-8).
+struct FieldRow {
+    const TariffFieldName& field;
+    std::vector<std::string_view> values;
+};
+// Fills it anew: each field's table, row and column (表, 行, 欄), then its
+// values under `headers`, the first `numbers` of them right-aligned as
+// numbers are everywhere in the editor.
 void fillFieldList(QTableWidget* list, const QStringList& headers,
-                   const std::vector<QStringList>& rows, const std::vector<int>& valueColumns);
+                   const std::vector<FieldRow>& rows, int numbers);
 
 // The end of the editor's dialogs that ask before saving: a default button
 // that goes on ("btnSave", `saveText`) and キャンセル ("btnCancel").

@@ -102,15 +102,11 @@ std::optional<TariffBlockValue> TfrmCompare::takeable(const TariffChange& change
 
 void TfrmCompare::refresh() {
     differences_ = diffTariffs(open_, other_);
-    std::vector<QStringList> rows;
+    std::vector<FieldRow> rows;
     for (const TariffChange& c : differences_)
-        rows.push_back({QString::fromStdString(c.table), QString::fromStdString(c.row),
-                        QString::fromStdString(c.column), QString::fromStdString(c.before),
-                        QString::fromStdString(c.after)});
-    fillFieldList(lstDifferences_,
-                  {QStringLiteral("表"), QStringLiteral("行"), QStringLiteral("欄"),
-                   QStringLiteral("この料金表"), QStringLiteral("比べるファイル")},
-                  rows, {3, 4});
+        rows.push_back({c, {c.before, c.after}});
+    fillFieldList(lstDifferences_, {QStringLiteral("この料金表"), QStringLiteral("比べるファイル")},
+                  rows, 2);
     for (int row = 0; row < lstDifferences_->rowCount(); ++row)
         if (!takeable(differences_[static_cast<std::size_t>(row)]))
             for (int column = 0; column < lstDifferences_->columnCount(); ++column) {

@@ -29,19 +29,14 @@ TfrmConflictChoice::TfrmConflictChoice(const QString& fileName,
     caption->setWordWrap(true);
     layout->addWidget(caption);
 
-    std::vector<QStringList> rows;
-    for (const TariffConflict& c : conflicts) {
-        QStringList row;
-        for (const std::string* text : {&c.table, &c.row, &c.column, &c.opened, &c.mine, &c.theirs})
-            row << QString::fromStdString(*text).trimmed();
-        rows.push_back(row << QString());
-    }
+    std::vector<FieldRow> rows;
+    for (const TariffConflict& c : conflicts)
+        rows.push_back({c, {c.opened, c.mine, c.theirs, {}}});
     lstConflicts_ = fieldList(this, QStringLiteral("lstConflicts"));
     fillFieldList(lstConflicts_,
-                  {QStringLiteral("表"), QStringLiteral("行"), QStringLiteral("欄"),
-                   QStringLiteral("開いたとき"), QStringLiteral("この編集"),
+                  {QStringLiteral("開いたとき"), QStringLiteral("この編集"),
                    QStringLiteral("ほかのプログラム"), QStringLiteral("保存する値")},
-                  rows, {3, 4, 5});
+                  rows, 3);
     for (int row = 0; row < static_cast<int>(conflicts.size()); ++row) {
         const TariffConflict& c = conflicts[static_cast<std::size_t>(row)];
         auto* choice = new QComboBox(lstConflicts_);

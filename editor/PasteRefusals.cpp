@@ -26,14 +26,11 @@ TfrmPasteRefusals::TfrmPasteRefusals(const std::vector<PasteRefusal>& refused, s
     auto* caption = new QLabel(text, this);
     caption->setWordWrap(true);
     layout->addWidget(caption);
-    std::vector<QStringList> rows;
+    std::vector<FieldRow> rows;
     for (const PasteRefusal& r : refused)
-        rows.push_back({r.table, r.row, r.column, r.value, r.reason});
+        rows.push_back({r.field, {r.value, r.reason}});
     auto* list = fieldList(this, QStringLiteral("lstRefused"));
-    fillFieldList(list,
-                  {QStringLiteral("表"), QStringLiteral("行"), QStringLiteral("欄"),
-                   QStringLiteral("貼り付ける値"), QStringLiteral("入らない理由")},
-                  rows, {3});
+    fillFieldList(list, {QStringLiteral("貼り付ける値"), QStringLiteral("入らない理由")}, rows, 1);
     layout->addWidget(list);
     auto* buttons = new QDialogButtonBox(this);
     if (fitting > 0) {

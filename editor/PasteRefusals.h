@@ -2,16 +2,20 @@
 // The values of a pasted block that their fields refuse, each with the
 // reason, shown before anything is pasted: the user pastes the values that
 // fit, or nothing.
-#include <QDialog>
-#include <QStringList>
+#include "tools/TariffFieldName.h"
 
+#include <QDialog>
+
+#include <string>
 #include <vector>
 
 namespace hakomaru {
 
-// One refused value: where it would go and why it does not fit. UTF-8.
+// One refused value: the field it would go into (or the table, for a place
+// that holds no field), the value and why it does not fit. UTF-8.
 struct PasteRefusal {
-    QString table, row, column, value, reason;
+    TariffFieldName field;
+    std::string value, reason;
 };
 
 class TfrmPasteRefusals : public QDialog {

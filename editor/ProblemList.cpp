@@ -5,8 +5,7 @@
 
 namespace hakomaru {
 
-ProblemListModel::ProblemListModel(CellNamer namer, QObject* parent)
-    : QAbstractTableModel(parent), namer_(std::move(namer)) {}
+ProblemListModel::ProblemListModel(QObject* parent) : QAbstractTableModel(parent) {}
 
 void ProblemListModel::showProblems(const std::vector<TariffProblem>& problems,
                                     const std::vector<std::vector<TariffAddress>>& cells) {
@@ -34,14 +33,19 @@ int ProblemListModel::columnCount(const QModelIndex& parent) const {
 QVariant ProblemListModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || !problems_)
         return {};
-    const auto cell = cellOf(index.row());
-    if (role == Qt::ForegroundRole && !cell)
+    if (role == Qt::ForegroundRole && !cellOf(index.row()))
         return QBrush(QColor(96, 96, 96));
     if (role != Qt::DisplayRole && role != Qt::ToolTipRole)
         return {};
-    if (index.column() == 0)
-        return cell ? namer_(*cell) : QStringLiteral("（表の外）");
-    return QString::fromStdString((*problems_)[static_cast<std::size_t>(index.row())].message);
+    const TariffProblem& problem = (*problems_)[static_cast<std::size_t>(index.row())];
+    if (index.column() == 1)
+        return QString::fromStdString(problem.message);
+    if (const auto place = problemPlace(problem))
+        return QString::fromStdString(place->text());
+    // Outside the tables the line is the one place to go to, in a text
+    // editor.
+    return problem.line > 0 ? QStringLiteral("%1 行目（表の外）").arg(problem.line)
+                            : QStringLiteral("（表の外）");
 }
 
 QVariant ProblemListModel::headerData(int section, Qt::Orientation orientation, int role) const {

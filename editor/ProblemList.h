@@ -1,6 +1,7 @@
 #pragma once
 // The checker's problems as a list, one row per problem: where it lies in
-// the tables and what the checker says. Choosing a row goes to its cell.
+// the tables, named by the checker (problemPlace), and what the checker
+// says. Choosing a row goes to its cell.
 //
 // The rows are made as they are shown, from the checker's own list, so a
 // damaged file's many problems cost no copy.
@@ -8,7 +9,6 @@
 
 #include <QAbstractTableModel>
 
-#include <functional>
 #include <optional>
 #include <vector>
 
@@ -17,9 +17,7 @@ namespace hakomaru {
 class ProblemListModel : public QAbstractTableModel {
     Q_OBJECT
   public:
-    // Names a cell in table words (table, row, column).
-    using CellNamer = std::function<QString(const TariffAddress&)>;
-    ProblemListModel(CellNamer namer, QObject* parent);
+    explicit ProblemListModel(QObject* parent);
 
     // Shows these problems and the cells each names (as
     // TariffDocument::cellsNamedBy gives them); both must stay until the
@@ -36,7 +34,6 @@ class ProblemListModel : public QAbstractTableModel {
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
   private:
-    CellNamer namer_;
     const std::vector<TariffProblem>* problems_ = nullptr;
     const std::vector<std::vector<TariffAddress>>* cells_ = nullptr;
 };

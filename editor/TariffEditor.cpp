@@ -18,7 +18,6 @@
 #include "ini/IniStore.h"
 #include "system/FileRead.h"
 #include "system/FileSave.h"
-#include "text/Sjis.h"
 #include "text/TabText.h"
 #include "tools/TariffCheck.h"
 
@@ -722,8 +721,8 @@ void TfrmTariffEditor::buildSideList() {
         case TariffTable::Cat:
             if (!cat)
                 cat = heading(QStringLiteral("クロネコ"));
-            // By the sending region: the table's section.
-            leaf(cat, QString::fromStdString(fromSjis(grid.cells.front().section)) + "発", g);
+            // By the sending region.
+            leaf(cat, QString::fromStdString(grid.shortTitle), g);
             break;
         case TariffTable::Letter:
         case TariffTable::Book:
@@ -777,14 +776,9 @@ QString TfrmTariffEditor::edit(const TariffAddress& at, const QString& value) {
     TariffSplice& splice = std::get<TariffSplice>(planned);
     if (splice.removed == splice.inserted)
         return {};
-    const TariffGrid& grid = document_.grids()[at.grid];
-    const QString text =
-        QStringLiteral("%1 %2 %3")
-            .arg(QString::fromStdString(grid.title), QString::fromStdString(grid.rows[at.row]),
-                 QString::fromStdString(grid.columns[at.column]).trimmed());
     undo_->push(new EditCommand(
         [this](const std::vector<TariffSplice>& s, bool undo) { takeEdit(s, undo); },
-        {std::move(splice)}, text));
+        {std::move(splice)}, QString::fromStdString(document_.fieldName(at).text())));
     statusBar()->clearMessage();
     return {};
 }
@@ -796,14 +790,8 @@ bool TfrmTariffEditor::setFields(const std::vector<TariffBlockValue>& values,
     TariffBlockPlan plan = document_.planBlock(values);
     if (!plan.refused.empty()) {
         std::vector<PasteRefusal> refused;
-        for (const auto& [i, reason] : plan.refused) {
-            const TariffAddress& at = values[i].at;
-            const TariffGrid& grid = document_.grids()[at.grid];
-            refused.push_back(
-                {QString::fromStdString(grid.title), QString::fromStdString(grid.rows[at.row]),
-                 QString::fromStdString(grid.columns[at.column]).trimmed(),
-                 QString::fromStdString(values[i].value), QString::fromStdString(reason)});
-        }
+        for (const auto& [i, reason] : plan.refused)
+            refused.push_back({document_.fieldName(values[i].at), values[i].value, reason});
         if (!pasteChooser_(refused, values.size() - refused.size()))
             return false;
     }
@@ -890,12 +878,9 @@ void TfrmTariffEditor::pasteCells() {
             values.push_back({*at, value});
             continue;
         }
-        outside.push_back(
-            {QString::fromStdString(document_.grids()[*grid].title),
-             {},
-             {},
-             QString::fromStdString(value),
-             index.isValid() ? QStringLiteral("この欄は説明です") : QStringLiteral("表の外です")});
+        outside.push_back({{document_.grids()[*grid].title, {}, {}},
+                           value,
+                           index.isValid() ? "この欄は説明です" : "表の外です"});
     }
     if (!outside.empty() && !pasteChooser_(outside, values.size()))
         return;
@@ -924,16 +909,12 @@ void TfrmTariffEditor::markProblems() {
     // that is not Shift-JIS included, on the cells each problem names.
     const std::vector<TariffProblem>& problems = checker_->problems();
     const auto named = document_.cellsNamedBy(problems);
-    std::vector<std::map<std::pair<std::size_t, std::size_t>, QString>> marks(
-        document_.grids().size());
+    std::vector<TariffGridModel::ProblemMarks> marks(document_.grids().size());
     for (std::size_t p = 0; p < problems.size(); ++p)
-        for (const TariffAddress& at : named[p]) {
-            QString& text = marks[at.grid][{at.row, at.column}];
-            text += (text.isEmpty() ? QString() : QStringLiteral("\n")) +
-                    QString::fromStdString(problems[p].message);
-        }
+        for (const TariffAddress& at : named[p])
+            marks[at.grid][{at.row, at.column}].push_back(p);
     for (std::size_t g = 0; g < pages_.size() && g < marks.size(); ++g)
-        pages_[g].model->setProblems(std::move(marks[g]));
+        pages_[g].model->setProblems(problems, std::move(marks[g]));
     // The side list marks the tables with red cells.
     for (QTreeWidgetItemIterator it(lstTables_); *it; ++it) {
         QTreeWidgetItem* item = *it;
@@ -965,12 +946,7 @@ void TfrmTariffEditor::buildProblemList() {
     dckProblems_->setObjectName(QStringLiteral("dckProblems"));
     auto* list = new QTableView(dckProblems_);
     list->setObjectName(QStringLiteral("lstProblems"));
-    problemList_ = new ProblemListModel(
-        [this](const TariffAddress& at) {
-            const QModelIndex index = pages_[at.grid].model->indexOf(at);
-            return pages_[at.grid].model->cellName(index.row(), index.column());
-        },
-        list);
+    problemList_ = new ProblemListModel(list);
     list->setModel(problemList_);
     list->verticalHeader()->hide();
     list->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -1016,7 +992,7 @@ void TfrmTariffEditor::goToProblem(bool forward) {
         if (!found.isValid())
             continue;
         showField(*model->addressAt(found.row(), found.column()));
-        statusBar()->showMessage(model->problemText(found));
+        statusBar()->showMessage(model->problemLines(found).join(QStringLiteral("　")));
         return;
     }
     statusBar()->showMessage(QStringLiteral("表の欄に問題はありません"), 5000);

@@ -20,32 +20,6 @@ QString tipText(const QString& heading, const QStringList& lines) {
     return tip + QStringLiteral("</qt>");
 }
 
-// What a table's rows and columns stand for, where the headers' own names
-// do not say it.
-struct Axes {
-    const char* rows;
-    const char* columns;
-};
-Axes axesOf(TariffTable table) {
-    switch (table) {
-    case TariffTable::Zone:
-        return {"発送地", "届け先"};
-    case TariffTable::Youpack:
-        return {"地帯", "重さ"};
-    case TariffTable::Cat:
-        return {"届け先", "サイズ"};
-    case TariffTable::Letter:
-        return {"区分", "重さ"};
-    case TariffTable::Book:
-        return {"", "重さ"};
-    case TariffTable::Options:
-        return {"オプション", ""};
-    case TariffTable::Remittance:
-        return {"送金方法", "送金する金額"};
-    }
-    return {"", ""};
-}
-
 } // namespace
 
 TariffGridModel::TariffGridModel(const TariffDocument& document, const TariffDocument& saved,
@@ -79,19 +53,9 @@ QModelIndex TariffGridModel::indexOf(const TariffAddress& at) const {
 }
 
 QString TariffGridModel::axis(Qt::Orientation orientation) const {
-    const Axes axes = axesOf(table().table);
-    return QString::fromUtf8(orientation == Qt::Vertical ? axes.rows : axes.columns);
-}
-
-QString TariffGridModel::cellName(int row, int column) const {
-    const TariffGrid& g = table();
-    QString name = QString::fromStdString(g.title);
-    if (row >= 0 && static_cast<std::size_t>(row) < g.rows.size())
-        name +=
-            QStringLiteral(" ・ ") + QString::fromStdString(g.rows[static_cast<std::size_t>(row)]);
-    if (const auto at = addressAt(row, column))
-        name += QStringLiteral(" ・ ") + QString::fromStdString(g.columns[at->column]).trimmed();
-    return name;
+    const TariffTableAxes axes = tariffTableAxes(table().table);
+    const std::string_view name = orientation == Qt::Vertical ? axes.rows : axes.columns;
+    return QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
 }
 
 bool TariffGridModel::changed(const TariffAddress& at) const {
@@ -103,9 +67,7 @@ bool TariffGridModel::changed(const TariffAddress& at) const {
     if (before.rows.size() != table().rows.size() ||
         before.columns.size() != table().columns.size())
         return false;
-    const TariffCell& now = table().cell(at.row, at.column);
-    const TariffCell& was = before.cell(at.row, at.column);
-    return now.text != was.text || (now.line == 0) != (was.line == 0);
+    return fieldsDiffer(table().cell(at.row, at.column), before.cell(at.row, at.column));
 }
 
 QModelIndex TariffGridModel::problemFrom(int row, int column, bool forward) const {
@@ -131,10 +93,22 @@ QModelIndex TariffGridModel::problemFrom(int row, int column, bool forward) cons
     return {};
 }
 
-QString TariffGridModel::problemText(const QModelIndex& index) const {
+QStringList TariffGridModel::problemLines(const QModelIndex& index) const {
     const auto at = addressAt(index.row(), index.column());
-    const auto problem = at ? problems_.find({at->row, at->column}) : problems_.end();
-    return problem == problems_.end() ? QString() : problem->second;
+    const auto marked = at ? problems_.find({at->row, at->column}) : problems_.end();
+    if (marked == problems_.end())
+        return {};
+    // Places are named when asked: a damaged file's problems may be millions.
+    const TariffFieldName cell = document_.fieldName(*at);
+    QStringList lines;
+    for (const std::size_t p : marked->second) {
+        const TariffProblem& problem = (*checked_)[p];
+        QString line = QString::fromStdString(problem.message);
+        if (const auto place = problemPlace(problem); place && *place != cell)
+            line = QString::fromStdString(place->text()) + QStringLiteral(": ") + line;
+        lines << line;
+    }
+    return lines;
 }
 
 std::vector<HeaderGroup> TariffGridModel::groups(Qt::Orientation orientation) const {
@@ -146,9 +120,6 @@ std::vector<HeaderGroup> TariffGridModel::groups(Qt::Orientation orientation) co
                              QString::fromStdString(group.name)});
         return shown;
     }
-    // The fees' columns under one heading that gives their unit.
-    if (g.columnGroups.empty() && g.table != TariffTable::Zone)
-        return {{0, static_cast<int>(columns_.size()), QStringLiteral("料金（円）")}};
     // Columns: the group's columns that the page shows.
     for (const TariffGroup& group : g.columnGroups) {
         HeaderGroup h{-1, 0, QString::fromStdString(group.name)};
@@ -204,21 +175,19 @@ QVariant TariffGridModel::data(const QModelIndex& index, int role) const {
                                        ? Qt::AlignCenter
                                        : Qt::AlignRight | Qt::AlignVCenter);
     case Qt::ToolTipRole: {
-        QStringList lines;
-        if (problem != problems_.end())
-            lines << problem->second.split(QLatin1Char('\n'));
+        QStringList lines = problemLines(index);
         if (edited) {
             const TariffGrid& before = saved_.grids()[grid_];
             lines << QStringLiteral("保存前の変更です（前の値: %1）")
                          .arg(QString::fromStdString(
-                             TariffDocument::shown(before.cell(at->row, at->column))));
+                             TariffDocument::listed(before.cell(at->row, at->column))));
         }
         if (defaulted)
             lines
                 << QStringLiteral("ファイルにないため既定値 %1 円が使われます").arg(cell.fallback);
         else if (cell.line == 0)
             lines << QStringLiteral("この行はファイルにありません");
-        return tipText(cellName(index.row(), index.column()), lines);
+        return tipText(QString::fromStdString(document_.fieldName(*at).text()), lines);
     }
     case Qt::BackgroundRole:
         if (problem != problems_.end())
@@ -268,12 +237,12 @@ QVariant TariffGridModel::headerData(int section, Qt::Orientation orientation, i
         return QStringLiteral("内容");
     if (static_cast<std::size_t>(section) >= columns_.size())
         return {};
-    return QString::fromStdString(table().columns[columns_[static_cast<std::size_t>(section)]])
-        .trimmed();
+    return QString::fromStdString(table().columns[columns_[static_cast<std::size_t>(section)]]);
 }
 
-void TariffGridModel::setProblems(std::map<std::pair<std::size_t, std::size_t>, QString> problems) {
-    problems_ = std::move(problems);
+void TariffGridModel::setProblems(const std::vector<TariffProblem>& problems, ProblemMarks marks) {
+    checked_ = &problems;
+    problems_ = std::move(marks);
     refresh();
 }
 

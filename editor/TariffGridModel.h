@@ -11,6 +11,7 @@
 #include "tools/TariffEdit.h"
 
 #include <QAbstractTableModel>
+#include <QStringList>
 
 #include <functional>
 #include <map>
@@ -48,8 +49,6 @@ class TariffGridModel : public QAbstractTableModel {
     // What the rows and the columns stand for ("発送地", "届け先"), for the
     // table's corner; empty where the headers say it themselves.
     QString axis(Qt::Orientation orientation) const;
-    // The table, row and column of a cell as a person names them.
-    QString cellName(int row, int column) const;
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -58,16 +57,21 @@ class TariffGridModel : public QAbstractTableModel {
     Qt::ItemFlags flags(const QModelIndex& index) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
-    // The checker's messages by the grid's (row, column); every cell shown
-    // anew.
-    void setProblems(std::map<std::pair<std::size_t, std::size_t>, QString> problems);
+    // The checker's problems on the cells they name: by the grid's (row,
+    // column), the indexes of its problems in `problems`, which must stay
+    // until the next call. Every cell shown anew.
+    using ProblemMarks = std::map<std::pair<std::size_t, std::size_t>, std::vector<std::size_t>>;
+    void setProblems(const std::vector<TariffProblem>& problems, ProblemMarks marks);
     std::size_t problemCount() const { return problems_.size(); }
     // The first flagged cell after (or, not `forward`, before) the cell at
     // `row`, `column` in reading order (a row of -1 is before the first,
     // rowCount() after the last); invalid when there is none.
     QModelIndex problemFrom(int row, int column, bool forward) const;
-    // The checker's messages on a cell, one a line; empty when it has none.
-    QString problemText(const QModelIndex& index) const;
+    // The checker's problems on a cell, one a line: its message, after the
+    // place it names in table words where that is not the cell itself (a
+    // zone without its fee row: "ゆうパック 第Z地帯: …"); empty when it has
+    // none.
+    QStringList problemLines(const QModelIndex& index) const;
     // The document changed: every cell shown anew.
     void refresh();
 
@@ -82,7 +86,8 @@ class TariffGridModel : public QAbstractTableModel {
     std::size_t grid_;
     Editor editor_;
     std::vector<std::size_t> columns_; // the grid's columns a person edits, in order
-    std::map<std::pair<std::size_t, std::size_t>, QString> problems_;
+    const std::vector<TariffProblem>* checked_ = nullptr;
+    ProblemMarks problems_;
 };
 
 } // namespace hakomaru

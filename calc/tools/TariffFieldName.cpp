@@ -35,7 +35,7 @@ std::string tariffTableTitle(TariffTable table, std::string_view catRegion) {
     case TariffTable::Youpack:
         return std::string(kYoupackFees.section);
     case TariffTable::Cat:
-        return "クロネコ " + std::string(catRegion) + "発";
+        return "クロネコ " + tariffTableShortTitle(table, catRegion);
     case TariffTable::Letter:
         return std::string(kLetterFees.section);
     case TariffTable::Book:
@@ -44,6 +44,31 @@ std::string tariffTableTitle(TariffTable table, std::string_view catRegion) {
         return "オプション";
     case TariffTable::Remittance:
         return "送金手数料";
+    }
+    return {};
+}
+
+std::string tariffTableShortTitle(TariffTable table, std::string_view catRegion) {
+    return table == TariffTable::Cat ? std::string(catRegion) + "発"
+                                     : tariffTableTitle(table, catRegion);
+}
+
+TariffTableAxes tariffTableAxes(TariffTable table) {
+    switch (table) {
+    case TariffTable::Zone:
+        return {"発送地", "届け先"};
+    case TariffTable::Youpack:
+        return {"地帯", "重さ"};
+    case TariffTable::Cat:
+        return {"届け先", "サイズ"};
+    case TariffTable::Letter:
+        return {"区分", "重さ"};
+    case TariffTable::Book:
+        return {"", "重さ"};
+    case TariffTable::Options:
+        return {"オプション", ""};
+    case TariffTable::Remittance:
+        return {"送金方法", "送金する金額"};
     }
     return {};
 }

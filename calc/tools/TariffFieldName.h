@@ -17,6 +17,19 @@ enum class TariffTable { Zone, Youpack, Cat, Letter, Book, Options, Remittance }
 
 // A table's title; for クロネコ, the sending region's table ("クロネコ 関東発").
 std::string tariffTableTitle(TariffTable table, std::string_view catRegion = {});
+// The title among the tables of its service, where a list names them under
+// the service: a クロネコ table by its sending region alone ("関東発"); any
+// other table by its title.
+std::string tariffTableShortTitle(TariffTable table, std::string_view catRegion = {});
+
+// What a table's rows and columns stand for ("発送地" and "届け先" in the
+// zone table); empty where the headers say it themselves.
+struct TariffTableAxes {
+    std::string_view rows, columns;
+};
+TariffTableAxes tariffTableAxes(TariffTable table);
+// The heading over a table's fee columns, which gives their unit.
+inline constexpr std::string_view kFeeColumnsHeading = "料金（円）";
 // An option entry's row in the options table: the option's name under its
 // service and exactly which parcels the entry prices, both from the rule
 // that picks the entry ("ゆうパック チルド 8kg超 30kg以下").

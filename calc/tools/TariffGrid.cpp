@@ -80,12 +80,13 @@ std::string_view regionOfSeparator(std::string_view caption) {
     return caption;
 }
 
-TariffGrid feeGrid(const Locator& at, TariffTable kind, std::string title, const FeeTable& table,
-                   const std::string& section, const std::vector<std::string>& keys,
-                   const std::vector<std::string>& rowNames) {
+TariffGrid feeGrid(const Locator& at, TariffTable kind, std::string_view catRegion,
+                   const FeeTable& table, const std::string& section,
+                   const std::vector<std::string>& keys, const std::vector<std::string>& rowNames) {
     TariffGrid grid;
     grid.table = kind;
-    grid.title = std::move(title);
+    grid.title = tariffTableTitle(kind, catRegion);
+    grid.shortTitle = tariffTableShortTitle(kind, catRegion);
     grid.rows = rowNames;
     for (const FeeColumn& c : feeColumns(table))
         grid.columns.push_back(c.name);
@@ -108,7 +109,7 @@ std::vector<TariffGrid> tariffGrids(const IniStore& store) {
     {
         TariffGrid grid;
         grid.table = TariffTable::Zone;
-        grid.title = tariffTableTitle(TariffTable::Zone);
+        grid.title = grid.shortTitle = tariffTableTitle(TariffTable::Zone);
         for (std::string_view to : PrefectureRows(true)) {
             if (IsSeparatorRow(to) || grid.columnGroups.empty())
                 grid.columnGroups.push_back({grid.columns.size() + IsSeparatorRow(to), 0,
@@ -153,8 +154,8 @@ std::vector<TariffGrid> tariffGrids(const IniStore& store) {
         std::vector<std::string> rowNames;
         for (const std::string& key : keys)
             rowNames.push_back(shownFromSjis(key));
-        grids.push_back(feeGrid(at, TariffTable::Youpack, tariffTableTitle(TariffTable::Youpack),
-                                kYoupackFees, section, keys, rowNames));
+        grids.push_back(
+            feeGrid(at, TariffTable::Youpack, {}, kYoupackFees, section, keys, rowNames));
     }
 
     // クロネコ fees: a grid per sending region.
@@ -165,8 +166,8 @@ std::vector<TariffGrid> tariffGrids(const IniStore& store) {
         for (const std::string& name : rowNames)
             keys.push_back(sj(name));
         for (std::string_view from : kCatRegions)
-            grids.push_back(feeGrid(at, TariffTable::Cat, tariffTableTitle(TariffTable::Cat, from),
-                                    kCatFees, sj(from), keys, rowNames));
+            grids.push_back(
+                feeGrid(at, TariffTable::Cat, from, kCatFees, sj(from), keys, rowNames));
     }
 
     // Letter mail and book parcels.
@@ -176,13 +177,13 @@ std::vector<TariffGrid> tariffGrids(const IniStore& store) {
             keys.push_back(sj(key));
             rowNames.emplace_back(key);
         }
-        grids.push_back(feeGrid(at, TariffTable::Letter, tariffTableTitle(TariffTable::Letter),
-                                kLetterFees, sj(kLetterFees.section), keys, rowNames));
+        grids.push_back(feeGrid(at, TariffTable::Letter, {}, kLetterFees, sj(kLetterFees.section),
+                                keys, rowNames));
     }
     {
         const std::string key(kBookFees.keys[0]);
-        grids.push_back(feeGrid(at, TariffTable::Book, tariffTableTitle(TariffTable::Book),
-                                kBookFees, sj(kBookFees.section), {sj(key)}, {key}));
+        grids.push_back(
+            feeGrid(at, TariffTable::Book, {}, kBookFees, sj(kBookFees.section), {sj(key)}, {key}));
     }
 
     // Every option entry, grouped by service, each saying what it prices
@@ -190,7 +191,7 @@ std::vector<TariffGrid> tariffGrids(const IniStore& store) {
     {
         TariffGrid grid;
         grid.table = TariffTable::Options;
-        grid.title = tariffTableTitle(TariffTable::Options);
+        grid.title = grid.shortTitle = tariffTableTitle(TariffTable::Options);
         grid.columns = {"料金"};
         for (const TariffOptionGroup& group : tariffOptionGroups()) {
             grid.rowGroups.push_back(
@@ -209,7 +210,7 @@ std::vector<TariffGrid> tariffGrids(const IniStore& store) {
     {
         TariffGrid grid;
         grid.table = TariffTable::Remittance;
-        grid.title = tariffTableTitle(TariffTable::Remittance);
+        grid.title = grid.shortTitle = tariffTableTitle(TariffTable::Remittance);
         for (int c = 0; c < kRemittanceClassCount; ++c)
             grid.columns.push_back(RemittanceAmountClassCaption(c));
         for (int method = 0; method < kRemittanceMethodCount; ++method) {
@@ -220,6 +221,12 @@ std::vector<TariffGrid> tariffGrids(const IniStore& store) {
         }
         grids.push_back(std::move(grid));
     }
+
+    // Every table but the zone table holds fees: its columns under the
+    // heading that gives their unit.
+    for (TariffGrid& grid : grids)
+        if (grid.table != TariffTable::Zone)
+            grid.columnGroups = {{0, grid.columns.size(), std::string(kFeeColumnsHeading)}};
     return grids;
 }
 

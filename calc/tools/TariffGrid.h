@@ -36,7 +36,7 @@ struct TariffCell {
 };
 
 // A heading over consecutive rows or columns: a region of the prefecture
-// lists, the service of option entries.
+// lists, the service of option entries, the unit of fee columns.
 struct TariffGroup {
     std::size_t first = 0, count = 0;
     std::string name; // UTF-8
@@ -46,6 +46,7 @@ struct TariffGroup {
 struct TariffGrid {
     TariffTable table = TariffTable::Options;
     std::string title;
+    std::string shortTitle; // among its service's tables (tariffTableShortTitle)
     std::vector<std::string> rows, columns;
     std::vector<TariffCell> cells;
     // Each row's description (option entries: what the entry prices and

@@ -9,6 +9,7 @@
 
 #include "Settings.h"
 #include "ini/IniStore.h"
+#include "system/FileRead.h"
 #include "system/FileSave.h"
 #include "text/Sjis.h"
 #include "tools/TariffCheck.h"
@@ -48,9 +49,7 @@ class TariffEditorTest : public QObject {
         QVERIFY(dir_.isValid());
         path_ = dir_.filePath(QStringLiteral("Charge.ini")).toStdString();
         shipped_ = readFileBytes(HAKOMARU_SHIPPED_TARIFF);
-        QFile out(QString::fromStdString(path_));
-        QVERIFY(out.open(QIODevice::WriteOnly));
-        out.write(shipped_.data(), static_cast<qint64>(shipped_.size()));
+        writeTariff(shipped_);
     }
 
     void editUndoRedoSave() {
@@ -100,18 +99,13 @@ class TariffEditorTest : public QObject {
         QVERIFY(!low.data(Qt::BackgroundRole).isValid());
 
         // Save: the change list shows the one change, then the file is written.
-        int listed = -1;
-        QTimer::singleShot(0, [&] {
-            QWidget* list = QApplication::activeModalWidget();
-            QVERIFY(list && list->objectName() == QStringLiteral("frmChangeList"));
-            listed = list->findChild<QTableWidget*>(QStringLiteral("lstChanges"))->rowCount();
-            list->findChild<QPushButton*>(QStringLiteral("btnSave"))->click();
-        });
+        QStringList listed;
+        confirmChangeList(listed);
         clock.restart();
         action(editor, "mnuFile_Save")->trigger();
         qInfo("shipped tariff: open %lld ms, one edit %lld ms, save %lld ms", opened, edited,
               clock.elapsed());
-        QCOMPARE(listed, 1);
+        QCOMPARE(listed.size(), 1);
         QVERIFY(!editor.isWindowModified());
         QVERIFY(!cell.data(Qt::BackgroundRole).isValid());
         const std::string saved = readFileBytes(path_);
@@ -137,10 +131,7 @@ class TariffEditorTest : public QObject {
     }
 
     void notShiftJisOpensReadOnly() {
-        QFile out(QString::fromStdString(path_));
-        QVERIFY(out.open(QIODevice::WriteOnly));
-        out.write(QByteArray("[地帯区分]\r\n東京=1\r\n")); // UTF-8
-        out.close();
+        writeTariff("[地帯区分]\r\n東京=1\r\n"); // UTF-8
         TfrmTariffEditor editor;
         QVERIFY(editor.openFile(path_));
         QVERIFY(!editor.findChild<QLabel*>(QStringLiteral("lblReadOnly"))->isHidden());
@@ -186,14 +177,7 @@ class TariffEditorTest : public QObject {
         setOutside(outside);
 
         QStringList listed;
-        QTimer::singleShot(0, [&] {
-            QWidget* list = QApplication::activeModalWidget();
-            QVERIFY(list && list->objectName() == QStringLiteral("frmChangeList"));
-            auto* rows = list->findChild<QTableWidget*>(QStringLiteral("lstChanges"));
-            for (int r = 0; r < rows->rowCount(); ++r)
-                listed << rows->item(r, 4)->text() + QStringLiteral(" ") + rows->item(r, 5)->text();
-            list->findChild<QPushButton*>(QStringLiteral("btnSave"))->click();
-        });
+        confirmChangeList(listed);
         action(editor, "mnuFile_Save")->trigger();
         QCOMPARE(asked, keepMine < 0 ? -1 : 1);
         const TariffDocument saved(readFileBytes(path_));
@@ -201,7 +185,7 @@ class TariffEditorTest : public QObject {
         QCOMPARE(fieldOf(saved, {"ゆうパック", "第4地帯", "4kg以下"}), QStringLiteral("1100"));
         QCOMPARE(fieldOf(saved, {outside[0], outside[1], outside[2]}),
                  keepMine == 1 ? edited : outside[3]);
-        QVERIFY2(listed.contains(outside[3] + QStringLiteral(" ほかのプログラム")),
+        QVERIFY2(listed.filter(QStringLiteral("→ %1 ほかのプログラム").arg(outside[3])).size() == 1,
                  qPrintable(listed.join(QStringLiteral(", "))));
         QCOMPARE(editor.document().bytes(), saved.bytes());
         QVERIFY(!editor.isWindowModified());
@@ -287,6 +271,72 @@ class TariffEditorTest : public QObject {
         QCOMPARE(result.unseen.size(), std::size_t(asked == 0));
     }
 
+    // A field has one name everywhere, the edit core's: the undo step, the
+    // cell's tooltip, a paste's refused values.
+    void fieldNames_data() {
+        QTest::addColumn<QStringList>("field"); // section, key, column ("" for none)
+        QTest::addColumn<QString>("name");
+        QTest::newRow("fee") << QStringList{"ゆうパック", "第4地帯", "2kg以下"}
+                             << "ゆうパック 第4地帯 2kg以下";
+        QTest::newRow("option") << QStringList{"速達", "2kg", ""}
+                                << "オプション ゆうパック 速達 2kg以下";
+        QTest::newRow("zone") << QStringList{"地帯区分", "東京", "大阪"} << "地帯区分 東京 大阪";
+    }
+
+    void fieldNames() {
+        QFETCH(QStringList, field);
+        QFETCH(QString, name);
+        TfrmTariffEditor editor;
+        QVERIFY(editor.openFile(path_));
+        const TariffAddress at = addressOf(editor.document(), field);
+        editor.showField(at);
+        const QModelIndex cell = editor.currentTable()->currentIndex();
+        QVERIFY(editor.currentTable()->model()->setData(cell, QStringLiteral("7")));
+        QCOMPARE(editor.undoStack()->text(0), name);
+        QVERIFY(cell.data(Qt::ToolTipRole).toString().startsWith("<qt><b>" + name + "</b>"));
+        QString refused;
+        editor.setPasteChooser([&](const std::vector<PasteRefusal>& r, std::size_t) {
+            refused = QString::fromStdString(r[0].field.text());
+            return false;
+        });
+        editor.setFields({{at, "x"}}, QStringLiteral("paste"));
+        QCOMPARE(refused, name);
+    }
+
+    // Another program's changes are listed as the edit core names and shows
+    // them: an entry outside the tables, and fields that begin or end inside
+    // a character as "<82>", in the conflict dialog too, which answers by
+    // its rows' choices.
+    void othersChangesAsTheCoreShowsThem() {
+        TfrmTariffEditor editor;
+        QVERIFY(editor.openFile(path_));
+        for (const auto& [column, value] : {std::pair("2kg以下", "1000"), {"5kg以下", "1300"}})
+            QVERIFY(editor.setFields(
+                {{addressOf(editor.document(), {"ゆうパック", "第4地帯", column}), value}},
+                QStringLiteral("edit")));
+        // A full-width ９ across the fields 2kg以下 and 4kg以下, and a memo.
+        std::string bytes = shipped_;
+        bytes.replace(bytes.find(toSjis("第4地帯=000 9401110")),
+                      toSjis("第4地帯=000 9401110").size(), toSjis("第4地帯=000 94９110"));
+        writeTariff(bytes + toSjis("[メモ]\r\n担当=山田\r\n"));
+        QString theirs;
+        editor.setConflictChooser([&](const QString& file, const std::vector<TariffConflict>& c) {
+            const TfrmConflictChoice dialog(file, c);
+            theirs =
+                dialog.findChild<QTableWidget*>(QStringLiteral("lstConflicts"))->item(0, 5)->text();
+            dialog.findChild<QComboBox*>(QStringLiteral("cmbKeep0"))->setCurrentIndex(1);
+            return std::optional(dialog.keepMine());
+        });
+        QStringList listed;
+        confirmChangeList(listed);
+        QVERIFY(editor.save());
+        QCOMPARE(theirs, QStringLiteral("94<82>"));
+        QCOMPARE(listed, (QStringList{"ゆうパック 第4地帯 5kg以下: 1200 → 1300 この編集",
+                                      "ゆうパック 第4地帯 2kg以下: 940 → 94<82> ほかのプログラム",
+                                      "ゆうパック 第4地帯 4kg以下: 1110 → <58>110 ほかのプログラム",
+                                      "その他の行 [メモ] 担当: （なし） → 山田 ほかのプログラム"}));
+    }
+
     // The window's place is saved where the window system lets a program
     // place its windows; elsewhere (native Wayland) the saved place stays
     // for a session that does, and only the size and panes are saved.
@@ -342,14 +392,6 @@ class TariffEditorTest : public QObject {
         }
     }
 
-    // The choice dialog answers, row by row, which value to save.
-    void conflictChoiceByRow() {
-        const TariffConflict c{"ゆうパック", "第4地帯", "2kg以下", "940", "1000", "1111"};
-        TfrmConflictChoice choice(QStringLiteral("Charge.ini"), {c, c});
-        choice.findChild<QComboBox*>(QStringLiteral("cmbKeep1"))->setCurrentIndex(1);
-        QCOMPARE(choice.keepMine(), (std::vector<bool>{true, false}));
-    }
-
     // With no unsaved edits a change on disk is shown at once, the selected
     // cell still selected; with unsaved edits the view stays as it is.
     void reloadOnOutsideChange() {
@@ -392,10 +434,7 @@ class TariffEditorTest : public QObject {
     void problemsAsCheckReports() {
         QFETCH(QByteArray, bytes);
         QFETCH(QStringList, cell);
-        QFile out(QString::fromStdString(path_));
-        QVERIFY(out.open(QIODevice::WriteOnly));
-        out.write(bytes);
-        out.close();
+        writeTariff(bytes.toStdString());
         TfrmTariffEditor editor;
         QVERIFY(editor.openFile(path_));
         const auto reported = checkTariff(bytes.toStdString()).size();
@@ -422,10 +461,7 @@ class TariffEditorTest : public QObject {
         bytes[bytes.find(toSjis("東京  =")) + toSjis("東京  =").size() + 30] = 'Z'; // 大阪
         bytes.replace(bytes.find(toSjis("第4地帯=000 940")), toSjis("第4地帯=000 940").size(),
                       toSjis("第4地帯=000 9x0"));
-        QFile out(QString::fromStdString(path_));
-        QVERIFY(out.open(QIODevice::WriteOnly));
-        out.write(bytes.data(), static_cast<qint64>(bytes.size()));
-        out.close();
+        writeTariff(bytes);
         TfrmTariffEditor editor;
         QVERIFY(editor.openFile(path_));
         editor.show();
@@ -448,17 +484,18 @@ class TariffEditorTest : public QObject {
             QCOMPARE(view->currentIndex(), index);
             QVERIFY(view->viewport()->rect().contains(view->visualRect(index)));
         }
+        // The cell and the place of its problem named by the edit core.
         const QString tip = editor.currentTable()->currentIndex().data(Qt::ToolTipRole).toString();
-        QVERIFY2(tip.startsWith(QStringLiteral("<qt><b>地帯区分 ・ 東京 ・ 大阪</b><br>")),
+        QVERIFY2(tip.startsWith(QStringLiteral("<qt><b>地帯区分 東京 大阪</b><br>ゆうパック "
+                                               "第Z地帯: この地帯の料金行がありません")),
                  qPrintable(tip));
 
         auto* list = editor.findChild<QTableView*>(QStringLiteral("lstProblems"));
         action(editor, "mnuCheck_List")->trigger();
         QVERIFY(list->isVisible());
         int row = 0;
-        while (row < list->model()->rowCount() &&
-               !list->model()->index(row, 0).data().toString().startsWith(
-                   QStringLiteral("ゆうパック")))
+        while (row < list->model()->rowCount() && list->model()->index(row, 0).data().toString() !=
+                                                      QStringLiteral("ゆうパック 第4地帯 2kg以下"))
             ++row;
         QVERIFY(row < list->model()->rowCount());
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
@@ -732,13 +769,10 @@ class TariffEditorTest : public QObject {
     // A fee that is not a number: the reason in the preview's plain text,
     // never as a total.
     void previewFailure() {
-        QFile out(QString::fromStdString(path_));
         std::string bytes = shipped_;
         bytes.replace(bytes.find(toSjis("第4地帯=000 940")), toSjis("第4地帯=000 940").size(),
                       toSjis("第4地帯=000 9x0"));
-        QVERIFY(out.open(QIODevice::WriteOnly));
-        out.write(bytes.data(), static_cast<qint64>(bytes.size()));
-        out.close();
+        writeTariff(bytes);
         TfrmTariffEditor editor;
         QVERIFY(editor.openFile(path_));
         QCOMPARE(editor.findChild<QLabel*>(QStringLiteral("lblYouTotal"))->text(),
@@ -775,10 +809,8 @@ class TariffEditorTest : public QObject {
         const auto* shown = editor.findChild<QLabel*>(label);
         const QString before = shown->text();
         QVERIFY2(before.startsWith(QStringLiteral("¥")), qPrintable(before));
-        const auto at = editor.document().find(
-            field[0].toStdString(), field[1].toStdString(),
-            field[2].isEmpty() ? std::nullopt : std::optional(field[2].toStdString()));
-        QVERIFY(editor.setFields({{std::get<TariffAddress>(at), "777"}}, QStringLiteral("edit")));
+        QVERIFY(editor.setFields({{addressOf(editor.document(), field), "777"}},
+                                 QStringLiteral("edit")));
         QVERIFY2(shown->text() != before, qPrintable(before));
     }
 
@@ -810,8 +842,7 @@ class TariffEditorTest : public QObject {
         int asked = 0;
         editor.setReplaceChooser([&](const QString&) { return ++asked, agree; });
         QVERIFY(editor.setFields(
-            {{std::get<TariffAddress>(editor.document().find("ゆうパック", "第4地帯", "2kg以下")),
-              "1000"}},
+            {{addressOf(editor.document(), {"ゆうパック", "第4地帯", "2kg以下"}), "1000"}},
             QStringLiteral("edit")));
         QCOMPARE(editor.saveAs(copy), saved);
         QCOMPARE(asked, there == QStringLiteral("file") ? 1 : 0);
@@ -876,10 +907,36 @@ class TariffEditorTest : public QObject {
         QCOMPARE(tool.exitCode(), 0);
     }
 
+    void writeTariff(const std::string& bytes) {
+        QFile out(QString::fromStdString(path_));
+        QVERIFY(out.open(QIODevice::WriteOnly));
+        out.write(bytes.data(), static_cast<qint64>(bytes.size()));
+    }
+
+    static TariffAddress addressOf(const TariffDocument& document, const QStringList& field) {
+        return std::get<TariffAddress>(document.find(
+            field[0].toStdString(), field[1].toStdString(),
+            field[2].isEmpty() ? std::nullopt : std::optional(field[2].toStdString())));
+    }
+
+    // Confirms the change list that the next save shows, keeping its rows
+    // as "表 行 欄: 変更前 → 変更後 変更したもの".
+    static void confirmChangeList(QStringList& listed) {
+        QTimer::singleShot(0, [&listed] {
+            QWidget* dialog = QApplication::activeModalWidget();
+            QVERIFY(dialog && dialog->objectName() == QStringLiteral("frmChangeList"));
+            auto* rows = dialog->findChild<QTableWidget*>(QStringLiteral("lstChanges"));
+            for (int r = 0; r < rows->rowCount(); ++r) {
+                auto text = [&](int c) { return rows->item(r, c)->text().toStdString(); };
+                listed << QString::fromStdString(TariffFieldName{text(0), text(1), text(2)}.text() +
+                                                 ": " + text(3) + " → " + text(4) + " " + text(5));
+            }
+            dialog->findChild<QPushButton*>(QStringLiteral("btnSave"))->click();
+        });
+    }
+
     static QString fieldOf(const TariffDocument& document, const QStringList& field) {
-        const auto at =
-            document.find(field[0].toStdString(), field[1].toStdString(), field[2].toStdString());
-        const TariffAddress& a = std::get<TariffAddress>(at);
+        const TariffAddress a = addressOf(document, field);
         return QString::fromStdString(
             TariffDocument::shown(document.grids()[a.grid].cell(a.row, a.column)));
     }
