@@ -337,6 +337,26 @@ class TariffEditorTest : public QObject {
                                       "その他の行 [メモ] 担当: （なし） → 山田 ほかのプログラム"}));
     }
 
+    // A save whose file would be larger than every reader takes is refused
+    // with the save loop's reason; the file and the unsaved edit stay.
+    void saveRefusedPastTheReadersLimit() {
+        const std::string bytes =
+            shipped_ + ";" + std::string(kIniFileLimit - shipped_.size() - 3, '-') + "\r\n";
+        writeTariff(bytes);
+        TfrmTariffEditor editor;
+        QVERIFY(editor.openFile(path_));
+        QVERIFY(editor.setFields({{addressOf(editor.document(), {"速達", "2kg", ""}), "3000"}},
+                                 QStringLiteral("edit")));
+        QStringList listed;
+        confirmChangeList(listed);
+        QVERIFY(!editor.save());
+        QCOMPARE(platform_.errors.size(), 1);
+        QVERIFY(platform_.errors[0].contains(
+            QStringLiteral("保存すると 16,777,217 バイトになり、上限の 16 MiB を超えます")));
+        QVERIFY(readFileBytes(path_) == bytes);
+        QVERIFY(editor.isWindowModified());
+    }
+
     // The window's place is saved where the window system lets a program
     // place its windows; elsewhere (native Wayland) the saved place stays
     // for a session that does, and only the size and panes are saved.
