@@ -303,40 +303,6 @@ class TariffEditorTest : public QObject {
         QCOMPARE(refused, name);
     }
 
-    // Another program's changes are listed as the edit core names and shows
-    // them: an entry outside the tables, and fields that begin or end inside
-    // a character as "<82>", in the conflict dialog too, which answers by
-    // its rows' choices.
-    void othersChangesAsTheCoreShowsThem() {
-        TfrmTariffEditor editor;
-        QVERIFY(editor.openFile(path_));
-        for (const auto& [column, value] : {std::pair("2kg以下", "1000"), {"5kg以下", "1300"}})
-            QVERIFY(editor.setFields(
-                {{addressOf(editor.document(), {"ゆうパック", "第4地帯", column}), value}},
-                QStringLiteral("edit")));
-        // A full-width ９ across the fields 2kg以下 and 4kg以下, and a memo.
-        std::string bytes = shipped_;
-        bytes.replace(bytes.find(toSjis("第4地帯=000 9401110")),
-                      toSjis("第4地帯=000 9401110").size(), toSjis("第4地帯=000 94９110"));
-        writeTariff(bytes + toSjis("[メモ]\r\n担当=山田\r\n"));
-        QString theirs;
-        editor.setConflictChooser([&](const QString& file, const std::vector<TariffConflict>& c) {
-            const TfrmConflictChoice dialog(file, c);
-            theirs =
-                dialog.findChild<QTableWidget*>(QStringLiteral("lstConflicts"))->item(0, 5)->text();
-            dialog.findChild<QComboBox*>(QStringLiteral("cmbKeep0"))->setCurrentIndex(1);
-            return std::optional(dialog.keepMine());
-        });
-        QStringList listed;
-        confirmChangeList(listed);
-        QVERIFY(editor.save());
-        QCOMPARE(theirs, QStringLiteral("94<82>"));
-        QCOMPARE(listed, (QStringList{"ゆうパック 第4地帯 5kg以下: 1200 → 1300 この編集",
-                                      "ゆうパック 第4地帯 2kg以下: 940 → 94<82> ほかのプログラム",
-                                      "ゆうパック 第4地帯 4kg以下: 1110 → <58>110 ほかのプログラム",
-                                      "その他の行 [メモ] 担当: （なし） → 山田 ほかのプログラム"}));
-    }
-
     // A save whose file would be larger than every reader takes is refused
     // with the save loop's reason; the file and the unsaved edit stay.
     void saveRefusedPastTheReadersLimit() {
@@ -410,6 +376,14 @@ class TariffEditorTest : public QObject {
             moved = panes->sizes();
             QVERIFY(editor.close());
         }
+    }
+
+    // The choice dialog answers, row by row, which value to save.
+    void conflictChoiceByRow() {
+        const TariffConflict c{"ゆうパック", "第4地帯", "2kg以下", "940", "1000", "1111"};
+        TfrmConflictChoice choice(QStringLiteral("Charge.ini"), {c, c});
+        choice.findChild<QComboBox*>(QStringLiteral("cmbKeep1"))->setCurrentIndex(1);
+        QCOMPARE(choice.keepMine(), (std::vector<bool>{true, false}));
     }
 
     // With no unsaved edits a change on disk is shown at once, the selected
